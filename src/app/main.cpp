@@ -1,0 +1,20 @@
+// Program start: the reader window is the first window; closing it ends the program.
+#include "common/ui/UserPrompts.h"
+#include "engine/EspeakVoice.h"
+#include "reader/EnglishF.h"
+#include "speech/TTSSetup.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(orasent::programTitle());
+    QApplication::setApplicationVersion(QStringLiteral("1.1"));
+
+    orasent::UserPrompts& prompts = orasent::UserPrompts::standard();
+    orasent::TTSSetup ttsSetup([] { return orasent::createEspeakVoice(); }, prompts);
+    orasent::EnglishF reader(ttsSetup, prompts);
+    reader.Form_Load();
+    reader.show();
+    return app.exec();
+}

@@ -1,0 +1,100 @@
+#include "common/AtomicFile.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orasent {
+
+namespace {
+RenameFunction& renameFunction() {
+    static RenameFunction function;
+    return function;
+}
+
+QString describe(const QString& what, const QString& path, int errorNumber) {
+    return QStringLiteral("%1 \"%2\": %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errorNumber)));
+}
+} // namespace
+
+void setRenameFunctionForTesting(RenameFunction function) { renameFunction() = std::move(function); }
+
+bool writeFileAtomically(const QString& targetPath, const QByteArray& data, QString* errorMessage,
+                         const AtomicWriteOptions& options) {
+    const QFileInfo target(targetPath);
+    const QString folder = target.absolutePath();
+    QByteArray tempPath;
+    int fd = -1;
+    if (options.temporaryName.isEmpty()) {
+        tempPath = QFile::encodeName(folder + QLatin1String("/.") + target.fileName() +
+                                     QLatin1String(".XXXXXX"));
+        fd = ::mkstemp(tempPath.data());
+    } else {
+        tempPath = QFile::encodeName(folder + QLatin1Char('/') + options.temporaryName);
+        fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
+    const QString tempName = QFile::decodeName(tempPath);
+    auto fail = [&](const QString& what, const QString& path, int errorNumber) {
+        if (errorMessage)
+            *errorMessage = describe(what, path, errorNumber);
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(tempPath.constData());
+        return false;
+    };
+    if (fd < 0) {
+        const int e = errno;
+        if (errorMessage)
+            *errorMessage = describe(QStringLiteral("Could not create"), tempName, e);
+        return false;
+    }
+    // mkstemp creates 0600; keep the target's permissions, or the usual 0644 for a new file.
+    {
+        struct stat existing;
+        const mode_t mode = ::stat(QFile::encodeName(targetPath).constData(), &existing) == 0
+                                ? (existing.st_mode & 07777)
+                                : 0644;
+        ::fchmod(fd, mode);
+    }
+
+    // Unbuffered writes: a full disk shows up here as ENOSPC, never as a silent short file.
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(QStringLiteral("Could not write"), tempName, errno);
+        }
+        p += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0)
+        return fail(QStringLiteral("Could not flush"), tempName, errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        return fail(QStringLiteral("Could not close"), tempName, errno);
+
+    const QByteArray targetBytes = QFile::encodeName(target.absoluteFilePath());
+    const int renamed = renameFunction() ? renameFunction()(tempPath.constData(), targetBytes.constData())
+                                         : ::rename(tempPath.constData(), targetBytes.constData());
+    if (renamed != 0)
+        return fail(QStringLiteral("Could not replace"), targetPath, errno);
+
+    // Make the rename itself durable; a failure here cannot lose the new content.
+    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+} // namespace orasent

@@ -1,0 +1,54 @@
+#include "common/ui/UserPrompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace orasent {
+
+QString programTitle() { return QStringLiteral("Orasent"); }
+
+void UserPrompts::showMessage(QWidget* parent, const QString& text, const QString& title) {
+    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
+QString toQtFilter(const QString& designFilter, int selectedIndex, QString* selectedQtFilter) {
+    const QStringList parts = designFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString name = parts[i];
+        // Qt reads the patterns from the parentheses; keep the design's caption and patterns.
+        if (!name.contains(QLatin1Char('(')))
+            name += QStringLiteral(" (%1)").arg(patterns);
+        else
+            name = name.left(name.indexOf(QLatin1Char('('))).trimmed() + QStringLiteral(" (%1)").arg(patterns);
+        filters << name;
+    }
+    if (selectedQtFilter)
+        *selectedQtFilter = (selectedIndex >= 0 && selectedIndex < filters.size()) ? filters[selectedIndex] : QString();
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> UserPrompts::getOpenFileName(QWidget* parent, const OpenFileRequest& request) {
+    QString selected;
+    const QString filter = toQtFilter(request.filter, request.selectedFilter, &selected);
+    QFileDialog dialog(parent, request.title,
+                       request.directory.isEmpty() ? QDir::currentPath() : request.directory, filter);
+    dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+UserPrompts& UserPrompts::standard() {
+    static UserPrompts prompts;
+    return prompts;
+}
+
+} // namespace orasent

@@ -1,0 +1,37 @@
+#pragma once
+// Message boxes and file dialogs of the program. Windows take a UserPrompts and never call
+// QMessageBox or QFileDialog themselves, so tests can answer every prompt without blocking.
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace orasent {
+
+// The caption of the program's message boxes.
+QString programTitle();
+
+struct OpenFileRequest {
+    QString title;           // empty: the platform's default caption
+    QString directory;       // starting folder; empty: the current working directory
+    QString filter;          // "Name (*.a *.b)|*.a;*.b|..." pairs as the design writes them; empty: none
+    int selectedFilter = 0;  // 0-based index into the filter pairs
+    bool mustExist = true;   // the chosen file and its folder must exist
+};
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    // A message box with an OK button; returns when the user has acknowledged it.
+    virtual void showMessage(QWidget* parent, const QString& text, const QString& title);
+    // The file-open dialog; nothing when the user cancels.
+    virtual std::optional<QString> getOpenFileName(QWidget* parent, const OpenFileRequest& request);
+
+    // The real dialogs.
+    static UserPrompts& standard();
+};
+
+// Turns a design filter "A (*.x)|*.x|B (*.y;*.z)|*.y;*.z" into Qt's ";;"-separated form.
+QString toQtFilter(const QString& designFilter, int selectedIndex, QString* selectedQtFilter);
+
+} // namespace orasent

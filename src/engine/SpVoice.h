@@ -1,0 +1,99 @@
+#pragma once
+// The speech engine as the rest of the program sees it: one voice object with its calls and
+// events. The application gets the espeak-ng engine; tests get a scripted fake.
+//
+// Calls are made on the GUI thread. A call that fails throws SpeechError (the caller catches it,
+// as the windows do); events are delivered on the GUI thread, and after a newer Speak() no event
+// of an older stream arrives.
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <stdexcept>
+
+namespace orasent {
+
+class SpeechError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Flags of Speak().
+enum SpeechVoiceSpeakFlags : int {
+    SVSFDefault = 0,          // returns when the text has been heard
+    SVSFlagsAsync = 1,        // returns at once
+    SVSFPurgeBeforeSpeak = 2, // running and queued speech is dropped first
+    SVSFIsXML = 8,            // the text is SSML markup
+};
+
+// A voice or an audio output, as the engine enumerates them.
+class SpObjectToken {
+public:
+    SpObjectToken() = default;
+    SpObjectToken(QString id, QString description) : m_id(std::move(id)), m_description(std::move(description)) {}
+    QString Id() const { return m_id; }
+    QString GetDescription(int locale = 0) const { Q_UNUSED(locale); return m_description; }
+    bool isNull() const { return m_id.isEmpty(); }
+    bool operator==(const SpObjectToken& other) const { return m_id == other.m_id; }
+
+private:
+    QString m_id;
+    QString m_description;
+};
+using SpObjectTokens = QList<SpObjectToken>;
+
+class SpVoice : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~SpVoice() override = default;
+
+    // Token collections, in the same order on every call. The attribute filters are accepted
+    // for the design's signature; an empty pair lists everything.
+    virtual SpObjectTokens GetVoices(const QString& requiredAttributes = {},
+                                     const QString& optionalAttributes = {}) = 0;
+    virtual SpObjectTokens GetAudioOutputs(const QString& requiredAttributes = {},
+                                           const QString& optionalAttributes = {}) = 0;
+
+    virtual SpObjectToken Voice() const = 0;
+    virtual void setVoice(const SpObjectToken& voice) = 0;
+    virtual SpObjectToken AudioOutput() const = 0;
+    virtual void setAudioOutput(const SpObjectToken& output) = 0;
+
+    virtual int Rate() const = 0;           // -10 .. 10
+    virtual void setRate(int rate) = 0;
+    virtual int Volume() const = 0;         // 0 .. 100
+    virtual void setVolume(int volume) = 0;
+
+    virtual void setAllowAudioOutputFormatChangesOnNextSet(bool allow) = 0;
+    // The output stream's format, a SpeechAudioFormatType value 4..39. Setting a format the
+    // output refuses throws and changes nothing.
+    virtual int AudioOutputFormatType() const = 0;
+    virtual void setAudioOutputFormatType(int type) = 0;
+
+    // Speaks text with SpeechVoiceSpeakFlags; returns the stream number (1, 2, ...).
+    virtual int Speak(const QString& text, int flags) = 0;
+
+    // The folder that holds the "samples/common" sample texts, ending in "/", or "" when none.
+    // This is the engine's counterpart of the design's "SDKPath" look-up.
+    virtual QString SdkPath() const = 0;
+
+signals:
+    void StartStream(int streamNumber, const QVariant& streamPosition);
+    void EndStream(int streamNumber, const QVariant& streamPosition);
+    // Pos and Length: 0-based offset and length in UTF-16 units into the text given to Speak.
+    void Word(int streamNumber, const QVariant& streamPosition, int pos, int length);
+    void Sentence(int streamNumber, const QVariant& streamPosition, int pos, int length);
+    void VoiceChange(int streamNumber, const QVariant& streamPosition, const orasent::SpObjectToken& token);
+    // Declared for completeness; the engines here never raise them.
+    void Bookmark(int streamNumber, const QVariant& streamPosition, const QVariant& bookmark, int bookmarkId);
+    void EnginePrivate(int streamNumber, const QVariant& streamPosition, const QVariant& lParam);
+    void Phoneme(int streamNumber, const QVariant& streamPosition, int duration, int nextPhoneId,
+                 int feature, int currentPhoneId);
+    void Viseme(int streamNumber, const QVariant& streamPosition, int duration, int visemeType,
+                int feature, int visemeId);
+};
+
+} // namespace orasent
+
+Q_DECLARE_METATYPE(orasent::SpObjectToken)

@@ -1,0 +1,38 @@
+#pragma once
+// Answers message boxes and file dialogs for tests, and records what was asked.
+#include "common/ui/UserPrompts.h"
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+namespace orasent::test {
+
+class FakePrompts : public UserPrompts {
+public:
+    struct Message {
+        QString text;
+        QString title;
+    };
+    void showMessage(QWidget*, const QString& text, const QString& title) override {
+        messages.append({text, title});
+        if (onMessage)
+            onMessage(text);
+    }
+    std::optional<QString> getOpenFileName(QWidget*, const OpenFileRequest& request) override {
+        openRequests.append(request);
+        if (onOpenFile)
+            onOpenFile(request);
+        if (fileAnswers.isEmpty())
+            return std::nullopt;  // cancelled
+        return fileAnswers.takeFirst();
+    }
+
+    QList<Message> messages;
+    QList<OpenFileRequest> openRequests;
+    QStringList fileAnswers;  // next answers of the open dialog; none left: cancel
+    std::function<void(const QString&)> onMessage;
+    std::function<void(const OpenFileRequest&)> onOpenFile;
+};
+
+} // namespace orasent::test
