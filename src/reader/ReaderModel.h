@@ -1,0 +1,69 @@
+#pragma once
+// The reading state of the reader window and every reader command that is not about widgets.
+#include "reader/ReaderPort.h"
+
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace orasent {
+
+class ReaderModel {
+public:
+    explicit ReaderModel(ReaderPort& port);
+
+    // Reading state (window-level variables of the reader).
+    QString BookText;
+    QString FileName;
+    double NextPos = 0;
+    double LastPos = 0;
+    std::array<double, 101> BookMarks{};  // slots 1..100, 0 = free
+    int BookNum = 0;
+    int Seconds = 0;        // pause in whole seconds, always 0..32
+    int ReservedNum = 1;
+    int ContinuousPlay = 0; // 0 off, -1 on
+
+    // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
+    void OpenfF();
+    // A new text starts from its beginning without bookmarks (LastPos is kept).
+    void startNewReading();
+    // Open File after the dialog returned `path` (not cancelled): type test (".TXT" anywhere,
+    // upper-cased); accepted -> startNewReading(), showPathBox, FileName, OpenfF; refused -> the
+    // spoken refusal. The caller restores the working directory. Returns true if accepted.
+    bool openChosenFile(const QString& path);
+    // The path box lost focus holding `typedPath`: an existing file -> FileName + OpenfF (place
+    // kept); else the spoken message. Empty text and wildcard characters (* ? [) count as invalid.
+    bool openTypedPath(const QString& typedPath);
+
+    bool SayNextSentence();          // false when the end of the text was reached (nothing shown)
+    void ReplayScan();
+    void talk(int button);           // mouse press on Talk: 1 left, 2 right, 4 middle
+    void stop();                     // Stop button
+    void again();                    // Again button
+    void GetKey();                   // a key that types a character, on the window/Text1/buttons
+    enum class TickOutcome { Off, Busy, EndOfText, Stepped };
+    TickOutcome timerTick();         // the pause-timer tick without its one-second wait; the caller waits after Stepped
+
+    void setBookmark();
+    void nextBookmark();
+    void prevBookmark();
+    void clearBookmarks();
+    void SpreadBookmarks();          // "Set 25 Bookmarks"
+    void ShowBookmark();
+
+    // Question pools ("Tech Pool.txt" etc., working directory); false + message "<name> not
+    // found" when missing.
+    bool openPool(const QString& poolFileName);
+
+    static QString helpMessage();    // the version line, CR LF, and the help text
+    void help();                     // shows it in Text1 and hands it over
+
+    // The pause dialog's entry: nullopt when outside 0..32 after rounding (the caller shows a
+    // message, nothing changes).
+    static std::optional<int> parseSeconds(const QString& entry);
+
+private:
+    ReaderPort& m_port;
+};
+
+} // namespace orasent
