@@ -1,0 +1,10 @@
+#include "speech/Replacements.h"
+
+namespace orasent {
+
+QString applyReplacementList(const QString& text, const QString&, const std::function<void()>&)
+{
+    return text;
+}
+
+}  // namespace orasent
