@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Orasent needs. "run" gives what the program needs to build and
+# start; "test" adds what the tests need (a PulseAudio server, clang for the fuzzers).
+set -euo pipefail
+
+runtime_packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
+  libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
+  fonts-dejavu-core
+)
+test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev xauth)
+
+packages=("${runtime_packages[@]}")
+if [[ "${1:-run}" == "test" ]]; then
+  packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo_cmd=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
