@@ -1,0 +1,46 @@
+// Sentence steps, the previous-sentence scan and the bookmark commands on arbitrary text and
+// arbitrary (even absurd) positions.
+#include "FuzzInput.h"
+#include "reader/ReaderModel.h"
+
+namespace {
+struct RecordingPort : orasent::ReaderPort {
+    QString text1;
+    void StopVoice() override {}
+    void handOver(const QString&) override {}
+    bool speechIdle() const override { return true; }
+    QString sentenceText() const override { return text1; }
+    void setSentenceText(const QString& text) override { text1 = text; }
+    void focusSentenceBox() override {}
+    void showPathBox(const QString&) override {}
+    void showMessage(const QString&) override {}
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    RecordingPort port;
+    orasent::ReaderModel model(port);
+    model.NextPos = fuzz::takeDouble(data, size);
+    model.LastPos = fuzz::takeDouble(data, size);
+    const double bookmark = fuzz::takeDouble(data, size);
+    const uint8_t commands = fuzz::takeByte(data, size);
+    model.BookText = QString::fromUtf8(reinterpret_cast<const char*>(data), int(size));
+    model.BookMarks[1] = bookmark;
+    model.BookMarks[2] = bookmark / 2;
+    model.BookNum = commands % 3;
+    for (int i = 0; i < 8; ++i) {
+        switch ((commands >> i) & 7) {
+        case 0: model.talk(1); break;
+        case 1: model.talk(2); break;
+        case 2: model.SpreadBookmarks(); break;
+        case 3: model.nextBookmark(); break;
+        case 4: model.prevBookmark(); break;
+        case 5: model.setBookmark(); break;
+        case 6: model.ReplayScan(); break;
+        default: model.timerTick(); break;
+        }
+        if (model.BookNum < 0 || model.BookNum > 100)
+            __builtin_trap();
+    }
+    return 0;
+}
