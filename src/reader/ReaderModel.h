@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 namespace orasent {
@@ -34,6 +35,10 @@ public:
     // The path box lost focus holding `typedPath`: an existing file -> FileName + OpenfF (place
     // kept); else the spoken message. Empty text and wildcard characters (* ? [) count as invalid.
     bool openTypedPath(const QString& typedPath);
+    // After the state file was read: ReservedNum 0 becomes 1, and with no file name the first
+    // run's "Tech Pool.txt" is named and shown in the path box.
+    void applyFirstRunDefaults();
+    static QString firstRunFileName();
 
     bool SayNextSentence();          // false when the end of the text was reached (nothing shown)
     void ReplayScan();
@@ -61,8 +66,17 @@ public:
     // The pause dialog's entry: nullopt when outside 0..32 after rounding (the caller shows a
     // message, nothing changes).
     static std::optional<int> parseSeconds(const QString& entry);
+    // The timer interval is Seconds x 1000 ms in a 16-bit count, so 32 is the longest pause.
+    static constexpr int kMaxSeconds = 32;
 
 private:
+    // True when characters `position` and `position` + 1 (1-based) are ". ".
+    bool boundaryAt(std::int64_t position) const;
+    // 1-based position of the first ". " at or after nearest(position + 1); 0 when none.
+    std::int64_t sentenceEndFrom(double position) const;
+    double nearTextEnd(double position) const;
+    std::optional<double> scanBackForBoundary(double start, double lowest) const;
+
     ReaderPort& m_port;
 };
 

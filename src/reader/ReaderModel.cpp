@@ -1,0 +1,340 @@
+#include "reader/ReaderModel.h"
+
+#include "common/Numbers.h"
+#include "reader/BookTextLoader.h"
+
+#include <QFileInfo>
+#include <QStringView>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orasent {
+
+namespace {
+
+const QString kNoFileMessage = QStringLiteral(
+    "You have not designated a file to read. Go to the File menu as open a text file");
+const QString kInstructionMessage = QStringLiteral(
+    "Click the talk button to play each sentence. Or touch the space bar to toggle continuous "
+    "play on and off.");
+const QString kWrongTypeMessage = QStringLiteral(
+    "Can not read this file type. Can only read files with an extension of dot t x t");
+const QString kInvalidPathMessage =
+    QStringLiteral("You have entered an invalid file path, name or type.");
+const QString kLoadErrorMessage = QStringLiteral("Error loading file");
+
+// Above this a double has no fraction left, and stepping back by one no longer changes it.
+constexpr double kWholeNumbersOnly = 4503599627370496.0;  // 2^52
+
+constexpr QStringView kBoundary = u". ";
+
+} // namespace
+
+ReaderModel::ReaderModel(ReaderPort& port) : m_port(port) {}
+
+// --- Loading ------------------------------------------------------------------------------
+
+void ReaderModel::OpenfF() {
+    BookText.clear();
+    if (FileName.isEmpty()) {
+        m_port.handOver(kNoFileMessage);
+        return;
+    }
+    if (!loadBookText(FileName, &BookText)) {
+        m_port.showMessage(kLoadErrorMessage);
+        return;
+    }
+    m_port.handOver(kInstructionMessage);
+}
+
+void ReaderModel::startNewReading() {
+    std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
+    BookNum = 0;
+    NextPos = 0;
+}
+
+bool ReaderModel::openChosenFile(const QString& path) {
+    if (!path.toUpper().contains(QLatin1String(".TXT"))) {
+        m_port.handOver(kWrongTypeMessage);
+        return false;
+    }
+    startNewReading();
+    m_port.showPathBox(path);
+    FileName = path;
+    OpenfF();
+    return true;
+}
+
+bool ReaderModel::openTypedPath(const QString& typedPath) {
+    const bool hasWildcard = typedPath.contains(u'*') || typedPath.contains(u'?') ||
+                             typedPath.contains(u'[');
+    if (typedPath.isEmpty() || hasWildcard || !QFileInfo(typedPath).isFile()) {
+        m_port.handOver(kInvalidPathMessage);
+        return false;
+    }
+    FileName = typedPath;
+    OpenfF();
+    return true;
+}
+
+void ReaderModel::applyFirstRunDefaults() {
+    if (ReservedNum == 0)
+        ReservedNum = 1;
+    if (FileName.isEmpty()) {
+        FileName = firstRunFileName();
+        m_port.showPathBox(FileName);
+    }
+}
+
+QString ReaderModel::firstRunFileName() { return QStringLiteral("Tech Pool.txt"); }
+
+// --- Positions in the text ------------------------------------------------------------------
+
+bool ReaderModel::boundaryAt(std::int64_t position) const {
+    const qsizetype length = BookText.size();
+    if (position < 1 || position + 1 > length)
+        return false;
+    const QChar* text = BookText.constData();
+    return text[position - 1] == u'.' && text[position] == u' ';
+}
+
+std::int64_t ReaderModel::sentenceEndFrom(double position) const {
+    const std::int64_t start = std::max<std::int64_t>(1, nearestInt(position + 1));
+    if (start > BookText.size())
+        return 0;
+    const qsizetype found = QStringView(BookText).indexOf(kBoundary, qsizetype(start - 1));
+    return found < 0 ? 0 : std::int64_t(found) + 1;
+}
+
+double ReaderModel::nearTextEnd(double position) const {
+    // Positions past the last character cannot hold ". "; a backward scan passes them one by
+    // one. Skip them in a single step, keeping the fraction.
+    const double lastUseful = double(BookText.size()) + 1;
+    if (!(position > lastUseful))
+        return position;
+    if (position >= kWholeNumbersOnly)
+        return lastUseful;
+    return position - std::floor(position - lastUseful);
+}
+
+std::optional<double> ReaderModel::scanBackForBoundary(double start, double lowest) const {
+    // Examines nearest(start), nearest(start - 1), ... while start - k >= lowest (start itself
+    // always), and returns start - k at the first ". ".
+    if (!std::isfinite(start))
+        return std::nullopt;
+    const double fraction = start - std::floor(start);
+    if (fraction == 0.5) {
+        // Halves round to the even neighbour, so the positions examined are not consecutive.
+        for (double p = start;; p -= 1) {
+            if (boundaryAt(nearestInt(p)))
+                return p;
+            if (p - 1 < lowest)
+                return std::nullopt;
+        }
+    }
+    const std::int64_t first = nearestInt(start);
+    const std::int64_t steps = start >= lowest ? std::int64_t(std::floor(start - lowest)) : 0;
+    const std::int64_t last = std::max<std::int64_t>(1, first - steps);
+    const std::int64_t from = std::min<std::int64_t>(first, std::int64_t(BookText.size()) - 1);
+    const QChar* text = BookText.constData();
+    for (std::int64_t j = from; j >= last; --j) {
+        if (text[j - 1] == u'.' && text[j] == u' ')
+            return start - double(first - j);
+    }
+    return std::nullopt;
+}
+
+// --- Sentence playback ----------------------------------------------------------------------
+
+bool ReaderModel::SayNextSentence() {
+    m_port.StopVoice();
+    if (!(NextPos >= 1))
+        NextPos = 1;
+    const std::int64_t end = sentenceEndFrom(NextPos);
+    if (end == 0)
+        return false;
+    const std::int64_t start = nearestInt(NextPos);
+    const std::int64_t count = nearestInt(double(end) - NextPos + 1);
+    m_port.setSentenceText(BookText.mid(qsizetype(start - 1), qsizetype(count)));
+    m_port.handOver(m_port.sentenceText());
+    LastPos = NextPos;
+    NextPos = double(end) + 1;
+    return true;
+}
+
+void ReaderModel::ReplayScan() {
+    if (LastPos > 2)
+        NextPos = LastPos - 2;
+    if (!(NextPos >= 1))
+        NextPos = 1;
+    NextPos = nearTextEnd(NextPos);
+    // The first position is always examined, later ones only while they stay at 2 or more.
+    if (const auto found = scanBackForBoundary(NextPos, 2)) {
+        NextPos = *found;
+        if (NextPos != 1)
+            NextPos += 1;  // the space after that period, where the sentence begins
+        return;
+    }
+    // Not found: the scan stopped at its first value below 2 (a value of 1 stays).
+    if (NextPos > 1)
+        NextPos -= std::max(1.0, std::floor(NextPos) - 1);
+}
+
+void ReaderModel::talk(int button) {
+    if (button == 2)
+        ReplayScan();
+    SayNextSentence();
+}
+
+void ReaderModel::stop() {
+    ContinuousPlay = 0;
+    m_port.StopVoice();
+}
+
+void ReaderModel::again() {
+    m_port.StopVoice();
+    m_port.handOver(m_port.sentenceText());
+}
+
+void ReaderModel::GetKey() { ContinuousPlay = -1; }
+
+ReaderModel::TickOutcome ReaderModel::timerTick() {
+    if (ContinuousPlay == 0)
+        return TickOutcome::Off;
+    if (!m_port.speechIdle())
+        return TickOutcome::Busy;
+    return SayNextSentence() ? TickOutcome::Stepped : TickOutcome::EndOfText;
+}
+
+// --- Bookmarks ------------------------------------------------------------------------------
+
+void ReaderModel::setBookmark() {
+    for (int slot = 1; slot <= 100; ++slot) {
+        if (BookMarks[slot] == 0) {
+            BookMarks[slot] = LastPos;
+            BookNum = slot;
+            m_port.handOver(QStringLiteral("bookmark %1 set").arg(slot));
+            return;
+        }
+    }
+    m_port.focusSentenceBox();
+}
+
+void ReaderModel::nextBookmark() {
+    m_port.StopVoice();
+    if (BookNum >= 1 && BookNum <= 99 && BookMarks[BookNum + 1] > 0) {
+        ++BookNum;
+        NextPos = BookMarks[BookNum];
+        ShowBookmark();
+        return;
+    }
+    m_port.handOver(QStringLiteral("you are at the end of your bookmarks"));
+}
+
+void ReaderModel::prevBookmark() {
+    m_port.StopVoice();
+    if (BookNum <= 1) {
+        m_port.handOver(QStringLiteral("No previous bookmarks"));
+        return;
+    }
+    // A number restored from an edited file is kept within the table.
+    BookNum = std::min(BookNum, 101) - 1;
+    m_port.handOver(QStringLiteral("bookmark number %1").arg(BookNum));
+    if (!(BookMarks[BookNum] > 0)) {
+        m_port.handOver(QStringLiteral("You have not set a bookmark"));
+        return;
+    }
+    NextPos = BookMarks[BookNum];
+    ShowBookmark();
+}
+
+void ReaderModel::ShowBookmark() {
+    // A bookmark below 1 (only from an edited file) reads from the first character.
+    if (!(NextPos >= 1))
+        NextPos = 1;
+    const std::int64_t end = sentenceEndFrom(NextPos);
+    if (end == 0)
+        return;
+    const std::int64_t start = nearestInt(NextPos);
+    const std::int64_t count = nearestInt(double(end) - NextPos + 1);
+    m_port.setSentenceText(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
+                           QStringLiteral(". \r\n") +
+                           BookText.mid(qsizetype(start - 1), qsizetype(count)));
+    m_port.handOver(m_port.sentenceText());
+    LastPos = NextPos;
+    NextPos = double(end) + 1;
+    m_port.focusSentenceBox();
+}
+
+void ReaderModel::clearBookmarks() {
+    std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
+    m_port.handOver(QStringLiteral("All bookmarks have been cleared"));
+    m_port.focusSentenceBox();
+    LastPos = 0;
+}
+
+void ReaderModel::SpreadBookmarks() {
+    const double length = double(BookText.size());
+    const double step = length / 25;
+    BookMarks[1] = 1;
+    for (int slot = 2; slot <= 26; ++slot) {
+        const double p = (slot - 1) * step;
+        const auto found = p < 1 ? std::nullopt : scanBackForBoundary(p, 1);
+        if (!found) {
+            // No sentence start before this point: the rest of the spread keeps its old values.
+            BookMarks[slot] = 1;
+            break;
+        }
+        BookMarks[slot] = *found == 1 ? 1 : *found + 1;
+    }
+    std::fill(BookMarks.begin() + 26, BookMarks.end(), 0.0);
+    BookNum = 1;
+    m_port.handOver(QStringLiteral("25 bookmarks have been set"));
+    m_port.focusSentenceBox();
+}
+
+// --- Question pools, help, pause --------------------------------------------------------------
+
+bool ReaderModel::openPool(const QString& poolFileName) {
+    if (!QFileInfo(poolFileName).isFile()) {
+        m_port.showMessage(poolFileName + QStringLiteral(" not found"));
+        return false;
+    }
+    FileName = poolFileName;
+    m_port.showPathBox(FileName);
+    startNewReading();
+    OpenfF();
+    return true;
+}
+
+QString ReaderModel::helpMessage() {
+    static const QString helpText = QStringLiteral(
+        "This program will read files with a .txt extension. To load a file click on the file menu "
+        "and open a new file. When you click the talk button (or touch the space bar) the next "
+        "sentence will be spoken. Click the again button to hear the sentence again or right click "
+        "the talk button to replay the previous sentence. There are 100 available bookmarks. As "
+        "you are reading through the text you can click the set bookmark button to mark that spot. "
+        "As you click next bookmark or previous bookmark the system will move from bookmark to "
+        "bookmark. To clear all bookmarks click the Clear all bookmarks button. When you start the "
+        "program it will start reading from your last stopping point. If you click the Set 25 "
+        "bookmarks the system will divide the text into 25 equal parts and set a bookmark at those "
+        "spots. To select different voices click on TTS Setup and select from the drop down. To "
+        "set the number of seconds to pause between sentences click on seconds. ");
+    return QStringLiteral("Orasent version 1.1. \r\n") + helpText;
+}
+
+void ReaderModel::help() {
+    const QString message = helpMessage();
+    m_port.handOver(message);
+    m_port.setSentenceText(message);
+}
+
+std::optional<int> ReaderModel::parseSeconds(const QString& entry) {
+    const std::int64_t value = nearestInt(numericPrefix(entry));
+    if (value < 0 || value > kMaxSeconds)
+        return std::nullopt;
+    return int(value);
+}
+
+} // namespace orasent
