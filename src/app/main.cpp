@@ -1,7 +1,7 @@
 // Program start: the reader window is the first window; closing it ends the program.
 #include "common/ui/UserPrompts.h"
 #include "engine/EspeakVoice.h"
-#include "reader/EnglishF.h"
+#include "reader/ui/EnglishF.h"
 #include "speech/TTSSetup.h"
 
 #include <QApplication>

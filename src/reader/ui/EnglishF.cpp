@@ -1,0 +1,224 @@
+// The reader window: its controls, start-up, layout, shut-down, and the model's view of it.
+#include "reader/ui/EnglishF.h"
+
+#include "common/ui/UserPrompts.h"
+#include "reader/StateFile.h"
+#include "reader/ui/ReaderFonts.h"
+#include "reader/ui/ReaderLayout.h"
+#include "reader/ui/SecondsF.h"
+#include "speech/SpeechWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace orasent {
+
+namespace {
+const char* const kButtonCaptions[12] = {
+    nullptr,           "&Bigger",         "&Smaller",       "&Talk",
+    "St&op",           "&Again",          "&Quit",          " S&et Bookmark",
+    "&Next Bookmark",  "&Prev Bookmark",  "&Clear Bookmarks", "Set &25 Bookmarks"};
+
+constexpr double kDesignedSentenceSize = 18;  // points
+constexpr double kPathBoxSize = 20.25;        // points
+constexpr double kButtonSize = 24;            // points
+constexpr int kDesignedPauseMs = 2000;
+
+const QString kStartText = QStringLiteral("Click the talk button to play each sentence. Or touch the "
+                                          "space bar to toggle continuous play on and off.\r\n");
+
+// The sentence box shows a CR LF (or a lone CR) as one line break.
+QString displayForm(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+QRect toPixels(const TwipRect& r, double dpi) {
+    return QRect(twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
+                 twipsToPixels(r.width, dpi), twipsToPixels(r.height, dpi));
+}
+} // namespace
+
+EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), m_tts(tts), m_prompts(prompts), m_model(*this) {
+    setObjectName(QStringLiteral("EnglishF"));
+    setWindowTitle(QStringLiteral("Read Text"));
+    createControls();
+    createMenus();
+}
+
+EnglishF::~EnglishF() = default;
+
+void EnglishF::createControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("EnglishFClient"));
+    setCentralWidget(client);
+    installEventFilter(this);
+    client->installEventFilter(this);
+
+    m_text1 = new QPlainTextEdit(client);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setAccessibleName(QStringLiteral("Text1"));
+    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text1->setFont(arialBlackFont(kDesignedSentenceSize));
+    m_text1->installEventFilter(this);
+    setSentenceText(kStartText);
+
+    m_text2 = new QLineEdit(client);
+    m_text2->setObjectName(QStringLiteral("Text2"));
+    m_text2->setAccessibleName(QStringLiteral("Text2"));
+    QFont pathFont = arialBlackFont(kPathBoxSize);
+    m_text2->setFont(pathFont);
+    m_text2->installEventFilter(this);
+
+    for (int i = 1; i <= 11; ++i) {
+        auto* button = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), client);
+        const QString name = QStringLiteral("Command%1").arg(i);
+        button->setObjectName(name);
+        button->setAccessibleName(name);
+        button->setFont(msSansSerifFont(kButtonSize, true));
+        button->installEventFilter(this);
+        m_command[i] = button;
+    }
+    // Talk acts on the mouse press (see eventFilter); it has no click action.
+    connect(m_command[1], &QPushButton::clicked, this, &EnglishF::Command1_Click);
+    connect(m_command[2], &QPushButton::clicked, this, &EnglishF::Command2_Click);
+    connect(m_command[4], &QPushButton::clicked, this, [this] { m_model.stop(); });
+    connect(m_command[5], &QPushButton::clicked, this, [this] { m_model.again(); });
+    connect(m_command[6], &QPushButton::clicked, this, &EnglishF::Command6_Click);
+    connect(m_command[7], &QPushButton::clicked, this, [this] { m_model.setBookmark(); });
+    connect(m_command[8], &QPushButton::clicked, this, [this] { m_model.nextBookmark(); });
+    connect(m_command[9], &QPushButton::clicked, this, [this] { m_model.prevBookmark(); });
+    connect(m_command[10], &QPushButton::clicked, this, [this] { m_model.clearBookmarks(); });
+    connect(m_command[11], &QPushButton::clicked, this, [this] { m_model.SpreadBookmarks(); });
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(kDesignedPauseMs);
+    connect(m_timer1, &QTimer::timeout, this, &EnglishF::Timer1_Timer);
+}
+
+void EnglishF::Form_Load() {
+    if (m_loaded)
+        return;
+    restoreState();
+    if (m_model.ReservedNum == 0)
+        m_model.ReservedNum = 1;
+    if (m_text2->text().isEmpty()) {
+        m_model.FileName = QStringLiteral("Tech Pool.txt");
+        m_text2->setText(m_model.FileName);
+    }
+
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const ReaderLayout layout = computeReaderLayout(pixelsToTwips(screenRect.width(), dpi),
+                                                    pixelsToTwips(screenRect.height(), dpi));
+    applyLayout(layout, dpi);
+    move(screenRect.topLeft());
+
+    m_tts.setReaderSentenceBox(m_text1);
+    m_tts.Form_Load();
+    m_model.OpenfF();
+    // The sentence box reaches up to the button column.
+    m_text1->resize(twipsToPixels(layout.text1.width, dpi), m_text1->height());
+
+    m_loaded = true;
+    setPauseInterval(m_timer1->interval() / 1000);
+}
+
+void EnglishF::restoreState() {
+    const SavedReadingState state = readStateFile(stateFileName());
+    applyState(state, m_model);
+    if (state.fontSize && isUsableTypeSize(*state.fontSize)) {
+        QFont font = m_text1->font();
+        font.setPointSizeF(*state.fontSize);
+        m_text1->setFont(font);
+    }
+    if (state.fileName)
+        m_text2->setText(*state.fileName);
+    if (state.timerLineRead)
+        setPauseInterval(m_model.Seconds);
+}
+
+void EnglishF::applyLayout(const ReaderLayout& layout, double dpi) {
+    resize(twipsToPixels(layout.window.width, dpi), twipsToPixels(layout.window.height, dpi));
+    for (int i = 1; i <= 11; ++i)
+        m_command[i]->setGeometry(toPixels(layout.command[i], dpi));
+    m_text1->setGeometry(toPixels(layout.text1, dpi));
+    m_text2->setGeometry(toPixels(layout.text2, dpi));
+}
+
+void EnglishF::setPauseInterval(int seconds) {
+    if (seconds <= 0) {
+        m_timer1->stop();
+        m_timer1->setInterval(0);
+        return;
+    }
+    m_timer1->setInterval(seconds * 1000);
+    if (m_loaded && !m_unloaded)
+        m_timer1->start();
+}
+
+void EnglishF::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+    // The reader is the program's main window: with it gone the program ends.
+    QCoreApplication::quit();
+}
+
+void EnglishF::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_timer1->stop();
+    QString error;
+    if (!writeStateFile(stateFileName(), m_model, m_text1->font().pointSizeF(), &error)) {
+        showMessage(QStringLiteral("The reading state could not be saved to \"%1\". %2")
+                        .arg(stateFileName(), error));
+    }
+    m_tts.Form_Unload();
+    if (m_secondsDialog)
+        m_secondsDialog->close();
+}
+
+// ReaderPort
+
+void EnglishF::StopVoice() { m_tts.StopVoice(); }
+
+void EnglishF::handOver(const QString& text) { m_tts.SPKBX()->setText(text); }
+
+bool EnglishF::speechIdle() const { return m_tts.SpeakBtn()->isEnabled(); }
+
+QString EnglishF::sentenceText() const {
+    const QString shown = m_text1->toPlainText();
+    if (shown == displayForm(m_shownSentence))
+        return m_shownSentence;
+    // Edited by the user: line breaks read back as CR LF.
+    QString edited = shown;
+    edited.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return edited;
+}
+
+void EnglishF::setSentenceText(const QString& text) {
+    m_shownSentence = text;
+    m_text1->setPlainText(displayForm(text));
+}
+
+void EnglishF::focusSentenceBox() { m_text1->setFocus(Qt::OtherFocusReason); }
+
+void EnglishF::showPathBox(const QString& path) { m_text2->setText(path); }
+
+void EnglishF::showMessage(const QString& text) {
+    m_prompts.showMessage(this, text, programTitle());
+}
+
+} // namespace orasent

@@ -1,0 +1,103 @@
+#pragma once
+// The reader window "Read Text": the sentence box, the path box, eleven big buttons, the pause
+// timer and the menu bar. It shows what the reading model decides and hands its texts to the
+// speech window.
+#include "reader/ReaderModel.h"
+#include "reader/ReaderPort.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <array>
+
+class QAction;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace orasent {
+
+class SecondsF;
+class SpeechWindow;
+class UserPrompts;
+struct ReaderLayout;
+
+class EnglishF : public QMainWindow, private ReaderPort {
+    Q_OBJECT
+public:
+    EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent = nullptr);
+    ~EnglishF() override;
+
+    // Restores the saved reading state, lays the window out over the screen, loads the speech
+    // window and the text file. Call once, before the window is shown.
+    void Form_Load();
+
+    ReaderModel& model() { return m_model; }
+    const ReaderModel& model() const { return m_model; }
+
+    // The pause timer's tick: one continuous-play step, then the hand-over wait.
+    void Timer1_Timer();
+    // Length of the wait after a continuous-play step that gives the speech window time to take
+    // the sentence (its own timer looks once a second). Milliseconds.
+    void setHandOverWait(int milliseconds) { m_handOverWaitMs = milliseconds; }
+    bool isInHandOverWait() const { return m_inHandOverWait; }
+
+    // The pause dialog while it is shown, else null.
+    SecondsF* pauseDialog() const;
+
+    // The state file, in the working directory.
+    static QString stateFileName() { return QStringLiteral("Orasent.txt"); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ReaderPort: the widgets and the speech window as the reading model sees them.
+    void StopVoice() override;
+    void handOver(const QString& text) override;
+    bool speechIdle() const override;
+    QString sentenceText() const override;
+    void setSentenceText(const QString& text) override;
+    void focusSentenceBox() override;
+    void showPathBox(const QString& path) override;
+    void showMessage(const QString& text) override;
+
+    void createControls();
+    void createMenus();
+    void applyLayout(const ReaderLayout& layout, double dotsPerInch);
+    void restoreState();
+    void Form_Unload();
+    // Timer1 runs every `seconds` seconds; 0 stops it (a zero interval would fire continuously).
+    void setPauseInterval(int seconds);
+    void changeTypeSize(double deltaPoints);
+    bool countsForGetKey(QObject* watched) const;
+
+    // Button and menu handlers.
+    void Command1_Click();  // Bigger
+    void Command2_Click();  // Smaller
+    void Command3_MouseDown(Qt::MouseButton button);  // Talk
+    void Command6_Click();  // Quit
+    void Text2_LostFocus();
+    void Openf_Click();
+    void Secs_Click();
+
+    SpeechWindow& m_tts;
+    UserPrompts& m_prompts;
+    ReaderModel m_model;
+
+    QPlainTextEdit* m_text1 = nullptr;
+    QLineEdit* m_text2 = nullptr;
+    std::array<QPushButton*, 12> m_command{};  // Command1 .. Command11; [0] unused
+    QTimer* m_timer1 = nullptr;
+    QPointer<SecondsF> m_secondsDialog;
+
+    QString m_shownSentence;  // the text last put into Text1, as given (CR LF kept)
+    bool m_loaded = false;
+    bool m_unloaded = false;
+    bool m_inHandOverWait = false;
+    int m_handOverWaitMs = 1000;
+};
+
+} // namespace orasent

@@ -1,0 +1,94 @@
+// The reader window's menu bar: File (open a text, the three question pools, Exit), TTS Setup,
+// Seconds and Help.
+#include "common/ui/UserPrompts.h"
+#include "reader/ui/EnglishF.h"
+#include "reader/ui/SecondsF.h"
+#include "speech/SpeechWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace orasent {
+
+namespace {
+// The busy pointer while a chosen file loads.
+class BusyPointer {
+public:
+    explicit BusyPointer(bool show) : m_shown(show) {
+        if (m_shown)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyPointer() {
+        if (m_shown)
+            QApplication::restoreOverrideCursor();
+    }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    bool m_shown;
+};
+
+QAction* namedAction(QAction* action, const char* name) {
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+} // namespace
+
+void EnglishF::createMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("FF"));
+    connect(namedAction(file->addAction(QStringLiteral("Open File")), "Openf"),
+            &QAction::triggered, this, &EnglishF::Openf_Click);
+    connect(namedAction(file->addAction(QStringLiteral("Open Tech Question")), "TQuestions"),
+            &QAction::triggered, this, [this] { m_model.openPool(QStringLiteral("Tech Pool.txt")); });
+    connect(namedAction(file->addAction(QStringLiteral("Open General Question")), "Gquestions"),
+            &QAction::triggered, this,
+            [this] { m_model.openPool(QStringLiteral("General Pool.txt")); });
+    connect(namedAction(file->addAction(QStringLiteral("Open Extra Questions")), "EQuestions"),
+            &QAction::triggered, this,
+            [this] { m_model.openPool(QStringLiteral("Extra Pool.txt")); });
+    namedAction(file->addAction(QStringLiteral("Exit")), "Ex");  // does nothing
+
+    // Top-level items that act when clicked.
+    connect(namedAction(menuBar()->addAction(QStringLiteral("TTS Setup")), "TTSSet"),
+            &QAction::triggered, this, [this] { m_tts.showWindow(); });
+    connect(namedAction(menuBar()->addAction(QStringLiteral("Seconds ")), "Secs"),
+            &QAction::triggered, this, &EnglishF::Secs_Click);
+    connect(namedAction(menuBar()->addAction(QStringLiteral("Help")), "HLP"), &QAction::triggered,
+            this, [this] { m_model.help(); });
+}
+
+void EnglishF::Openf_Click() {
+    const QString workingDir = QDir::currentPath();
+    OpenFileRequest request;
+    request.directory = workingDir;  // no file name, no type filter
+    const std::optional<QString> chosen = m_prompts.getOpenFileName(this, request);
+    if (!chosen)
+        return;  // cancelled: the text, the place and the bookmarks stay as they were
+    {
+        BusyPointer busy(!chosen->trimmed().isEmpty());
+        m_model.openChosenFile(*chosen);
+    }
+    // The state file and the pools are found in the working directory.
+    QDir::setCurrent(workingDir);
+}
+
+SecondsF* EnglishF::pauseDialog() const {
+    return (m_secondsDialog && m_secondsDialog->isVisible()) ? m_secondsDialog.data() : nullptr;
+}
+
+void EnglishF::Secs_Click() {
+    if (SecondsF* open = pauseDialog()) {
+        open->close();  // unloaded without saving what was typed
+        return;
+    }
+    m_secondsDialog = new SecondsF(m_model, m_prompts,
+                                   [this](int seconds) { setPauseInterval(seconds); }, this);
+    m_secondsDialog->show();
+}
+
+} // namespace orasent
