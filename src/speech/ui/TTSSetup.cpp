@@ -1,0 +1,330 @@
+// The speech window's load and unload, the voice, format, output, rate and volume choices, and
+// the settings file "VIC.INI" and word list "Speech.lst" at load and unload.
+#include "speech/ui/TTSSetup.h"
+
+#include "common/ui/UserPrompts.h"
+#include "engine/SpVoice.h"
+#include "engine/SpeechAudioFormat.h"
+#include "speech/SpeechSettingsFile.h"
+#include "speech/WordListFile.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+
+namespace orasent {
+
+namespace {
+const QString kSettingsFile = QStringLiteral("VIC.INI");
+const QString kWordListFile = QStringLiteral("Speech.lst");
+constexpr int kSpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;  // 11
+constexpr double kLoadHeightTwips = 5460;
+} // namespace
+
+const char* const TTSSetup::kNoAudioOutput = "No audio ouput object available";
+
+TTSSetup::TTSSetup(VoiceFactory voiceFactory, UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), m_voiceFactory(std::move(voiceFactory)), m_prompts(prompts) {
+    buildControls();
+    connectControls();
+    // Until a saved position moves it, the window stands in the middle of the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+TTSSetup::~TTSSetup() {
+    if (m_voice)
+        m_voice->disconnect(this);
+}
+
+void TTSSetup::Form_Load() {
+    if (m_loaded)
+        return;
+    m_loaded = true;
+
+    // 1. The voice, its events delivered here. An engine that cannot start leaves no voice:
+    //    the lists stay empty and speaking fails silently.
+    try {
+        if (m_voiceFactory)
+            m_voice = m_voiceFactory();
+    } catch (const SpeechError&) {
+        m_voice.reset();
+    }
+    attachVoiceEvents();
+
+    // 2-3. The voices, the first one chosen.
+    try {
+        if (m_voice)
+            for (const SpObjectToken& token : m_voice->GetVoices(QString(), QString()))
+                m_voiceCB->addItem(token.GetDescription(0));
+    } catch (const SpeechError&) {
+    }
+    selectVoiceIndex(0);
+
+    // 4. The format table with the engine's values as item data.
+    for (const SpeechAudioFormat& format : speechAudioFormats())
+        m_formatCB->addItem(format.name, format.type);
+
+    // 5. The sliders start at the voice's own rate and volume.
+    try {
+        if (m_voice) {
+            setSliderFromCode(m_rateSldr, m_voice->Rate());
+            setSliderFromCode(m_volumeSldr, m_voice->Volume());
+        }
+    } catch (const SpeechError&) {
+    }
+
+    // 6. The default format.
+    selectFormatIndex(m_formatCB->findText(QStringLiteral("SAFT22kHz16BitMono")));
+
+    // 7-8. The outputs, the first one chosen (which applies the format to it).
+    SpObjectTokens outputs;
+    try {
+        if (m_voice)
+            outputs = m_voice->GetAudioOutputs(QString(), QString());
+    } catch (const SpeechError&) {
+        outputs.clear();
+    }
+    if (outputs.isEmpty()) {
+        m_audioOutputCB->addItem(QString::fromLatin1(kNoAudioOutput));
+        m_audioOutputCB->setEnabled(false);
+    } else {
+        for (const SpObjectToken& token : outputs)
+            m_audioOutputCB->addItem(token.GetDescription(0));
+    }
+    selectAudioOutputIndex(0);
+
+    // 9. The mouth image list holds no pictures; nothing to prepare.
+    // 10-11. Flags of every asynchronous Speak, and the idle state.
+    m_speakFlags = kSpeakFlags;
+    ApplySpeakingState(false);
+    // 12.
+    setOuterHeightTwips(kLoadHeightTwips);
+    // 13.
+    LoadDat();
+
+    m_timer1->start();
+}
+
+void TTSSetup::showWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TTSSetup::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloading = true;
+    if (m_loaded)
+        SaveDat();
+    m_timer1->stop();
+    if (m_voice) {
+        m_voice->disconnect(this);
+        m_voice.reset();
+    }
+    m_unloaded = true;
+    hide();
+}
+
+void TTSSetup::setReaderSentenceBox(QPlainTextEdit* text1) { m_readerText1 = text1; }
+
+// The user's close box is refused: the window stays. The program's unload and a shutting-down
+// session close it.
+void TTSSetup::closeEvent(QCloseEvent* event) {
+    if (m_unloading || m_unloaded || qApp->isSavingSession()) {
+        if (!m_unloaded)
+            Form_Unload();
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void TTSSetup::Command1_Click() { hide(); }
+
+// --- selections ---
+
+void TTSSetup::selectVoiceIndex(int index) {
+    if (index < 0 || index >= m_voiceCB->count())
+        return;
+    {
+        const QSignalBlocker block(m_voiceCB);
+        m_voiceCB->setCurrentIndex(index);
+    }
+    VoiceCB_Click();
+}
+
+void TTSSetup::selectFormatIndex(int index) {
+    if (index < 0 || index >= m_formatCB->count())
+        return;
+    {
+        const QSignalBlocker block(m_formatCB);
+        m_formatCB->setCurrentIndex(index);
+    }
+    FormatCB_Click();
+}
+
+void TTSSetup::selectAudioOutputIndex(int index) {
+    if (index < 0 || index >= m_audioOutputCB->count())
+        return;
+    {
+        const QSignalBlocker block(m_audioOutputCB);
+        m_audioOutputCB->setCurrentIndex(index);
+    }
+    AudioOutputCB_Click();
+}
+
+void TTSSetup::setSliderFromCode(QSlider* slider, int value) {
+    const QSignalBlocker block(slider);
+    slider->setValue(value);
+}
+
+void TTSSetup::VoiceCB_Click() {
+    const int index = m_voiceCB->currentIndex();
+    if (!m_voice || index < 0)
+        return;
+    m_applyingVoice = true;
+    try {
+        const SpObjectTokens voices = m_voice->GetVoices(QString(), QString());
+        if (index < voices.size())
+            m_voice->setVoice(voices.at(index));
+    } catch (const SpeechError&) {
+    }
+    m_applyingVoice = false;
+}
+
+void TTSSetup::FormatCB_Click() {
+    const int index = m_formatCB->currentIndex();
+    if (!m_voice || index < 0)
+        return;
+    try {
+        m_voice->setAllowAudioOutputFormatChangesOnNextSet(false);
+        m_voice->setAudioOutputFormatType(m_formatCB->itemData(index).toInt());
+    } catch (const SpeechError&) {
+    }
+}
+
+void TTSSetup::AudioOutputCB_Click() {
+    const int index = m_audioOutputCB->currentIndex();
+    if (!m_voice || index < 0)
+        return;
+    try {
+        const SpObjectTokens outputs = m_voice->GetAudioOutputs(QString(), QString());
+        if (index >= outputs.size())
+            return;
+        m_voice->setAudioOutput(outputs.at(index));
+    } catch (const SpeechError&) {
+        return;
+    }
+    FormatCB_Click();
+}
+
+void TTSSetup::RateSldr_Scroll() {
+    if (!m_voice)
+        return;
+    try {
+        m_voice->setRate(m_rateSldr->value());
+    } catch (const SpeechError&) {
+    }
+}
+
+void TTSSetup::VolumeSldr_Scroll() {
+    if (!m_voice)
+        return;
+    try {
+        m_voice->setVolume(m_volumeSldr->value());
+    } catch (const SpeechError&) {
+    }
+}
+
+QString TTSSetup::GetDirectory() const {
+    try {
+        const QString sdkPath = m_voice ? m_voice->SdkPath() : QString();
+        return sdkPath.isEmpty() ? QString() : sdkPath + QStringLiteral("samples/common");
+    } catch (const SpeechError&) {
+        return QString();
+    }
+}
+
+// --- settings ---
+
+void TTSSetup::LoadDat() {
+    m_replacementList = loadReplacementList(kWordListFile);
+
+    // Every step that fails (an index outside the list, a value the control refuses, an engine
+    // failure) is left out; the rest still apply.
+    for (const SettingAction& action : readSpeechSettingsFile(kSettingsFile)) {
+        const int value = int(action.value);
+        switch (action.kind) {
+        case SettingAction::VoiceIndex:
+            selectVoiceIndex(value);
+            break;
+        case SettingAction::FormatIndex:
+            selectFormatIndex(value);
+            break;
+        case SettingAction::AudioOutputIndex:
+            selectAudioOutputIndex(value);
+            break;
+        case SettingAction::ClearIt:
+        case SettingAction::ChkClipboard:
+            if (action.value == 0 || action.value == 1)
+                (action.kind == SettingAction::ClearIt ? m_clearIt : m_chkClipboard)->setChecked(value == 1);
+            break;
+        case SettingAction::Rate:
+        case SettingAction::Volume: {
+            QSlider* slider = action.kind == SettingAction::Rate ? m_rateSldr : m_volumeSldr;
+            if (action.value < slider->minimum() || action.value > slider->maximum())
+                break;
+            setSliderFromCode(slider, value);
+            try {
+                if (m_voice)
+                    action.kind == SettingAction::Rate ? m_voice->setRate(value) : m_voice->setVolume(value);
+            } catch (const SpeechError&) {
+            }
+            break;
+        }
+        case SettingAction::Left:
+            if (action.value >= 0 && action.value < 1e9)
+                move(twipsToPxX(action.value), pos().y());
+            break;
+        case SettingAction::Top:
+            if (action.value >= 0 && action.value < 1e9)
+                move(pos().x(), twipsToPxY(action.value));
+            break;
+        }
+    }
+}
+
+void TTSSetup::SaveDat() {
+    SpeechSettings settings;
+    settings.voiceIndex = m_voiceCB->currentIndex();
+    settings.formatIndex = m_formatCB->currentIndex();
+    settings.audioOutputIndex = m_audioOutputCB->currentIndex();
+    settings.rate = m_rateSldr->value();
+    settings.volume = m_volumeSldr->value();
+    settings.chkClipboard = m_chkClipboard->isChecked() ? 1 : 0;
+    settings.clearIt = m_clearIt->isChecked() ? 1 : 0;
+    settings.left = pxToTwipsX(pos().x());
+    settings.top = pxToTwipsY(pos().y());
+
+    QString error;
+    if (!writeSpeechSettings(kSettingsFile, settings, &error))
+        m_prompts.showMessage(this,
+                              QStringLiteral("The speech settings could not be saved to \"%1\": %2\n"
+                                             "The previous settings file was kept.")
+                                  .arg(kSettingsFile, error),
+                              programTitle());
+}
+
+} // namespace orasent

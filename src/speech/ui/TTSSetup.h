@@ -1,0 +1,186 @@
+#pragma once
+// The speech setup window "Text To Speech": owns the one voice of the program, its settings,
+// the speak box that the reader fills, the clipboard monitor, the word highlight and the word
+// list editor panel. Controls carry their names as accessible names.
+#include "speech/ClipboardMonitor.h"
+#include "speech/SpeechWindow.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QSlider;
+class QTimer;
+class QVariant;
+
+namespace orasent {
+
+class SpObjectToken;
+class SpVoice;
+class UserPrompts;
+
+class TTSSetup : public QMainWindow, public SpeechWindow {
+    Q_OBJECT
+public:
+    using VoiceFactory = std::function<std::unique_ptr<SpVoice>()>;
+
+    TTSSetup(VoiceFactory voiceFactory, UserPrompts& prompts, QWidget* parent = nullptr);
+    ~TTSSetup() override;
+
+    // --- what the reader uses ---
+    QLineEdit* SPKBX() const override { return m_spkbx; }
+    QPushButton* SpeakBtn() const override { return m_speakBtn; }
+    void StopVoice() override;
+    void Form_Load() override;
+    void showWindow() override;
+    void Form_Unload() override;
+    void setReaderSentenceBox(QPlainTextEdit* text1) override;
+
+    // --- public procedures ---
+    void LoadDat();
+    void SaveDat();
+    void SpeakIt();
+    void SpeakItX();
+    QString GetDirectory() const;
+
+    // --- state, for the window's own parts and for tests ---
+    SpVoice* Voice() const { return m_voice.get(); }
+    QString ReplacementList() const { return m_replacementList; }
+    int SpeakFlags() const { return m_speakFlags; }
+    QTimer* Timer1() const { return m_timer1; }
+    bool isLoaded() const { return m_loaded; }
+    // The window's outer width in twips, and whether the word list panel is open.
+    double outerWidthTwips() const;
+    bool isEditorOpen() const;
+
+    // --- event handlers ---
+    void Timer1_Timer();
+    void Command2_Click();            // "Play Clipboard"
+    void VoiceCB_Click();
+    void FormatCB_Click();
+    void AudioOutputCB_Click();
+    void RateSldr_Scroll();
+    void VolumeSldr_Scroll();
+    void ST_Click();                  // "Edit List"
+    void Command6_Click();            // "Save"
+    void Command5_Click();            // "No Save"
+    void Command4_Click();            // "Sort List"
+    void Command3_Click();            // "Test Last Word in List"
+    void BtnTest_Click();             // "Test"
+    void Command1_Click();            // "CLOSE"
+    void menuFileOpenText_Click();
+    void menuFileExit_Click();
+    void menuHelp_Click();
+    void SpeakBtn_Click();
+    void StopBtn_Click();
+
+    void ApplySpeakingState(bool speaking);
+    void HighlightSpokenText(int start, int length);
+
+    void Voice_StartStream(int streamNumber, const QVariant& streamPosition);
+    void Voice_EndStream(int streamNumber, const QVariant& streamPosition);
+    void Voice_Word(int streamNumber, const QVariant& streamPosition, int pos, int length);
+    void Voice_VoiceChange(int streamNumber, const QVariant& streamPosition, const SpObjectToken& token);
+
+    static const char* const kHelpText;
+    static const char* const kTestSentence;
+    static const char* const kNoAudioOutput;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Window construction (TTSSetupLayout.cpp).
+    void buildControls();
+    void buildMenus();
+    void connectControls();
+    int twipsToPxX(double twips) const;
+    int twipsToPxY(double twips) const;
+    double pxToTwipsX(int px) const;
+    double pxToTwipsY(int px) const;
+    void setTwipsGeometry(QWidget* control, int left, int top, int width, int height);
+    void setOuterWidthTwips(double twips);
+    void setOuterHeightTwips(double twips);
+
+    // Selections from code run the same handler as a user's choice, even for the same index.
+    void selectVoiceIndex(int index);
+    void selectFormatIndex(int index);
+    void selectAudioOutputIndex(int index);
+    void setSliderFromCode(QSlider* slider, int value);
+
+    // Speaking (TTSSetupSpeaking.cpp).
+    QString ApplyReplacements(const QString& text);
+    void speakMainText();
+    void runSpeakBoxPickup();
+    void runClipboardMonitor();
+    void queueSpeakBoxPickup();
+    void runQueuedSpeakBoxPickup();
+    bool isStaleStream(int streamNumber) const;
+    QString clipboardText() const;
+    void attachVoiceEvents();
+
+    // Word list editor panel (TTSSetupEditor.cpp).
+    QString talkBoxText() const;   // line breaks as CR LF
+
+    VoiceFactory m_voiceFactory;
+    UserPrompts& m_prompts;
+    std::unique_ptr<SpVoice> m_voice;
+    QString m_replacementList;
+    int m_speakFlags = 0;
+    int m_lastStreamNumber = 0;      // what the newest Speak returned; older streams' events are stale
+    ClipboardMonitor m_clipboardMonitor;
+    QPointer<QPlainTextEdit> m_readerText1;
+
+    bool m_loaded = false;
+    bool m_unloading = false;
+    bool m_unloaded = false;
+    bool m_pickupQueued = false;
+    bool m_tickRunning = false;      // a pickup or monitor step is letting events run
+    bool m_applyingVoice = false;
+
+    // Controls.
+    QWidget* m_central = nullptr;
+    QFrame* m_visemePicture = nullptr;
+    QPlainTextEdit* m_mainTxtBox = nullptr;
+    QPushButton* m_speakBtn = nullptr;
+    QPushButton* m_stopBtn = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_btnTest = nullptr;
+    QCheckBox* m_chkClipboard = nullptr;
+    QCheckBox* m_clearIt = nullptr;
+    QLabel* m_label1 = nullptr;
+    QLabel* m_label2 = nullptr;
+    QLabel* m_label3 = nullptr;
+    QLabel* m_label4 = nullptr;
+    QLabel* m_label5 = nullptr;
+    QLabel* m_label6 = nullptr;
+    QComboBox* m_voiceCB = nullptr;
+    QComboBox* m_formatCB = nullptr;
+    QComboBox* m_audioOutputCB = nullptr;
+    QSlider* m_rateSldr = nullptr;
+    QSlider* m_volumeSldr = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QLineEdit* m_spkbx = nullptr;
+    QPlainTextEdit* m_talkBox = nullptr;
+    QPushButton* m_command3 = nullptr;
+    QPushButton* m_command4 = nullptr;
+    QPushButton* m_command5 = nullptr;
+    QPushButton* m_command6 = nullptr;
+    QTimer* m_timer1 = nullptr;
+
+    QMenu* m_menuFile = nullptr;
+    QAction* m_menuFileOpenText = nullptr;
+    QAction* m_menuFileExit = nullptr;
+    QAction* m_menuHelp = nullptr;
+    QAction* m_st = nullptr;
+};
+
+} // namespace orasent

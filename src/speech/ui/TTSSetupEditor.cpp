@@ -1,0 +1,131 @@
+// The word list editor panel, the Test button, the File and Help menus, Speak and Stop.
+#include "speech/ui/TTSSetup.h"
+
+#include "common/TextCodec.h"
+#include "common/ui/UserPrompts.h"
+#include "engine/SpVoice.h"
+#include "speech/WordListFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace orasent {
+
+namespace {
+const QString kWordListFile = QStringLiteral("Speech.lst");
+constexpr double kNarrowWidthTwips = 8220;
+constexpr double kWideWidthTwips = 14154;
+} // namespace
+
+const char* const TTSSetup::kHelpText =
+    "Orasent Version 1.1\r\n"
+    "If you have different voices installed you can select them from the voice drop down. "
+    "To add new pronunciations click edit list. Add the word to the list plus an equal sign and then "
+    "the new pronunciation. ";
+const char* const TTSSetup::kTestSentence = "This is a test of the Speech Recognition System.";
+
+// The edit box keeps line breaks as LF; the list and its file use CR LF.
+QString TTSSetup::talkBoxText() const {
+    QString text = m_talkBox->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+void TTSSetup::ST_Click() {
+    if (isEditorOpen()) {
+        setOuterWidthTwips(kNarrowWidthTwips);
+        return;
+    }
+    m_talkBox->setPlainText(listToEditText(m_replacementList));
+    setOuterWidthTwips(kWideWidthTwips);
+}
+
+void TTSSetup::Command6_Click() {
+    setOuterWidthTwips(kNarrowWidthTwips);
+    const QString editText = talkBoxText();
+    QString error;
+    if (!saveWordListFile(kWordListFile, editText, &error)) {
+        // The list in memory and the old file stay; the panel opens again with the edits kept.
+        m_prompts.showMessage(this,
+                              QStringLiteral("The word list could not be saved to \"%1\": %2")
+                                  .arg(kWordListFile, error),
+                              programTitle());
+        setOuterWidthTwips(kWideWidthTwips);
+        return;
+    }
+    m_replacementList = editTextToList(editText, [] { QCoreApplication::processEvents(); });
+    m_talkBox->clear();
+}
+
+void TTSSetup::Command5_Click() {
+    m_talkBox->clear();
+    if (isVisible())
+        setOuterWidthTwips(kNarrowWidthTwips);
+}
+
+void TTSSetup::Command4_Click() {
+    const std::optional<QString> sorted = sortEditText(talkBoxText());
+    if (!sorted) {
+        m_prompts.showMessage(this, QString::fromLatin1(kSortLimitMessage), programTitle());
+        return;
+    }
+    m_talkBox->setPlainText(*sorted);
+}
+
+// Spoken at once and to the end (flags 0), without the replacement list.
+void TTSSetup::Command3_Click() {
+    if (!m_voice)
+        return;
+    try {
+        m_lastStreamNumber = m_voice->Speak(lastWordToTest(talkBoxText()), SVSFDefault);
+    } catch (const SpeechError&) {
+    }
+}
+
+void TTSSetup::BtnTest_Click() {
+    m_mainTxtBox->setPlainText(QString::fromLatin1(kTestSentence));
+    SpeakItX();
+}
+
+// --- menus, Speak and Stop ---
+
+void TTSSetup::menuFileOpenText_Click() {
+    OpenFileRequest request;
+    request.title = QStringLiteral("Open a Text File");
+    request.directory = GetDirectory();
+    request.filter = QStringLiteral("All Files (*.*)|*.*|Text, XML Files (*.txt;*.xml)|*.txt;*.xml");
+    request.selectedFilter = 1;
+    request.mustExist = true;
+    const std::optional<QString> fileName = m_prompts.getOpenFileName(this, request);
+    if (!fileName || fileName->isEmpty())
+        return;
+    // Cancelled, missing or unreadable: nothing changes and nothing is shown.
+    QFile file(*fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return;
+    m_mainTxtBox->setPlainText(decodeText(bytes));
+}
+
+void TTSSetup::menuFileExit_Click() { hide(); }
+
+void TTSSetup::menuHelp_Click() {
+    const QString help = QString::fromLatin1(kHelpText);
+    if (m_readerText1)
+        m_readerText1->setPlainText(help);
+    m_spkbx->setText(help);
+}
+
+void TTSSetup::SpeakBtn_Click() { SpeakItX(); }
+
+void TTSSetup::StopBtn_Click() {
+    m_mainTxtBox->setPlainText(QString());
+    m_spkbx->setText(QString());
+    StopVoice();
+}
+
+} // namespace orasent

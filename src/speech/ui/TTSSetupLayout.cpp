@@ -1,0 +1,221 @@
+// The speech window's controls, menus and geometry. Positions are in twips (1/1440 inch) and
+// become pixels through the screen's logical DPI.
+#include "speech/ui/TTSSetup.h"
+
+#include <QAbstractSlider>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTimer>
+#include <QtMath>
+#include <limits>
+
+namespace orasent {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+QScreen* screenOf(const QWidget* widget) {
+    QScreen* screen = widget->screen();
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+double dpiX(const QWidget* widget) {
+    QScreen* screen = screenOf(widget);
+    return screen && screen->logicalDotsPerInchX() > 0 ? screen->logicalDotsPerInchX() : 96.0;
+}
+
+double dpiY(const QWidget* widget) {
+    QScreen* screen = screenOf(widget);
+    return screen && screen->logicalDotsPerInchY() > 0 ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+template <typename T>
+T* named(T* control, const char* name) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setAccessibleName(QString::fromLatin1(name));
+    return control;
+}
+
+} // namespace
+
+int TTSSetup::twipsToPxX(double twips) const { return qRound(twips * dpiX(this) / kTwipsPerInch); }
+int TTSSetup::twipsToPxY(double twips) const { return qRound(twips * dpiY(this) / kTwipsPerInch); }
+double TTSSetup::pxToTwipsX(int px) const { return px * kTwipsPerInch / dpiX(this); }
+double TTSSetup::pxToTwipsY(int px) const { return px * kTwipsPerInch / dpiY(this); }
+
+void TTSSetup::setTwipsGeometry(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(twipsToPxX(left), twipsToPxY(top), twipsToPxX(width), twipsToPxY(height));
+}
+
+double TTSSetup::outerWidthTwips() const { return pxToTwipsX(frameGeometry().width()); }
+
+// Open when the outer width has reached the wide width, compared in pixels so that rounding at
+// any DPI keeps the two states apart.
+bool TTSSetup::isEditorOpen() const { return frameGeometry().width() >= twipsToPxX(14154); }
+
+void TTSSetup::setOuterWidthTwips(double twips) {
+    const int frameExtra = frameGeometry().width() - width();
+    resize(qMax(1, twipsToPxX(twips) - frameExtra), height());
+}
+
+void TTSSetup::setOuterHeightTwips(double twips) {
+    const int frameExtra = frameGeometry().height() - height();
+    resize(width(), qMax(1, twipsToPxY(twips) - frameExtra));
+}
+
+void TTSSetup::buildControls() {
+    setWindowTitle(QStringLiteral("Text To Speech"));
+    m_central = new QWidget(this);
+    m_central->setObjectName(QStringLiteral("TTSSetupClientArea"));
+    setCentralWidget(m_central);
+    QWidget* c = m_central;
+
+    // The mouth picture stays empty: no event draws in it.
+    m_visemePicture = named(new QFrame(c), "VisemePicture");
+    m_visemePicture->setFrameShape(QFrame::Box);
+    setTwipsGeometry(m_visemePicture, 120, 60, 1700, 2175);
+
+    m_mainTxtBox = named(new QPlainTextEdit(c), "MainTxtBox");
+    m_mainTxtBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTwipsGeometry(m_mainTxtBox, 1920, 60, 4335, 2175);
+    // The spoken word is the selection; keep it visible while the focus is on a button.
+    QPalette palette = m_mainTxtBox->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    m_mainTxtBox->setPalette(palette);
+
+    m_speakBtn = named(new QPushButton(QStringLiteral("Speak"), c), "SpeakBtn");
+    setTwipsGeometry(m_speakBtn, 6480, 60, 1485, 350);
+    m_stopBtn = named(new QPushButton(QStringLiteral("Stop"), c), "StopBtn");
+    setTwipsGeometry(m_stopBtn, 6480, 500, 1485, 350);
+    m_command2 = named(new QPushButton(QStringLiteral("Play Clipboard"), c), "Command2");
+    setTwipsGeometry(m_command2, 6480, 960, 1455, 375);
+    m_btnTest = named(new QPushButton(QStringLiteral("Test"), c), "BtnTest");
+    setTwipsGeometry(m_btnTest, 6480, 1440, 1455, 375);
+    m_chkClipboard = named(new QCheckBox(QStringLiteral("Monitor Clipboard"), c), "ChkClipboard");
+    setTwipsGeometry(m_chkClipboard, 6360, 1920, 1695, 375);
+    m_clearIt = named(new QCheckBox(QStringLiteral("Clear after speak"), c), "ClearIt");
+    setTwipsGeometry(m_clearIt, 6360, 2280, 1575, 255);
+
+    m_label2 = named(new QLabel(QStringLiteral("Voice"), c), "Label2");
+    setTwipsGeometry(m_label2, 1680, 2520, 495, 255);
+    m_voiceCB = named(new QComboBox(c), "VoiceCB");
+    setTwipsGeometry(m_voiceCB, 240, 2760, 3300, 315);
+    m_label5 = named(new QLabel(QStringLiteral("Format"), c), "Label5");
+    setTwipsGeometry(m_label5, 5880, 2520, 615, 255);
+    m_formatCB = named(new QComboBox(c), "FormatCB");
+    setTwipsGeometry(m_formatCB, 4680, 2760, 3300, 315);
+    m_label3 = named(new QLabel(QStringLiteral("Rate"), c), "Label3");
+    setTwipsGeometry(m_label3, 1680, 3240, 735, 255);
+
+    m_rateSldr = named(new QSlider(Qt::Horizontal, c), "RateSldr");
+    m_rateSldr->setRange(-10, 10);
+    m_rateSldr->setSingleStep(1);
+    m_rateSldr->setPageStep(1);
+    m_rateSldr->setToolTip(QStringLiteral("Changes voice playback rate"));
+    setTwipsGeometry(m_rateSldr, 240, 3480, 3300, 315);
+
+    m_label1 = named(new QLabel(QStringLiteral("Audio Output"), c), "Label1");
+    setTwipsGeometry(m_label1, 5640, 3240, 1335, 255);
+    m_audioOutputCB = named(new QComboBox(c), "AudioOutputCB");
+    setTwipsGeometry(m_audioOutputCB, 4680, 3480, 3300, 315);
+    m_label4 = named(new QLabel(QStringLiteral("Volume"), c), "Label4");
+    setTwipsGeometry(m_label4, 1560, 3960, 735, 255);
+
+    m_volumeSldr = named(new QSlider(Qt::Horizontal, c), "VolumeSldr");
+    m_volumeSldr->setRange(0, 100);
+    m_volumeSldr->setSingleStep(1);
+    m_volumeSldr->setPageStep(5);
+    m_volumeSldr->setToolTip(QStringLiteral("Changes voice playback volume"));
+    setTwipsGeometry(m_volumeSldr, 240, 4200, 3300, 315);
+
+    m_command1 = named(new QPushButton(QStringLiteral("CLOSE"), c), "Command1");
+    setTwipsGeometry(m_command1, 5160, 3960, 2175, 735);
+
+    m_spkbx = named(new QLineEdit(c), "SPKBX");
+    m_spkbx->setMaxLength(std::numeric_limits<int>::max());  // a sentence is never cut
+    setTwipsGeometry(m_spkbx, 8760, 4440, 1455, 285);
+
+    // The word list editor panel, right of the narrow width.
+    m_label6 = named(new QLabel(QStringLiteral("Edit Word replacement List. I.E. RD = Road"), c), "Label6");
+    setTwipsGeometry(m_label6, 8640, 120, 3855, 255);
+    m_talkBox = named(new QPlainTextEdit(c), "TalkBox");
+    m_talkBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTwipsGeometry(m_talkBox, 8520, 360, 4215, 3975);
+    m_command3 = named(new QPushButton(QStringLiteral("Test Last Word in List"), c), "Command3");
+    setTwipsGeometry(m_command3, 12960, 960, 855, 975);
+    m_command4 = named(new QPushButton(QStringLiteral("Sort List"), c), "Command4");
+    setTwipsGeometry(m_command4, 12960, 2040, 855, 375);
+    m_command5 = named(new QPushButton(QStringLiteral("No Save"), c), "Command5");
+    setTwipsGeometry(m_command5, 12960, 2520, 855, 375);
+    m_command6 = named(new QPushButton(QStringLiteral("Save"), c), "Command6");
+    setTwipsGeometry(m_command6, 12960, 3000, 855, 375);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(1000);
+
+    buildMenus();
+
+    // The design size: narrow (panel cut off), outer height of the load.
+    resize(twipsToPxX(8220), twipsToPxY(5460));
+}
+
+void TTSSetup::buildMenus() {
+    QMenuBar* bar = menuBar();
+    m_menuFile = named(bar->addMenu(QStringLiteral("File")), "menuFile");
+    m_menuFile->menuAction()->setObjectName(QStringLiteral("menuFileAction"));
+    m_menuFileOpenText = m_menuFile->addAction(QStringLiteral("&Open Text File"));
+    m_menuFileOpenText->setObjectName(QStringLiteral("menuFileOpenText"));
+    m_menuFileExit = m_menuFile->addAction(QStringLiteral("&Close"));
+    m_menuFileExit->setObjectName(QStringLiteral("menuFileExit"));
+    m_menuHelp = bar->addAction(QStringLiteral("Help"));
+    m_menuHelp->setObjectName(QStringLiteral("menuHelp"));
+    m_st = bar->addAction(QStringLiteral("Edit List"));
+    m_st->setObjectName(QStringLiteral("ST"));
+}
+
+void TTSSetup::connectControls() {
+    // User choices only; choices made from code call the handlers themselves.
+    connect(m_voiceCB, qOverload<int>(&QComboBox::activated), this, [this] { VoiceCB_Click(); });
+    connect(m_formatCB, qOverload<int>(&QComboBox::activated), this, [this] { FormatCB_Click(); });
+    connect(m_audioOutputCB, qOverload<int>(&QComboBox::activated), this, [this] { AudioOutputCB_Click(); });
+    // Values set from code are set with signals blocked, so these are the user's moves.
+    connect(m_rateSldr, &QAbstractSlider::valueChanged, this, [this] { RateSldr_Scroll(); });
+    connect(m_volumeSldr, &QAbstractSlider::valueChanged, this, [this] { VolumeSldr_Scroll(); });
+
+    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(m_btnTest, &QPushButton::clicked, this, [this] { BtnTest_Click(); });
+    connect(m_command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(m_speakBtn, &QPushButton::clicked, this, [this] { SpeakBtn_Click(); });
+    connect(m_stopBtn, &QPushButton::clicked, this, [this] { StopBtn_Click(); });
+    connect(m_command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(m_command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(m_command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(m_command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+
+    connect(m_menuFileOpenText, &QAction::triggered, this, [this] { menuFileOpenText_Click(); });
+    connect(m_menuFileExit, &QAction::triggered, this, [this] { menuFileExit_Click(); });
+    connect(m_menuHelp, &QAction::triggered, this, [this] { menuHelp_Click(); });
+    connect(m_st, &QAction::triggered, this, [this] { ST_Click(); });
+
+    connect(m_timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(m_spkbx, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!text.isEmpty() && m_speakBtn->isEnabled())
+            queueSpeakBoxPickup();
+    });
+}
+
+} // namespace orasent
