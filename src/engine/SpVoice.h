@@ -74,6 +74,15 @@ public:
     // Speaks text with SpeechVoiceSpeakFlags; returns the stream number (1, 2, ...).
     virtual int Speak(const QString& text, int flags) = 0;
 
+    // Sends later speech into a WAV file at `path` (created or truncated) in the current
+    // output format instead of the audio output; an empty path closes the file and goes back to
+    // the audio output. While a file is open its format cannot change. Engines that cannot
+    // write files throw SpeechError.
+    virtual void setAudioOutputToWaveFile(const QString& path) {
+        Q_UNUSED(path);
+        throw SpeechError("this engine cannot write wave files");
+    }
+
     // The folder that holds the "samples/common" sample texts, ending in "/", or "" when none.
     // This is the engine's counterpart of the design's "SDKPath" look-up.
     virtual QString SdkPath() const = 0;

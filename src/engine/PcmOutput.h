@@ -1,0 +1,78 @@
+#pragma once
+// Where a stream's samples go, and the clock that says how much of them has been heard.
+// The player opens one output per stream, writes what it accepts, asks playedFrames() to time
+// the stream's events, and closes it once every frame has been heard (discard() on a purge).
+// Tests put a fake clock behind this seam.
+#include "engine/SpeechAudioFormat.h"
+
+#include <QAudioDevice>
+#include <QtGlobal>
+#include <memory>
+
+class QAudioSink;
+class QIODevice;
+
+namespace orasent {
+
+class WaveFileWriter;
+
+class PcmOutput {
+public:
+    virtual ~PcmOutput() = default;
+    // Starts a stream in this format; throws SpeechError when the output cannot play it.
+    virtual void open(const SpeechAudioFormat& format) = 0;
+    // Takes up to `bytes` bytes of interleaved samples; returns how many it took.
+    virtual qint64 write(const char* data, qint64 bytes) = 0;
+    // Frames of this stream heard so far.
+    virtual qint64 playedFrames() = 0;
+    // The output can play no more (device gone, disk full).
+    virtual bool failed() const = 0;
+    // Every frame written has been heard: stop.
+    virtual void close() = 0;
+    // Stop at once, dropping whatever is still buffered.
+    virtual void discard() = 0;
+    // Output that needs to be kept fed until the end of the stream has been heard (a device);
+    // the player then tops it up with silence.
+    virtual bool wantsTrailingSilence() const { return false; }
+};
+
+// A Qt Multimedia audio device (PulseAudio on Linux).
+class DevicePcmOutput : public PcmOutput {
+public:
+    explicit DevicePcmOutput(const QAudioDevice& device);
+    ~DevicePcmOutput() override;
+    void open(const SpeechAudioFormat& format) override;
+    qint64 write(const char* data, qint64 bytes) override;
+    qint64 playedFrames() override;
+    bool failed() const override;
+    void close() override;
+    void discard() override;
+    bool wantsTrailingSilence() const override { return true; }
+
+private:
+    QAudioDevice m_device;
+    std::unique_ptr<QAudioSink> m_sink;
+    QIODevice* m_io = nullptr;
+    int m_sampleRate = 0;
+    bool m_failed = false;
+};
+
+// A WAV file: a frame counts as heard once it is in the file.
+class WavePcmOutput : public PcmOutput {
+public:
+    explicit WavePcmOutput(std::shared_ptr<WaveFileWriter> writer);
+    void open(const SpeechAudioFormat& format) override;
+    qint64 write(const char* data, qint64 bytes) override;
+    qint64 playedFrames() override { return m_frames; }
+    bool failed() const override { return m_failed; }
+    void close() override;
+    void discard() override { close(); }
+
+private:
+    std::shared_ptr<WaveFileWriter> m_writer;
+    qint64 m_frames = 0;
+    int m_bytesPerFrame = 1;
+    bool m_failed = false;
+};
+
+} // namespace orasent

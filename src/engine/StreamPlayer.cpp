@@ -1,0 +1,187 @@
+#include "engine/StreamPlayer.h"
+
+namespace orasent {
+
+namespace {
+constexpr int kTickMs = 5;
+constexpr int kSilenceMs = 20;
+} // namespace
+
+StreamPlayer::StreamPlayer(QObject* parent) : QObject(parent) {
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &StreamPlayer::pump);
+}
+
+StreamPlayer::~StreamPlayer() {
+    for (auto& stream : m_streams)
+        if (stream->opened)
+            stream->output->discard();
+}
+
+void StreamPlayer::enqueue(int stream, const SpeechAudioFormat& format, std::unique_ptr<PcmOutput> output,
+                           const SpObjectToken& voice) {
+    auto s = std::make_unique<Stream>();
+    s->number = stream;
+    s->format = format;
+    s->bytesPerFrame = format.channels * format.bitsPerSample / 8;
+    s->output = std::move(output);
+    s->voice = voice;
+    m_streams.push_back(std::move(s));
+    updateTimer();
+}
+
+void StreamPlayer::deliver(StreamChunk chunk) {
+    for (auto& s : m_streams) {
+        if (s->number != chunk.stream)
+            continue;
+        if (!chunk.pcm.isEmpty())
+            s->pending.push_back(std::move(chunk.pcm));
+        for (const TimedEvent& e : chunk.events)
+            s->events.push_back(e);
+        if (!chunk.error.isEmpty())
+            s->error = chunk.error;
+        if (chunk.last)
+            s->totalFrames = chunk.totalFrames;
+        pump();
+        return;
+    }
+    // A purged stream: its audio is dropped.
+}
+
+void StreamPlayer::purge() {
+    ++m_generation;
+    for (auto& s : m_streams)
+        if (s->opened)
+            s->output->discard();
+    m_streams.clear();
+    updateTimer();
+}
+
+bool StreamPlayer::isQueued(int stream) const {
+    for (const auto& s : m_streams)
+        if (s->number == stream)
+            return true;
+    return false;
+}
+
+void StreamPlayer::pump() {
+    while (!m_streams.empty()) {
+        const quint64 generation = m_generation;
+        const bool frontDone = serviceFront();
+        if (!frontDone || generation == m_generation)
+            break;
+        // The front stream ended (or a handler purged); carry on with whatever is queued now.
+    }
+    updateTimer();
+}
+
+void StreamPlayer::updateTimer() {
+    if (m_streams.empty())
+        m_timer.stop();
+    else if (!m_timer.isActive())
+        m_timer.start();
+}
+
+void StreamPlayer::finishFront(bool failed, const QString& reason) {
+    std::unique_ptr<Stream> s = std::move(m_streams.front());
+    m_streams.pop_front();
+    ++m_generation;
+    if (s->opened) {
+        if (failed)
+            s->output->discard();
+        else
+            s->output->close();
+    }
+    const qint64 end = (s->totalFrames >= 0 ? s->totalFrames : s->framesWritten) * s->bytesPerFrame;
+    if (failed)
+        emit streamFailed(s->number, reason);
+    emit streamEnded(s->number, end);
+}
+
+bool StreamPlayer::serviceFront() {
+    Stream& s = *m_streams.front();
+    const quint64 generation = m_generation;
+    auto changed = [&] { return generation != m_generation; };
+
+    if (!s.opened) {
+        if (s.pending.empty() && s.totalFrames < 0 && s.error.isEmpty())
+            return false; // nothing to play yet
+        try {
+            s.output->open(s.format);
+        } catch (const SpeechError& e) {
+            finishFront(true, QString::fromUtf8(e.what()));
+            return true;
+        }
+        s.opened = true;
+        s.sinceProgress.start();
+    }
+
+    qint64 bytesTaken = 0;
+    while (!s.pending.empty()) {
+        const QByteArray& block = s.pending.front();
+        const qint64 n = s.output->write(block.constData() + s.pendingOffset, block.size() - s.pendingOffset);
+        if (n <= 0)
+            break;
+        bytesTaken += n;
+        s.pendingOffset += n;
+        if (s.pendingOffset >= block.size()) {
+            s.pending.pop_front();
+            s.pendingOffset = 0;
+        }
+    }
+    s.framesWritten += bytesTaken / s.bytesPerFrame;
+    if (bytesTaken && m_consumed)
+        m_consumed(bytesTaken / s.bytesPerFrame * 1000000 / s.format.sampleRate);
+
+    if (!s.started && (s.framesWritten > 0 || s.totalFrames >= 0 || !s.error.isEmpty())) {
+        s.started = true;
+        emit streamStarted(s.number, 0, s.voice);
+        if (changed())
+            return true;
+    }
+
+    if (!s.error.isEmpty() || s.output->failed()) {
+        finishFront(true, s.error.isEmpty() ? QStringLiteral("the audio output failed") : s.error);
+        return true;
+    }
+
+    const bool allWritten = s.pending.empty() && s.totalFrames >= 0;
+    if (allWritten && s.output->wantsTrailingSilence()) {
+        // Keeps the device playing until the stream's last frame has been heard.
+        const int frames = s.format.sampleRate * kSilenceMs / 1000;
+        const QByteArray silence(frames * s.bytesPerFrame, s.format.bitsPerSample == 8 ? char(0x80) : char(0));
+        s.output->write(silence.constData(), silence.size());
+    }
+
+    const qint64 played = qMin(s.output->playedFrames(), s.framesWritten);
+    if (played > s.lastPlayed) {
+        s.lastPlayed = played;
+        s.sinceProgress.restart();
+    }
+
+    const bool heardAll = allWritten && played >= s.totalFrames;
+    while (!s.events.empty() && (heardAll || s.events.front().frame <= played)) {
+        const TimedEvent e = s.events.front();
+        s.events.pop_front();
+        const qint64 bytePos = qMin(e.frame, s.framesWritten) * s.bytesPerFrame;
+        if (e.kind == TimedEvent::Word)
+            emit wordReached(s.number, bytePos, e.pos, e.length);
+        else
+            emit sentenceReached(s.number, bytePos, e.pos, e.length);
+        if (changed())
+            return true;
+    }
+
+    if (heardAll) {
+        finishFront(false, {});
+        return true;
+    }
+    if (played < s.framesWritten && s.sinceProgress.elapsed() > m_stallTimeoutMs) {
+        finishFront(true, QStringLiteral("the audio output stopped playing"));
+        return true;
+    }
+    return false;
+}
+
+} // namespace orasent

@@ -1,0 +1,224 @@
+#include "engine/SynthesisWorker.h"
+
+#include "engine/PcmConverter.h"
+#include "engine/SpokenText.h"
+
+#include <espeak-ng/speak_lib.h>
+
+#include <QtGlobal>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <future>
+
+namespace orasent {
+
+// What the espeak-ng callback needs while one job is being synthesized.
+struct SynthesisContext {
+    SynthesisWorker* worker;
+    const SynthesisJob& job;
+    SpokenText text;
+    PcmConverter converter;
+};
+
+namespace {
+
+thread_local SynthesisContext* t_context = nullptr;
+
+// espeak-ng's 16-bit output in a chunk of n samples lasts this long.
+qint64 usecsOfInput(qint64 samples) { return samples * 1000000 / PcmConverter::kInputRate; }
+
+QVector<EspeakVoiceInfo> listVoices() {
+    QVector<EspeakVoiceInfo> list;
+    const espeak_VOICE** voices = espeak_ListVoices(nullptr);
+    for (int i = 0; voices && voices[i]; ++i) {
+        const espeak_VOICE* v = voices[i];
+        EspeakVoiceInfo info;
+        info.name = QString::fromUtf8(v->name).replace(QLatin1Char('_'), QLatin1Char(' '));
+        info.identifier = QString::fromUtf8(v->identifier);
+        // languages: a priority byte, a NUL-terminated name, ... ending with a zero byte.
+        for (const char* p = v->languages; p && *p;) {
+            const char* lang = p + 1;
+            info.languages << QString::fromUtf8(lang).toLower();
+            p = lang + strlen(lang) + 1;
+        }
+        list.append(info);
+    }
+    return list;
+}
+
+} // namespace
+
+int SynthesisWorker::espeakRateFor(int wordsPerMinute) {
+    // 80 is espeak-ng's floor; above 450 it speeds up with sonic.
+    return qBound(espeakRATE_MINIMUM, wordsPerMinute, 1000);
+}
+
+int SynthesisWorker::wordGapFor(int wordsPerMinute) {
+    if (wordsPerMinute >= espeakRATE_MINIMUM)
+        return 0;
+    // Below the floor the words keep their 80 wpm length and the pause between them makes up
+    // the difference. The gap is counted in 10 ms at the normal speed and stretched with the
+    // speed, hence the factor.
+    const double extraSeconds = 60.0 / wordsPerMinute - 60.0 / espeakRATE_MINIMUM;
+    const double stretch = double(espeakRATE_NORMAL) / espeakRATE_MINIMUM;
+    return int(std::lround(extraSeconds * 100.0 / stretch));
+}
+
+SynthesisWorker::SynthesisWorker(ChunkSink sink) : m_sink(std::move(sink)) {
+    std::promise<void> ready;
+    std::future<void> started = ready.get_future();
+    m_thread = std::thread([this, &ready] {
+        m_sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 20, nullptr, espeakINITIALIZE_DONT_EXIT);
+        if (m_sampleRate > 0) {
+            m_voices = listVoices();
+            espeak_SetSynthCallback([](short* wav, int count, espeak_EVENT* events) -> int {
+                SynthesisContext* ctx = t_context;
+                if (!ctx)
+                    return 0;
+                SynthesisWorker* self = ctx->worker;
+                if (self->cancelled(ctx->job.stream))
+                    return 1;
+                StreamChunk chunk;
+                chunk.stream = ctx->job.stream;
+                for (espeak_EVENT* e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+                    if (e->type != espeakEVENT_WORD && e->type != espeakEVENT_SENTENCE)
+                        continue;
+                    const qint64 sample = e->sample > 0 ? e->sample : qint64(e->audio_position) * 22050 / 1000;
+                    const auto span = e->type == espeakEVENT_WORD ? ctx->text.word(e->text_position, e->length)
+                                                                  : ctx->text.sentence(e->text_position);
+                    if (!span)
+                        continue;
+                    chunk.events.append(TimedEvent{e->type == espeakEVENT_WORD ? TimedEvent::Word : TimedEvent::Sentence,
+                                                   ctx->converter.outputFrameFor(sample), span->pos, span->length});
+                }
+                if (wav && count > 0)
+                    chunk.pcm = ctx->converter.convert(wav, count);
+                if (chunk.pcm.isEmpty() && chunk.events.isEmpty())
+                    return 0;
+                self->m_sink(std::move(chunk));
+                if (wav && count > 0) {
+                    std::unique_lock<std::mutex> lock(self->m_aheadMutex);
+                    self->m_aheadUsecs += usecsOfInput(count);
+                    while (self->m_aheadUsecs > kMaxAheadUsecs && !self->cancelled(ctx->job.stream))
+                        self->m_aheadWake.wait_for(lock, std::chrono::milliseconds(50));
+                }
+                return self->cancelled(ctx->job.stream) ? 1 : 0;
+            });
+        }
+        ready.set_value();
+        run();
+        if (m_sampleRate > 0)
+            espeak_Terminate();
+    });
+    started.wait();
+}
+
+SynthesisWorker::~SynthesisWorker() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+        m_jobs.clear();
+    }
+    m_purgedThrough = INT_MAX;
+    m_wake.notify_all();
+    m_aheadWake.notify_all();
+    m_thread.join();
+}
+
+void SynthesisWorker::submit(SynthesisJob job) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void SynthesisWorker::purgeThrough(int stream) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (stream > m_purgedThrough)
+            m_purgedThrough = stream;
+        while (!m_jobs.empty() && m_jobs.front().stream <= stream)
+            m_jobs.pop_front();
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_aheadMutex);
+        m_aheadUsecs = 0;
+    }
+    m_aheadWake.notify_all();
+}
+
+void SynthesisWorker::consumedUsecs(qint64 usecs) {
+    {
+        std::lock_guard<std::mutex> lock(m_aheadMutex);
+        m_aheadUsecs = qMax<qint64>(0, m_aheadUsecs - usecs);
+    }
+    m_aheadWake.notify_all();
+}
+
+void SynthesisWorker::run() {
+    for (;;) {
+        SynthesisJob job;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
+            if (m_quit)
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        if (!cancelled(job.stream))
+            runJob(job);
+    }
+}
+
+void SynthesisWorker::runJob(const SynthesisJob& job) {
+    StreamChunk failure;
+    failure.stream = job.stream;
+    failure.last = true;
+    if (m_sampleRate <= 0) {
+        failure.error = QStringLiteral("espeak-ng could not start");
+        m_sink(std::move(failure));
+        return;
+    }
+    if (job.voiceIdentifier != m_currentVoice) {
+        if (espeak_SetVoiceByName(job.voiceIdentifier.toUtf8().constData()) != EE_OK) {
+            m_currentVoice.clear();
+            failure.error = QStringLiteral("espeak-ng refused the voice %1").arg(job.voiceIdentifier);
+            m_sink(std::move(failure));
+            return;
+        }
+        m_currentVoice = job.voiceIdentifier;
+    }
+    espeak_SetParameter(espeakRATE, espeakRateFor(job.wordsPerMinute), 0);
+    espeak_SetParameter(espeakWORDGAP, wordGapFor(job.wordsPerMinute), 0);
+
+    std::unique_ptr<SynthesisContext> ctx;
+    try {
+        ctx.reset(new SynthesisContext{this, job, SpokenText(job.text, job.xml), PcmConverter(job.format, job.gain)});
+    } catch (const std::exception& e) {
+        failure.error = QString::fromUtf8(e.what());
+        m_sink(std::move(failure));
+        return;
+    }
+    const QByteArray& input = ctx->text.espeakInput();
+    t_context = ctx.get();
+    const espeak_ERROR result = espeak_Synth(input.constData(), size_t(input.size()) + 1, 0, POS_CHARACTER, 0,
+                                             espeakCHARS_UTF8 | (job.xml ? espeakSSML : 0), nullptr, nullptr);
+    t_context = nullptr;
+    if (job.xml)
+        m_currentVoice.clear(); // a <voice> element may have switched espeak-ng's voice
+    if (cancelled(job.stream))
+        return;
+    StreamChunk last;
+    last.stream = job.stream;
+    last.pcm = ctx->converter.finish();
+    last.last = true;
+    last.totalFrames = ctx->converter.framesProduced();
+    if (result != EE_OK)
+        last.error = QStringLiteral("espeak-ng failed to speak (error %1)").arg(int(result));
+    m_sink(std::move(last));
+}
+
+} // namespace orasent
