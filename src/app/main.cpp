@@ -2,7 +2,7 @@
 #include "common/ui/UserPrompts.h"
 #include "engine/EspeakVoice.h"
 #include "reader/ui/EnglishF.h"
-#include "speech/TTSSetup.h"
+#include "speech/ui/TTSSetup.h"
 
 #include <QApplication>
 
