@@ -114,6 +114,9 @@ void TTSSetup::Form_Load() {
     LoadDat();
 
     m_timer1->start();
+    // A text handed over before the load is spoken as soon as the window can.
+    if (!m_spkbx->text().isEmpty() && m_speakBtn->isEnabled())
+        queueSpeakBoxPickup();
 }
 
 void TTSSetup::showWindow() {

@@ -34,6 +34,7 @@ private slots:
     void stopVoiceLeavesTheSpeakBoxAlone();
     void promptPickupWithoutATick();
     void promptPickupWhenAStreamEnds();
+    void textHandedOverBeforeTheLoad();
     void replacementsAfterUpperCase();
     void speakingFailureLeavesTheWindowIdle();
     void emptyMainTextSpeaksNothing();
@@ -148,6 +149,17 @@ void TestTTSSetupSpeaking::promptPickupWhenAStreamEnds() {
     letQueuedCallsRun();
     QCOMPARE(spokenTexts(*f.voice), QStringList({"FIRST", "NEXT"}));
     QVERIFY(!w.SpeakBtn()->isEnabled());
+}
+
+void TestTTSSetupSpeaking::textHandedOverBeforeTheLoad() {
+    SpeechWindowFixture f;
+    TTSSetup& w = f.create();
+    w.SPKBX()->setText(QStringLiteral("early"));
+    letQueuedCallsRun();
+    f.load();
+    QVERIFY(f.voice->calls.isEmpty());
+    letQueuedCallsRun();
+    QCOMPARE(spokenTexts(*f.voice), QStringList({"EARLY"}));
 }
 
 void TestTTSSetupSpeaking::replacementsAfterUpperCase() {
