@@ -36,8 +36,8 @@ ReaderModel::ReaderModel(ReaderPort& port) : m_port(port) {}
 // --- Loading ------------------------------------------------------------------------------
 
 void ReaderModel::OpenfF() {
-    BookText.clear();
     if (FileName.isEmpty()) {
+        BookText.clear();
         m_port.handOver(kNoFileMessage);
         return;
     }

@@ -90,6 +90,22 @@ private slots:
         QCOMPARE(load(bytes), expected);
     }
 
+    void reloadingReplacesTheText() {
+        // The storage of an earlier text may be reused; its characters never show through.
+        QString text;
+        const QString big = writeFile(QStringLiteral("big.txt"), filler(100000));
+        const QString small = writeFile(QStringLiteral("small.txt"), "Tiny. ");
+        QVERIFY(loadBookText(big, &text));
+        QCOMPARE(text.size(), 100000);
+        QVERIFY(loadBookText(big, &text));
+        QCOMPARE(text.size(), 100000);
+        QVERIFY(loadBookText(small, &text));
+        QCOMPARE(text, QStringLiteral("Tiny. "));
+        QVERIFY(loadBookText(big, &text));
+        QVERIFY(!loadBookText(m_dir.filePath(QStringLiteral("gone.txt")), &text));
+        QVERIFY(text.isEmpty());
+    }
+
     void missingFileFails() {
         QString text = QStringLiteral("old");
         QString error;
