@@ -149,24 +149,45 @@ private slots:
         QTest::newRow("growing until the budget") << "ST=STREET|RD=ROAD" << "FIRST RD";
     }
 
-    // Random small alphabets make many overlapping and created matches; a fixed seed keeps it repeatable.
+    // Random small alphabets make many overlapping and created matches; skewed ones make rare
+    // characters, and long texts the searches that scan for them. A fixed seed keeps it repeatable.
+    void randomListsSameAsNaiveSearch_data()
+    {
+        QTest::addColumn<QString>("alphabet");  // letters repeated by how often they should occur
+        QTest::addColumn<int>("maxTextLength");
+        QTest::addColumn<int>("rounds");
+        QTest::newRow("three even letters, short texts") << "abc" << 30 << 300;
+        QTest::newRow("one rare letter, long texts") << QString(40, u'a') + QString(20, u'b') + "c" << 2000 << 60;
+        QTest::newRow("two rare letters, long texts") << QString(60, u'a') + "bc" << 3000 << 60;
+    }
     void randomListsSameAsNaiveSearch()
     {
+        QFETCH(QString, alphabet);
+        QFETCH(int, maxTextLength);
+        QFETCH(int, rounds);
         QRandomGenerator random(20261206);
-        const auto randomString = [&random](int maxLength) {
+        const auto randomText = [&](int maxLength) {
             QString s;
             const int length = int(random.bounded(maxLength + 1));
             for (int i = 0; i < length; ++i)
-                s += QChar(u'a' + random.bounded(3));
+                s += alphabet.at(random.bounded(int(alphabet.size())));
             return s;
         };
-        for (int round = 0; round < 400; ++round) {
+        const QString letters = "abc";
+        const auto randomWord = [&](int maxLength) {
+            QString s;
+            const int length = int(random.bounded(maxLength + 1));
+            for (int i = 0; i < length; ++i)
+                s += letters.at(random.bounded(3));
+            return s;
+        };
+        for (int round = 0; round < rounds; ++round) {
             QStringList entries;
             const int entryCount = 1 + int(random.bounded(4));
             for (int i = 0; i < entryCount; ++i)
-                entries << randomString(3) + "=" + randomString(4);
+                entries << randomWord(3) + "=" + randomWord(4);
             const QString list = entries.join(u'|');
-            const QString text = randomString(30);
+            const QString text = randomText(maxTextLength);
             QCOMPARE(applyReplacementList(text, list), naiveApply(text, list));
         }
     }
