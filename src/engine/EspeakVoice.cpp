@@ -73,18 +73,9 @@ struct EspeakVoice::Waiter {
 
 std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent) { return std::make_unique<EspeakVoice>(parent); }
 
-EspeakVoice::EspeakVoice(QObject* parent) : SpVoice(parent), m_player(std::make_unique<StreamPlayer>()) {
-    QPointer<StreamPlayer> player(m_player.get());
-    m_worker = std::make_unique<SynthesisWorker>([player](StreamChunk chunk) {
-        // Runs on the worker thread; the player takes the chunk on the GUI thread.
-        QMetaObject::invokeMethod(
-            player.data(), [player, chunk = std::move(chunk)]() mutable {
-                if (player)
-                    player->deliver(std::move(chunk));
-            },
-            Qt::QueuedConnection);
-    });
-    SynthesisWorker* worker = m_worker.get();
+EspeakVoice::EspeakVoice(QObject* parent)
+    : SpVoice(parent), m_player(std::make_unique<StreamPlayer>()), m_worker(&SynthesisWorker::instance()) {
+    SynthesisWorker* worker = m_worker;
     m_player->setConsumedCallback([worker](qint64 usecs) { worker->consumedUsecs(usecs); });
 
     connect(m_player.get(), &StreamPlayer::streamStarted, this,
@@ -132,10 +123,9 @@ EspeakVoice::EspeakVoice(QObject* parent) : SpVoice(parent), m_player(std::make_
 }
 
 EspeakVoice::~EspeakVoice() {
-    m_worker->purgeThrough(m_lastStream);
+    m_worker->forget(this); // nothing is delivered to the player after this
     m_player->purge();
     releaseWaiters();
-    m_worker.reset(); // joins the thread before the player goes
 }
 
 SpObjectTokens EspeakVoice::GetVoices(const QString&, const QString&) { return m_voices; }
@@ -227,7 +217,7 @@ int EspeakVoice::Speak(const QString& text, int flags) {
     std::unique_ptr<PcmOutput> output = makeOutput();
 
     if (flags & SVSFPurgeBeforeSpeak) {
-        m_worker->purgeThrough(m_lastStream);
+        m_worker->purge(this, m_lastStream);
         m_player->purge();
     }
     const int stream = ++m_lastStream;
@@ -235,6 +225,7 @@ int EspeakVoice::Speak(const QString& text, int flags) {
     m_player->enqueue(stream, format, std::move(output), m_voice);
 
     SynthesisJob job;
+    job.owner = this;
     job.stream = stream;
     job.text = text;
     job.xml = (flags & SVSFIsXML) != 0;
@@ -242,6 +233,13 @@ int EspeakVoice::Speak(const QString& text, int flags) {
     job.wordsPerMinute = wordsPerMinute(m_rate);
     job.gain = m_volume / 100.0;
     job.format = format;
+    StreamPlayer* player = m_player.get();
+    job.deliver = [player](StreamChunk chunk) {
+        // On the worker thread; the player takes the chunk on the GUI thread.
+        QMetaObject::invokeMethod(
+            player, [player, chunk = std::move(chunk)]() mutable { player->deliver(std::move(chunk)); },
+            Qt::QueuedConnection);
+    };
     m_worker->submit(std::move(job));
     if (flags & SVSFPurgeBeforeSpeak)
         releaseWaiters(); // a synchronous Speak of a purged stream returns now

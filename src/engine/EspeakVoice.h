@@ -64,7 +64,7 @@ private:
     void releaseWaiters();
 
     std::unique_ptr<StreamPlayer> m_player;
-    std::unique_ptr<SynthesisWorker> m_worker;
+    SynthesisWorker* m_worker;
     SpObjectTokens m_voices;
     SpObjectToken m_voice;
     SpObjectToken m_output;

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <algorithm>
 #include <future>
 
 namespace orasent {
@@ -65,7 +66,12 @@ int SynthesisWorker::wordGapFor(int wordsPerMinute) {
     return int(std::lround(extraSeconds * 100.0 / stretch));
 }
 
-SynthesisWorker::SynthesisWorker(ChunkSink sink) : m_sink(std::move(sink)) {
+SynthesisWorker& SynthesisWorker::instance() {
+    static SynthesisWorker worker;
+    return worker;
+}
+
+SynthesisWorker::SynthesisWorker() {
     std::promise<void> ready;
     std::future<void> started = ready.get_future();
     m_thread = std::thread([this, &ready] {
@@ -77,7 +83,7 @@ SynthesisWorker::SynthesisWorker(ChunkSink sink) : m_sink(std::move(sink)) {
                 if (!ctx)
                     return 0;
                 SynthesisWorker* self = ctx->worker;
-                if (self->cancelled(ctx->job.stream))
+                if (self->cancelled(ctx->job))
                     return 1;
                 StreamChunk chunk;
                 chunk.stream = ctx->job.stream;
@@ -96,14 +102,19 @@ SynthesisWorker::SynthesisWorker(ChunkSink sink) : m_sink(std::move(sink)) {
                     chunk.pcm = ctx->converter.convert(wav, count);
                 if (chunk.pcm.isEmpty() && chunk.events.isEmpty())
                     return 0;
-                self->m_sink(std::move(chunk));
+                ctx->job.deliver(std::move(chunk));
                 if (wav && count > 0) {
                     std::unique_lock<std::mutex> lock(self->m_aheadMutex);
                     self->m_aheadUsecs += usecsOfInput(count);
-                    while (self->m_aheadUsecs > kMaxAheadUsecs && !self->cancelled(ctx->job.stream))
+                    while (self->m_aheadUsecs > kMaxAheadUsecs) {
+                        lock.unlock();
+                        if (self->cancelled(ctx->job))
+                            return 1;
+                        lock.lock();
                         self->m_aheadWake.wait_for(lock, std::chrono::milliseconds(50));
+                    }
                 }
-                return self->cancelled(ctx->job.stream) ? 1 : 0;
+                return self->cancelled(ctx->job) ? 1 : 0;
             });
         }
         ready.set_value();
@@ -120,10 +131,14 @@ SynthesisWorker::~SynthesisWorker() {
         m_quit = true;
         m_jobs.clear();
     }
-    m_purgedThrough = INT_MAX;
     m_wake.notify_all();
     m_aheadWake.notify_all();
     m_thread.join();
+}
+
+bool SynthesisWorker::cancelled(const SynthesisJob& job) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_quit || job.stream <= m_purgedThrough.value(job.owner, 0);
 }
 
 void SynthesisWorker::submit(SynthesisJob job) {
@@ -134,19 +149,28 @@ void SynthesisWorker::submit(SynthesisJob job) {
     m_wake.notify_one();
 }
 
-void SynthesisWorker::purgeThrough(int stream) {
+void SynthesisWorker::purge(const void* owner, int stream) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (stream > m_purgedThrough)
-            m_purgedThrough = stream;
-        while (!m_jobs.empty() && m_jobs.front().stream <= stream)
-            m_jobs.pop_front();
+        int& through = m_purgedThrough[owner];
+        through = qMax(through, stream);
+        m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
+                                    [&](const SynthesisJob& j) { return j.owner == owner && j.stream <= stream; }),
+                     m_jobs.end());
     }
     {
         std::lock_guard<std::mutex> lock(m_aheadMutex);
         m_aheadUsecs = 0;
     }
     m_aheadWake.notify_all();
+}
+
+void SynthesisWorker::forget(const void* owner) {
+    purge(owner, INT_MAX);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_jobDone.wait(lock, [&] { return m_runningOwner != owner; });
+    // A later voice may live at the same address.
+    m_purgedThrough.remove(owner);
 }
 
 void SynthesisWorker::consumedUsecs(qint64 usecs) {
@@ -167,9 +191,15 @@ void SynthesisWorker::run() {
                 return;
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
+            m_runningOwner = job.owner;
         }
-        if (!cancelled(job.stream))
+        if (!cancelled(job))
             runJob(job);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_runningOwner = nullptr;
+        }
+        m_jobDone.notify_all();
     }
 }
 
@@ -179,14 +209,14 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
     failure.last = true;
     if (m_sampleRate <= 0) {
         failure.error = QStringLiteral("espeak-ng could not start");
-        m_sink(std::move(failure));
+        job.deliver(std::move(failure));
         return;
     }
     if (job.voiceIdentifier != m_currentVoice) {
         if (espeak_SetVoiceByName(job.voiceIdentifier.toUtf8().constData()) != EE_OK) {
             m_currentVoice.clear();
             failure.error = QStringLiteral("espeak-ng refused the voice %1").arg(job.voiceIdentifier);
-            m_sink(std::move(failure));
+            job.deliver(std::move(failure));
             return;
         }
         m_currentVoice = job.voiceIdentifier;
@@ -199,7 +229,7 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
         ctx.reset(new SynthesisContext{this, job, SpokenText(job.text, job.xml), PcmConverter(job.format, job.gain)});
     } catch (const std::exception& e) {
         failure.error = QString::fromUtf8(e.what());
-        m_sink(std::move(failure));
+        job.deliver(std::move(failure));
         return;
     }
     const QByteArray& input = ctx->text.espeakInput();
@@ -209,7 +239,7 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
     t_context = nullptr;
     if (job.xml)
         m_currentVoice.clear(); // a <voice> element may have switched espeak-ng's voice
-    if (cancelled(job.stream))
+    if (cancelled(job))
         return;
     StreamChunk last;
     last.stream = job.stream;
@@ -218,7 +248,7 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
     last.totalFrames = ctx->converter.framesProduced();
     if (result != EE_OK)
         last.error = QStringLiteral("espeak-ng failed to speak (error %1)").arg(int(result));
-    m_sink(std::move(last));
+    job.deliver(std::move(last));
 }
 
 } // namespace orasent

@@ -6,7 +6,9 @@
 #include "engine/SpeechAudioFormat.h"
 #include "engine/StreamPlayer.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <atomic>
 #include <condition_variable>
@@ -24,6 +26,7 @@ struct EspeakVoiceInfo {
 };
 
 struct SynthesisJob {
+    const void* owner = nullptr; // the voice that asked
     int stream = 0;
     QString text;
     bool xml = false;
@@ -31,14 +34,14 @@ struct SynthesisJob {
     int wordsPerMinute = 175;
     double gain = 1.0;
     SpeechAudioFormat format;
+    std::function<void(StreamChunk)> deliver; // called on the worker thread
 };
 
 class SynthesisWorker {
 public:
-    using ChunkSink = std::function<void(StreamChunk)>;
-
-    // Starts the thread and espeak-ng; waits for the voice list (not for any synthesis).
-    explicit SynthesisWorker(ChunkSink sink);
+    // The process's one espeak-ng thread (espeak-ng keeps global state and cannot be started
+    // twice). Started on first use; waits for the voice list, never for a synthesis.
+    static SynthesisWorker& instance();
     ~SynthesisWorker();
     SynthesisWorker(const SynthesisWorker&) = delete;
     SynthesisWorker& operator=(const SynthesisWorker&) = delete;
@@ -47,8 +50,12 @@ public:
     QVector<EspeakVoiceInfo> voices() const { return m_voices; }
 
     void submit(SynthesisJob job);
-    // Every stream up to and including `stream` is dropped.
-    void purgeThrough(int stream);
+    // Drops the owner's streams up to and including `stream`: queued ones at once, the running
+    // one at its next audio chunk.
+    void purge(const void* owner, int stream);
+    // Drops all of the owner's streams and returns once none of them is being synthesized, so
+    // that nothing is delivered to the owner afterwards.
+    void forget(const void* owner);
 
     // The synthesis runs at most this much audio ahead of what the output has taken (1 MB of
     // text is hours of audio); the player reports what it took.
@@ -60,22 +67,24 @@ public:
     static int wordGapFor(int wordsPerMinute);
 
 private:
+    SynthesisWorker();
     void run();
     void runJob(const SynthesisJob& job);
-    bool cancelled(int stream) const { return stream <= m_purgedThrough.load(); }
+    bool cancelled(const SynthesisJob& job);
 
-    ChunkSink m_sink;
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::condition_variable m_jobDone;
     std::deque<SynthesisJob> m_jobs;
     bool m_quit = false;
-    std::atomic<int> m_purgedThrough{0};
+    const void* m_runningOwner = nullptr;
+    QHash<const void*, int> m_purgedThrough; // per owner; INT_MAX once forgotten
     std::mutex m_aheadMutex;
     std::condition_variable m_aheadWake;
     qint64 m_aheadUsecs = 0;
 
-    // Written by the thread before the constructor returns.
+    // Written by the thread before instance() returns.
     int m_sampleRate = 0;
     QVector<EspeakVoiceInfo> m_voices;
     QString m_currentVoice;
