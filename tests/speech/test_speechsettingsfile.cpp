@@ -11,6 +11,8 @@
 
 using namespace orasent;
 
+Q_DECLARE_METATYPE(orasent::SpeechSettings)
+
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -214,6 +216,21 @@ private slots:
         QVERIFY(readSpeechSettingsFile(dir.filePath("VIC.INI")).isEmpty());
     }
 
+    void unreadableFileGivesNothing()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("VIC.INI"));
+        QVERIFY(readSpeechSettingsFile(dir.filePath("VIC.INI")).isEmpty());
+    }
+
+    // A character whose upper case is longer ("ß" -> "SS") must not shift the fixed value position.
+    void upperCaseKeepsValuePosition()
+    {
+        QCOMPARE(describe(parseSpeechSettings({QString::fromUtf8("ßOICECB= 4")})), QString());
+        QCOMPARE(describe(parseSpeechSettings({QString::fromUtf8("VOICECB=ß5")})), QString("VoiceIndex:0"));
+        QCOMPARE(describe(parseSpeechSettings({QString::fromUtf8("ßAUDIOOUTPUTCB 3")})), QString("AudioOutputIndex:3"));
+    }
+
     void writesSixteenLinesAndNoTemporary()
     {
         QTemporaryDir dir;
@@ -281,8 +298,6 @@ private slots:
         QCOMPARE(listing(disk.path()), QStringList{"VIC.INI"});
     }
 };
-
-Q_DECLARE_METATYPE(orasent::SpeechSettings)
 
 QTEST_GUILESS_MAIN(TestSpeechSettingsFile)
 #include "test_speechsettingsfile.moc"

@@ -72,6 +72,13 @@ private slots:
         QCOMPARE(loadReplacementList(dir.filePath("Speech.lst")), QString());
     }
 
+    void unreadableFileGivesEmptyList()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("Speech.lst"));
+        QCOMPARE(loadReplacementList(dir.filePath("Speech.lst")), QString());
+    }
+
     // At most 9,999 trailing separators are removed.
     void trailingSeparatorRemovalIsBounded()
     {
@@ -109,6 +116,7 @@ private slots:
         QTest::newRow("lone CR dropped") << "a=b\rc=d" << "A=BC=D";
         QTest::newRow("sharp s keeps its length") << QString::fromUtf8("straße=x") << QString::fromUtf8("STRAßE=X");
         QTest::newRow("accented") << QString::fromUtf8("café=x") << QString::fromUtf8("CAFÉ=X");
+        QTest::newRow("outside the basic plane") << QString::fromUcs4(U"\U00010428=x") << QString::fromUcs4(U"\U00010400=X");
     }
     void editTextToList()
     {
