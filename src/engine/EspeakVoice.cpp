@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QMediaDevices>
 #include <QPointer>
+#include <climits>
 #include <cmath>
 
 namespace orasent {
@@ -32,20 +33,22 @@ QString localeTag() {
     return value;
 }
 
-// Index of the voice that best fits the tag, or -1.
+// Index of the voice that best fits the tag, or -1: the voice that lists the tag itself with the
+// best priority, else the one that lists its language ("de" for "de-at") with the best priority.
 int voiceForLocale(const QVector<EspeakVoiceInfo>& voices, const QString& tag) {
-    const QString language = tag.section(QLatin1Char('-'), 0, 0);
-    const std::function<bool(const EspeakVoiceInfo&)> tests[] = {
-        [&](const EspeakVoiceInfo& v) { return v.languages.value(0) == tag; },
-        [&](const EspeakVoiceInfo& v) { return v.languages.contains(tag); },
-        [&](const EspeakVoiceInfo& v) { return v.languages.value(0) == language; },
-        [&](const EspeakVoiceInfo& v) { return v.languages.contains(language); },
-        [&](const EspeakVoiceInfo& v) { return v.languages.value(0).startsWith(language + QLatin1Char('-')); },
-    };
-    for (const auto& test : tests)
-        for (int i = 0; i < voices.size(); ++i)
-            if (test(voices[i]))
-                return i;
+    for (const QString& wanted : {tag, tag.section(QLatin1Char('-'), 0, 0)}) {
+        int best = -1;
+        int bestPriority = INT_MAX;
+        for (int i = 0; i < voices.size(); ++i) {
+            const int at = voices[i].languages.indexOf(wanted);
+            if (at >= 0 && voices[i].priorities.value(at) < bestPriority) {
+                best = i;
+                bestPriority = voices[i].priorities.value(at);
+            }
+        }
+        if (best >= 0)
+            return best;
+    }
     return -1;
 }
 
