@@ -19,9 +19,10 @@ void DevicePcmOutput::open(const SpeechAudioFormat& format) {
     if (!m_device.isFormatSupported(qformat))
         throw SpeechError("the audio output refuses this format");
     m_sampleRate = format.sampleRate;
+    m_format = qformat;
+    m_bytesWritten = 0;
     m_sink = std::make_unique<QAudioSink>(m_device, qformat);
-    // A short device buffer keeps a purge quick; the player keeps it filled.
-    m_sink->setBufferSize(qformat.bytesForDuration(100000));
+    m_sink->setBufferSize(qformat.bytesForDuration(kAheadUsecs));
     m_io = m_sink->start();
     if (!m_io || m_sink->error() != QAudio::NoError) {
         m_sink.reset();
@@ -33,14 +34,20 @@ void DevicePcmOutput::open(const SpeechAudioFormat& format) {
 qint64 DevicePcmOutput::write(const char* data, qint64 bytes) {
     if (!m_io || failed())
         return 0;
-    const qint64 room = qMin<qint64>(bytes, m_sink->bytesFree());
+    // Stay a fixed time ahead of what has been heard. The sink's own bytesFree() is not used:
+    // with PulseAudio it can stay at zero for a second after the first buffer has played,
+    // starving the stream, while a write beyond it is accepted and keeps playback smooth.
+    const qint64 ahead = m_bytesWritten - m_format.bytesForDuration(m_sink->processedUSecs());
+    const qint64 room = qMin<qint64>(bytes, m_format.bytesForDuration(kAheadUsecs) - ahead);
     if (room <= 0)
         return 0;
-    const qint64 done = m_io->write(data, room);
+    const qint64 frameBytes = m_format.bytesPerFrame();
+    const qint64 done = m_io->write(data, room - room % frameBytes);
     if (done < 0) {
         m_failed = true;
         return 0;
     }
+    m_bytesWritten += done;
     return done;
 }
 
@@ -63,11 +70,12 @@ bool DevicePcmOutput::failed() const {
 void DevicePcmOutput::close() { discard(); }
 
 void DevicePcmOutput::discard() {
-    if (m_sink) {
-        m_sink->stop(); // disconnects the stream: buffered audio is dropped at once
-        m_sink.reset();
-    }
     m_io = nullptr;
+    if (QAudioSink* sink = m_sink.release()) {
+        sink->stop(); // disconnects the stream: buffered audio is dropped at once
+        // Destroying a sink runs pending events; the caller may be in the middle of its work.
+        sink->deleteLater();
+    }
 }
 
 WavePcmOutput::WavePcmOutput(std::shared_ptr<WaveFileWriter> writer) : m_writer(std::move(writer)) {}

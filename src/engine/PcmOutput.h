@@ -6,6 +6,7 @@
 #include "engine/SpeechAudioFormat.h"
 
 #include <QAudioDevice>
+#include <QAudioFormat>
 #include <QtGlobal>
 #include <memory>
 
@@ -50,7 +51,11 @@ public:
     bool wantsTrailingSilence() const override { return true; }
 
 private:
+    static constexpr qint64 kAheadUsecs = 200000; // audio queued beyond what has been heard
+
     QAudioDevice m_device;
+    QAudioFormat m_format;
+    qint64 m_bytesWritten = 0;
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_io = nullptr;
     int m_sampleRate = 0;

@@ -51,11 +51,12 @@ void StreamPlayer::deliver(StreamChunk chunk) {
 
 void StreamPlayer::purge() {
     ++m_generation;
-    for (auto& s : m_streams)
+    std::deque<std::unique_ptr<Stream>> dropped;
+    dropped.swap(m_streams);
+    updateTimer();
+    for (auto& s : dropped)
         if (s->opened)
             s->output->discard();
-    m_streams.clear();
-    updateTimer();
 }
 
 bool StreamPlayer::isQueued(int stream) const {

@@ -1,0 +1,91 @@
+// The espeak-ng voice on a real audio output. Needs a sound server: run it through
+// scripts/with-pulseaudio.sh (the test "test_engine_device_pulse" does), which provides a
+// null sink when no server is running.
+#include "engine/EspeakVoice.h"
+
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace orasent;
+
+class TestDevice : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EspeakVoice> m_voice;
+    QStringList m_log;
+
+private slots:
+    void init() {
+        if (QMediaDevices::audioOutputs().isEmpty())
+            QSKIP("no audio output device; run under scripts/with-pulseaudio.sh for a null sink");
+        m_log.clear();
+        m_voice = std::make_unique<EspeakVoice>();
+        connect(m_voice.get(), &SpVoice::StartStream, this, [this](int s, const QVariant&) { m_log << QStringLiteral("start%1").arg(s); });
+        connect(m_voice.get(), &SpVoice::Word, this,
+                [this](int s, const QVariant&, int, int) { m_log << QStringLiteral("word%1").arg(s); });
+        connect(m_voice.get(), &SpVoice::EndStream, this, [this](int s, const QVariant&) { m_log << QStringLiteral("end%1").arg(s); });
+    }
+    void cleanup() { m_voice.reset(); }
+
+    void outputsAreListedInAStableOrder() {
+        const SpObjectTokens outputs = m_voice->GetAudioOutputs();
+        QVERIFY(!outputs.isEmpty());
+        QCOMPARE(m_voice->GetAudioOutputs(), outputs);
+        QCOMPARE(m_voice->AudioOutput(), outputs.first());
+        for (const SpObjectToken& t : outputs) {
+            QVERIFY(!t.GetDescription().isEmpty());
+            m_voice->setAudioOutput(t);
+            QCOMPARE(m_voice->AudioOutput(), t);
+        }
+    }
+
+    void speaksAParagraphAloud() {
+        QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
+        const int stream = m_voice->Speak(QStringLiteral("One two three. Four five six."), SVSFlagsAsync);
+        QVERIFY(ends.wait(30000));
+        QCOMPARE(m_log, (QStringList{QStringLiteral("start%1").arg(stream)} + QStringList(6, QStringLiteral("word%1").arg(stream))
+                         + QStringList{QStringLiteral("end%1").arg(stream)}));
+    }
+
+    void synchronousSpeakReturnsAfterTheEnd() {
+        const int stream = m_voice->Speak(QStringLiteral("Wait for it."), SVSFDefault);
+        QCOMPARE(m_log.last(), QStringLiteral("end%1").arg(stream));
+        QVERIFY(m_voice->isIdle());
+    }
+
+    void purgeStopsTheOldStream() {
+        QSignalSpy words(m_voice.get(), &SpVoice::Word);
+        const int old = m_voice->Speak(QStringLiteral("This long sentence is cut short by the next one, "
+                                                      "so its last words are never heard at all."),
+                                       SVSFlagsAsync);
+        QVERIFY(words.wait(30000));
+        QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
+        const int mark = m_log.size();
+        const int fresh = m_voice->Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML);
+        QVERIFY(ends.wait(30000));
+        QCOMPARE(m_log.mid(mark), (QStringList{QStringLiteral("start%1").arg(fresh), QStringLiteral("end%1").arg(fresh)}));
+        QVERIFY(!m_log.contains(QStringLiteral("end%1").arg(old)));
+    }
+
+    void everyFormatTheDeviceTakesPlays() {
+        // A format the device refuses throws and changes nothing; the others play.
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        for (int type : {4, 9, 22, 35, 39}) {
+            const int before = m_voice->AudioOutputFormatType();
+            try {
+                m_voice->setAudioOutputFormatType(type);
+            } catch (const SpeechError&) {
+                QCOMPARE(m_voice->AudioOutputFormatType(), before);
+                continue;
+            }
+            QCOMPARE(m_voice->AudioOutputFormatType(), type);
+            const int stream = m_voice->Speak(QStringLiteral("Format check."), SVSFDefault);
+            QCOMPARE(m_log.last(), QStringLiteral("end%1").arg(stream));
+        }
+        Q_UNUSED(device);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDevice)
+#include "test_device.moc"
