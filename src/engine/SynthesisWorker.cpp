@@ -11,6 +11,7 @@
 #include <cmath>
 #include <algorithm>
 #include <future>
+#include <utility>
 
 namespace orasent {
 
@@ -20,6 +21,9 @@ struct SynthesisContext {
     const SynthesisJob& job;
     SpokenText text;
     PcmConverter converter;
+    StreamChunk batch;          // audio and events not yet handed over
+    qint64 batchSamples = 0;
+    qint64 sentSamples = 0;
 };
 
 namespace {
@@ -85,7 +89,7 @@ SynthesisWorker::SynthesisWorker() {
                 SynthesisWorker* self = ctx->worker;
                 if (self->cancelled(ctx->job))
                     return 1;
-                StreamChunk chunk;
+                StreamChunk& chunk = ctx->batch;
                 chunk.stream = ctx->job.stream;
                 for (espeak_EVENT* e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
                     if (e->type != espeakEVENT_WORD && e->type != espeakEVENT_SENTENCE)
@@ -98,14 +102,22 @@ SynthesisWorker::SynthesisWorker() {
                     chunk.events.append(TimedEvent{e->type == espeakEVENT_WORD ? TimedEvent::Word : TimedEvent::Sentence,
                                                    ctx->converter.outputFrameFor(sample), span->pos, span->length});
                 }
-                if (wav && count > 0)
-                    chunk.pcm = ctx->converter.convert(wav, count);
-                if (chunk.pcm.isEmpty() && chunk.events.isEmpty())
-                    return 0;
-                ctx->job.deliver(std::move(chunk));
                 if (wav && count > 0) {
+                    chunk.pcm += ctx->converter.convert(wav, count);
+                    ctx->batchSamples += count;
+                }
+                // The first audio goes out at once; later batches grow with what has been sent
+                // (up to 200 ms), so the output never runs dry and the hand-overs stay few.
+                const qint64 threshold = qBound<qint64>(1, ctx->sentSamples, qint64(PcmConverter::kInputRate / 5));
+                if (ctx->batchSamples < threshold)
+                    return 0;
+                const qint64 delivered = ctx->batchSamples;
+                ctx->sentSamples += delivered;
+                ctx->batchSamples = 0;
+                ctx->job.deliver(std::exchange(ctx->batch, StreamChunk{}));
+                {
                     std::unique_lock<std::mutex> lock(self->m_aheadMutex);
-                    self->m_aheadUsecs += usecsOfInput(count);
+                    self->m_aheadUsecs += usecsOfInput(delivered);
                     while (self->m_aheadUsecs > kMaxAheadUsecs) {
                         lock.unlock();
                         if (self->cancelled(ctx->job))
@@ -241,9 +253,9 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
         m_currentVoice.clear(); // a <voice> element may have switched espeak-ng's voice
     if (cancelled(job))
         return;
-    StreamChunk last;
+    StreamChunk last = std::move(ctx->batch);
     last.stream = job.stream;
-    last.pcm = ctx->converter.finish();
+    last.pcm += ctx->converter.finish();
     last.last = true;
     last.totalFrames = ctx->converter.framesProduced();
     if (result != EE_OK)
