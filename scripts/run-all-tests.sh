@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The test stages; called by test.sh once the packages are there and a sound server runs.
+# Every stage runs even when an earlier one failed; the normal suite runs last so that its CTest
+# summary closes the output.
+set -uo pipefail
+source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+jobs="$(nproc)"
+status=0
+
+stage() { printf '\n=== %s (%s)\n' "$1" "$(date +%H:%M:%S)"; }
+
+stage "Fuzz targets"
+"$source_dir/scripts/fuzz.sh" || status=1
+
+stage "Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+asan_dir="$source_dir/build-asan"
+if cmake -S "$source_dir" -B "$asan_dir" -DCMAKE_BUILD_TYPE=Debug -DORASENT_SANITIZE=ON >/dev/null &&
+   cmake --build "$asan_dir" -j"$jobs" >"$asan_dir.log" 2>&1; then
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  if (cd "$asan_dir" && ctest -j"$jobs" --output-on-failure --no-label-summary >"$asan_dir.ctest.log" 2>&1); then
+    tail -n 3 "$asan_dir.ctest.log"
+  else
+    tail -n 120 "$asan_dir.ctest.log"
+    status=1
+  fi
+  unset UBSAN_OPTIONS
+else
+  tail -n 40 "$asan_dir.log"
+  status=1
+fi
+
+stage "Build and test"
+build_dir="$source_dir/build-test"
+cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+if ! cmake --build "$build_dir" -j"$jobs" >"$build_dir.log" 2>&1; then
+  tail -n 60 "$build_dir.log"
+  exit 1
+fi
+cd "$build_dir"
+ctest -j"$jobs" --output-on-failure
+ctest_status=$?
+if ((status != 0)); then
+  echo "An earlier stage failed (fuzz targets or sanitizer suite); see above."
+  exit 1
+fi
+exit $ctest_status
