@@ -49,7 +49,7 @@ public:
     ~SpVoice() override = default;
 
     // Token collections, in the same order on every call. The attribute filters are accepted
-    // for the design's signature; an empty pair lists everything.
+    // for compatibility with callers that pass them; an empty pair lists everything.
     virtual SpObjectTokens GetVoices(const QString& requiredAttributes = {},
                                      const QString& optionalAttributes = {}) = 0;
     virtual SpObjectTokens GetAudioOutputs(const QString& requiredAttributes = {},
@@ -84,7 +84,7 @@ public:
     }
 
     // The folder that holds the "samples/common" sample texts, ending in "/", or "" when none.
-    // This is the engine's counterpart of the design's "SDKPath" look-up.
+    // It plays the part of the speech SDK's "SDKPath" setting.
     virtual QString SdkPath() const = 0;
 
 signals:

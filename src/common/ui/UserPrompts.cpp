@@ -13,14 +13,14 @@ void UserPrompts::showMessage(QWidget* parent, const QString& text, const QStrin
     QMessageBox::information(parent, title, text, QMessageBox::Ok);
 }
 
-QString toQtFilter(const QString& designFilter, int selectedIndex, QString* selectedQtFilter) {
-    const QStringList parts = designFilter.split(QLatin1Char('|'));
+QString toQtFilter(const QString& pairedFilter, int selectedIndex, QString* selectedQtFilter) {
+    const QStringList parts = pairedFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         QString name = parts[i];
-        // Qt reads the patterns from the parentheses; keep the design's caption and patterns.
+        // Qt reads the patterns from the parentheses; keep the caption and the patterns.
         if (!name.contains(QLatin1Char('(')))
             name += QStringLiteral(" (%1)").arg(patterns);
         else

@@ -169,7 +169,7 @@ void TTSSetup::buildControls() {
 
     buildMenus();
 
-    // The design size: narrow (panel cut off), outer height of the load.
+    // The window's size at load: narrow (panel cut off), and its outer height.
     resize(twipsToPxX(8220), twipsToPxY(5460));
 }
 
