@@ -5,6 +5,7 @@
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -76,6 +77,14 @@ void TTSSetup::setOuterHeightTwips(double twips) {
 
 void TTSSetup::buildControls() {
     setWindowTitle(QStringLiteral("Text To Speech"));
+    // The controls' twip sizes fit an 8.25 pt sans-serif; the Arial-metric face keeps the check
+    // box captions inside their boxes.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    setFont(font);
     m_central = new QWidget(this);
     m_central->setObjectName(QStringLiteral("TTSSetupClientArea"));
     setCentralWidget(m_central);
