@@ -1,6 +1,5 @@
 #pragma once
-// A reader port for tests: it records every call in order and plays the speech window's idle
-// state as the test sets it.
+// A reader port for tests: records every call in order; `idle` plays the speech window's state.
 #include "reader/ReaderPort.h"
 
 #include <QStringList>
@@ -9,50 +8,22 @@ namespace orasent::test {
 
 class RecordingReaderPort : public ReaderPort {
 public:
-    void StopVoice() override {
-        ++stopVoiceCalls;
-        log << QStringLiteral("StopVoice");
-    }
-    void handOver(const QString& text) override {
-        handedOver << text;
-        log << QStringLiteral("handOver:") + text;
-    }
+    void StopVoice() override { log << "StopVoice"; }
+    void handOver(const QString& text) override { handedOver << text, log << "handOver:" + text; }
     bool speechIdle() const override { return idle; }
     QString sentenceText() const override { return text1; }
-    void setSentenceText(const QString& text) override {
-        text1 = text;
-        log << QStringLiteral("setSentenceText");
-    }
-    void focusSentenceBox() override {
-        ++focusMoves;
-        log << QStringLiteral("focus");
-    }
-    void showPathBox(const QString& path) override {
-        text2 = path;
-        log << QStringLiteral("showPathBox:") + path;
-    }
-    void showMessage(const QString& text) override {
-        messages << text;
-        log << QStringLiteral("message:") + text;
-    }
+    void setSentenceText(const QString& text) override { text1 = text, log << "setSentenceText"; }
+    void focusSentenceBox() override { log << "focus"; }
+    void showPathBox(const QString& path) override { text2 = path; }
+    void showMessage(const QString& text) override { messages << text; }
 
-    QString lastHandedOver() const { return handedOver.isEmpty() ? QString() : handedOver.constLast(); }
-    void clear() {
-        handedOver.clear();
-        messages.clear();
-        log.clear();
-        stopVoiceCalls = 0;
-        focusMoves = 0;
-    }
+    int count(const QString& call) const { return log.count(call); }
+    QString lastHandedOver() const { return handedOver.value(handedOver.size() - 1); }
+    void clear() { handedOver.clear(), messages.clear(), log.clear(); }
 
     bool idle = true;
-    QString text1;
-    QString text2;
-    QStringList handedOver;
-    QStringList messages;
-    QStringList log;
-    int stopVoiceCalls = 0;
-    int focusMoves = 0;
+    QString text1, text2;
+    QStringList handedOver, messages, log;
 };
 
 } // namespace orasent::test

@@ -11,17 +11,21 @@ namespace {
 // `length` characters of 'x' with ". " at the given 1-based positions.
 QString textWithBoundaries(int length, std::initializer_list<int> periods) {
     QString text(length, u'x');
-    for (int p : periods) {
-        text[p - 1] = u'.';
-        text[p] = u' ';
-    }
+    for (int p : periods)
+        text[p - 1] = u'.', text[p] = u' ';
     return text;
+}
+// Slots 1..100 from runs of (count, value).
+QList<double> slots(std::initializer_list<std::pair<int, double>> runs) {
+    QList<double> values;
+    for (auto [count, value] : runs)
+        values.append(QList<double>(count, value));
+    return values;
 }
 } // namespace
 
 class BookmarksTest : public QObject {
     Q_OBJECT
-
 private slots:
     void setFillsSlotsInOrderUntilFull() {
         RecordingReaderPort port;
@@ -29,16 +33,13 @@ private slots:
         model.LastPos = 41.04;
         for (int i = 1; i <= 100; ++i) {
             model.setBookmark();
-            QCOMPARE(port.lastHandedOver(), QStringLiteral("bookmark %1 set").arg(i));
+            QCOMPARE(port.lastHandedOver(), QString("bookmark %1 set").arg(i));
             QCOMPARE(model.BookNum, i);
         }
-        for (int slot = 1; slot <= 100; ++slot)
-            QCOMPARE(model.BookMarks[slot], 41.04);
-        QCOMPARE(port.focusMoves, 0);
+        QCOMPARE(QList<double>(model.BookMarks.begin() + 1, model.BookMarks.end()), slots({{100, 41.04}}));
         port.clear();
-        model.setBookmark();
-        QVERIFY(port.handedOver.isEmpty());
-        QCOMPARE(port.focusMoves, 1);
+        model.setBookmark();  // the 101st: no slot left, only the focus moves
+        QCOMPARE(port.log, QStringList{"focus"});
         QCOMPARE(model.BookNum, 100);
     }
 
@@ -49,197 +50,113 @@ private slots:
         model.BookNum = 5;
         model.BookMarks[1] = 10;
         model.clearBookmarks();
-        QCOMPARE(port.lastHandedOver(), QStringLiteral("All bookmarks have been cleared"));
-        QCOMPARE(port.focusMoves, 1);
+        QCOMPARE(port.log, (QStringList{"handOver:All bookmarks have been cleared", "focus"}));
         QCOMPARE(model.LastPos, 0.0);
         QCOMPARE(model.BookNum, 5);
-        QCOMPARE(model.BookMarks[1], 0.0);
         model.setBookmark();
-        QCOMPARE(port.lastHandedOver(), QStringLiteral("bookmark 1 set"));
-        QCOMPARE(model.BookMarks[1], 0.0);
+        QCOMPARE(port.lastHandedOver(), "bookmark 1 set");
+        QCOMPARE(model.BookMarks[1], 0.0);  // set at LastPos 0: the slot stays free
         QCOMPARE(model.BookNum, 1);
     }
 
-    void nextAtItsLimits_data() {
+    void nextAndPrev_data() {
+        QTest::addColumn<bool>("next");
         QTest::addColumn<int>("bookNum");
-        QTest::addColumn<int>("filledSlots");
-        QTest::newRow("no bookmark visited") << 0 << 3;
-        QTest::newRow("last filled slot") << 3 << 3;
-        QTest::newRow("slot 100") << 100 << 100;
+        QTest::addColumn<QList<double>>("marks");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<int>("newBookNum");
+        QTest::addColumn<double>("lastPos");
+        const QString end = "handOver:you are at the end of your bookmarks";
+        const QString none = "handOver:No previous bookmarks";
+        const QList<double> three{1, 10, 17};
+        const QString one = "Bookmark number  1. \r\nOne.", two = "Bookmark number  2. \r\n Three.";
+        QTest::newRow("next, none visited") << true << 0 << three << QStringList{"StopVoice", end} << 0 << 7.0;
+        QTest::newRow("next at the last filled") << true << 3 << three << QStringList{"StopVoice", end} << 3 << 7.0;
+        QTest::newRow("next at slot 100") << true << 100 << slots({{100, 5}}) << QStringList{"StopVoice", end} << 100 << 7.0;
+        QTest::newRow("next") << true << 1 << three
+            << QStringList{"StopVoice", "setSentenceText", "handOver:" + two, "focus"} << 2 << 10.0;
+        QTest::newRow("prev, none visited") << false << 0 << three << QStringList{"StopVoice", none} << 0 << 7.0;
+        QTest::newRow("prev at slot 1") << false << 1 << three << QStringList{"StopVoice", none} << 1 << 7.0;
+        QTest::newRow("prev") << false << 2 << three
+            << QStringList{"StopVoice", "handOver:bookmark number 1", "setSentenceText", "handOver:" + one, "focus"} << 1 << 1.0;
+        QTest::newRow("prev onto a free slot") << false << 3 << QList<double>{0, 0, 5}
+            << QStringList{"StopVoice", "handOver:bookmark number 2", "handOver:You have not set a bookmark"} << 2 << 7.0;
+        QTest::newRow("prev onto a mark below 1 reads from the start") << false << 2 << QList<double>{0.3, 5}
+            << QStringList{"StopVoice", "handOver:bookmark number 1", "setSentenceText", "handOver:" + one, "focus"} << 1 << 1.0;
+        QTest::newRow("next onto a mark after the last \". \" shows nothing") << true << 1 << QList<double>{1, 23}
+            << QStringList{"StopVoice"} << 2 << 7.0;
     }
-    void nextAtItsLimits() {
+    void nextAndPrev() {
+        QFETCH(bool, next);
         QFETCH(int, bookNum);
-        QFETCH(int, filledSlots);
+        QFETCH(QList<double>, marks);
+        QFETCH(QStringList, log);
+        QFETCH(int, newBookNum);
+        QFETCH(double, lastPos);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three. ");
-        for (int slot = 1; slot <= filledSlots; ++slot)
-            model.BookMarks[slot] = 5;
+        model.BookText = "One. Two. Three. Four.";
+        std::copy(marks.begin(), marks.end(), model.BookMarks.begin() + 1);
         model.BookNum = bookNum;
-        model.NextPos = 10;
-        model.nextBookmark();
-        QCOMPARE(port.log, (QStringList{QStringLiteral("StopVoice"),
-                                        QStringLiteral("handOver:you are at the end of your bookmarks")}));
-        QCOMPARE(model.BookNum, bookNum);
-        QCOMPARE(model.NextPos, 10.0);
+        model.LastPos = 7;
+        next ? model.nextBookmark() : model.prevBookmark();
+        QCOMPARE(port.log, log);
+        QCOMPARE(model.BookNum, newBookNum);
+        QCOMPARE(model.LastPos, lastPos);
     }
 
-    void prevAtItsLimits_data() {
-        QTest::addColumn<int>("bookNum");
-        QTest::newRow("none") << 0;
-        QTest::newRow("slot 1") << 1;
-    }
-    void prevAtItsLimits() {
-        QFETCH(int, bookNum);
+    void talkGoesOnAfterTheBookmark() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookMarks[1] = 5;
-        model.BookNum = bookNum;
-        model.prevBookmark();
-        QCOMPARE(port.log, (QStringList{QStringLiteral("StopVoice"),
-                                        QStringLiteral("handOver:No previous bookmarks")}));
-        QCOMPARE(model.BookNum, bookNum);
-    }
-
-    void prevOntoFreeSlot() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookMarks[3] = 5;
-        model.BookNum = 3;
-        model.prevBookmark();
-        QCOMPARE(port.handedOver, (QStringList{QStringLiteral("bookmark number 2"),
-                                               QStringLiteral("You have not set a bookmark")}));
-        QCOMPARE(model.BookNum, 2);
-        QCOMPARE(port.focusMoves, 0);
-    }
-
-    void prevAndNextShowTheBookmark() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three. Four. ");
-        model.BookMarks[1] = 1;
-        model.BookMarks[2] = 10;
+        model.BookText = "One. Two. Three. Four. ";
+        model.BookMarks[1] = 10;
         model.BookNum = 2;
         model.prevBookmark();
-        const QString first = QStringLiteral("Bookmark number  1. \r\nOne.");
-        QCOMPARE(port.text1, first);
-        QCOMPARE(port.handedOver, (QStringList{QStringLiteral("bookmark number 1"), first}));
-        QCOMPARE(model.BookNum, 1);
-        QCOMPARE(model.LastPos, 1.0);
-        QCOMPARE(model.NextPos, 5.0);
-        QCOMPARE(port.focusMoves, 1);
-        QCOMPARE(port.log.first(), QStringLiteral("StopVoice"));
-
-        model.nextBookmark();
-        QCOMPARE(port.text1, QStringLiteral("Bookmark number  2. \r\n Three."));
-        QCOMPARE(port.lastHandedOver(), port.text1);
-        QCOMPARE(model.LastPos, 10.0);
+        QCOMPARE(port.text1, "Bookmark number  1. \r\n Three.");
         QCOMPARE(model.NextPos, 17.0);
-        // Talk goes on after the bookmarked sentence.
         model.talk(1);
-        QCOMPARE(port.text1, QStringLiteral(" Four."));
+        QCOMPARE(port.text1, " Four.");
     }
 
-    void bookmarkAfterLastBoundaryShowsNothing() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two.");
-        model.BookMarks[1] = 1;
-        model.BookMarks[2] = 5;
-        model.BookNum = 1;
-        port.text1 = QStringLiteral("before");
-        model.nextBookmark();
-        QCOMPARE(port.text1, QStringLiteral("before"));
-        QVERIFY(port.handedOver.isEmpty());
-        QCOMPARE(model.BookNum, 2);
-        QCOMPARE(model.NextPos, 5.0);
+    void spread_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<double>>("expected");
+        // 1,000 characters: slot k scans back from 40(k-1).
+        QTest::newRow("1,000 characters") << textWithBoundaries(1000, {10, 50, 500})
+                                         << slots({{1, 1}, {1, 11}, {11, 51}, {12, 501}, {75, 0}});
+        // 101 characters: scans from 4.04, 8.08, ... keep their fraction.
+        QTest::newRow("fractions") << textWithBoundaries(101, {3, 60})
+            << QList<double>{1, 4.04, 4.08, 4.12, 4.16, 4.2, 4.24, 4.28, 4.32, 4.36, 4.4, 4.44, 4.48, 4.52, 4.56,
+                             60.6, 60.64, 60.68, 60.72, 60.76, 60.8, 60.84, 60.88, 60.92, 60.96} + slots({{75, 0}});
+        // No sentence start before a scan point: the rest of the spread keeps its old values.
+        QTest::newRow("empty text") << QString() << slots({{2, 1}, {23, 7}, {75, 0}});
+        QTest::newRow("late first boundary") << textWithBoundaries(1000, {500}) << slots({{2, 1}, {23, 7}, {75, 0}});
+        QTest::newRow("boundary at the first character") << textWithBoundaries(50, {1}) << slots({{25, 1}, {75, 0}});
     }
-
-    void bookmarkBelowOneReadsFromTheStart() {
+    void spread() {
+        QFETCH(QString, text);
+        QFETCH(QList<double>, expected);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. ");
-        model.BookMarks[1] = 0.3;
-        model.BookMarks[2] = 5;
-        model.BookNum = 2;
-        model.prevBookmark();
-        QCOMPARE(port.text1, QStringLiteral("Bookmark number  1. \r\nOne."));
-    }
-
-    void spreadOverThousandCharacters() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = textWithBoundaries(1000, {10, 50, 500});
-        model.BookMarks[60] = 99;
+        model.BookText = text;
+        model.BookMarks.fill(7);
         model.SpreadBookmarks();
-        QCOMPARE(model.BookMarks[1], 1.0);
-        QCOMPARE(model.BookMarks[2], 11.0);   // scan from 40
-        for (int slot = 3; slot <= 13; ++slot)  // scans from 80 .. 480
-            QCOMPARE(model.BookMarks[slot], 51.0);
-        for (int slot = 14; slot <= 25; ++slot)  // scans from 520 .. 960
-            QCOMPARE(model.BookMarks[slot], 501.0);
-        for (int slot = 26; slot <= 100; ++slot)
-            QCOMPARE(model.BookMarks[slot], 0.0);
+        for (int slot = 1; slot <= 100; ++slot)
+            QCOMPARE(model.BookMarks[slot], expected[slot - 1]);  // fuzzy: fractions are scanned
         QCOMPARE(model.BookNum, 1);
-        QCOMPARE(port.handedOver, QStringList{QStringLiteral("25 bookmarks have been set")});
-        QCOMPARE(port.focusMoves, 1);
-
-        // Next shows slot 2.
-        model.nextBookmark();
-        QVERIFY(port.text1.startsWith(QStringLiteral("Bookmark number  2. \r\n")));
-        QCOMPARE(model.LastPos, 11.0);
+        QCOMPARE(port.log, (QStringList{"handOver:25 bookmarks have been set", "focus"}));
     }
 
-    void spreadKeepsFractions() {
+    void spreadFractionalBookmarkIsShown() {
         RecordingReaderPort port;
         ReaderModel model(port);
         model.BookText = textWithBoundaries(101, {3, 60});
         model.SpreadBookmarks();
-        QCOMPARE(model.BookMarks[2], 4.04);
-        QCOMPARE(model.BookMarks[3], 4.08);
-        // A fractional bookmark as NextPos: the sentence runs from character 4 through the
-        // period at 60, nearest(60 - 4.04 + 1) = 57 characters.
-        model.BookNum = 1;
         model.nextBookmark();
-        QCOMPARE(port.text1.size(), 22 + 57);
-        QCOMPARE(port.text1.mid(22, 2), QStringLiteral(" x"));
-        QVERIFY(port.text1.endsWith(QStringLiteral("x.")));
+        // From character 4 through the period at 60: nearest(60 - 4.04 + 1) = 57 characters.
+        QCOMPARE(port.text1, "Bookmark number  2. \r\n" + model.BookText.mid(3, 57));
         QCOMPARE(model.LastPos, 4.04);
         QCOMPARE(model.NextPos, 61.0);
-    }
-
-    void spreadOnEmptyText() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        for (int slot = 1; slot <= 100; ++slot)
-            model.BookMarks[slot] = 7;
-        model.SpreadBookmarks();
-        QCOMPARE(model.BookMarks[1], 1.0);
-        QCOMPARE(model.BookMarks[2], 1.0);
-        for (int slot = 3; slot <= 25; ++slot)
-            QCOMPARE(model.BookMarks[slot], 7.0);
-        for (int slot = 26; slot <= 100; ++slot)
-            QCOMPARE(model.BookMarks[slot], 0.0);
-        QCOMPARE(model.BookNum, 1);
-        QCOMPARE(port.lastHandedOver(), QStringLiteral("25 bookmarks have been set"));
-    }
-
-    void spreadWithLateFirstBoundary() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = textWithBoundaries(1000, {500});
-        model.BookMarks[3] = 7;
-        model.SpreadBookmarks();
-        QCOMPARE(model.BookMarks[2], 1.0);
-        QCOMPARE(model.BookMarks[3], 7.0);  // the spread stopped at slot 2
-    }
-
-    void spreadFindsBoundaryAtFirstCharacter() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = textWithBoundaries(50, {1});
-        model.SpreadBookmarks();
-        QCOMPARE(model.BookMarks[2], 1.0);  // p reached exactly 1: not moved past the period
     }
 };
 

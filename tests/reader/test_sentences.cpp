@@ -6,73 +6,54 @@
 
 using namespace orasent;
 using orasent::test::RecordingReaderPort;
+using Tick = ReaderModel::TickOutcome;
 
 class SentencesTest : public QObject {
     Q_OBJECT
-
 private slots:
-    void workedExample() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three.");
-        model.talk(1);
-        QCOMPARE(port.text1, QStringLiteral("One."));
-        QCOMPARE(port.lastHandedOver(), QStringLiteral("One."));
-        QCOMPARE(model.LastPos, 1.0);
-        QCOMPARE(model.NextPos, 5.0);
-        model.talk(1);
-        QCOMPARE(port.text1, QStringLiteral(" Two."));
-        QCOMPARE(model.LastPos, 5.0);
-        QCOMPARE(model.NextPos, 10.0);
-        port.clear();
-        QVERIFY(!model.SayNextSentence());
-        QCOMPARE(port.log, QStringList{QStringLiteral("StopVoice")});
-        QCOMPARE(port.text1, QStringLiteral(" Two."));
-        QCOMPARE(model.LastPos, 5.0);
-        QCOMPARE(model.NextPos, 10.0);
-    }
-
-    void stepStopsVoiceFirst() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. ");
-        model.talk(1);
-        QCOMPARE(port.log.first(), QStringLiteral("StopVoice"));
-        QCOMPARE(port.log.last(), QStringLiteral("handOver:One."));
-    }
-
-    void rightClickReplays_data() {
-        QTest::addColumn<int>("leftPresses");
+    void talk_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("buttons");  // 1 left, 2 right, 4 middle
         QTest::addColumn<QString>("shown");
         QTest::addColumn<double>("lastPos");
         QTest::addColumn<double>("nextPos");
-        QTest::newRow("nothing read yet shows the first") << 0 << QStringLiteral("One.") << 1.0 << 5.0;
-        QTest::newRow("after the first shows the second") << 1 << QStringLiteral(" Two.") << 5.0 << 10.0;
-        QTest::newRow("after the second shows the first") << 2 << QStringLiteral("One.") << 1.0 << 5.0;
-        QTest::newRow("after the third shows the second") << 3 << QStringLiteral(" Two.") << 5.0 << 10.0;
+        QTest::addColumn<bool>("lastStepped");
+        const QString example = "One. Two. Three.";
+        const QString four = "One. Two. Three. Four";
+        QTest::newRow("left") << example << QList<int>{1} << "One." << 1.0 << 5.0 << true;
+        QTest::newRow("left x2") << example << QList<int>{1, 1} << " Two." << 5.0 << 10.0 << true;
+        QTest::newRow("end of text: only StopVoice") << example << QList<int>{1, 1, 1} << " Two." << 5.0 << 10.0 << false;
+        QTest::newRow("middle") << example << QList<int>{4} << "One." << 1.0 << 5.0 << true;
+        QTest::newRow("right, nothing read") << example << QList<int>{2} << "One." << 1.0 << 5.0 << true;
+        QTest::newRow("right after the first") << example << QList<int>{1, 2} << " Two." << 5.0 << 10.0 << true;
+        QTest::newRow("right after the second") << example << QList<int>{1, 1, 2} << "One." << 1.0 << 5.0 << true;
+        QTest::newRow("right after the third") << four << QList<int>{1, 1, 1, 2} << " Two." << 5.0 << 10.0 << true;
+        QTest::newRow("no \". \"") << "No period here! Nor.here." << QList<int>{1, 2} << "" << 0.0 << 1.0 << false;
+        QTest::newRow("empty text") << "" << QList<int>{2, 1} << "" << 0.0 << 1.0 << false;
     }
-    void rightClickReplays() {
-        QFETCH(int, leftPresses);
+    void talk() {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, buttons);
         QFETCH(QString, shown);
         QFETCH(double, lastPos);
         QFETCH(double, nextPos);
+        QFETCH(bool, lastStepped);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three. Four");
-        for (int i = 0; i < leftPresses; ++i)
-            model.talk(1);
-        model.talk(2);
+        model.BookText = text;
+        for (int i = 0; i < buttons.size(); ++i) {
+            if (i == buttons.size() - 1)
+                port.log.clear();
+            model.talk(buttons[i]);
+        }
         QCOMPARE(port.text1, shown);
         QCOMPARE(model.LastPos, lastPos);
         QCOMPARE(model.NextPos, nextPos);
-    }
-
-    void middleButtonSteps() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. ");
-        model.talk(4);
-        QCOMPARE(port.text1, QStringLiteral("One."));
+        QStringList last{"StopVoice"};
+        if (lastStepped)
+            last << "setSentenceText" << "handOver:" + shown;
+        QCOMPARE(port.log, last);
+        QCOMPARE(model.ContinuousPlay, 0);
     }
 
     void stepFromPosition_data() {
@@ -80,15 +61,15 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<double>("newNextPos");
         // "One. Two. Three. " : ". " at 4, 9 and 16.
-        QTest::newRow("0 reads from the start") << 0.0 << QStringLiteral("One.") << 5.0;
-        QTest::newRow("negative reads from the start") << -7.5 << QStringLiteral("One.") << 5.0;
-        QTest::newRow("fraction rounds down") << 5.04 << QStringLiteral(" Two.") << 10.0;
-        QTest::newRow("fraction rounds up") << 4.6 << QStringLiteral(" Two.") << 10.0;
-        QTest::newRow("half goes to even") << 5.5 << QStringLiteral("Two.") << 10.0;
-        QTest::newRow("inside a sentence") << 7.0 << QStringLiteral("wo.") << 10.0;
-        QTest::newRow("on the period itself finds the next") << 9.0 << QStringLiteral(". Three.") << 17.0;
-        QTest::newRow("past the end") << 100.0 << QString() << 100.0;
-        QTest::newRow("absurdly far") << 1e300 << QString() << 1e300;
+        QTest::newRow("0 reads from the start") << 0.0 << "One." << 5.0;
+        QTest::newRow("negative reads from the start") << -7.5 << "One." << 5.0;
+        QTest::newRow("fraction rounds down") << 5.04 << " Two." << 10.0;
+        QTest::newRow("fraction rounds up") << 4.6 << " Two." << 10.0;
+        QTest::newRow("half goes to even") << 5.5 << "Two." << 10.0;
+        QTest::newRow("inside a sentence") << 7.0 << "wo." << 10.0;
+        QTest::newRow("on the period itself finds the next") << 9.0 << ". Three." << 17.0;
+        QTest::newRow("past the end") << 100.0 << "" << 100.0;
+        QTest::newRow("absurdly far") << 1e300 << "" << 1e300;
     }
     void stepFromPosition() {
         QFETCH(double, nextPos);
@@ -96,145 +77,80 @@ private slots:
         QFETCH(double, newNextPos);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three. ");
+        model.BookText = "One. Two. Three. ";
         model.NextPos = nextPos;
-        const bool stepped = model.SayNextSentence();
-        QCOMPARE(stepped, !shown.isEmpty());
+        QCOMPARE(model.SayNextSentence(), !shown.isEmpty());
         QCOMPARE(port.text1, shown);
         QCOMPARE(model.NextPos, newNextPos);
-        QCOMPARE(port.stopVoiceCalls, 1);
+        QCOMPARE(port.count("StopVoice"), 1);
     }
 
-    void textWithoutBoundaryShowsNothing() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("No period here! Nor.here.");
-        model.talk(1);
-        model.talk(2);
-        QVERIFY(port.text1.isEmpty());
-        QVERIFY(port.handedOver.isEmpty());
-        QCOMPARE(port.stopVoiceCalls, 2);
+    void replayScan_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("lastPos");
+        QTest::addColumn<double>("nextPos");
+        const QString three = "One. Two. Three. ";
+        QTest::newRow("far past the end: back to the last \". \"") << three << 1e300 << 17.0;
+        QTest::newRow("the fraction is kept") << three << 1000.25 << 17.25;
+        QTest::newRow("one sentence back") << three << 17.25 << 10.25;
+        // Halves go to the even neighbour: the ". " at 9 is passed over, the one at 4 found.
+        QTest::newRow("half position") << three << 12.5 << 5.5;
+        QTest::newRow("not found leaves a fraction below 2") << "abcdefgh. x" << 7.3 << 1.3;
+        QTest::newRow("empty text, far position") << "" << 1e300 << 1.0;
+        QTest::newRow("empty text, fraction") << "" << 57.25 << 0.25;
     }
-
-    void emptyTextReplayDoesNotFail() {
+    void replayScan() {
+        QFETCH(QString, text);
+        QFETCH(double, lastPos);
+        QFETCH(double, nextPos);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.LastPos = 1e300;
-        model.talk(2);
-        QVERIFY(port.handedOver.isEmpty());
-        model.LastPos = 57.25;
-        model.talk(2);
-        QVERIFY(port.handedOver.isEmpty());
-    }
-
-    void replayFromFarPastTheEnd() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three. ");
-        // The scan comes back to the last ". ", after which no sentence ends: nothing is shown.
-        model.LastPos = 1e300;
-        model.talk(2);
-        QVERIFY(port.text1.isEmpty());
-        QCOMPARE(model.NextPos, 17.0);
-        model.LastPos = 1000.25;  // keeps its fraction while scanning back
+        model.BookText = text;
+        model.LastPos = lastPos;
         model.ReplayScan();
-        QCOMPARE(model.NextPos, 17.25);
-        model.LastPos = 17.25;
-        model.ReplayScan();
-        QCOMPARE(model.NextPos, 10.25);
-    }
-
-    void replayWithHalfPosition() {
-        // Halves go to the even neighbour, so only even characters are examined: the ". " at 9
-        // is passed over and the one at 4 (examined from 4.5) is found.
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three. ");
-        model.LastPos = 12.5;
-        model.ReplayScan();
-        QCOMPARE(model.NextPos, 5.5);
-    }
-
-    void replayNotFoundLeavesFractionBelowTwo() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("abcdefgh. x");
-        model.LastPos = 7.3;
-        model.ReplayScan();
-        QCOMPARE(model.NextPos, 1.3);
+        QCOMPARE(model.NextPos, nextPos);
     }
 
     void againRepeatsSentenceBox() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        port.text1 = QStringLiteral("Bookmark number  3. \r\nA sentence.");
+        port.text1 = "Bookmark number  3. \r\nA sentence.";
         model.NextPos = 42;
         model.again();
-        QCOMPARE(port.log, (QStringList{QStringLiteral("StopVoice"), QStringLiteral("handOver:") + port.text1}));
+        QCOMPARE(port.log, (QStringList{"StopVoice", "handOver:" + port.text1}));
         QCOMPARE(model.NextPos, 42.0);
     }
 
-    void stopSwitchesContinuousPlayOff() {
+    void continuousPlay() {
         RecordingReaderPort port;
         ReaderModel model(port);
+        model.BookText = "One. Two. Three.";
+        QCOMPARE(model.timerTick(), Tick::Off);
         model.GetKey();
+        model.GetKey();  // a second key leaves it on
         QCOMPARE(model.ContinuousPlay, -1);
-        model.GetKey();
-        QCOMPARE(model.ContinuousPlay, -1);
-        model.stop();
-        QCOMPARE(model.ContinuousPlay, 0);
-        QCOMPARE(port.stopVoiceCalls, 1);
-        QVERIFY(port.handedOver.isEmpty());
-    }
-
-    void talkLeavesContinuousPlay() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. ");
-        model.talk(1);
-        QCOMPARE(model.ContinuousPlay, 0);
-        model.GetKey();
-        model.talk(2);
-        QCOMPARE(model.ContinuousPlay, -1);
-    }
-
-    void continuousPlayTicks() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.BookText = QStringLiteral("One. Two. Three.");
-        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Off);
-        QVERIFY(port.log.isEmpty());
-
-        model.GetKey();
         port.idle = false;
-        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Busy);
+        QCOMPARE(model.timerTick(), Tick::Busy);
         QVERIFY(port.log.isEmpty());
 
         port.idle = true;
-        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Stepped);
-        QCOMPARE(port.text1, QStringLiteral("One."));
-        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Stepped);
-        QCOMPARE(port.text1, QStringLiteral(" Two."));
-
+        QCOMPARE(model.timerTick(), Tick::Stepped);
+        QCOMPARE(port.text1, "One.");
+        model.talk(1);  // Talk leaves play on
+        QCOMPARE(port.text1, " Two.");
         port.clear();
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::EndOfText);
-        QCOMPARE(port.stopVoiceCalls, 3);
-        QVERIFY(port.handedOver.isEmpty());
+            QCOMPARE(model.timerTick(), Tick::EndOfText);
+        QCOMPARE(port.log, QStringList(3, "StopVoice"));
         QCOMPARE(model.ContinuousPlay, -1);
 
-        model.stop();
-        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Off);
-    }
-
-    void newFileContinuesContinuousPlay() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        model.GetKey();
-        model.NextPos = 50;
-        model.startNewReading();
+        model.startNewReading();  // a new file keeps play on
         QCOMPARE(model.NextPos, 0.0);
         QCOMPARE(model.ContinuousPlay, -1);
+        port.clear();
+        model.stop();
+        QCOMPARE(port.log, QStringList{"StopVoice"});
+        QCOMPARE(model.timerTick(), Tick::Off);
     }
 };
 

@@ -11,11 +11,7 @@ namespace orasent::test {
 
 class FakeSpeechWindow : public SpeechWindow {
 public:
-    FakeSpeechWindow() : m_speakBox(&m_window), m_speakButton(&m_window) {
-        m_speakBox.setObjectName(QStringLiteral("SPKBX"));
-        m_speakButton.setObjectName(QStringLiteral("SpeakBtn"));
-        m_speakBox.setMaxLength(1 << 30);
-    }
+    FakeSpeechWindow() : m_speakBox(&m_window), m_speakButton(&m_window) { m_speakBox.setMaxLength(1 << 30); }
 
     QLineEdit* SPKBX() const override { return &m_speakBox; }
     QPushButton* SpeakBtn() const override { return &m_speakButton; }
@@ -25,14 +21,10 @@ public:
     void Form_Unload() override { ++unloadCalls; }
     void setReaderSentenceBox(QPlainTextEdit* text1) override { sentenceBox = text1; }
 
-    // Speaking: the Speak button is disabled while the window speaks.
     void setSpeaking(bool speaking) { m_speakButton.setEnabled(!speaking); }
     QString spoken() const { return m_speakBox.text(); }
 
-    int stopVoiceCalls = 0;
-    int loadCalls = 0;
-    int showCalls = 0;
-    int unloadCalls = 0;
+    int stopVoiceCalls = 0, loadCalls = 0, showCalls = 0, unloadCalls = 0;
     QPlainTextEdit* sentenceBox = nullptr;
 
 private:

@@ -20,36 +20,29 @@ namespace orasent::test {
 
 // A control of `parent` found the way a screen reader finds it: by its accessible name.
 template <class T> T* control(QWidget& parent, const QString& accessibleName) {
-    const QList<T*> all = parent.findChildren<T*>();
-    for (T* candidate : all) {
+    for (T* candidate : parent.findChildren<T*>())
         if (candidate->accessibleName() == accessibleName)
             return candidate;
-    }
     return nullptr;
 }
 
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
 }
 
 class ReaderWindowFixture {
 public:
-    ReaderWindowFixture() {
-        QVERIFY(m_folder.isValid());
-        m_previousFolder = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_folder.path()));
-    }
+    ReaderWindowFixture() : m_previousFolder(QDir::currentPath()) { QDir::setCurrent(m_folder.path()); }
     ~ReaderWindowFixture() {
         reader.reset();
         QDir::setCurrent(m_previousFolder);
     }
 
-    QString folder() const { return m_folder.path(); }
-
-    // A new reader window, loaded (and shown, if asked) in the working folder.
-    EnglishF& open(bool show = true) {
+    // A new reader window; "Tech Pool.txt" holds `techPool` unless it exists or that is null.
+    EnglishF& open(bool show = true, const QByteArray& techPool = "One. Two. Three. Four. ") {
+        if (!techPool.isNull() && !QFile::exists("Tech Pool.txt"))
+            writeFile("Tech Pool.txt", techPool);
         reader = std::make_unique<EnglishF>(tts, prompts);
         reader->setHandOverWait(20);
         reader->Form_Load();
@@ -61,23 +54,19 @@ public:
         return *reader;
     }
 
-    QPlainTextEdit* text1() { return control<QPlainTextEdit>(*reader, QStringLiteral("Text1")); }
-    QLineEdit* text2() { return control<QLineEdit>(*reader, QStringLiteral("Text2")); }
-    QPushButton* command(int n) {
-        return control<QPushButton>(*reader, QStringLiteral("Command%1").arg(n));
-    }
-    QTimer* timer1() { return reader->findChild<QTimer*>(QStringLiteral("Timer1")); }
-    QAction* action(const char* name) {
-        return reader->findChild<QAction*>(QString::fromLatin1(name));
-    }
+    ReaderModel& model() { return reader->model(); }
+    QPlainTextEdit* text1() { return control<QPlainTextEdit>(*reader, "Text1"); }
+    QLineEdit* text2() { return control<QLineEdit>(*reader, "Text2"); }
+    QPushButton* command(int n) { return control<QPushButton>(*reader, QString("Command%1").arg(n)); }
+    QTimer* timer1() { return reader->findChild<QTimer*>("Timer1"); }
+    QAction* action(const char* name) { return reader->findChild<QAction*>(name); }
+    void click(int n) { QTest::mouseClick(command(n), Qt::LeftButton); }
+    void talk(Qt::MouseButton button = Qt::LeftButton) { QTest::mousePress(command(3), button); }
     // Clicks a top-level item of the menu bar.
     void clickMenuBar(const char* name) {
-        QMenuBar* bar = reader->menuBar();
-        QAction* item = action(name);
-        QVERIFY(item);
-        const QRect where = bar->actionGeometry(item);
+        const QRect where = reader->menuBar()->actionGeometry(action(name));
         QVERIFY(where.isValid());
-        QTest::mouseClick(bar, Qt::LeftButton, {}, where.center());
+        QTest::mouseClick(reader->menuBar(), Qt::LeftButton, {}, where.center());
     }
 
     FakeSpeechWindow tts;

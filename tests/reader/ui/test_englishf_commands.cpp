@@ -1,8 +1,10 @@
-// Type size, Open File, the path box, question pools, Help, TTS Setup, Exit and the bookmark
-// buttons of the reader window.
+// Type size, Quit, Open File, the path box, question pools, Help, TTS Setup, Exit and the
+// bookmark buttons of the reader window.
 #include "ReaderWindowFixture.h"
 #include "common/ui/UserPrompts.h"
+#include "reader/StateFile.h"
 
+#include <QCryptographicHash>
 #include <QtTest>
 
 using namespace orasent;
@@ -11,102 +13,89 @@ using namespace orasent::test;
 class TestEnglishFCommands : public QObject {
     Q_OBJECT
 private slots:
-    void biggerAndSmaller() {
+    void typeSizeAndQuit() {
         ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. ");
-        f.open();
-        QCOMPARE(f.text1()->font().pointSizeF(), 18.0);
-
-        QTest::mouseClick(f.command(2), Qt::LeftButton);  // Smaller
+        EnglishF& reader = f.open();
+        f.talk();
+        f.talk();
+        f.click(2);  // Smaller: 18 -> 8
         QCOMPARE(f.text1()->font().pointSizeF(), 8.0);
         QTRY_VERIFY(f.text1()->hasFocus());
-
         f.command(2)->setFocus(Qt::TabFocusReason);
-        QTest::mouseClick(f.command(2), Qt::LeftButton);  // -2 points: refused
+        f.click(2);  // -2 points: refused, the focus stays
         QCOMPARE(f.text1()->font().pointSizeF(), 8.0);
-        QVERIFY(f.command(2)->hasFocus());  // the focus stays
-
-        QTest::mouseClick(f.command(1), Qt::LeftButton);  // Bigger
+        QVERIFY(f.command(2)->hasFocus());
+        f.click(1);  // Bigger
         QCOMPARE(f.text1()->font().pointSizeF(), 18.0);
         QTRY_VERIFY(f.text1()->hasFocus());
-    }
-
-    void fractionalSizeKeepsFourDecimals() {
-        ReaderWindowFixture f;
-        f.open(false);
         QFont font = f.text1()->font();
         font.setPointSizeF(20.25);
         f.text1()->setFont(font);
-        QTest::mouseClick(f.command(1), Qt::LeftButton);
-        QCOMPARE(f.text1()->font().pointSizeF(), 30.25);
+        f.click(1);
+        QCOMPARE(f.text1()->font().pointSizeF(), 30.25);  // four decimals kept
+
+        f.click(6);  // Quit
+        QVERIFY(!reader.isVisible());
+        QCOMPARE(f.tts.unloadCalls, 1);
+        QCOMPARE(f.tts.stopVoiceCalls, 2);  // Quit itself does not silence speech
+        const SavedReadingState saved = readStateFile("Orasent.txt");
+        QCOMPARE(saved.nextPos, std::optional<double>(5.0));
+        QCOMPARE(saved.fontSize, std::optional<double>(30.25));
+        QCOMPARE(saved.fileName, std::optional<QString>("Tech Pool.txt"));
+        QVERIFY(saved.timerLineRead);
     }
 
-    void cancelledOpenFileChangesNothing() {
-        ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. Three. ");
-        EnglishF& reader = f.open(false);
-        ReaderModel& m = reader.model();
-        QTest::mousePress(f.command(3), Qt::LeftButton);
-        QTest::mouseClick(f.command(7), Qt::LeftButton);
-        const double nextPos = m.NextPos;
-        const auto bookmarks = m.BookMarks;
-        f.action("Openf")->trigger();  // no answer: cancelled
-        QCOMPARE(f.prompts.openRequests.size(), 1);
-        QCOMPARE(f.prompts.openRequests[0].directory, QDir::currentPath());
-        QVERIFY(f.prompts.openRequests[0].filter.isEmpty());
-        QCOMPARE(m.NextPos, nextPos);
-        QCOMPARE(m.BookMarks, bookmarks);
-        QCOMPARE(m.BookNum, 1);
-        QCOMPARE(m.FileName, QStringLiteral("Tech Pool.txt"));
-        QCOMPARE(f.text2()->text(), QStringLiteral("Tech Pool.txt"));
+    void openFile_data() {
+        QTest::addColumn<QString>("answer");  // empty: cancelled
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("bookText");
+        QTest::addColumn<double>("bookmark1");
+        QTest::addColumn<QString>("spoken");
+        const QString tech = "Tech Pool.txt", text = "One. Two. Three. Four. ";
+        QTest::newRow("cancelled") << "" << tech << text << 1.0 << "bookmark 1 set";
+        QTest::newRow("refused type") << "readme.md" << tech << text << 1.0
+                                      << "Can not read this file type. Can only read files with an extension of dot t x t";
+        QTest::newRow("accepted") << "books/Story.TXT" << "books/Story.TXT" << "Once. Upon. " << 0.0
+                                  << "Click the talk button to play each sentence. Or touch the space bar to "
+                                     "toggle continuous play on and off.";
     }
-
-    void openFileLoadsAndPutsTheWorkingFolderBack() {
+    void openFile() {
+        QFETCH(QString, answer);
+        QFETCH(QString, fileName);
+        QFETCH(QString, bookText);
+        QFETCH(double, bookmark1);
+        QFETCH(QString, spoken);
         ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. Three. ");
-        QVERIFY(QDir().mkdir(QStringLiteral("books")));
-        writeFile(QStringLiteral("books/Story.TXT"), "Once. Upon. ");
-        EnglishF& reader = f.open(false);
-        ReaderModel& m = reader.model();
-        QTest::mousePress(f.command(3), Qt::LeftButton);
-        QTest::mouseClick(f.command(7), Qt::LeftButton);
-
+        QVERIFY(QDir().mkdir("books"));
+        writeFile("books/Story.TXT", "Once. Upon. ");
+        writeFile("readme.md", "Other. ");
+        f.open(false);
+        f.talk();
+        f.click(7);
         const QString home = QDir::currentPath();
-        const QString chosen = QDir(home).absoluteFilePath(QStringLiteral("books/Story.TXT"));
-        f.prompts.fileAnswers << chosen;
-        // A dialog that moves the working folder.
+        if (!answer.isEmpty())
+            f.prompts.fileAnswers << QDir(home).absoluteFilePath(answer);
         f.prompts.onOpenFile = [&](const OpenFileRequest&) { QDir::setCurrent(home + "/books"); };
         f.action("Openf")->trigger();
-        QCOMPARE(QDir::currentPath(), home);
-        QCOMPARE(m.FileName, chosen);
-        QCOMPARE(f.text2()->text(), chosen);
-        QCOMPARE(m.BookText, QStringLiteral("Once. Upon. "));
-        QCOMPARE(m.NextPos, 0.0);
-        QCOMPARE(m.BookNum, 0);
-        QCOMPARE(m.BookMarks[1], 0.0);
+        QCOMPARE(f.prompts.openRequests.size(), 1);
+        QCOMPARE(f.prompts.openRequests[0].directory, home);
+        QVERIFY(f.prompts.openRequests[0].filter.isEmpty());
+        QCOMPARE(QDir::currentPath(), home);  // the dialog's folder change is undone
+        const QString path = fileName == "Tech Pool.txt" ? fileName : QDir(home).absoluteFilePath(fileName);
+        QCOMPARE(f.model().FileName, path);
+        QCOMPARE(f.text2()->text(), path);
+        QCOMPARE(f.model().BookText, bookText);
+        QCOMPARE(f.model().BookMarks[1], bookmark1);
+        QCOMPARE(f.model().NextPos, bookmark1 ? 5.0 : 0.0);
+        QCOMPARE(f.tts.spoken(), spoken);
         QVERIFY(!QApplication::overrideCursor());  // the busy pointer is gone again
-    }
-
-    void refusedFileTypeKeepsTheText() {
-        ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. Three. ");
-        writeFile(QStringLiteral("readme.md"), "Other. ");
-        EnglishF& reader = f.open(false);
-        QTest::mousePress(f.command(3), Qt::LeftButton);
-        QTest::mouseClick(f.command(7), Qt::LeftButton);
-        f.prompts.fileAnswers << QDir::current().absoluteFilePath(QStringLiteral("readme.md"));
-        f.action("Openf")->trigger();
-        QCOMPARE(reader.model().FileName, QStringLiteral("Tech Pool.txt"));
-        QCOMPARE(reader.model().BookMarks[1], 1.0);  // kept: the file was not accepted
-        QCOMPARE(f.tts.spoken(), QStringLiteral("Can not read this file type. Can only read files "
-                                                "with an extension of dot t x t"));
     }
 
     void pathBoxLosingFocus_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("spoken");
-        const QString invalid = QStringLiteral("You have entered an invalid file path, name or type.");
+        const QString invalid = "You have entered an invalid file path, name or type.";
         QTest::newRow("existing file") << "other.txt" << "other.txt"
                                        << "Click the talk button to play each sentence. Or touch "
                                           "the space bar to toggle continuous play on and off.";
@@ -119,19 +108,18 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QString, spoken);
         ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. Three. ");
-        writeFile(QStringLiteral("other.txt"), "Other. ");
-        EnglishF& reader = f.open();
-        QTest::mousePress(f.command(3), Qt::LeftButton);
+        writeFile("other.txt", "Other. ");
+        f.open();
+        f.talk();
         f.text2()->setFocus(Qt::MouseFocusReason);
         f.text2()->selectAll();
         QTest::keyClick(f.text2(), Qt::Key_Delete);
         QTest::keyClicks(f.text2(), typed);
         f.tts.SPKBX()->clear();
         f.command(5)->setFocus(Qt::TabFocusReason);
-        QCOMPARE(reader.model().FileName, fileName);
+        QCOMPARE(f.model().FileName, fileName);
         QCOMPARE(f.tts.spoken(), spoken);
-        QCOMPARE(reader.model().NextPos, 5.0);  // the place is kept
+        QCOMPARE(f.model().NextPos, 5.0);  // the place is kept
     }
 
     void pools_data() {
@@ -145,55 +133,51 @@ private slots:
         QFETCH(QByteArray, action);
         QFETCH(QString, pool);
         ReaderWindowFixture f;
-        writeFile(QStringLiteral("start.txt"), "Start. Here. ");
-        writeFile(QStringLiteral("Orasent.txt"), QByteArray(" 0 \r\n").repeated(104) + "start.txt\r\n");
-        EnglishF& reader = f.open(false);
-        ReaderModel& m = reader.model();
-        QTest::mousePress(f.command(3), Qt::LeftButton);
-        QTest::mouseClick(f.command(7), Qt::LeftButton);
-
-        // Missing: a message box, and nothing changes.
-        f.action(action.constData())->trigger();
+        writeFile("start.txt", "Start. Here. ");
+        writeFile("Orasent.txt", QByteArray(" 0 \r\n").repeated(104) + "start.txt\r\n");
+        f.open(false, QByteArray());
+        f.talk();
+        f.click(7);
+        f.action(action)->trigger();  // missing: a message box, and nothing changes
         QCOMPARE(f.prompts.messages.size(), 1);
-        QCOMPARE(f.prompts.messages[0].text, pool + QStringLiteral(" not found"));
+        QCOMPARE(f.prompts.messages[0].text, pool + " not found");
         QCOMPARE(f.prompts.messages[0].title, programTitle());
-        QCOMPARE(m.FileName, QStringLiteral("start.txt"));
-        QCOMPARE(f.text2()->text(), QStringLiteral("start.txt"));
-        QCOMPARE(m.BookMarks[1], 1.0);
+        QCOMPARE(f.model().FileName, "start.txt");
+        QCOMPARE(f.text2()->text(), "start.txt");
+        QCOMPARE(f.model().BookMarks[1], 1.0);
 
-        // Present: it is loaded from its beginning without bookmarks.
         writeFile(pool, "Q? \r\nThe answer is A. ");
-        f.action(action.constData())->trigger();
-        QCOMPARE(m.FileName, pool);
+        f.action(action)->trigger();  // present: loaded from its beginning without bookmarks
+        QCOMPARE(f.model().FileName, pool);
         QCOMPARE(f.text2()->text(), pool);
-        QCOMPARE(m.BookText, QStringLiteral("Q? \r\nThe answer is A. "));
-        QCOMPARE(m.NextPos, 0.0);
-        QCOMPARE(m.BookMarks[1], 0.0);
-        QTest::mousePress(f.command(3), Qt::LeftButton);
-        QCOMPARE(f.text1()->toPlainText(), QStringLiteral("Q? \nThe answer is A."));
-        QCOMPARE(f.tts.spoken(), QStringLiteral("Q? \r\nThe answer is A."));
+        QCOMPARE(f.model().BookText, "Q? \r\nThe answer is A. ");
+        QCOMPARE(f.model().NextPos, 0.0);
+        QCOMPARE(f.model().BookMarks[1], 0.0);
+        f.talk();
+        QCOMPARE(f.text1()->toPlainText(), "Q? \nThe answer is A.");
+        QCOMPARE(f.tts.spoken(), "Q? \r\nThe answer is A.");
     }
 
-    void helpShowsAndSpeaks() {
+    void help() {
         ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. ");
-        EnglishF& reader = f.open();
-        QTest::mousePress(f.command(3), Qt::LeftButton);
+        f.open();
+        f.talk();
         f.clickMenuBar("HLP");
-        const QString message = ReaderModel::helpMessage();
-        QVERIFY(message.startsWith(QStringLiteral("Orasent version 1.1. \r\nThis program")));
-        QCOMPARE(f.tts.spoken(), message);
+        const QString message = f.tts.spoken();
+        QVERIFY(message.startsWith("Orasent version 1.1. \r\nThis program will read files with a .txt extension. "));
+        QCOMPARE(message.size(), 23 + 952);
+        // The help text exactly as written, ending in a blank.
+        QCOMPARE(QCryptographicHash::hash(message.mid(23).toUtf8(), QCryptographicHash::Sha1).toHex(),
+                 "c5b69a6e995130fac77c7d0f589a2532957d26c9");
         QCOMPARE(f.text1()->toPlainText(), QString(message).replace("\r\n", "\n"));
-        QCOMPARE(reader.model().NextPos, 5.0);
-        // Again speaks the help as it was handed over, CR LF and all.
+        QCOMPARE(f.model().NextPos, 5.0);
         f.tts.SPKBX()->clear();
-        QTest::mouseClick(f.command(5), Qt::LeftButton);
+        f.click(5);  // Again speaks the help as it was handed over, CR LF and all
         QCOMPARE(f.tts.spoken(), message);
     }
 
     void ttsSetupAndExit() {
         ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. ");
         EnglishF& reader = f.open();
         f.clickMenuBar("TTSSet");
         QCOMPARE(f.tts.showCalls, 1);
@@ -202,32 +186,29 @@ private slots:
         QVERIFY(reader.isVisible());
         QCOMPARE(f.text1()->toPlainText(), shown);
         QVERIFY(f.prompts.messages.isEmpty());
-        QVERIFY(!QFile::exists(QStringLiteral("Orasent.txt")));
+        QVERIFY(!QFile::exists("Orasent.txt"));
     }
 
     void bookmarkButtons() {
         ReaderWindowFixture f;
-        writeFile(QStringLiteral("Tech Pool.txt"), "One. Two. Three. Four. ");
-        EnglishF& reader = f.open();
-        ReaderModel& m = reader.model();
-        QTest::mousePress(f.command(3), Qt::LeftButton);
-        QTest::mouseClick(f.command(7), Qt::LeftButton);  // Set
-        QCOMPARE(f.tts.spoken(), QStringLiteral("bookmark 1 set"));
-        QTest::mousePress(f.command(3), Qt::LeftButton);
-        QTest::mouseClick(f.command(7), Qt::LeftButton);
-        QCOMPARE(f.tts.spoken(), QStringLiteral("bookmark 2 set"));
-        QTest::mouseClick(f.command(9), Qt::LeftButton);  // Prev
-        QCOMPARE(f.text1()->toPlainText(), QStringLiteral("Bookmark number  1. \nOne."));
+        f.open();
+        f.talk();
+        f.click(7);  // Set
+        QCOMPARE(f.tts.spoken(), "bookmark 1 set");
+        f.talk();
+        f.click(7);
+        QCOMPARE(f.tts.spoken(), "bookmark 2 set");
+        f.click(9);  // Prev
+        QCOMPARE(f.text1()->toPlainText(), "Bookmark number  1. \nOne.");
         QTRY_VERIFY(f.text1()->hasFocus());
-        QTest::mouseClick(f.command(8), Qt::LeftButton);  // Next
-        QCOMPARE(f.text1()->toPlainText(), QStringLiteral("Bookmark number  2. \n Two."));
-        QTest::mouseClick(f.command(10), Qt::LeftButton);  // Clear
-        QCOMPARE(f.tts.spoken(), QStringLiteral("All bookmarks have been cleared"));
-        QCOMPARE(m.BookMarks[1], 0.0);
-        QTest::mouseClick(f.command(11), Qt::LeftButton);  // Set 25
-        QCOMPARE(f.tts.spoken(), QStringLiteral("25 bookmarks have been set"));
-        QCOMPARE(m.BookNum, 1);
-        QCOMPARE(m.BookMarks[1], 1.0);
+        f.click(8);  // Next
+        QCOMPARE(f.text1()->toPlainText(), "Bookmark number  2. \n Two.");
+        f.click(10);  // Clear
+        QCOMPARE(f.tts.spoken(), "All bookmarks have been cleared");
+        QCOMPARE(f.model().BookMarks[1], 0.0);
+        f.click(11);  // Set 25
+        QCOMPARE(f.tts.spoken(), "25 bookmarks have been set");
+        QCOMPARE(f.model().BookMarks[1], 1.0);
     }
 };
 

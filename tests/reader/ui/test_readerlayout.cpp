@@ -8,58 +8,40 @@ using namespace orasent;
 class TestReaderLayout : public QObject {
     Q_OBJECT
 private slots:
-    void buttonRows_data() {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<double>("left");
-        QTest::addColumn<double>("top");
-        QTest::addColumn<double>("width");
+    void controls_data() {
+        QTest::addColumn<int>("control");  // 1..11 CommandN, 12 Text1, 13 Text2, 14 the window
+        QTest::addColumn<QRectF>("twips");
         // A screen of 28800 x 16500 twips: button height 1500, rows 1700 apart.
-        QTest::newRow("Command1") << 1 << 24290.0 << 0.0 << 2055.0;
-        QTest::newRow("Command2") << 2 << 26545.0 << 0.0 << 2055.0;
-        QTest::newRow("Command3") << 3 << 24290.0 << 1700.0 << 2055.0;
-        QTest::newRow("Command4") << 4 << 26545.0 << 1700.0 << 2055.0;
-        QTest::newRow("Command5") << 5 << 24290.0 << 3400.0 << 2055.0;
-        QTest::newRow("Command6") << 6 << 26545.0 << 3400.0 << 2055.0;
-        QTest::newRow("Command7") << 7 << 24290.0 << 5100.0 << 4335.0;
-        QTest::newRow("Command8") << 8 << 24290.0 << 6800.0 << 4335.0;
-        QTest::newRow("Command9") << 9 << 24290.0 << 8500.0 << 4335.0;
-        QTest::newRow("Command10") << 10 << 24290.0 << 10200.0 << 4335.0;
-        QTest::newRow("Command11") << 11 << 24290.0 << 11900.0 << 4335.0;
+        QTest::newRow("Command1") << 1 << QRectF(24290, 0, 2055, 1500);
+        QTest::newRow("Command2") << 2 << QRectF(26545, 0, 2055, 1500);
+        QTest::newRow("Command3") << 3 << QRectF(24290, 1700, 2055, 1500);
+        QTest::newRow("Command4") << 4 << QRectF(26545, 1700, 2055, 1500);
+        QTest::newRow("Command5") << 5 << QRectF(24290, 3400, 2055, 1500);
+        QTest::newRow("Command6") << 6 << QRectF(26545, 3400, 2055, 1500);
+        QTest::newRow("Command7") << 7 << QRectF(24290, 5100, 4335, 1500);
+        QTest::newRow("Command8") << 8 << QRectF(24290, 6800, 4335, 1500);
+        QTest::newRow("Command9") << 9 << QRectF(24290, 8500, 4335, 1500);
+        QTest::newRow("Command10") << 10 << QRectF(24290, 10200, 4335, 1500);
+        QTest::newRow("Command11") << 11 << QRectF(24290, 11900, 4335, 1500);
+        QTest::newRow("Text1") << 12 << QRectF(0, 0, 24190, 14685);
+        QTest::newRow("Text2") << 13 << QRectF(0, 14785, 24065, 615);
+        QTest::newRow("window") << 14 << QRectF(0, 0, 28800, 16500);
     }
-    void buttonRows() {
-        QFETCH(int, command);
-        QFETCH(double, left);
-        QFETCH(double, top);
-        QFETCH(double, width);
+    void controls() {
+        QFETCH(int, control);
+        QFETCH(QRectF, twips);
         const ReaderLayout layout = computeReaderLayout(28800, 16500);
-        QCOMPARE(layout.buttonHeight, 1500.0);
-        QCOMPARE(layout.command[command].left, left);
-        QCOMPARE(layout.command[command].top, top);
-        QCOMPARE(layout.command[command].width, width);
-        QCOMPARE(layout.command[command].height, 1500.0);
-    }
-
-    void boxesAndWindow() {
-        const ReaderLayout layout = computeReaderLayout(28800, 16500);
-        QCOMPARE(layout.window.width, 28800.0);
-        QCOMPARE(layout.window.height, 16500.0);
-        QCOMPARE(layout.text1.left, 0.0);
-        QCOMPARE(layout.text1.top, 0.0);
-        QCOMPARE(layout.text1.height, 14685.0);
-        QCOMPARE(layout.text1.width, 24190.0);
-        QCOMPARE(layout.text2.left, 0.0);
-        QCOMPARE(layout.text2.top, 14785.0);
-        QCOMPARE(layout.text2.width, 24065.0);
-        QCOMPARE(layout.text2.height, 615.0);
+        const TwipRect r = control <= 11 ? layout.command[control]
+                           : control == 12 ? layout.text1
+                           : control == 13 ? layout.text2
+                                           : layout.window;
+        QCOMPARE(QRectF(r.left, r.top, r.width, r.height), twips);
     }
 
     void rowHeightIsNotRounded() {
         const ReaderLayout layout = computeReaderLayout(19200, 10800);
         QCOMPARE(layout.buttonHeight, 10800.0 / 11);
         QCOMPARE(layout.command[11].top, 7 * (10800.0 / 11) + 1400);
-        // The pairs sit 200 apart and the right column ends 200 from the screen edge.
-        QCOMPARE(layout.command[2].left - (layout.command[1].left + layout.command[1].width), 200.0);
-        QCOMPARE(layout.command[2].left + layout.command[2].width, 19200.0 - 200);
     }
 
     void twipsAndPixels_data() {
