@@ -111,16 +111,6 @@ private slots:
         QCOMPARE(model.NextPos, nextPos);
     }
 
-    void againRepeatsSentenceBox() {
-        RecordingReaderPort port;
-        ReaderModel model(port);
-        port.text1 = "Bookmark number  3. \r\nA sentence.";
-        model.NextPos = 42;
-        model.again();
-        QCOMPARE(port.log, (QStringList{"StopVoice", "handOver:" + port.text1}));
-        QCOMPARE(model.NextPos, 42.0);
-    }
-
     void continuousPlay() {
         RecordingReaderPort port;
         ReaderModel model(port);
