@@ -1,6 +1,5 @@
 #pragma once
-// Builds a speech window on the scripted engine in a fresh working folder, and finds its
-// controls by their accessible names.
+// A speech window on the scripted engine in a fresh working folder; controls found by accessible name.
 #include "FakePrompts.h"
 #include "FakeVoice.h"
 #include "speech/ui/TTSSetup.h"
@@ -8,12 +7,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 #include <memory>
 
@@ -39,14 +40,13 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
 
 inline QByteArray readBytes(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// One window per test: a temporary working folder, the fake engine (scripted before the load by
-// `setUpVoice`), the fake prompts. The window's own timer is stopped after the load; tests call
-// Timer1_Timer themselves.
+inline void setClipboard(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+// The engine is scripted before the load by `setUpVoice`. The window's own timer is stopped after
+// the load; tests call Timer1_Timer themselves.
 class SpeechWindowFixture {
 public:
     std::function<void(FakeVoice&)> setUpVoice;
@@ -83,9 +83,22 @@ public:
         w.Timer1()->stop();
         return w;
     }
-};
 
-inline void setClipboard(const QString& text) { QGuiApplication::clipboard()->setText(text); }
-inline QString clipboard() { return QGuiApplication::clipboard()->text(); }
+    QPlainTextEdit* mainText() const { return control<QPlainTextEdit>(window.get(), "MainTxtBox"); }
+    QPlainTextEdit* talkBox() const { return control<QPlainTextEdit>(window.get(), "TalkBox"); }
+    void click(const char* name) const { control<QPushButton>(window.get(), name)->click(); }
+    // A user's choice in one of the lists.
+    void choose(const char* name, int index) const {
+        auto* box = control<QComboBox>(window.get(), name);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    QStringList spoken() const {
+        QStringList texts;
+        for (const FakeVoice::SpeakCall& call : voice->calls)
+            texts << call.text;
+        return texts;
+    }
+};
 
 } // namespace orasent::test

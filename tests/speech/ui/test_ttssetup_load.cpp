@@ -3,17 +3,11 @@
 #include "TTSSetupFixture.h"
 #include "TmpfsMount.h"
 
-#include "engine/SpeechAudioFormat.h"
-
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QWindow>
@@ -23,7 +17,10 @@ using namespace orasent::test;
 
 namespace {
 
-int px(double twips, double dpi) { return qRound(twips * dpi / 1440.0); }
+QRect pixels(const QWidget& w, const QRect& twips) {
+    const double dx = w.screen()->logicalDotsPerInchX() / 1440.0, dy = w.screen()->logicalDotsPerInchY() / 1440.0;
+    return QRect(qRound(twips.x() * dx), qRound(twips.y() * dy), qRound(twips.width() * dx), qRound(twips.height() * dy));
+}
 
 QStringList lines(const QByteArray& bytes) {
     QStringList result = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
@@ -50,10 +47,9 @@ private slots:
     void slidersActOnlyForTheUser();
     void closeBoxIsRefusedAndCloseHides();
     void unloadSavesAndReleasesTheVoice();
-    void getDirectory();
     void settingsRoundTrip();
-    void settingsLines_data();
-    void settingsLines();
+    void settingsTheWindowChecks_data();
+    void settingsTheWindowChecks();
     void saveOnFullDiskKeepsTheOldFile();
 };
 
@@ -64,19 +60,19 @@ void TestTTSSetupLoad::controlsStandAtTheirPlaces_data() {
         const char* name;
         QRect rect;
     } rows[] = {
-        {"VisemePicture", {120, 60, 1700, 2175}},   {"MainTxtBox", {1920, 60, 4335, 2175}},
-        {"SpeakBtn", {6480, 60, 1485, 350}},        {"StopBtn", {6480, 500, 1485, 350}},
-        {"Command2", {6480, 960, 1455, 375}},       {"BtnTest", {6480, 1440, 1455, 375}},
-        {"ChkClipboard", {6360, 1920, 1695, 375}},  {"ClearIt", {6360, 2280, 1575, 255}},
-        {"Label2", {1680, 2520, 495, 255}},         {"VoiceCB", {240, 2760, 3300, 315}},
-        {"Label5", {5880, 2520, 615, 255}},         {"FormatCB", {4680, 2760, 3300, 315}},
-        {"Label3", {1680, 3240, 735, 255}},         {"RateSldr", {240, 3480, 3300, 315}},
-        {"Label1", {5640, 3240, 1335, 255}},        {"AudioOutputCB", {4680, 3480, 3300, 315}},
-        {"Label4", {1560, 3960, 735, 255}},         {"VolumeSldr", {240, 4200, 3300, 315}},
-        {"Command1", {5160, 3960, 2175, 735}},      {"SPKBX", {8760, 4440, 1455, 285}},
-        {"Label6", {8640, 120, 3855, 255}},         {"TalkBox", {8520, 360, 4215, 3975}},
-        {"Command3", {12960, 960, 855, 975}},       {"Command4", {12960, 2040, 855, 375}},
-        {"Command5", {12960, 2520, 855, 375}},      {"Command6", {12960, 3000, 855, 375}},
+        {"VisemePicture", {120, 60, 1700, 2175}},  {"MainTxtBox", {1920, 60, 4335, 2175}},
+        {"SpeakBtn", {6480, 60, 1485, 350}},       {"StopBtn", {6480, 500, 1485, 350}},
+        {"Command2", {6480, 960, 1455, 375}},      {"BtnTest", {6480, 1440, 1455, 375}},
+        {"ChkClipboard", {6360, 1920, 1695, 375}}, {"ClearIt", {6360, 2280, 1575, 255}},
+        {"Label2", {1680, 2520, 495, 255}},        {"VoiceCB", {240, 2760, 3300, 315}},
+        {"Label5", {5880, 2520, 615, 255}},        {"FormatCB", {4680, 2760, 3300, 315}},
+        {"Label3", {1680, 3240, 735, 255}},        {"RateSldr", {240, 3480, 3300, 315}},
+        {"Label1", {5640, 3240, 1335, 255}},       {"AudioOutputCB", {4680, 3480, 3300, 315}},
+        {"Label4", {1560, 3960, 735, 255}},        {"VolumeSldr", {240, 4200, 3300, 315}},
+        {"Command1", {5160, 3960, 2175, 735}},     {"SPKBX", {8760, 4440, 1455, 285}},
+        {"Label6", {8640, 120, 3855, 255}},        {"TalkBox", {8520, 360, 4215, 3975}},
+        {"Command3", {12960, 960, 855, 975}},      {"Command4", {12960, 2040, 855, 375}},
+        {"Command5", {12960, 2520, 855, 375}},     {"Command6", {12960, 3000, 855, 375}},
     };
     for (const auto& row : rows)
         QTest::newRow(row.name) << QString::fromLatin1(row.name) << row.rect;
@@ -89,31 +85,22 @@ void TestTTSSetupLoad::controlsStandAtTheirPlaces() {
     TTSSetup& w = f.load();
     QWidget* widget = control<QWidget>(&w, name);
     QVERIFY2(widget, qPrintable(name));
-    const double dx = w.screen()->logicalDotsPerInchX();
-    const double dy = w.screen()->logicalDotsPerInchY();
-    QCOMPARE(widget->geometry(), QRect(px(twips.x(), dx), px(twips.y(), dy), px(twips.width(), dx),
-                                       px(twips.height(), dy)));
+    QCOMPARE(widget->geometry(), pixels(w, twips));
 }
 
 void TestTTSSetupLoad::menusAndCaptions() {
     SpeechWindowFixture f;
     TTSSetup& w = f.load();
     QCOMPARE(w.windowTitle(), QStringLiteral("Text To Speech"));
-    const QList<QAction*> top = w.menuBar()->actions();
-    QCOMPARE(top.size(), 3);
-    QCOMPARE(top[0]->text(), QStringLiteral("File"));
-    QCOMPARE(top[1], menuAction(&w, "menuHelp"));
-    QCOMPARE(top[1]->text(), QStringLiteral("Help"));
-    QCOMPARE(top[2], menuAction(&w, "ST"));
-    QCOMPARE(top[2]->text(), QStringLiteral("Edit List"));
-    QVERIFY(!top[2]->menu());
+    QStringList top;
+    for (QAction* action : w.menuBar()->actions())
+        top << action->text();
+    QCOMPARE(top, QStringList({"File", "Help", "Edit List"}));
+    QCOMPARE(w.menuBar()->actions().at(2), menuAction(&w, "ST"));
     QCOMPARE(menuAction(&w, "menuFileOpenText")->text(), QStringLiteral("&Open Text File"));
     QCOMPARE(menuAction(&w, "menuFileExit")->text(), QStringLiteral("&Close"));
-    QVERIFY(w.findChild<QMenu*>("menuFile"));
     QCOMPARE(control<QPushButton>(&w, "Command3")->text(), QStringLiteral("Test Last Word in List"));
     QCOMPARE(control<QLabel>(&w, "Label6")->text(), QStringLiteral("Edit Word replacement List. I.E. RD = Road"));
-    QCOMPARE(control<QSlider>(&w, "RateSldr")->toolTip(), QStringLiteral("Changes voice playback rate"));
-    QCOMPARE(control<QSlider>(&w, "VolumeSldr")->pageStep(), 5);
 }
 
 void TestTTSSetupLoad::loadFillsListsInOrder() {
@@ -128,23 +115,18 @@ void TestTTSSetupLoad::loadFillsListsInOrder() {
     QCOMPARE(voices->count(), 3);
     QCOMPARE(voices->itemText(2), QStringLiteral("German"));
     QCOMPARE(voices->currentIndex(), 0);
-
     auto* formats = control<QComboBox>(&w, "FormatCB");
     QCOMPARE(formats->count(), 36);
     QCOMPARE(formats->itemText(0), QStringLiteral("SAFT8kHz8BitMono"));
     QCOMPARE(formats->itemData(0).toInt(), 4);
-    QCOMPARE(formats->itemText(35), QStringLiteral("SAFT48kHz16BitStereo"));
     QCOMPARE(formats->itemData(35).toInt(), 39);
-    QCOMPARE(formats->currentIndex(), 18);
     QCOMPARE(formats->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
-
     QCOMPARE(control<QSlider>(&w, "RateSldr")->value(), -3);
     QCOMPARE(control<QSlider>(&w, "VolumeSldr")->value(), 70);
     auto* outputs = control<QComboBox>(&w, "AudioOutputCB");
     QCOMPARE(outputs->count(), 1);
     QCOMPARE(outputs->currentText(), QStringLiteral("Null Output"));
     QVERIFY(outputs->isEnabled());
-
     // Voice, then the format, then the output with the format applied again; the sliders set
     // from the voice's values do not write them back.
     QCOMPARE(f.voice->log, QStringList({"setVoice(voice/en-us)", "setAudioOutputFormatType(22)",
@@ -153,10 +135,7 @@ void TestTTSSetupLoad::loadFillsListsInOrder() {
     QCOMPARE(w.SpeakFlags(), 11);
     QVERIFY(w.SpeakBtn()->isEnabled());
     QVERIFY(!control<QPushButton>(&w, "StopBtn")->isEnabled());
-    QVERIFY(menuAction(&w, "menuFileOpenText")->isEnabled());
-    QCOMPARE(w.frameGeometry().height(), px(5460, w.screen()->logicalDotsPerInchY()));
-    QCOMPARE(w.frameGeometry().width(), px(8220, w.screen()->logicalDotsPerInchX()));
-    QVERIFY(!w.isEditorOpen());
+    QCOMPARE(w.frameGeometry().size(), pixels(w, QRect(0, 0, 8220, 5460)).size());
     QVERIFY(!w.isVisible());
 }
 
@@ -167,7 +146,6 @@ void TestTTSSetupLoad::loadWithNoVoices() {
     QCOMPARE(control<QComboBox>(&w, "VoiceCB")->count(), 0);
     QCOMPARE(control<QComboBox>(&w, "FormatCB")->currentIndex(), 18);
     QVERIFY(w.SpeakBtn()->isEnabled());
-    // Saved as -1, and read back it fails its step.
     w.Form_Unload();
     QCOMPARE(lines(readBytes(f.path("VIC.INI"))).value(0), QStringLiteral("VOICECB=-1"));
 }
@@ -183,7 +161,6 @@ void TestTTSSetupLoad::loadWithoutAnyEngine() {
     // Speaking fails quietly and leaves the window idle; the speak box is still emptied.
     control<QPlainTextEdit>(&w, "MainTxtBox")->setPlainText(QStringLiteral("hello"));
     w.SpeakItX();
-    QVERIFY(w.SpeakBtn()->isEnabled());
     w.SPKBX()->setText(QStringLiteral("talk"));
     w.Timer1_Timer();
     QVERIFY(w.SPKBX()->text().isEmpty());
@@ -200,9 +177,8 @@ void TestTTSSetupLoad::loadWithNoOutputs() {
     TTSSetup& w = f.load();
     auto* outputs = control<QComboBox>(&w, "AudioOutputCB");
     QCOMPARE(outputs->count(), 1);
-    QCOMPARE(outputs->itemText(0), QStringLiteral("No audio ouput object available"));
+    QCOMPARE(outputs->currentText(), QStringLiteral("No audio ouput object available"));
     QVERIFY(!outputs->isEnabled());
-    QCOMPARE(outputs->currentIndex(), 0);
     QVERIFY(!f.voice->log.join(' ').contains("setAudioOutput("));
     QCOMPARE(f.voice->AudioOutputFormatType(), 22);
 }
@@ -219,7 +195,6 @@ void TestTTSSetupLoad::loadWithOutputRefusingTheFormat() {
     QCOMPARE(control<QComboBox>(&w, "FormatCB")->currentIndex(), 18);
     QCOMPARE(f.voice->AudioOutputFormatType(), 16);
     QCOMPARE(w.SpeakFlags(), 11);
-    QCOMPARE(control<QSlider>(&w, "RateSldr")->value(), 4);
     QCOMPARE(f.voice->Rate(), 4);
 }
 
@@ -227,39 +202,25 @@ void TestTTSSetupLoad::selectionFromCodeRunsTheHandlerEvenForTheSameIndex() {
     SpeechWindowFixture f;
     writeBytes(f.path("VIC.INI"), "VOICECB= 0\r\nFORMATCB= 18\r\nAUDIOOUTPUTCB= 0\r\n");
     f.load();
-    const QStringList log = f.voice->log;
-    QCOMPARE(log.count("setVoice(voice/en-us)"), 2);
-    QCOMPARE(log.count("setAudioOutput(output/null)"), 2);
-    QCOMPARE(log.count("setAudioOutputFormatType(22)"), 4);
+    QCOMPARE(f.voice->log.count("setVoice(voice/en-us)"), 2);
+    QCOMPARE(f.voice->log.count("setAudioOutput(output/null)"), 2);
+    QCOMPARE(f.voice->log.count("setAudioOutputFormatType(22)"), 4);
 }
 
 void TestTTSSetupLoad::userChoicesActOnTheVoice() {
     SpeechWindowFixture f;
     f.setUpVoice = [](FakeVoice& v) { v.outputs.append({QStringLiteral("output/2"), QStringLiteral("Speakers")}); };
-    TTSSetup& w = f.load();
+    f.load();
     f.voice->log.clear();
-
-    auto* voices = control<QComboBox>(&w, "VoiceCB");
-    voices->setCurrentIndex(2);
-    emit voices->activated(2);
-    QCOMPARE(f.voice->Voice().Id(), QStringLiteral("voice/de"));
-
-    auto* formats = control<QComboBox>(&w, "FormatCB");
-    formats->setCurrentIndex(0);
-    emit formats->activated(0);
-    QCOMPARE(f.voice->AudioOutputFormatType(), 4);
-
+    f.choose("VoiceCB", 2);
+    f.choose("FormatCB", 0);
+    f.choose("AudioOutputCB", 1);
     // A new output gets the chosen format again.
-    auto* outputs = control<QComboBox>(&w, "AudioOutputCB");
-    outputs->setCurrentIndex(1);
-    emit outputs->activated(1);
     QCOMPARE(f.voice->log, QStringList({"setVoice(voice/de)", "setAudioOutputFormatType(4)",
                                         "setAudioOutput(output/2)", "setAudioOutputFormatType(4)"}));
-
     // A refused voice leaves the old one and shows nothing.
     f.voice->failSetVoice = true;
-    voices->setCurrentIndex(1);
-    emit voices->activated(1);
+    f.choose("VoiceCB", 1);
     QCOMPARE(f.voice->Voice().Id(), QStringLiteral("voice/de"));
     QVERIFY(f.prompts.messages.isEmpty());
 }
@@ -270,14 +231,9 @@ void TestTTSSetupLoad::slidersActOnlyForTheUser() {
     TTSSetup& w = f.load();
     QCOMPARE(f.voice->log.count("setRate(5)"), 1);
     QCOMPARE(f.voice->log.count("setVolume(40)"), 1);
-
-    auto* rate = control<QSlider>(&w, "RateSldr");
-    rate->triggerAction(QAbstractSlider::SliderToMinimum);
-    QCOMPARE(rate->value(), -10);
+    control<QSlider>(&w, "RateSldr")->triggerAction(QAbstractSlider::SliderToMinimum);
     QCOMPARE(f.voice->Rate(), -10);
-    auto* volume = control<QSlider>(&w, "VolumeSldr");
-    QTest::keyClick(volume, Qt::Key_PageUp);
-    QCOMPARE(volume->value(), 45);
+    QTest::keyClick(control<QSlider>(&w, "VolumeSldr"), Qt::Key_PageUp);
     QCOMPARE(f.voice->Volume(), 45);
 }
 
@@ -286,17 +242,12 @@ void TestTTSSetupLoad::closeBoxIsRefusedAndCloseHides() {
     TTSSetup& w = f.load();
     w.showWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-
     QCloseEvent event;
     QApplication::sendEvent(&w, &event);
     QVERIFY(!event.isAccepted());
-    QVERIFY(w.isVisible());
-    // The window system's close request (the close box) is refused too.
     w.windowHandle()->close();
     QVERIFY(w.isVisible());
-    QVERIFY(w.Voice());
-
-    control<QPushButton>(&w, "Command1")->click();
+    f.click("Command1");
     QVERIFY(!w.isVisible());
     w.showWindow();
     menuAction(&w, "menuFileExit")->trigger();
@@ -313,84 +264,61 @@ void TestTTSSetupLoad::unloadSavesAndReleasesTheVoice() {
     QVERIFY(!w.Voice());
     QVERIFY(!w.isVisible());
     QVERIFY(QFile::exists(f.path("VIC.INI")));
-    QVERIFY(!QFile::exists(f.path("ALLTMP")));
     // After the unload nothing reaches the released voice.
     w.SPKBX()->setText(QStringLiteral("late"));
     w.Timer1_Timer();
     w.StopVoice();
 }
 
-void TestTTSSetupLoad::getDirectory() {
-    SpeechWindowFixture f;
-    f.setUpVoice = [](FakeVoice& v) { v.m_sdkPath = QStringLiteral("/opt/speech/"); };
-    QCOMPARE(f.load().GetDirectory(), QStringLiteral("/opt/speech/samples/common"));
-    SpeechWindowFixture g;
-    QCOMPARE(g.load().GetDirectory(), QString());
-}
-
 void TestTTSSetupLoad::settingsRoundTrip() {
     SpeechWindowFixture f;
     f.setUpVoice = [](FakeVoice& v) { v.outputs.append({QStringLiteral("output/2"), QStringLiteral("Speakers")}); };
-    QPoint position;
-    {
-        TTSSetup& w = f.load();
-        auto choose = [&](const char* name, int index) {
-            auto* box = control<QComboBox>(&w, name);
-            box->setCurrentIndex(index);
-            emit box->activated(index);
-        };
-        choose("VoiceCB", 2);
-        choose("FormatCB", 3);
-        choose("AudioOutputCB", 1);
-        control<QSlider>(&w, "RateSldr")->triggerAction(QAbstractSlider::SliderToMinimum);
-        control<QSlider>(&w, "VolumeSldr")->setValue(35);
-        control<QCheckBox>(&w, "ChkClipboard")->setChecked(true);
-        control<QCheckBox>(&w, "ClearIt")->setChecked(true);
-        w.move(120, 90);
-        position = w.pos();
-        w.Form_Unload();
-    }
+    TTSSetup& w = f.load();
+    f.choose("VoiceCB", 2);
+    f.choose("FormatCB", 3);
+    f.choose("AudioOutputCB", 1);
+    control<QSlider>(&w, "RateSldr")->triggerAction(QAbstractSlider::SliderToMinimum);
+    control<QSlider>(&w, "VolumeSldr")->setValue(35);
+    control<QCheckBox>(&w, "ChkClipboard")->setChecked(true);
+    control<QCheckBox>(&w, "ClearIt")->setChecked(true);
+    w.move(120, 90);
+    const QPoint position = w.pos();
+    w.Form_Unload();
     const QStringList saved = lines(readBytes(f.path("VIC.INI")));
     QCOMPARE(saved.size(), 16);
     QCOMPARE(saved.mid(0, 7), QStringList({"VOICECB= 2", "FORMATCB= 3", "AUDIOOUTPUTCB= 1", "", "RATESLDR=-10",
                                            "VOLUMESLDR= 35", "CHKCLIPBOARD= 1"}));
     QCOMPARE(saved[11], QStringLiteral("CLEARIT= 1"));
-    QVERIFY(saved[14].startsWith("TTSLEFT= "));
-    QVERIFY(!QFile::exists(f.path("ALLTMP")));
 
     f.window.reset();
     TTSSetup& again = f.load();
     QCOMPARE(control<QComboBox>(&again, "VoiceCB")->currentIndex(), 2);
     QCOMPARE(f.voice->Voice().Id(), QStringLiteral("voice/de"));
     QCOMPARE(control<QComboBox>(&again, "FormatCB")->currentIndex(), 3);
-    QCOMPARE(control<QComboBox>(&again, "AudioOutputCB")->currentIndex(), 1);
     QCOMPARE(f.voice->AudioOutput().Id(), QStringLiteral("output/2"));
     QCOMPARE(f.voice->AudioOutputFormatType(), 7);
     QCOMPARE(control<QSlider>(&again, "RateSldr")->value(), -10);
     QCOMPARE(f.voice->Rate(), -10);
-    QCOMPARE(control<QSlider>(&again, "VolumeSldr")->value(), 35);
     QCOMPARE(f.voice->Volume(), 35);
     QVERIFY(control<QCheckBox>(&again, "ChkClipboard")->isChecked());
     QVERIFY(control<QCheckBox>(&again, "ClearIt")->isChecked());
     QCOMPARE(again.pos(), position);
 }
 
-void TestTTSSetupLoad::settingsLines_data() {
+// The parsing is the settings file's; these are the range checks and the loading that goes on.
+void TestTTSSetupLoad::settingsTheWindowChecks_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("voiceIndex");
     QTest::addColumn<int>("rate");
     QTest::addColumn<bool>("moved");
     QTest::newRow("voice beyond the list, loading goes on") << QByteArray("VOICECB= 7\r\nRATESLDR= 3\r\n") << 0 << 3 << false;
     QTest::newRow("lower-case keys") << QByteArray("voicecb= 1\r\nratesldr= -2\r\n") << 1 << -2 << false;
-    QTest::newRow("key not at the line start") << QByteArray("VOICECB= 1\r\nXVOICECB= 2\r\n") << 0 << 0 << false;
-    QTest::newRow("rate not a number") << QByteArray("RATESLDR= fast\r\n") << 0 << 0 << false;
-    QTest::newRow("voice not a number") << QByteArray("VOICECB= 2\r\nVOICECB= fast\r\n") << 0 << 0 << false;
     QTest::newRow("rate out of range") << QByteArray("RATESLDR= 11\r\n") << 0 << 0 << false;
     QTest::newRow("negative left") << QByteArray("TTSLEFT=-100\r\nTTSTOP=-5\r\n") << 0 << 0 << false;
     QTest::newRow("position") << QByteArray("TTSLEFT= 1500\r\nTTSTOP= 750\r\n") << 0 << 0 << true;
 }
 
-void TestTTSSetupLoad::settingsLines() {
+void TestTTSSetupLoad::settingsTheWindowChecks() {
     QFETCH(QByteArray, file);
     QFETCH(int, voiceIndex);
     QFETCH(int, rate);
@@ -403,11 +331,7 @@ void TestTTSSetupLoad::settingsLines() {
     QCOMPARE(control<QComboBox>(&w, "VoiceCB")->currentIndex(), voiceIndex);
     QCOMPARE(f.voice->Voice().Id(), f.voice->voices[voiceIndex].Id());
     QCOMPARE(control<QSlider>(&w, "RateSldr")->value(), rate);
-    if (moved)
-        QCOMPARE(w.pos(), QPoint(qRound(1500 * w.screen()->logicalDotsPerInchX() / 1440),
-                                 qRound(750 * w.screen()->logicalDotsPerInchY() / 1440)));
-    else
-        QCOMPARE(w.pos(), before);
+    QCOMPARE(w.pos(), moved ? pixels(w, QRect(1500, 750, 0, 0)).topLeft() : before);
 }
 
 void TestTTSSetupLoad::saveOnFullDiskKeepsTheOldFile() {
@@ -425,7 +349,6 @@ void TestTTSSetupLoad::saveOnFullDiskKeepsTheOldFile() {
     QVERIFY(!QFile::exists(disk.filePath("ALLTMP")));
     QCOMPARE(f.prompts.messages.size(), 1);
     QVERIFY(f.prompts.messages[0].text.contains("VIC.INI"));
-    QDir::setCurrent(f.folder.path());
 }
 
 QTEST_MAIN(TestTTSSetupLoad)
