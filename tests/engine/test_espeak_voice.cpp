@@ -96,19 +96,10 @@ private slots:
         QCOMPARE(changes.first().at(2).value<SpObjectToken>(), voices.at(5));
     }
 
-    void rateToWordsPerMinute() {
-        QCOMPARE(EspeakVoice::wordsPerMinute(0), 175);
-        QCOMPARE(EspeakVoice::wordsPerMinute(10), 525);
-        QCOMPARE(EspeakVoice::wordsPerMinute(-10), 58);
-        QCOMPARE(EspeakVoice::wordsPerMinute(5), 303);
-        QCOMPARE(EspeakVoice::wordsPerMinute(99), 525);
+    void rateChangesTheLength() {
         EspeakVoice voice;
         voice.setRate(-12);
         QCOMPARE(voice.Rate(), -10);
-    }
-
-    void rateChangesTheLength() {
-        EspeakVoice voice;
         const QString text = QStringLiteral("Each rate step makes this sentence a little shorter than the one before.");
         QList<qint64> lengths;
         for (int rate : {-10, -8, -5, 0, 5, 10}) {
@@ -158,16 +149,9 @@ private slots:
         QCOMPARE(ends.first().at(0).toInt(), stream);
     }
 
-    void sdkPathHoldsTheSamples() {
-        EspeakVoice voice;
-        const QString path = voice.SdkPath();
-        QVERIFY(path.endsWith(QLatin1Char('/')));
-        QVERIFY(QFile::exists(path + QStringLiteral("samples/common/Sample.txt")));
-        QVERIFY(QFile::exists(path + QStringLiteral("samples/common/Sample.xml")));
-    }
-
     void samplesAreSpoken() {
         EspeakVoice voice;
+        QVERIFY(voice.SdkPath().endsWith(QLatin1Char('/')));
         for (const QString& name : {QStringLiteral("Sample.txt"), QStringLiteral("Sample.xml")}) {
             QFile file(voice.SdkPath() + QStringLiteral("samples/common/") + name);
             QVERIFY(file.open(QIODevice::ReadOnly));
