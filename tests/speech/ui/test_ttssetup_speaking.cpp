@@ -2,8 +2,8 @@
 // replacement step, the clipboard monitor, the speaking state and the voice's events.
 #include "TTSSetupFixture.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 using namespace orasent;
 using namespace orasent::test;
@@ -17,114 +17,132 @@ class TestTTSSetupSpeaking : public QObject {
 private slots:
     void init() { setClipboard(QString()); }
 
-    void pickupWhenIdle();
-    void pickupWaitsWhileSpeakingAndTheLatestTextWins();
-    void stopVoiceLeavesTheSpeakBoxAlone();
-    void promptPickupWithoutATick();
-    void promptPickupWhenAStreamEnds();
+    void script_data();
+    void script();
     void textHandedOverBeforeTheLoad();
-    void replacementsAfterUpperCase();
-    void speakingFailureLeavesTheWindowIdle();
 
-    void clipboardMonitorUnticked();
-    void clipboardMonitorSpeaksNewTextOnce();
-    void clipboardMonitorWithAChangingReplacement();
-    void clipboardMonitorEmptyClipboard();
-    void clipboardMonitorCutsOffSpeech();
-    void playClipboard();
 
     void speakingStateFollowsStreamEvents();
     void staleStreamEventsAreIgnored();
     void staleBlankOfStopVoiceDoesNotEndTheNextSentence();
-    void clearAfterSpeak_data();
-    void clearAfterSpeak();
     void wordHighlight();
     void wordHighlightOffsetsBeyondTheText_data();
     void wordHighlightOffsetsBeyondTheText();
     void voiceChange();
 };
 
-void TestTTSSetupSpeaking::pickupWhenIdle() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    w.SPKBX()->setText(QStringLiteral("Main street."));
-    w.Timer1_Timer();
-    QVERIFY(w.SPKBX()->text().isEmpty());
-    QCOMPARE(f.mainText()->toPlainText(), QStringLiteral("MAIN STREET."));
-    QCOMPARE(f.spoken(), QStringList({"MAIN STREET."}));
-    QCOMPARE(f.voice->calls[0].flags, 11);
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-    letQueuedCallsRun();
-    QCOMPARE(f.voice->calls.size(), 1);
+// Each row is a script run on one window. Steps: "box:T" puts T into the speak box, "main:T" into
+// the main text box, "clip:T" onto the clipboard; "tick" runs Timer1, "run" the queued calls, "say"
+// SpeakItX, "stop" StopVoice, "play" Play Clipboard, "fail" makes Speak throw; "start", "end" and
+// "through" are the voice's stream events. Checks: "idle", "busy", "box=T", "main=T", "clip=T".
+// Every row also checks all that was spoken, that it went with flags 11, and that no message showed.
+void TestTTSSetupSpeaking::script_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("spoken");
+    const QByteArray none, clipboard = "CHKCLIPBOARD= 1\r\n";
+    QTest::newRow("pickup when idle") << none << none
+        << QStringList{"box:Main street.", "tick", "box=", "main=MAIN STREET.", "busy", "run"} << QStringList{"MAIN STREET."};
+    QTest::newRow("pickup waits while speaking, the latest text wins") << none << none
+        << QStringList{"main:long text", "say", "start", "box:first", "tick", "run", "box:second", "tick", "box=second",
+                       "end", "tick", "run", "box="}
+        << QStringList{"long text", "SECOND"};
+    QTest::newRow("StopVoice leaves the speak box alone") << none << none
+        << QStringList{"main:long text", "say", "box:waiting", "stop", "box=waiting", "start", "end", "tick", "fail", "stop"}
+        << QStringList{"long text", " ", "WAITING"};
+    // Several assignments inside one handler count once, and the last one wins.
+    QTest::newRow("prompt pickup without a tick") << none << none
+        << QStringList{"box:one", "box:two", "run", "box:four", "run", "box=four"} << QStringList{"TWO"};
+    QTest::newRow("prompt pickup when a stream ends") << none << none
+        << QStringList{"box:first", "run", "start", "box:next", "run", "end", "idle", "run", "busy"}
+        << QStringList{"FIRST", "NEXT"};
+    // Upper-cased first: the upper-case entry applies, the lower-case one never does.
+    QTest::newRow("replacements after upper case") << none << QByteArray("RD=ROAD\r\nst=street\r\n")
+        << QStringList{"box:Main Rd and First St", "tick", "main=MAIN ROAD AND FIRST ST"}
+        << QStringList{"MAIN ROAD AND FIRST ST"};
+    QTest::newRow("failure leaves the window idle") << none << none
+        << QStringList{"say", "fail", "box:hello", "tick", "idle", "box="} << QStringList{};
+    QTest::newRow("clipboard monitor unticked") << none << none
+        << QStringList{"clip:copied text", "tick", "main="} << QStringList{};
+    QTest::newRow("clipboard: new text once, not upper-cased") << clipboard << none
+        << QStringList{"clip:Copied text", "tick", "tick", "through", "tick", "clip:Copied text", "tick",
+                       "clip:Other text", "tick"}
+        << QStringList{"Copied text", "Other text"};
+    QTest::newRow("clipboard: a replacement changes the text") << clipboard << QByteArray("Rd=Road\r\n")
+        << QStringList{"clip:Main Rd", "tick", "tick", "through", "tick", "tick", "tick"} << QStringList{"Main Road"};
+    // While speaking the tick goes to the monitor, which empties the box and speaks nothing.
+    QTest::newRow("clipboard: empty clipboard while speaking") << clipboard << none
+        << QStringList{"box:a sentence", "tick", "tick", "main=", "busy"} << QStringList{"A SENTENCE"};
+    QTest::newRow("clipboard: old text not taken again after the reader's") << clipboard << none
+        << QStringList{"clip:first copy", "tick", "box:reader sentence", "end", "tick", "tick", "clip:second copy", "tick"}
+        << QStringList{"first copy", "READER SENTENCE", "second copy"};
+    QTest::newRow("play clipboard, no replacements") << none << QByteArray("Rd=Road\r\n")
+        << QStringList{"main:old", "play", "main=", "clip:Main Rd", "play", "main=Main Rd", "busy"} << QStringList{"Main Rd"};
+    QTest::newRow("clear after speak") << QByteArray("CLEARIT= 1\r\n") << none
+        << QStringList{"clip:on the clipboard", "main:spoken text", "say", "through", "main=", "clip="}
+        << QStringList{"spoken text"};
+    QTest::newRow("no clear after speak") << none << none
+        << QStringList{"clip:on the clipboard", "main:spoken text", "say", "through", "main=spoken text",
+                       "clip=on the clipboard"}
+        << QStringList{"spoken text"};
 }
 
-void TestTTSSetupSpeaking::pickupWaitsWhileSpeakingAndTheLatestTextWins() {
+void TestTTSSetupSpeaking::script() {
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, list);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, spoken);
     SpeechWindowFixture f;
+    if (!settings.isEmpty())
+        writeBytes(f.path("VIC.INI"), settings);
+    if (!list.isEmpty())
+        writeBytes(f.path("Speech.lst"), list);
     TTSSetup& w = f.load();
-    f.mainText()->setPlainText(QStringLiteral("long text"));
-    w.SpeakItX();
-    f.voice->startStream();
-    w.SPKBX()->setText(QStringLiteral("first"));
-    w.Timer1_Timer();
-    letQueuedCallsRun();
-    w.SPKBX()->setText(QStringLiteral("second"));
-    w.Timer1_Timer();
-    QCOMPARE(f.spoken(), QStringList({"long text"}));
-    f.voice->endStream();
-    w.Timer1_Timer();
-    letQueuedCallsRun();
-    QCOMPARE(f.spoken(), QStringList({"long text", "SECOND"}));
-    QVERIFY(w.SPKBX()->text().isEmpty());
-}
-
-void TestTTSSetupSpeaking::stopVoiceLeavesTheSpeakBoxAlone() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    f.mainText()->setPlainText(QStringLiteral("long text"));
-    w.SpeakItX();
-    w.SPKBX()->setText(QStringLiteral("waiting"));
-    w.StopVoice();
-    QCOMPARE(f.voice->lastText(), QStringLiteral(" "));
-    QCOMPARE(f.voice->calls.last().flags, 11);
-    QCOMPARE(w.SPKBX()->text(), QStringLiteral("waiting"));
-    f.voice->startStream();
-    f.voice->endStream();
-    w.Timer1_Timer();
-    QCOMPARE(f.voice->lastText(), QStringLiteral("WAITING"));
-    f.voice->failSpeak = true;
-    w.StopVoice();
+    static const QRegularExpression separator(QStringLiteral("[:=]"));
+    for (const QString& step : std::as_const(steps)) {
+        const qsizetype at = step.indexOf(separator);
+        const QString name = at < 0 ? step : step.left(at);
+        const QString text = at < 0 ? QString() : step.mid(at + 1);
+        if (at >= 0 && step.at(at) == u'=') {
+            const QString actual = name == "box" ? w.SPKBX()->text()
+                                   : name == "main" ? f.mainText()->toPlainText()
+                                                    : QGuiApplication::clipboard()->text();
+            QVERIFY2(actual == text, qPrintable(QStringLiteral("%1, but it is \"%2\"").arg(step, actual)));
+        } else if (name == "idle" || name == "busy") {
+            QVERIFY2(w.SpeakBtn()->isEnabled() == (name == "idle"), qPrintable(step));
+        } else if (name == "box") {
+            w.SPKBX()->setText(text);
+        } else if (name == "main") {
+            f.mainText()->setPlainText(text);
+        } else if (name == "clip") {
+            setClipboard(text);
+        } else if (name == "tick") {
+            w.Timer1_Timer();
+        } else if (name == "run") {
+            letQueuedCallsRun();
+        } else if (name == "say") {
+            w.SpeakItX();
+        } else if (name == "stop") {
+            w.StopVoice();
+        } else if (name == "play") {
+            f.click("Command2");
+        } else if (name == "fail") {
+            f.voice->failSpeak = true;
+        } else if (name == "start") {
+            f.voice->startStream();
+        } else if (name == "end") {
+            f.voice->endStream();
+        } else if (name == "through") {
+            f.voice->speakThrough();
+        } else {
+            QFAIL(qPrintable("unknown step " + step));
+        }
+    }
+    QCOMPARE(f.spoken(), spoken);
+    for (const FakeVoice::SpeakCall& call : std::as_const(f.voice->calls))
+        QCOMPARE(call.flags, 11);
     QVERIFY(f.prompts.messages.isEmpty());
-}
-
-void TestTTSSetupSpeaking::promptPickupWithoutATick() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    // Several assignments inside one handler count once; the last one is spoken.
-    w.SPKBX()->setText(QStringLiteral("one"));
-    w.SPKBX()->setText(QStringLiteral("two"));
-    QVERIFY(f.voice->calls.isEmpty());
-    letQueuedCallsRun();
-    QCOMPARE(f.spoken(), QStringList({"TWO"}));
-    // While speaking, a new text waits.
-    w.SPKBX()->setText(QStringLiteral("four"));
-    letQueuedCallsRun();
-    QCOMPARE(f.voice->calls.size(), 1);
-    QCOMPARE(w.SPKBX()->text(), QStringLiteral("four"));
-}
-
-void TestTTSSetupSpeaking::promptPickupWhenAStreamEnds() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    w.SPKBX()->setText(QStringLiteral("first"));
-    letQueuedCallsRun();
-    f.voice->startStream();
-    w.SPKBX()->setText(QStringLiteral("next"));
-    letQueuedCallsRun();
-    f.voice->endStream();
-    QVERIFY(w.SpeakBtn()->isEnabled());
-    letQueuedCallsRun();
-    QCOMPARE(f.spoken(), QStringList({"FIRST", "NEXT"}));
-    QVERIFY(!w.SpeakBtn()->isEnabled());
 }
 
 void TestTTSSetupSpeaking::textHandedOverBeforeTheLoad() {
@@ -136,117 +154,6 @@ void TestTTSSetupSpeaking::textHandedOverBeforeTheLoad() {
     QVERIFY(f.voice->calls.isEmpty());
     letQueuedCallsRun();
     QCOMPARE(f.spoken(), QStringList({"EARLY"}));
-}
-
-void TestTTSSetupSpeaking::replacementsAfterUpperCase() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("Speech.lst"), "RD=ROAD\r\nst=street\r\n");
-    TTSSetup& w = f.load();
-    w.SPKBX()->setText(QStringLiteral("Main Rd and First St"));
-    w.Timer1_Timer();
-    // Upper-cased first: the upper-case entry applies, the lower-case one never does.
-    QCOMPARE(f.spoken(), QStringList({"MAIN ROAD AND FIRST ST"}));
-    QCOMPARE(f.mainText()->toPlainText(), f.voice->lastText());
-}
-
-void TestTTSSetupSpeaking::speakingFailureLeavesTheWindowIdle() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    w.SpeakItX();  // an empty box speaks nothing
-    QVERIFY(f.voice->calls.isEmpty());
-    f.voice->failSpeak = true;
-    w.SPKBX()->setText(QStringLiteral("hello"));
-    w.Timer1_Timer();
-    QVERIFY(w.SpeakBtn()->isEnabled());
-    QVERIFY(!control<QPushButton>(&w, "StopBtn")->isEnabled());
-    QVERIFY(w.SPKBX()->text().isEmpty());
-    QVERIFY(f.prompts.messages.isEmpty());
-}
-
-void TestTTSSetupSpeaking::clipboardMonitorUnticked() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    setClipboard(QStringLiteral("copied text"));
-    w.Timer1_Timer();
-    QVERIFY(f.voice->calls.isEmpty());
-    QVERIFY(f.mainText()->toPlainText().isEmpty());
-}
-
-void TestTTSSetupSpeaking::clipboardMonitorSpeaksNewTextOnce() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("VIC.INI"), "CHKCLIPBOARD= 1\r\n");
-    TTSSetup& w = f.load();
-    setClipboard(QStringLiteral("Copied text"));
-    w.Timer1_Timer();
-    QCOMPARE(f.spoken(), QStringList({"Copied text"}));  // not upper-cased
-    f.voice->speakThrough();
-    w.Timer1_Timer();
-    setClipboard(QStringLiteral("Copied text"));
-    w.Timer1_Timer();
-    QCOMPARE(f.voice->calls.size(), 1);
-    setClipboard(QStringLiteral("Other text"));
-    w.Timer1_Timer();
-    QCOMPARE(f.spoken(), QStringList({"Copied text", "Other text"}));
-}
-
-void TestTTSSetupSpeaking::clipboardMonitorWithAChangingReplacement() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("VIC.INI"), "CHKCLIPBOARD= 1\r\n");
-    writeBytes(f.path("Speech.lst"), "Rd=Road\r\n");
-    TTSSetup& w = f.load();
-    setClipboard(QStringLiteral("Main Rd"));
-    for (int tick = 0; tick < 5; ++tick) {
-        w.Timer1_Timer();
-        if (tick == 1)
-            f.voice->speakThrough();
-    }
-    QCOMPARE(f.spoken(), QStringList({"Main Road"}));
-}
-
-void TestTTSSetupSpeaking::clipboardMonitorEmptyClipboard() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("VIC.INI"), "CHKCLIPBOARD= 1\r\n");
-    TTSSetup& w = f.load();
-    w.SPKBX()->setText(QStringLiteral("a sentence"));
-    w.Timer1_Timer();
-    // Speaking: the tick goes to the monitor, which empties the box and speaks nothing.
-    w.Timer1_Timer();
-    QVERIFY(f.mainText()->toPlainText().isEmpty());
-    QCOMPARE(f.voice->calls.size(), 1);
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-}
-
-void TestTTSSetupSpeaking::clipboardMonitorCutsOffSpeech() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("VIC.INI"), "CHKCLIPBOARD= 1\r\n");
-    TTSSetup& w = f.load();
-    setClipboard(QStringLiteral("first copy"));
-    w.Timer1_Timer();
-    w.SPKBX()->setText(QStringLiteral("reader sentence"));
-    f.voice->endStream();
-    w.Timer1_Timer();
-    // The old clipboard text is not taken again after the reader's sentence.
-    w.Timer1_Timer();
-    QCOMPARE(f.spoken(), QStringList({"first copy", "READER SENTENCE"}));
-    setClipboard(QStringLiteral("second copy"));
-    w.Timer1_Timer();
-    QCOMPARE(f.voice->lastText(), QStringLiteral("second copy"));
-    QCOMPARE(f.voice->calls.last().flags & SVSFPurgeBeforeSpeak, int(SVSFPurgeBeforeSpeak));
-}
-
-void TestTTSSetupSpeaking::playClipboard() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("Speech.lst"), "Rd=Road\r\n");
-    TTSSetup& w = f.load();
-    f.mainText()->setPlainText(QStringLiteral("old"));
-    f.click("Command2");  // an empty clipboard empties the box and speaks nothing
-    QVERIFY(f.mainText()->toPlainText().isEmpty());
-    QVERIFY(f.voice->calls.isEmpty());
-    setClipboard(QStringLiteral("Main Rd"));
-    f.click("Command2");
-    QCOMPARE(f.spoken(), QStringList({"Main Rd"}));
-    QCOMPARE(f.mainText()->toPlainText(), QStringLiteral("Main Rd"));
-    QVERIFY(!w.SpeakBtn()->isEnabled());
 }
 
 void TestTTSSetupSpeaking::speakingStateFollowsStreamEvents() {
@@ -304,25 +211,6 @@ void TestTTSSetupSpeaking::staleBlankOfStopVoiceDoesNotEndTheNextSentence() {
     QVERIFY(!w.SpeakBtn()->isEnabled());
     f.voice->speakThrough();
     QVERIFY(w.SpeakBtn()->isEnabled());
-}
-
-void TestTTSSetupSpeaking::clearAfterSpeak_data() {
-    QTest::addColumn<bool>("ticked");
-    QTest::newRow("ticked") << true;
-    QTest::newRow("unticked") << false;
-}
-
-void TestTTSSetupSpeaking::clearAfterSpeak() {
-    QFETCH(bool, ticked);
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    control<QCheckBox>(&w, "ClearIt")->setChecked(ticked);
-    setClipboard(QStringLiteral("on the clipboard"));
-    f.mainText()->setPlainText(QStringLiteral("spoken text"));
-    w.SpeakItX();
-    f.voice->speakThrough();
-    QCOMPARE(f.mainText()->toPlainText(), ticked ? QString() : QStringLiteral("spoken text"));
-    QCOMPARE(QGuiApplication::clipboard()->text(), ticked ? QString() : QStringLiteral("on the clipboard"));
 }
 
 void TestTTSSetupSpeaking::wordHighlight() {
