@@ -346,9 +346,11 @@ void benchTalk(Windows& w, int presses, bool interrupt) {
                 percentile(played, 95));
 }
 
-double cpuMs() {
+double cpuMs(long* switches = nullptr) {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
+    if (switches)
+        *switches = u.ru_nvcsw + u.ru_nivcsw;
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
@@ -358,15 +360,18 @@ void benchIdle(Windows& w, int seconds) {
         std::printf("the speech window was not exposed\n");
     waitFor([&] { return w.speechIdle(); }, 15000);
     QTest::qWait(500);
-    const double cpu0 = cpuMs();
+    long switches0 = 0, switches1 = 0;
+    const double cpu0 = cpuMs(&switches0);
     const double t0 = nowMs();
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
-    const double cpu = cpuMs() - cpu0;
+    const double cpu = cpuMs(&switches1) - cpu0;
     const double wall = nowMs() - t0;
     std::printf("idle with both windows shown, %d s\n", seconds);
     std::printf("  %-42s %8.1f ms   (%.3f %% of one core)\n", "CPU time, all threads", cpu, 100.0 * cpu / wall);
+    std::printf("  %-42s %8.1f per second\n", "context switches (wake-ups), all threads",
+                (switches1 - switches0) * 1000.0 / wall);
 }
 
 } // namespace
