@@ -38,18 +38,14 @@ private slots:
     void controlsStandAtTheirPlaces();
     void menusAndCaptions();
     void loadFillsListsInOrder();
-    void loadWithNoVoices();
+    void loadOrder_data();
+    void loadOrder();
     void loadWithoutAnyEngine();
-    void loadWithNoOutputs();
-    void loadWithOutputRefusingTheFormat();
-    void selectionFromCodeRunsTheHandlerEvenForTheSameIndex();
     void userChoicesActOnTheVoice();
     void slidersActOnlyForTheUser();
     void closeBoxIsRefusedAndCloseHides();
     void unloadSavesAndReleasesTheVoice();
     void settingsRoundTrip();
-    void settingsTheWindowChecks_data();
-    void settingsTheWindowChecks();
     void saveOnFullDiskKeepsTheOldFile();
 };
 
@@ -105,49 +101,102 @@ void TestTTSSetupLoad::menusAndCaptions() {
 
 void TestTTSSetupLoad::loadFillsListsInOrder() {
     SpeechWindowFixture f;
-    f.setUpVoice = [](FakeVoice& v) {
-        v.setRate(-3);
-        v.setVolume(70);
-        v.log.clear();
-    };
     TTSSetup& w = f.load();
-    auto* voices = control<QComboBox>(&w, "VoiceCB");
-    QCOMPARE(voices->count(), 3);
-    QCOMPARE(voices->itemText(2), QStringLiteral("German"));
-    QCOMPARE(voices->currentIndex(), 0);
+    QCOMPARE(control<QComboBox>(&w, "VoiceCB")->itemText(2), QStringLiteral("German"));
     auto* formats = control<QComboBox>(&w, "FormatCB");
     QCOMPARE(formats->count(), 36);
     QCOMPARE(formats->itemText(0), QStringLiteral("SAFT8kHz8BitMono"));
     QCOMPARE(formats->itemData(0).toInt(), 4);
     QCOMPARE(formats->itemData(35).toInt(), 39);
     QCOMPARE(formats->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
-    QCOMPARE(control<QSlider>(&w, "RateSldr")->value(), -3);
-    QCOMPARE(control<QSlider>(&w, "VolumeSldr")->value(), 70);
-    auto* outputs = control<QComboBox>(&w, "AudioOutputCB");
-    QCOMPARE(outputs->count(), 1);
-    QCOMPARE(outputs->currentText(), QStringLiteral("Null Output"));
-    QVERIFY(outputs->isEnabled());
-    // Voice, then the format, then the output with the format applied again; the sliders set
-    // from the voice's values do not write them back.
-    QCOMPARE(f.voice->log, QStringList({"setVoice(voice/en-us)", "setAudioOutputFormatType(22)",
-                                        "setAudioOutput(output/null)", "setAudioOutputFormatType(22)"}));
     QVERIFY(!f.voice->allowFormatChanges());
-    QCOMPARE(w.SpeakFlags(), 11);
-    QVERIFY(w.SpeakBtn()->isEnabled());
     QVERIFY(!control<QPushButton>(&w, "StopBtn")->isEnabled());
     QCOMPARE(w.frameGeometry().size(), pixels(w, QRect(0, 0, 8220, 5460)).size());
     QVERIFY(!w.isVisible());
+    // With no voices the voice is saved as -1, which fails its step when read back.
+    f.window.reset();
+    f.setUpVoice = [](FakeVoice& v) { v.voices.clear(); };
+    f.load().Form_Unload();
+    QCOMPARE(lines(readBytes(f.path("VIC.INI"))).value(0), QStringLiteral("VOICECB=-1"));
 }
 
-void TestTTSSetupLoad::loadWithNoVoices() {
+// Engines and settings files the load must cope with. The engine starts at rate -3, volume 70.
+void TestTTSSetupLoad::loadOrder_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QStringList>("log");  // the engine's calls
+    QTest::addColumn<QString>("loaded");
+    const QStringList fresh{"setVoice(voice/en-us)", "setAudioOutputFormatType(22)", "setAudioOutput(output/null)",
+                            "setAudioOutputFormatType(22)"};
+    // Voice, then the format, then the output with the format applied again; the sliders set from
+    // the engine's values do not write them back.
+    QTest::newRow("fresh") << "" << QByteArray() << fresh
+        << "voice 0 of 3 (voice/en-us), format 18, Null Output, rate -3, volume 70, not moved; engine format 22, rate -3";
+    QTest::newRow("no voices") << "no voices" << QByteArray() << fresh.mid(1)
+        << "voice -1 of 0 (voice/en-us), format 18, Null Output, rate -3, volume 70, not moved; engine format 22, rate -3";
+    QTest::newRow("no outputs") << "no outputs" << QByteArray() << fresh.mid(0, 2)
+        << "voice 0 of 3 (voice/en-us), format 18, No audio ouput object available (disabled), rate -3, volume 70, "
+           "not moved; engine format 22, rate -3";
+    // The list shows the choice, the engine keeps its format, and the load goes on to the end.
+    QTest::newRow("output refuses the format") << "refuses 22" << QByteArray("RATESLDR= 4\r\n")
+        << fresh + QStringList{"setRate(4)"}
+        << "voice 0 of 3 (voice/en-us), format 18, Null Output, rate 4, volume 70, not moved; engine format 16, rate 4";
+    QTest::newRow("choices from the file run the handlers even for the same index") << ""
+        << QByteArray("VOICECB= 0\r\nFORMATCB= 18\r\nAUDIOOUTPUTCB= 0\r\n") << fresh + fresh
+        << "voice 0 of 3 (voice/en-us), format 18, Null Output, rate -3, volume 70, not moved; engine format 22, rate -3";
+    QTest::newRow("voice beyond the list, loading goes on") << "" << QByteArray("VOICECB= 7\r\nRATESLDR= 3\r\n")
+        << fresh + QStringList{"setRate(3)"}
+        << "voice 0 of 3 (voice/en-us), format 18, Null Output, rate 3, volume 70, not moved; engine format 22, rate 3";
+    QTest::newRow("lower-case keys") << "" << QByteArray("voicecb= 1\r\nvolumesldr= 20\r\n")
+        << fresh + QStringList{"setVoice(voice/en)", "setVolume(20)"}
+        << "voice 1 of 3 (voice/en), format 18, Null Output, rate -3, volume 20, not moved; engine format 22, rate -3";
+    QTest::newRow("rate out of range") << "" << QByteArray("RATESLDR= 11\r\n") << fresh
+        << "voice 0 of 3 (voice/en-us), format 18, Null Output, rate -3, volume 70, not moved; engine format 22, rate -3";
+    QTest::newRow("negative position") << "" << QByteArray("TTSLEFT=-100\r\nTTSTOP=-5\r\n") << fresh
+        << "voice 0 of 3 (voice/en-us), format 18, Null Output, rate -3, volume 70, not moved; engine format 22, rate -3";
+    QTest::newRow("position") << "" << QByteArray("TTSLEFT= 1500\r\nTTSTOP= 750\r\n") << fresh
+        << "voice 0 of 3 (voice/en-us), format 18, Null Output, rate -3, volume 70, at 1500,750; engine format 22, rate -3";
+}
+
+void TestTTSSetupLoad::loadOrder() {
+    QFETCH(QString, engine);
+    QFETCH(QByteArray, settings);
+    QFETCH(QStringList, log);
+    QFETCH(QString, loaded);
     SpeechWindowFixture f;
-    f.setUpVoice = [](FakeVoice& v) { v.voices.clear(); };
-    TTSSetup& w = f.load();
-    QCOMPARE(control<QComboBox>(&w, "VoiceCB")->count(), 0);
-    QCOMPARE(control<QComboBox>(&w, "FormatCB")->currentIndex(), 18);
+    if (!settings.isEmpty())
+        writeBytes(f.path("VIC.INI"), settings);
+    f.setUpVoice = [engine](FakeVoice& v) {
+        v.setRate(-3);
+        v.setVolume(70);
+        if (engine == "no voices")
+            v.voices.clear();
+        if (engine == "no outputs")
+            v.outputs.clear();
+        if (engine == "refuses 22") {
+            v.refusedFormatTypes = {22};
+            v.setAudioOutputFormatType(16);
+        }
+        v.log.clear();
+    };
+    TTSSetup& w = f.create();
+    const QPoint before = w.pos();
+    f.load();
+    QCOMPARE(f.voice->log, log);
+    auto* voices = control<QComboBox>(&w, "VoiceCB");
+    auto* outputs = control<QComboBox>(&w, "AudioOutputCB");
+    const double dx = w.screen()->logicalDotsPerInchX() / 1440.0, dy = w.screen()->logicalDotsPerInchY() / 1440.0;
+    const QString place = w.pos() == before ? QStringLiteral("not moved")
+        : QStringLiteral("at %1,%2").arg(qRound(w.pos().x() / dx)).arg(qRound(w.pos().y() / dy));
+    QCOMPARE(QStringLiteral("voice %1 of %2 (%3), format %4, %5%6, rate %7, volume %8, %9; engine format %10, rate %11")
+                 .arg(voices->currentIndex()).arg(voices->count()).arg(f.voice->Voice().Id())
+                 .arg(control<QComboBox>(&w, "FormatCB")->currentIndex())
+                 .arg(outputs->currentText(), outputs->isEnabled() ? "" : " (disabled)")
+                 .arg(control<QSlider>(&w, "RateSldr")->value()).arg(control<QSlider>(&w, "VolumeSldr")->value())
+                 .arg(place).arg(f.voice->AudioOutputFormatType()).arg(f.voice->Rate()),
+             loaded);
+    QCOMPARE(w.SpeakFlags(), 11);
     QVERIFY(w.SpeakBtn()->isEnabled());
-    w.Form_Unload();
-    QCOMPARE(lines(readBytes(f.path("VIC.INI"))).value(0), QStringLiteral("VOICECB=-1"));
 }
 
 void TestTTSSetupLoad::loadWithoutAnyEngine() {
@@ -169,42 +218,6 @@ void TestTTSSetupLoad::loadWithoutAnyEngine() {
     QCOMPARE(w.GetDirectory(), QString());
     w.Form_Unload();
     QVERIFY(QFile::exists(f.path("VIC.INI")));
-}
-
-void TestTTSSetupLoad::loadWithNoOutputs() {
-    SpeechWindowFixture f;
-    f.setUpVoice = [](FakeVoice& v) { v.outputs.clear(); };
-    TTSSetup& w = f.load();
-    auto* outputs = control<QComboBox>(&w, "AudioOutputCB");
-    QCOMPARE(outputs->count(), 1);
-    QCOMPARE(outputs->currentText(), QStringLiteral("No audio ouput object available"));
-    QVERIFY(!outputs->isEnabled());
-    QVERIFY(!f.voice->log.join(' ').contains("setAudioOutput("));
-    QCOMPARE(f.voice->AudioOutputFormatType(), 22);
-}
-
-void TestTTSSetupLoad::loadWithOutputRefusingTheFormat() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("VIC.INI"), "RATESLDR= 4\r\n");
-    f.setUpVoice = [](FakeVoice& v) {
-        v.refusedFormatTypes = {22};
-        v.setAudioOutputFormatType(16);
-    };
-    TTSSetup& w = f.load();
-    // The list shows the choice; the engine keeps its format; the load goes on to the end.
-    QCOMPARE(control<QComboBox>(&w, "FormatCB")->currentIndex(), 18);
-    QCOMPARE(f.voice->AudioOutputFormatType(), 16);
-    QCOMPARE(w.SpeakFlags(), 11);
-    QCOMPARE(f.voice->Rate(), 4);
-}
-
-void TestTTSSetupLoad::selectionFromCodeRunsTheHandlerEvenForTheSameIndex() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("VIC.INI"), "VOICECB= 0\r\nFORMATCB= 18\r\nAUDIOOUTPUTCB= 0\r\n");
-    f.load();
-    QCOMPARE(f.voice->log.count("setVoice(voice/en-us)"), 2);
-    QCOMPARE(f.voice->log.count("setAudioOutput(output/null)"), 2);
-    QCOMPARE(f.voice->log.count("setAudioOutputFormatType(22)"), 4);
 }
 
 void TestTTSSetupLoad::userChoicesActOnTheVoice() {
@@ -303,35 +316,6 @@ void TestTTSSetupLoad::settingsRoundTrip() {
     QVERIFY(control<QCheckBox>(&again, "ChkClipboard")->isChecked());
     QVERIFY(control<QCheckBox>(&again, "ClearIt")->isChecked());
     QCOMPARE(again.pos(), position);
-}
-
-// The parsing is the settings file's; these are the range checks and the loading that goes on.
-void TestTTSSetupLoad::settingsTheWindowChecks_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("voiceIndex");
-    QTest::addColumn<int>("rate");
-    QTest::addColumn<bool>("moved");
-    QTest::newRow("voice beyond the list, loading goes on") << QByteArray("VOICECB= 7\r\nRATESLDR= 3\r\n") << 0 << 3 << false;
-    QTest::newRow("lower-case keys") << QByteArray("voicecb= 1\r\nratesldr= -2\r\n") << 1 << -2 << false;
-    QTest::newRow("rate out of range") << QByteArray("RATESLDR= 11\r\n") << 0 << 0 << false;
-    QTest::newRow("negative left") << QByteArray("TTSLEFT=-100\r\nTTSTOP=-5\r\n") << 0 << 0 << false;
-    QTest::newRow("position") << QByteArray("TTSLEFT= 1500\r\nTTSTOP= 750\r\n") << 0 << 0 << true;
-}
-
-void TestTTSSetupLoad::settingsTheWindowChecks() {
-    QFETCH(QByteArray, file);
-    QFETCH(int, voiceIndex);
-    QFETCH(int, rate);
-    QFETCH(bool, moved);
-    SpeechWindowFixture f;
-    writeBytes(f.path("VIC.INI"), file);
-    TTSSetup& w = f.create();
-    const QPoint before = w.pos();
-    f.load();
-    QCOMPARE(control<QComboBox>(&w, "VoiceCB")->currentIndex(), voiceIndex);
-    QCOMPARE(f.voice->Voice().Id(), f.voice->voices[voiceIndex].Id());
-    QCOMPARE(control<QSlider>(&w, "RateSldr")->value(), rate);
-    QCOMPARE(w.pos(), moved ? pixels(w, QRect(1500, 750, 0, 0)).topLeft() : before);
 }
 
 void TestTTSSetupLoad::saveOnFullDiskKeepsTheOldFile() {
