@@ -1,24 +1,12 @@
 // Sentence steps, the previous-sentence scan and the bookmark commands on arbitrary text and
 // arbitrary (even absurd) positions.
 #include "FuzzInput.h"
+#include "SilentReaderPort.h"
 #include "reader/ReaderModel.h"
 
-namespace {
-struct RecordingPort : orasent::ReaderPort {
-    QString text1;
-    void StopVoice() override {}
-    void handOver(const QString&) override {}
-    bool speechIdle() const override { return true; }
-    QString sentenceText() const override { return text1; }
-    void setSentenceText(const QString& text) override { text1 = text; }
-    void focusSentenceBox() override {}
-    void showPathBox(const QString&) override {}
-    void showMessage(const QString&) override {}
-};
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    RecordingPort port;
+    orasent::test::SilentReaderPort port;
     orasent::ReaderModel model(port);
     model.NextPos = fuzz::takeDouble(data, size);
     model.LastPos = fuzz::takeDouble(data, size);

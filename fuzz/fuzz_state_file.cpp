@@ -1,25 +1,14 @@
 // The reading-state file reader on arbitrary bytes, then a write of what it restored.
 #include "FuzzInput.h"
+#include "SilentReaderPort.h"
 #include "reader/ReaderModel.h"
 #include "reader/StateFile.h"
 
-namespace {
-struct SilentPort : orasent::ReaderPort {
-    void StopVoice() override {}
-    void handOver(const QString&) override {}
-    bool speechIdle() const override { return true; }
-    QString sentenceText() const override { return {}; }
-    void setSentenceText(const QString&) override {}
-    void focusSentenceBox() override {}
-    void showPathBox(const QString&) override {}
-    void showMessage(const QString&) override {}
-};
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = fuzz::writeTemporaryFile(data, size);
     const orasent::SavedReadingState state = orasent::readStateFile(path);
-    SilentPort port;
+    orasent::test::SilentReaderPort port;
     orasent::ReaderModel model(port);
     orasent::applyState(state, model);
     if (model.BookNum < 0 || model.BookNum > 100 || model.Seconds < 0 || model.Seconds > 32)

@@ -1,5 +1,6 @@
 // A child process saves the three files in a loop and is killed with SIGKILL at random moments.
 // Every file left behind must read back and equal either the old or the new content.
+#include "SilentReaderPort.h"
 #include "common/TextLines.h"
 #include "reader/ReaderModel.h"
 #include "reader/StateFile.h"
@@ -19,16 +20,6 @@
 using namespace orasent;
 
 namespace {
-struct SilentPort : ReaderPort {
-    void StopVoice() override {}
-    void handOver(const QString&) override {}
-    bool speechIdle() const override { return true; }
-    QString sentenceText() const override { return {}; }
-    void setSentenceText(const QString&) override {}
-    void focusSentenceBox() override {}
-    void showPathBox(const QString&) override {}
-    void showMessage(const QString&) override {}
-};
 
 struct Version {
     QByteArray state, settings, wordList;
@@ -58,7 +49,7 @@ QByteArray readAll(const QString& path) {
 }
 
 [[noreturn]] void saveForever(const QString& folder) {
-    SilentPort port;
+    orasent::test::SilentReaderPort port;
     ReaderModel model(port);
     for (int i = 0;; i ^= 1) {
         fillModel(model, i);
@@ -75,7 +66,7 @@ private slots:
     void everyKillLeavesOldOrNewContent() {
         QTemporaryDir dir;
         const QString folder = dir.path();
-        SilentPort port;
+        orasent::test::SilentReaderPort port;
         ReaderModel model(port);
         Version versions[2];
         for (int i = 0; i < 2; ++i) {
