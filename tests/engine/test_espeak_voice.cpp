@@ -129,26 +129,6 @@ private slots:
         QCOMPARE(none, 0.0);
     }
 
-    void emptyAndBlankTextsStillStartAndEnd_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("flags");
-        QTest::newRow("empty") << QString() << 0;
-        QTest::newRow("blank xml") << QStringLiteral(" ") << int(SVSFIsXML);
-        QTest::newRow("markup only") << QStringLiteral("<speak></speak>") << int(SVSFIsXML);
-    }
-    void emptyAndBlankTextsStillStartAndEnd() {
-        QFETCH(QString, text);
-        QFETCH(int, flags);
-        EspeakVoice voice;
-        voice.setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("blank.wav")));
-        QSignalSpy starts(&voice, &SpVoice::StartStream);
-        QSignalSpy ends(&voice, &SpVoice::EndStream);
-        const int stream = voice.Speak(text, flags);
-        QCOMPARE(starts.count(), 1);
-        QCOMPARE(ends.count(), 1);
-        QCOMPARE(ends.first().at(0).toInt(), stream);
-    }
-
     void samplesAreSpoken() {
         EspeakVoice voice;
         QVERIFY(voice.SdkPath().endsWith(QLatin1Char('/')));

@@ -1,5 +1,5 @@
 // Real espeak-ng into a WAV file (no audio device): the Word events of awkward texts land on
-// the right words of the caller's text.
+// the right words of the caller's text, between one StartStream and one EndStream.
 #include "engine/EspeakVoice.h"
 
 #include <QSignalSpy>
@@ -17,8 +17,9 @@ class TestEspeakWords : public QObject {
     QStringList spokenWords(const QString& text, int flags = 0) {
         m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("words.wav")));
         QSignalSpy words(m_voice.get(), &SpVoice::Word);
+        QSignalSpy starts(m_voice.get(), &SpVoice::StartStream);
         QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
-        m_voice->Speak(text, flags);
+        const int stream = m_voice->Speak(text, flags);
         m_voice->setAudioOutputToWaveFile({});
         QStringList out;
         int lastPos = -1;
@@ -32,8 +33,8 @@ class TestEspeakWords : public QObject {
             lastPos = pos;
             out << text.mid(pos, length);
         }
-        if (ends.count() != 1)
-            return {QStringLiteral("%1 EndStream events").arg(ends.count())};
+        if (starts.count() != 1 || ends.count() != 1 || ends.first().at(0).toInt() != stream)
+            return {QStringLiteral("%1 StartStream and %2 EndStream events").arg(starts.count()).arg(ends.count())};
         return out;
     }
 
@@ -70,6 +71,10 @@ private slots:
         QTest::newRow("malformed markup still spoken")
             << QStringLiteral("<speak>Hello <b world</speak>") << int(SVSFIsXML)
             << QStringList{"Hello", "b", "world"};
+        // Nothing to say still starts and ends a stream.
+        QTest::newRow("empty") << QString() << 0 << QStringList();
+        QTest::newRow("blank xml") << QStringLiteral(" ") << int(SVSFIsXML) << QStringList();
+        QTest::newRow("markup only") << QStringLiteral("<speak></speak>") << int(SVSFIsXML) << QStringList();
     }
     void words() {
         QFETCH(QString, text);

@@ -1,4 +1,4 @@
-// The word list editor panel, the Test button, and the File and Help menus with Speak and Stop.
+// The word list editor panel, Test Last Word, and the File and Help menus.
 #include "TTSSetupFixture.h"
 #include "TmpfsMount.h"
 
@@ -23,12 +23,10 @@ private slots:
     void sortAndItsLimit();
     void testLastWord_data();
     void testLastWord();
-    void testButton();
     void openTextFileCancelledOrMissing();
     void openTextFileDecodesWindows1252();
     void openTextFileDialogRequest();
     void help();
-    void stopButton();
 };
 
 void TestTTSSetupEditor::editListToggles() {
@@ -156,16 +154,6 @@ void TestTTSSetupEditor::testLastWord() {
     QVERIFY(f.prompts.messages.isEmpty());
 }
 
-void TestTTSSetupEditor::testButton() {
-    SpeechWindowFixture f;
-    writeBytes(f.path("Speech.lst"), "test=exam\r\n");
-    TTSSetup& w = f.load();
-    f.click("BtnTest");
-    QCOMPARE(f.voice->lastText(), QStringLiteral("This is a test of the Speech Recognition System."));
-    QCOMPARE(f.voice->calls.last().flags, 11);
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-}
-
 void TestTTSSetupEditor::openTextFileCancelledOrMissing() {
     SpeechWindowFixture f;
     TTSSetup& w = f.load();
@@ -220,22 +208,6 @@ void TestTTSSetupEditor::help() {
     f.voice->speakThrough();
     w.Timer1_Timer();
     QCOMPARE(f.voice->lastText(), help.toUpper().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-}
-
-void TestTTSSetupEditor::stopButton() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    f.mainText()->setPlainText(QStringLiteral("long text"));
-    f.click("SpeakBtn");
-    QCOMPARE(f.voice->lastText(), QStringLiteral("long text"));
-    w.SPKBX()->setText(QStringLiteral("waiting"));
-    f.click("StopBtn");
-    QVERIFY(f.mainText()->toPlainText().isEmpty());
-    QVERIFY(w.SPKBX()->text().isEmpty());
-    QCOMPARE(f.voice->lastText(), QStringLiteral(" "));
-    f.voice->speakThrough();
-    w.Timer1_Timer();
-    QCOMPARE(f.voice->lastText(), QStringLiteral(" "));
 }
 
 QTEST_MAIN(TestTTSSetupEditor)

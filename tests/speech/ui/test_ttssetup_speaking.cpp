@@ -33,7 +33,7 @@ private slots:
 
 // Each row is a script run on one window. Steps: "box:T" puts T into the speak box, "main:T" into
 // the main text box, "clip:T" onto the clipboard; "tick" runs Timer1, "run" the queued calls, "say"
-// SpeakItX, "stop" StopVoice, "play" Play Clipboard, "fail" makes Speak throw; "start", "end" and
+// SpeakItX, "stop" StopVoice, "click:B" the button B, "fail" makes Speak throw; "start", "end" and
 // "through" are the voice's stream events. Checks: "idle", "busy", "box=T", "main=T", "clip=T".
 // Every row also checks all that was spoken, that it went with flags 11, and that no message showed.
 void TestTTSSetupSpeaking::script_data() {
@@ -78,7 +78,15 @@ void TestTTSSetupSpeaking::script_data() {
         << QStringList{"clip:first copy", "tick", "box:reader sentence", "end", "tick", "tick", "clip:second copy", "tick"}
         << QStringList{"first copy", "READER SENTENCE", "second copy"};
     QTest::newRow("play clipboard, no replacements") << none << QByteArray("Rd=Road\r\n")
-        << QStringList{"main:old", "play", "main=", "clip:Main Rd", "play", "main=Main Rd", "busy"} << QStringList{"Main Rd"};
+        << QStringList{"main:old", "click:Command2", "main=", "clip:Main Rd", "click:Command2", "main=Main Rd", "busy"}
+        << QStringList{"Main Rd"};
+    QTest::newRow("Test button, no replacements") << none << QByteArray("test=exam\r\n")
+        << QStringList{"click:BtnTest", "busy"} << QStringList{"This is a test of the Speech Recognition System."};
+    // Stop empties both boxes, so nothing waits to be picked up.
+    QTest::newRow("Speak and Stop buttons") << none << none
+        << QStringList{"main:long text", "click:SpeakBtn", "box:waiting", "click:StopBtn", "main=", "box=", "through",
+                       "tick", "idle"}
+        << QStringList{"long text", " "};
     QTest::newRow("clear after speak") << QByteArray("CLEARIT= 1\r\n") << none
         << QStringList{"clip:on the clipboard", "main:spoken text", "say", "through", "main=", "clip="}
         << QStringList{"spoken text"};
@@ -125,8 +133,8 @@ void TestTTSSetupSpeaking::script() {
             w.SpeakItX();
         } else if (name == "stop") {
             w.StopVoice();
-        } else if (name == "play") {
-            f.click("Command2");
+        } else if (name == "click") {
+            f.click(qPrintable(text));
         } else if (name == "fail") {
             f.voice->failSpeak = true;
         } else if (name == "start") {
