@@ -17,274 +17,257 @@ class TestTTSSetupSpeaking : public QObject {
 private slots:
     void init() { setClipboard(QString()); }
 
-    void script_data();
-    void script();
-    void textHandedOverBeforeTheLoad();
+    // Each row is a script run on one window. Steps: "box:T" puts T into the speak box, "main:T" into
+    // the main text box, "clip:T" onto the clipboard; "tick" runs Timer1, "run" the queued calls, "say"
+    // SpeakItX, "stop" StopVoice, "click:B" the button B, "fail" makes Speak throw; "start", "end" and
+    // "through" are the voice's stream events. Checks: "idle", "busy", "box=T", "main=T", "clip=T".
+    // Every row also checks all that was spoken, that it went with flags 11, and that no message showed.
+    void script_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QString>("steps");  // separated by "; "
+        QTest::addColumn<QStringList>("spoken");
+        const QByteArray none, clipboard = "CHKCLIPBOARD= 1\r\n";
+        QTest::newRow("pickup when idle") << none << none
+            << "box:Main street.; tick; box=; main=MAIN STREET.; busy; run" << QStringList{"MAIN STREET."};
+        QTest::newRow("pickup waits while speaking, the latest text wins") << none << none
+            << "main:long text; say; start; box:first; tick; run; box:second; tick; box=second; end; tick; run; box="
+            << QStringList{"long text", "SECOND"};
+        QTest::newRow("StopVoice leaves the speak box alone") << none << none
+            << "main:long text; say; box:waiting; stop; box=waiting; start; end; tick; fail; stop"
+            << QStringList{"long text", " ", "WAITING"};
+        // Several assignments inside one handler count once, and the last one wins.
+        QTest::newRow("prompt pickup without a tick") << none << none
+            << "box:one; box:two; run; box:four; run; box=four" << QStringList{"TWO"};
+        QTest::newRow("prompt pickup when a stream ends") << none << none
+            << "box:first; run; start; box:next; run; end; idle; run; busy"
+            << QStringList{"FIRST", "NEXT"};
+        // Upper-cased first: the upper-case entry applies, the lower-case one never does.
+        QTest::newRow("replacements after upper case") << none << QByteArray("RD=ROAD\r\nst=street\r\n")
+            << "box:Main Rd and First St; tick; main=MAIN ROAD AND FIRST ST"
+            << QStringList{"MAIN ROAD AND FIRST ST"};
+        QTest::newRow("failure leaves the window idle") << none << none
+            << "say; fail; box:hello; tick; idle; box=" << QStringList{};
+        QTest::newRow("clipboard monitor unticked") << none << none
+            << "clip:copied text; tick; main=" << QStringList{};
+        QTest::newRow("clipboard: new text once, not upper-cased") << clipboard << none
+            << "clip:Copied text; tick; tick; through; tick; clip:Copied text; tick; clip:Other text; tick"
+            << QStringList{"Copied text", "Other text"};
+        QTest::newRow("clipboard: a replacement changes the text") << clipboard << QByteArray("Rd=Road\r\n")
+            << "clip:Main Rd; tick; tick; through; tick; tick; tick" << QStringList{"Main Road"};
+        // While speaking the tick goes to the monitor, which empties the box and speaks nothing.
+        QTest::newRow("clipboard: empty clipboard while speaking") << clipboard << none
+            << "box:a sentence; tick; tick; main=; busy" << QStringList{"A SENTENCE"};
+        QTest::newRow("clipboard: old text not taken again after the reader's") << clipboard << none
+            << "clip:first copy; tick; box:reader sentence; end; tick; tick; clip:second copy; tick"
+            << QStringList{"first copy", "READER SENTENCE", "second copy"};
+        QTest::newRow("play clipboard, no replacements") << none << QByteArray("Rd=Road\r\n")
+            << "main:old; click:Command2; main=; clip:Main Rd; click:Command2; main=Main Rd; busy"
+            << QStringList{"Main Rd"};
+        QTest::newRow("Test button, no replacements") << none << QByteArray("test=exam\r\n")
+            << "click:BtnTest; busy" << QStringList{"This is a test of the Speech Recognition System."};
+        // Stop empties both boxes, so nothing waits to be picked up.
+        QTest::newRow("Speak and Stop buttons") << none << none
+            << "main:long text; click:SpeakBtn; box:waiting; click:StopBtn; main=; box=; through; tick; idle"
+            << QStringList{"long text", " "};
+        QTest::newRow("clear after speak") << QByteArray("CLEARIT= 1\r\n") << none
+            << "clip:on the clipboard; main:spoken text; say; through; main=; clip="
+            << QStringList{"spoken text"};
+        QTest::newRow("no clear after speak") << none << none
+            << "clip:on the clipboard; main:spoken text; say; through; main=spoken text; clip=on the clipboard"
+            << QStringList{"spoken text"};
+    }
 
-
-    void speakingStateFollowsStreamEvents();
-    void staleStreamEventsAreIgnored();
-    void staleBlankOfStopVoiceDoesNotEndTheNextSentence();
-    void wordHighlight();
-    void wordHighlightOffsetsBeyondTheText_data();
-    void wordHighlightOffsetsBeyondTheText();
-    void voiceChange();
-};
-
-// Each row is a script run on one window. Steps: "box:T" puts T into the speak box, "main:T" into
-// the main text box, "clip:T" onto the clipboard; "tick" runs Timer1, "run" the queued calls, "say"
-// SpeakItX, "stop" StopVoice, "click:B" the button B, "fail" makes Speak throw; "start", "end" and
-// "through" are the voice's stream events. Checks: "idle", "busy", "box=T", "main=T", "clip=T".
-// Every row also checks all that was spoken, that it went with flags 11, and that no message showed.
-void TestTTSSetupSpeaking::script_data() {
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<QByteArray>("list");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("spoken");
-    const QByteArray none, clipboard = "CHKCLIPBOARD= 1\r\n";
-    QTest::newRow("pickup when idle") << none << none
-        << QStringList{"box:Main street.", "tick", "box=", "main=MAIN STREET.", "busy", "run"} << QStringList{"MAIN STREET."};
-    QTest::newRow("pickup waits while speaking, the latest text wins") << none << none
-        << QStringList{"main:long text", "say", "start", "box:first", "tick", "run", "box:second", "tick", "box=second",
-                       "end", "tick", "run", "box="}
-        << QStringList{"long text", "SECOND"};
-    QTest::newRow("StopVoice leaves the speak box alone") << none << none
-        << QStringList{"main:long text", "say", "box:waiting", "stop", "box=waiting", "start", "end", "tick", "fail", "stop"}
-        << QStringList{"long text", " ", "WAITING"};
-    // Several assignments inside one handler count once, and the last one wins.
-    QTest::newRow("prompt pickup without a tick") << none << none
-        << QStringList{"box:one", "box:two", "run", "box:four", "run", "box=four"} << QStringList{"TWO"};
-    QTest::newRow("prompt pickup when a stream ends") << none << none
-        << QStringList{"box:first", "run", "start", "box:next", "run", "end", "idle", "run", "busy"}
-        << QStringList{"FIRST", "NEXT"};
-    // Upper-cased first: the upper-case entry applies, the lower-case one never does.
-    QTest::newRow("replacements after upper case") << none << QByteArray("RD=ROAD\r\nst=street\r\n")
-        << QStringList{"box:Main Rd and First St", "tick", "main=MAIN ROAD AND FIRST ST"}
-        << QStringList{"MAIN ROAD AND FIRST ST"};
-    QTest::newRow("failure leaves the window idle") << none << none
-        << QStringList{"say", "fail", "box:hello", "tick", "idle", "box="} << QStringList{};
-    QTest::newRow("clipboard monitor unticked") << none << none
-        << QStringList{"clip:copied text", "tick", "main="} << QStringList{};
-    QTest::newRow("clipboard: new text once, not upper-cased") << clipboard << none
-        << QStringList{"clip:Copied text", "tick", "tick", "through", "tick", "clip:Copied text", "tick",
-                       "clip:Other text", "tick"}
-        << QStringList{"Copied text", "Other text"};
-    QTest::newRow("clipboard: a replacement changes the text") << clipboard << QByteArray("Rd=Road\r\n")
-        << QStringList{"clip:Main Rd", "tick", "tick", "through", "tick", "tick", "tick"} << QStringList{"Main Road"};
-    // While speaking the tick goes to the monitor, which empties the box and speaks nothing.
-    QTest::newRow("clipboard: empty clipboard while speaking") << clipboard << none
-        << QStringList{"box:a sentence", "tick", "tick", "main=", "busy"} << QStringList{"A SENTENCE"};
-    QTest::newRow("clipboard: old text not taken again after the reader's") << clipboard << none
-        << QStringList{"clip:first copy", "tick", "box:reader sentence", "end", "tick", "tick", "clip:second copy", "tick"}
-        << QStringList{"first copy", "READER SENTENCE", "second copy"};
-    QTest::newRow("play clipboard, no replacements") << none << QByteArray("Rd=Road\r\n")
-        << QStringList{"main:old", "click:Command2", "main=", "clip:Main Rd", "click:Command2", "main=Main Rd", "busy"}
-        << QStringList{"Main Rd"};
-    QTest::newRow("Test button, no replacements") << none << QByteArray("test=exam\r\n")
-        << QStringList{"click:BtnTest", "busy"} << QStringList{"This is a test of the Speech Recognition System."};
-    // Stop empties both boxes, so nothing waits to be picked up.
-    QTest::newRow("Speak and Stop buttons") << none << none
-        << QStringList{"main:long text", "click:SpeakBtn", "box:waiting", "click:StopBtn", "main=", "box=", "through",
-                       "tick", "idle"}
-        << QStringList{"long text", " "};
-    QTest::newRow("clear after speak") << QByteArray("CLEARIT= 1\r\n") << none
-        << QStringList{"clip:on the clipboard", "main:spoken text", "say", "through", "main=", "clip="}
-        << QStringList{"spoken text"};
-    QTest::newRow("no clear after speak") << none << none
-        << QStringList{"clip:on the clipboard", "main:spoken text", "say", "through", "main=spoken text",
-                       "clip=on the clipboard"}
-        << QStringList{"spoken text"};
-}
-
-void TestTTSSetupSpeaking::script() {
-    QFETCH(QByteArray, settings);
-    QFETCH(QByteArray, list);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, spoken);
-    SpeechWindowFixture f;
-    if (!settings.isEmpty())
-        writeBytes(f.path("VIC.INI"), settings);
-    if (!list.isEmpty())
-        writeBytes(f.path("Speech.lst"), list);
-    TTSSetup& w = f.load();
-    static const QRegularExpression separator(QStringLiteral("[:=]"));
-    for (const QString& step : std::as_const(steps)) {
-        const qsizetype at = step.indexOf(separator);
-        const QString name = at < 0 ? step : step.left(at);
-        const QString text = at < 0 ? QString() : step.mid(at + 1);
-        if (at >= 0 && step.at(at) == u'=') {
-            const QString actual = name == "box" ? w.SPKBX()->text()
-                                   : name == "main" ? f.mainText()->toPlainText()
-                                                    : QGuiApplication::clipboard()->text();
-            QVERIFY2(actual == text, qPrintable(QStringLiteral("%1, but it is \"%2\"").arg(step, actual)));
-        } else if (name == "idle" || name == "busy") {
-            QVERIFY2(w.SpeakBtn()->isEnabled() == (name == "idle"), qPrintable(step));
-        } else if (name == "box") {
-            w.SPKBX()->setText(text);
-        } else if (name == "main") {
-            f.mainText()->setPlainText(text);
-        } else if (name == "clip") {
-            setClipboard(text);
-        } else if (name == "tick") {
-            w.Timer1_Timer();
-        } else if (name == "run") {
-            letQueuedCallsRun();
-        } else if (name == "say") {
-            w.SpeakItX();
-        } else if (name == "stop") {
-            w.StopVoice();
-        } else if (name == "click") {
-            f.click(qPrintable(text));
-        } else if (name == "fail") {
-            f.voice->failSpeak = true;
-        } else if (name == "start") {
-            f.voice->startStream();
-        } else if (name == "end") {
-            f.voice->endStream();
-        } else if (name == "through") {
-            f.voice->speakThrough();
-        } else {
-            QFAIL(qPrintable("unknown step " + step));
+    void script() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QByteArray, list);
+        QFETCH(QString, steps);
+        QFETCH(QStringList, spoken);
+        SpeechWindowFixture f;
+        if (!settings.isEmpty())
+            writeBytes(f.path("VIC.INI"), settings);
+        if (!list.isEmpty())
+            writeBytes(f.path("Speech.lst"), list);
+        TTSSetup& w = f.load();
+        static const QRegularExpression separator(QStringLiteral("[:=]"));
+        for (const QString& step : steps.split(QStringLiteral("; "))) {
+            const qsizetype at = step.indexOf(separator);
+            const QString name = at < 0 ? step : step.left(at);
+            const QString text = at < 0 ? QString() : step.mid(at + 1);
+            if (at >= 0 && step.at(at) == u'=') {
+                const QString actual = name == "box" ? w.SPKBX()->text()
+                                       : name == "main" ? f.mainText()->toPlainText()
+                                                        : QGuiApplication::clipboard()->text();
+                QVERIFY2(actual == text, qPrintable(QStringLiteral("%1, but it is \"%2\"").arg(step, actual)));
+            } else if (name == "idle" || name == "busy") {
+                QVERIFY2(w.SpeakBtn()->isEnabled() == (name == "idle"), qPrintable(step));
+            } else if (name == "box") {
+                w.SPKBX()->setText(text);
+            } else if (name == "main") {
+                f.mainText()->setPlainText(text);
+            } else if (name == "clip") {
+                setClipboard(text);
+            } else if (name == "tick") {
+                w.Timer1_Timer();
+            } else if (name == "run") {
+                letQueuedCallsRun();
+            } else if (name == "say") {
+                w.SpeakItX();
+            } else if (name == "stop") {
+                w.StopVoice();
+            } else if (name == "click") {
+                f.click(qPrintable(text));
+            } else if (name == "fail") {
+                f.voice->failSpeak = true;
+            } else if (name == "start") {
+                f.voice->startStream();
+            } else if (name == "end") {
+                f.voice->endStream();
+            } else if (name == "through") {
+                f.voice->speakThrough();
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
+            }
         }
+        QCOMPARE(f.spoken(), spoken);
+        for (const FakeVoice::SpeakCall& call : std::as_const(f.voice->calls))
+            QCOMPARE(call.flags, 11);
+        QVERIFY(f.prompts.messages.isEmpty());
     }
-    QCOMPARE(f.spoken(), spoken);
-    for (const FakeVoice::SpeakCall& call : std::as_const(f.voice->calls))
-        QCOMPARE(call.flags, 11);
-    QVERIFY(f.prompts.messages.isEmpty());
-}
 
-void TestTTSSetupSpeaking::textHandedOverBeforeTheLoad() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.create();
-    w.SPKBX()->setText(QStringLiteral("early"));
-    letQueuedCallsRun();
-    f.load();
-    QVERIFY(f.voice->calls.isEmpty());
-    letQueuedCallsRun();
-    QCOMPARE(f.spoken(), QStringList({"EARLY"}));
-}
-
-void TestTTSSetupSpeaking::speakingStateFollowsStreamEvents() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    auto* stop = control<QPushButton>(&w, "StopBtn");
-    QAction* open = menuAction(&w, "menuFileOpenText");
-    f.mainText()->setPlainText(QStringLiteral("one two"));
-    w.SpeakItX();
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-    QVERIFY(!open->isEnabled());
-    QVERIFY(stop->isEnabled());
-    f.voice->startStream();
-    f.voice->endStream();
-    QVERIFY(w.SpeakBtn()->isEnabled());
-    QVERIFY(open->isEnabled());
-    QVERIFY(!stop->isEnabled());
-    QCOMPARE(f.mainText()->textCursor().selectedText(), QStringLiteral("one two"));
-    // A stream the window did not start (the engine's own) still shows as speaking.
-    f.voice->startStream();
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-    QVERIFY(stop->isEnabled());
-}
-
-void TestTTSSetupSpeaking::staleStreamEventsAreIgnored() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    f.mainText()->setPlainText(QStringLiteral("first text"));
-    w.SpeakItX();
-    const int older = f.voice->currentStream();
-    f.voice->startStream(older);
-    f.mainText()->setPlainText(QStringLiteral("second text"));
-    w.SpeakItX();
-    f.voice->endStream(older);
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-    f.voice->word(0, 5, older);
-    QVERIFY(!f.mainText()->textCursor().hasSelection());
-    f.voice->endStream();
-    QVERIFY(w.SpeakBtn()->isEnabled());
-    f.voice->startStream(older);
-    QVERIFY(w.SpeakBtn()->isEnabled());
-}
-
-// The reader's Talk: StopVoice, then the sentence into the speak box while idle.
-void TestTTSSetupSpeaking::staleBlankOfStopVoiceDoesNotEndTheNextSentence() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    w.StopVoice();
-    const int blank = f.voice->currentStream();
-    w.SPKBX()->setText(QStringLiteral("the sentence."));
-    letQueuedCallsRun();
-    QCOMPARE(f.voice->lastText(), QStringLiteral("THE SENTENCE."));
-    f.voice->startStream(blank);
-    f.voice->endStream(blank);
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-    f.voice->speakThrough();
-    QVERIFY(w.SpeakBtn()->isEnabled());
-}
-
-void TestTTSSetupSpeaking::wordHighlight() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    QPlainTextEdit* box = f.mainText();
-    // The highlight stays visible while the focus is elsewhere.
-    QCOMPARE(box->palette().color(QPalette::Inactive, QPalette::Highlight),
-             box->palette().color(QPalette::Active, QPalette::Highlight));
-    QCOMPARE(box->palette().color(QPalette::Inactive, QPalette::HighlightedText),
-             box->palette().color(QPalette::Active, QPalette::HighlightedText));
-    box->setPlainText(QStringLiteral("one two\nthree"));
-    w.SpeakItX();
-    f.voice->startStream();
-    f.voice->word(4, 3);
-    QCOMPARE(box->textCursor().selectedText(), QStringLiteral("two"));
-    f.voice->word(8, 5);
-    QCOMPARE(box->textCursor().selectedText(), QStringLiteral("three"));
-}
-
-void TestTTSSetupSpeaking::wordHighlightOffsetsBeyondTheText_data() {
-    QTest::addColumn<int>("pos");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("cursorPosition");  // -1: unchanged
-    QTest::newRow("start beyond") << 50 << 3 << -1;
-    QTest::newRow("negative start") << -1 << 3 << -1;
-    QTest::newRow("length beyond") << 4 << 100 << 4;
-    QTest::newRow("negative length") << 4 << -2 << 4;
-    QTest::newRow("huge") << 2147483647 << 2147483647 << -1;
-    QTest::newRow("end of text") << 7 << 0 << 7;
-}
-
-void TestTTSSetupSpeaking::wordHighlightOffsetsBeyondTheText() {
-    QFETCH(int, pos);
-    QFETCH(int, length);
-    QFETCH(int, cursorPosition);
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    QPlainTextEdit* box = f.mainText();
-    box->setPlainText(QStringLiteral("one two"));
-    w.SpeakItX();
-    w.HighlightSpokenText(0, 3);
-    f.voice->word(pos, length);
-    if (cursorPosition < 0) {
-        QCOMPARE(box->textCursor().selectedText(), QStringLiteral("one"));
-    } else {
-        QVERIFY(!box->textCursor().hasSelection());
-        QCOMPARE(box->textCursor().position(), cursorPosition);
+    void textHandedOverBeforeTheLoad() {
+        SpeechWindowFixture f;
+        TTSSetup& w = f.create();
+        w.SPKBX()->setText(QStringLiteral("early"));
+        letQueuedCallsRun();
+        f.load();
+        QVERIFY(f.voice->calls.isEmpty());
+        letQueuedCallsRun();
+        QCOMPARE(f.spoken(), QStringList({"EARLY"}));
     }
-    QVERIFY(!w.SpeakBtn()->isEnabled());
-}
 
-void TestTTSSetupSpeaking::voiceChange() {
-    SpeechWindowFixture f;
-    TTSSetup& w = f.load();
-    auto* voices = control<QComboBox>(&w, "VoiceCB");
-    f.voice->log.clear();
-    f.voice->voiceChange(SpObjectToken(QStringLiteral("voice/de"), QStringLiteral("German")));
-    QCOMPARE(voices->currentIndex(), 2);
-    QCOMPARE(f.voice->log, QStringList({"setVoice(voice/de)"}));
-    // Unknown, or differing in case only: the list stays.
-    f.voice->voiceChange(SpObjectToken(QStringLiteral("voice/fr"), QStringLiteral("French")));
-    f.voice->voiceChange(SpObjectToken(QStringLiteral("voice/x"), QStringLiteral("german")));
-    QCOMPARE(voices->currentIndex(), 2);
-    QCOMPARE(f.voice->log.size(), 1);
-}
+    void speakingStateFollowsStreamEvents() {
+        SpeechWindowFixture f;
+        TTSSetup& w = f.load();
+        auto* stop = control<QPushButton>(&w, "StopBtn");
+        QAction* open = menuAction(&w, "menuFileOpenText");
+        f.mainText()->setPlainText(QStringLiteral("one two"));
+        w.SpeakItX();
+        QVERIFY(!w.SpeakBtn()->isEnabled());
+        QVERIFY(!open->isEnabled());
+        QVERIFY(stop->isEnabled());
+        f.voice->startStream();
+        f.voice->endStream();
+        QVERIFY(w.SpeakBtn()->isEnabled());
+        QVERIFY(open->isEnabled());
+        QVERIFY(!stop->isEnabled());
+        QCOMPARE(f.mainText()->textCursor().selectedText(), QStringLiteral("one two"));
+        // A stream the window did not start (the engine's own) still shows as speaking.
+        f.voice->startStream();
+        QVERIFY(!w.SpeakBtn()->isEnabled());
+        QVERIFY(stop->isEnabled());
+    }
+
+    void staleStreamEventsAreIgnored() {
+        SpeechWindowFixture f;
+        TTSSetup& w = f.load();
+        f.mainText()->setPlainText(QStringLiteral("first text"));
+        w.SpeakItX();
+        const int older = f.voice->currentStream();
+        f.voice->startStream(older);
+        f.mainText()->setPlainText(QStringLiteral("second text"));
+        w.SpeakItX();
+        f.voice->endStream(older);
+        QVERIFY(!w.SpeakBtn()->isEnabled());
+        f.voice->word(0, 5, older);
+        QVERIFY(!f.mainText()->textCursor().hasSelection());
+        f.voice->endStream();
+        QVERIFY(w.SpeakBtn()->isEnabled());
+        f.voice->startStream(older);
+        QVERIFY(w.SpeakBtn()->isEnabled());
+    }
+
+    // The reader's Talk: StopVoice, then the sentence into the speak box while idle.
+    void staleBlankOfStopVoiceDoesNotEndTheNextSentence() {
+        SpeechWindowFixture f;
+        TTSSetup& w = f.load();
+        w.StopVoice();
+        const int blank = f.voice->currentStream();
+        w.SPKBX()->setText(QStringLiteral("the sentence."));
+        letQueuedCallsRun();
+        QCOMPARE(f.voice->lastText(), QStringLiteral("THE SENTENCE."));
+        f.voice->startStream(blank);
+        f.voice->endStream(blank);
+        QVERIFY(!w.SpeakBtn()->isEnabled());
+        f.voice->speakThrough();
+        QVERIFY(w.SpeakBtn()->isEnabled());
+    }
+
+    void wordHighlight() {
+        SpeechWindowFixture f;
+        TTSSetup& w = f.load();
+        QPlainTextEdit* box = f.mainText();
+        // The highlight stays visible while the focus is elsewhere.
+        QCOMPARE(box->palette().color(QPalette::Inactive, QPalette::Highlight),
+                 box->palette().color(QPalette::Active, QPalette::Highlight));
+        QCOMPARE(box->palette().color(QPalette::Inactive, QPalette::HighlightedText),
+                 box->palette().color(QPalette::Active, QPalette::HighlightedText));
+        box->setPlainText(QStringLiteral("one two\nthree"));
+        w.SpeakItX();
+        f.voice->startStream();
+        f.voice->word(4, 3);
+        QCOMPARE(box->textCursor().selectedText(), QStringLiteral("two"));
+        f.voice->word(8, 5);
+        QCOMPARE(box->textCursor().selectedText(), QStringLiteral("three"));
+    }
+
+    void wordHighlightOffsetsBeyondTheText_data() {
+        QTest::addColumn<int>("pos");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("cursorPosition");  // -1: unchanged
+        QTest::newRow("start beyond") << 50 << 3 << -1;
+        QTest::newRow("negative start") << -1 << 3 << -1;
+        QTest::newRow("length beyond") << 4 << 100 << 4;
+        QTest::newRow("negative length") << 4 << -2 << 4;
+        QTest::newRow("huge") << 2147483647 << 2147483647 << -1;
+        QTest::newRow("end of text") << 7 << 0 << 7;
+    }
+
+    void wordHighlightOffsetsBeyondTheText() {
+        QFETCH(int, pos);
+        QFETCH(int, length);
+        QFETCH(int, cursorPosition);
+        SpeechWindowFixture f;
+        TTSSetup& w = f.load();
+        QPlainTextEdit* box = f.mainText();
+        box->setPlainText(QStringLiteral("one two"));
+        w.SpeakItX();
+        w.HighlightSpokenText(0, 3);
+        f.voice->word(pos, length);
+        if (cursorPosition < 0) {
+            QCOMPARE(box->textCursor().selectedText(), QStringLiteral("one"));
+        } else {
+            QVERIFY(!box->textCursor().hasSelection());
+            QCOMPARE(box->textCursor().position(), cursorPosition);
+        }
+        QVERIFY(!w.SpeakBtn()->isEnabled());
+    }
+
+    void voiceChange() {
+        SpeechWindowFixture f;
+        TTSSetup& w = f.load();
+        auto* voices = control<QComboBox>(&w, "VoiceCB");
+        f.voice->log.clear();
+        f.voice->voiceChange(SpObjectToken(QStringLiteral("voice/de"), QStringLiteral("German")));
+        QCOMPARE(voices->currentIndex(), 2);
+        QCOMPARE(f.voice->log, QStringList({"setVoice(voice/de)"}));
+        // Unknown, or differing in case only: the list stays.
+        f.voice->voiceChange(SpObjectToken(QStringLiteral("voice/fr"), QStringLiteral("French")));
+        f.voice->voiceChange(SpObjectToken(QStringLiteral("voice/x"), QStringLiteral("german")));
+        QCOMPARE(voices->currentIndex(), 2);
+        QCOMPARE(f.voice->log.size(), 1);
+    }
+};
 
 QTEST_MAIN(TestTTSSetupSpeaking)
 #include "test_ttssetup_speaking.moc"
