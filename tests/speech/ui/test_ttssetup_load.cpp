@@ -172,7 +172,7 @@ private slots:
         const double dx = w.screen()->logicalDotsPerInchX() / 1440.0, dy = w.screen()->logicalDotsPerInchY() / 1440.0;
         const QString place = w.pos() == before ? QStringLiteral("not moved")
             : QStringLiteral("at %1,%2").arg(qRound(w.pos().x() / dx)).arg(qRound(w.pos().y() / dy));
-        QCOMPARE(QStringLiteral("%1 of %2 (%3), format %4, %5%6, rate %7, volume %8, %9; engine %10, rate %11")
+        QCOMPARE(QStringLiteral("%1/%2 (%3), format %4, %5%6, rate %7, volume %8, %9; engine %10, rate %11")
                      .arg(voices->currentIndex()).arg(voices->count()).arg(f.voice->Voice().Id())
                      .arg(control<QComboBox>(&w, "FormatCB")->currentIndex())
                      .arg(outputs->currentText(), outputs->isEnabled() ? "" : " (disabled)")
