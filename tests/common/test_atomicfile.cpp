@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "common/AtomicFile.h"
 
 #include "TmpfsMount.h"
@@ -8,12 +9,9 @@
 #include <cerrno>
 #include <memory>
 
-using namespace orasent;
+using orasent::test::readAll;
 
-static QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using namespace orasent;
 
 class TestAtomicFile : public QObject {
     Q_OBJECT

@@ -1,4 +1,5 @@
 // "Orasent.txt": written form, restore, bad files and safe saving.
+#include "FileBytes.h"
 #include "RecordingReaderPort.h"
 #include "TmpfsMount.h"
 #include "common/TextLines.h"
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using orasent::test::readAll;
 
 using namespace orasent;
 using orasent::test::RecordingReaderPort;
@@ -19,10 +22,6 @@ QByteArray stateLines(int count, const QMap<int, QByteArray>& lines = {}) {
     for (int n = 1; n <= count; ++n)
         bytes += lines.value(n, n == 105 ? "book.txt" : " 0 ") + "\r\n";
     return bytes;
-}
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 } // namespace
 

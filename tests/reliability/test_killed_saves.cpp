@@ -1,5 +1,6 @@
 // A child process saves the three files in a loop and is killed with SIGKILL at random moments.
 // Every file left behind must read back and equal either the old or the new content.
+#include "FileBytes.h"
 #include "SilentReaderPort.h"
 #include "common/TextLines.h"
 #include "reader/ReaderModel.h"
@@ -16,6 +17,8 @@
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+
+using orasent::test::readAll;
 
 using namespace orasent;
 
@@ -42,11 +45,6 @@ SpeechSettings settingsFor(int which) {
     return s;
 }
 QString wordListFor(int which) { return which ? QStringLiteral("RD=ROAD\r\nST=STREET") : QStringLiteral("dr=doctor"); }
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 [[noreturn]] void saveForever(const QString& folder) {
     orasent::test::SilentReaderPort port;

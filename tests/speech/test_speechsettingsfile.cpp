@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "speech/SpeechSettingsFile.h"
 
 #include "common/AtomicFile.h"
@@ -9,24 +10,14 @@
 #include <QtTest>
 #include <cerrno>
 
+using orasent::test::readAll;
+using orasent::test::writeBytes;
+
 using namespace orasent;
 
 Q_DECLARE_METATYPE(orasent::SpeechSettings)
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 QString describe(const QList<SettingAction>& actions)
 {

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "speech/WordListFile.h"
 
 #include "TmpfsMount.h"
@@ -6,24 +7,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using orasent::test::readAll;
+using orasent::test::writeBytes;
+
 using namespace orasent;
 
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-}  // namespace
 
 class TestWordListFile : public QObject {
     Q_OBJECT

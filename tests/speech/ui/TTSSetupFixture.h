@@ -1,5 +1,6 @@
 #pragma once
 // A speech window on the scripted engine in a fresh working folder; controls found by accessible name.
+#include "FileBytes.h"
 #include "FakePrompts.h"
 #include "FakeVoice.h"
 #include "speech/ui/TTSSetup.h"
@@ -30,12 +31,6 @@ T* control(const QWidget* window, const QString& accessibleName) {
 
 inline QAction* menuAction(const QWidget* window, const QString& objectName) {
     return window->findChild<QAction*>(objectName);
-}
-
-inline void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 inline QByteArray readBytes(const QString& path) {
