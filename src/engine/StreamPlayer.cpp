@@ -178,7 +178,8 @@ bool StreamPlayer::serviceFront() {
         finishFront(false, {});
         return true;
     }
-    if (played < s.framesWritten && s.sinceProgress.elapsed() > m_stallTimeoutMs) {
+    // Stalled: the output plays none of what it took, or takes none of what is waiting.
+    if ((played < s.framesWritten || !s.pending.empty()) && s.sinceProgress.elapsed() > m_stallTimeoutMs) {
         finishFront(true, QStringLiteral("the audio output stopped playing"));
         return true;
     }
