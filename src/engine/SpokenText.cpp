@@ -22,6 +22,25 @@ bool isSentenceEnd(char32_t c) {
     return c == '.' || c == '!' || c == '?' || c == 0x2026 || c == 0x3002 || c == 0xFF01 || c == 0xFF1F;
 }
 
+// espeak-ng overflows a buffer and aborts on a word with dozens of apostrophes ("s's's'...");
+// a word keeps this many, later ones are read as blanks.
+constexpr int kMaxApostrophesPerWord = 4;
+
+bool isApostrophe(char32_t c) { return c == '\'' || c == 0x2019 || c == 0x02BC; }
+
+// Length of an apostrophe entity ("&apos;", "&#39;", "&rsquo;" ...) starting at `at`, or 0.
+int apostropheEntityLength(const QVector<char32_t>& cps, int at) {
+    for (const char* entity : {"&apos;", "&#39;", "&#x27;", "&rsquo;", "&#8217;", "&#x2019;"}) {
+        const int length = int(qstrlen(entity));
+        int k = 0;
+        while (k < length && at + k < cps.size() && QChar::toLower(cps[at + k]) == char32_t(entity[k]))
+            ++k;
+        if (k == length)
+            return length;
+    }
+    return 0;
+}
+
 } // namespace
 
 SpokenText::SpokenText(const QString& text, bool xml) {
@@ -89,6 +108,24 @@ SpokenText::SpokenText(const QString& text, bool xml) {
                 }
             }
         }
+    }
+
+    int apostrophes = 0;
+    for (int i = 0; i < n; ++i) {
+        if (m_kinds[i] == Kind::Space) {
+            apostrophes = 0;
+            continue;
+        }
+        if (m_kinds[i] == Kind::Markup)
+            continue; // quotes of a tag's attributes
+        const int length = isApostrophe(m_codePoints[i]) ? 1 : xml ? apostropheEntityLength(m_codePoints, i) : 0;
+        if (length > 0 && ++apostrophes > kMaxApostrophesPerWord) {
+            for (int k = i; k < i + length; ++k) {
+                m_codePoints[k] = ' ';
+                m_kinds[k] = Kind::Space;
+            }
+        }
+        i += qMax(length, 1) - 1;
     }
 
     QString cleaned;
