@@ -41,6 +41,7 @@ QAction* namedAction(QAction* action, const char* name) {
 void EnglishF::createMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("FF"));
+    file->menuAction()->setObjectName(QStringLiteral("FF"));
     connect(namedAction(file->addAction(QStringLiteral("Open File")), "Openf"),
             &QAction::triggered, this, &EnglishF::Openf_Click);
     connect(namedAction(file->addAction(QStringLiteral("Open Tech Question")), "TQuestions"),
@@ -67,13 +68,11 @@ void EnglishF::Openf_Click() {
     OpenFileRequest request;
     request.directory = workingDir;  // no file name, no type filter
     const std::optional<QString> chosen = m_prompts.getOpenFileName(this, request);
-    if (!chosen)
-        return;  // cancelled: the text, the place and the bookmarks stay as they were
-    {
+    if (chosen) {
         BusyPointer busy(!chosen->trimmed().isEmpty());
         m_model.openChosenFile(*chosen);
     }
-    // The state file and the pools are found in the working directory.
+    // Even after a cancel: the state file and the pools are found in the working directory.
     QDir::setCurrent(workingDir);
 }
 
