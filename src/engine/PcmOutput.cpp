@@ -34,6 +34,12 @@ void DevicePcmOutput::open(const SpeechAudioFormat& format) {
 qint64 DevicePcmOutput::write(const char* data, qint64 bytes) {
     if (!m_io || failed())
         return 0;
+    // A stream the server has killed (its device removed) shows negative free space. Writing into
+    // it fails in a way that leaves PulseAudio locked for good (Qt 6.4): no sound ever again.
+    if (m_sink->bytesFree() < 0) {
+        m_failed = true;
+        return 0;
+    }
     // Stay a fixed time ahead of what has been heard. The sink's own bytesFree() is not used:
     // with PulseAudio it can stay at zero for a second after the first buffer has played,
     // starving the stream, while a write beyond it is accepted and keeps playback smooth.
