@@ -158,34 +158,20 @@ void TTSSetup::Command1_Click() { hide(); }
 
 // --- selections ---
 
-void TTSSetup::selectVoiceIndex(int index) {
-    if (index < 0 || index >= m_voiceCB->count())
+void TTSSetup::selectFromCode(QComboBox* list, int index, void (TTSSetup::*click)()) {
+    if (index < 0 || index >= list->count())
         return;
     {
-        const QSignalBlocker block(m_voiceCB);
-        m_voiceCB->setCurrentIndex(index);
+        const QSignalBlocker block(list);
+        list->setCurrentIndex(index);
     }
-    VoiceCB_Click();
+    (this->*click)();
 }
 
-void TTSSetup::selectFormatIndex(int index) {
-    if (index < 0 || index >= m_formatCB->count())
-        return;
-    {
-        const QSignalBlocker block(m_formatCB);
-        m_formatCB->setCurrentIndex(index);
-    }
-    FormatCB_Click();
-}
-
+void TTSSetup::selectVoiceIndex(int index) { selectFromCode(m_voiceCB, index, &TTSSetup::VoiceCB_Click); }
+void TTSSetup::selectFormatIndex(int index) { selectFromCode(m_formatCB, index, &TTSSetup::FormatCB_Click); }
 void TTSSetup::selectAudioOutputIndex(int index) {
-    if (index < 0 || index >= m_audioOutputCB->count())
-        return;
-    {
-        const QSignalBlocker block(m_audioOutputCB);
-        m_audioOutputCB->setCurrentIndex(index);
-    }
-    AudioOutputCB_Click();
+    selectFromCode(m_audioOutputCB, index, &TTSSetup::AudioOutputCB_Click);
 }
 
 void TTSSetup::setSliderFromCode(QSlider* slider, int value) {

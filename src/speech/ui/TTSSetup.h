@@ -111,6 +111,7 @@ private:
     void setOuterHeightTwips(double twips);
 
     // Selections from code run the same handler as a user's choice, even for the same index.
+    void selectFromCode(QComboBox* list, int index, void (TTSSetup::*click)());
     void selectVoiceIndex(int index);
     void selectFormatIndex(int index);
     void selectAudioOutputIndex(int index);
