@@ -53,15 +53,10 @@ QString loadReplacementList(const QString& path)
     QStringList lines;
     if (!QFileInfo::exists(path) || !readTextFileLines(path, &lines))
         return {};
-    QString list;
-    qsizetype total = 0;
-    for (const QString& line : lines)
-        total += line.size() + 1;
-    list.reserve(total);
-    for (const QString& line : lines) {
-        list += line;
+    // Every line followed by "|", then the trailing ones removed.
+    QString list = lines.join(u'|');
+    if (!lines.isEmpty())
         list += u'|';
-    }
     removeTrailingSeparators(list);
     return list;
 }
