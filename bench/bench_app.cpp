@@ -51,9 +51,9 @@ double percentile(QVector<double> v, double p) {
 }
 double median(const QVector<double>& v) { return percentile(v, 50); }
 
-template <class T> T* control(QWidget& parent, const QString& accessibleName) {
+template <class T> T* control(QWidget& parent, const QString& objectName) {
     for (T* candidate : parent.findChildren<T*>())
-        if (candidate->accessibleName() == accessibleName)
+        if (candidate->objectName() == objectName)
             return candidate;
     return nullptr;
 }

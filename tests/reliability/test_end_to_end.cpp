@@ -25,9 +25,9 @@ using namespace orasent;
 
 namespace {
 
-template <class T> T* control(QWidget& parent, const QString& accessibleName) {
+template <class T> T* control(QWidget& parent, const QString& objectName) {
     for (T* candidate : parent.findChildren<T*>())
-        if (candidate->accessibleName() == accessibleName)
+        if (candidate->objectName() == objectName)
             return candidate;
     return nullptr;
 }

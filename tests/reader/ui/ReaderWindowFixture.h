@@ -45,10 +45,10 @@ private:
     mutable QPushButton m_speakButton;
 };
 
-// A control of `parent` found the way a screen reader finds it: by its accessible name.
-template <class T> T* control(QWidget& parent, const QString& accessibleName) {
+// A control of `parent` found by its object name, the name the code gives it.
+template <class T> T* control(QWidget& parent, const QString& objectName) {
     for (T* candidate : parent.findChildren<T*>())
-        if (candidate->accessibleName() == accessibleName)
+        if (candidate->objectName() == objectName)
             return candidate;
     return nullptr;
 }

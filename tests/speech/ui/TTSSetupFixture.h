@@ -1,5 +1,5 @@
 #pragma once
-// A speech window on the scripted engine in a fresh working folder; controls found by accessible name.
+// A speech window on the scripted engine in a fresh working folder; controls found by object name.
 #include "FileBytes.h"
 #include "FakePrompts.h"
 #include "FakeVoice.h"
@@ -22,9 +22,9 @@
 namespace orasent::test {
 
 template <typename T>
-T* control(const QWidget* window, const QString& accessibleName) {
+T* control(const QWidget* window, const QString& objectName) {
     for (T* candidate : window->findChildren<T*>())
-        if (candidate->accessibleName() == accessibleName)
+        if (candidate->objectName() == objectName)
             return candidate;
     return nullptr;
 }
