@@ -1,4 +1,5 @@
 // Program start: the reader window is the first window; closing it ends the program.
+#include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/EspeakVoice.h"
 #include "reader/ui/EnglishF.h"
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(orasent::programTitle());
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    orasent::installAccessibleInterfaces();
 
     orasent::UserPrompts& prompts = orasent::UserPrompts::standard();
     orasent::TTSSetup ttsSetup([] { return orasent::createEspeakVoice(); }, prompts);
