@@ -66,7 +66,8 @@ void EnglishF::createControls() {
 
     m_text1 = new QPlainTextEdit(client);
     m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setAccessibleName(QStringLiteral("Text1"));
+    m_text1->setAccessibleName(QStringLiteral("Sentence"));
+    m_text1->setTabChangesFocus(true);  // Tab leaves the box; Ctrl+Tab still types a tab
     m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text1->setFont(arialBlackFont(kDesignedSentenceSize));
     m_text1->installEventFilter(this);
@@ -74,7 +75,7 @@ void EnglishF::createControls() {
 
     m_text2 = new QLineEdit(client);
     m_text2->setObjectName(QStringLiteral("Text2"));
-    m_text2->setAccessibleName(QStringLiteral("Text2"));
+    m_text2->setAccessibleName(QStringLiteral("File path"));
     QFont pathFont = arialBlackFont(kPathBoxSize);
     m_text2->setFont(pathFont);
     m_text2->installEventFilter(this);
@@ -83,11 +84,20 @@ void EnglishF::createControls() {
         auto* button = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), client);
         const QString name = QStringLiteral("Command%1").arg(i);
         button->setObjectName(name);
-        button->setAccessibleName(name);
+        // Named by its caption as it is seen, without the mnemonic or the leading blank.
+        button->setAccessibleName(QString::fromLatin1(kButtonCaptions[i]).remove(QLatin1Char('&')).trimmed());
         button->setFont(msSansSerifFont(kButtonSize, true));
         button->installEventFilter(this);
         m_command[i] = button;
     }
+    // Tab follows the screen: the sentence box, the buttons row by row, the path box below.
+    QWidget* previous = m_text1;
+    for (int i = 1; i <= 11; ++i) {
+        setTabOrder(previous, m_command[i]);
+        previous = m_command[i];
+    }
+    setTabOrder(previous, m_text2);
+
     // Talk acts on the mouse press (see eventFilter); it has no click action.
     connect(m_command[1], &QPushButton::clicked, this, &EnglishF::Command1_Click);
     connect(m_command[2], &QPushButton::clicked, this, &EnglishF::Command2_Click);

@@ -25,6 +25,14 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_command[3])
             Command3_MouseDown(static_cast<QMouseEvent*>(event)->button());
         break;
+    case QEvent::Shortcut:
+        // Alt+T, the caption's mnemonic, is the keyboard's Talk: a step like a left press.
+        // A key pressed on the focused button still only goes to GetKey.
+        if (watched == m_command[3]) {
+            Command3_MouseDown(Qt::LeftButton);
+            return true;
+        }
+        break;
     case QEvent::KeyPress:
         if (countsForGetKey(watched) && typesCharacter(*static_cast<QKeyEvent*>(event)))
             m_model.GetKey();
