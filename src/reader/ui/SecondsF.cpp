@@ -44,10 +44,9 @@ SecondsF::SecondsF(ReaderModel& model, UserPrompts& prompts, std::function<void(
 
     const std::pair<QWidget*, const char*> names[] = {
         {m_label1, "Label1"}, {m_text1, "Text1"}, {m_command1, "Command1"}, {m_command2, "Command2"}};
-    for (const auto& [widget, name] : names) {
+    for (const auto& [widget, name] : names)
         widget->setObjectName(QString::fromLatin1(name));
-        widget->setAccessibleName(QString::fromLatin1(name));
-    }
+    m_label1->setBuddy(m_text1);  // the entry box is named by the label above it
 
     // Tab order: Close, Save, (the label takes no focus), the entry box.
     setTabOrder(m_command1, m_command2);
