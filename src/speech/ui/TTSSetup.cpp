@@ -2,6 +2,8 @@
 // the settings file "VIC.INI" and word list "Speech.lst" at load and unload.
 #include "speech/ui/TTSSetup.h"
 
+#include "common/ui/Accessibility.h"
+
 #include "common/ui/UserPrompts.h"
 #include "engine/SpVoice.h"
 #include "engine/SpeechAudioFormat.h"
@@ -33,6 +35,8 @@ const char* const TTSSetup::kNoAudioOutput = "No audio ouput object available";
 
 TTSSetup::TTSSetup(VoiceFactory voiceFactory, UserPrompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_voiceFactory(std::move(voiceFactory)), m_prompts(prompts) {
+    setObjectName(QStringLiteral("TTSSetup"));
+    installAccessibleInterfaces();  // before the first control exists
     buildControls();
     connectControls();
     // Until a saved position moves it, the window stands in the middle of the screen.

@@ -1,7 +1,7 @@
 #pragma once
 // The speech setup window "Text To Speech": owns the one voice of the program, its settings,
 // the speak box that the reader fills, the clipboard monitor, the word highlight and the word
-// list editor panel. Controls carry their names as accessible names.
+// list editor panel.
 #include "speech/ClipboardMonitor.h"
 #include "speech/SpeechWindow.h"
 
@@ -96,10 +96,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Window construction (TTSSetupLayout.cpp).
     void buildControls();
+    void labelControls();
+    void updatePanelFocus();
     void buildMenus();
     void connectControls();
     int twipsToPxX(double twips) const;

@@ -2,6 +2,8 @@
 // become pixels through the screen's logical DPI.
 #include "speech/ui/TTSSetup.h"
 
+#include "common/ui/Accessibility.h"
+
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +20,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QtMath>
+#include <iterator>
 #include <limits>
 
 namespace orasent {
@@ -44,7 +47,6 @@ double dpiY(const QWidget* widget) {
 template <typename T>
 T* named(T* control, const char* name) {
     control->setObjectName(QString::fromLatin1(name));
-    control->setAccessibleName(QString::fromLatin1(name));
     return control;
 }
 
@@ -93,10 +95,13 @@ void TTSSetup::buildControls() {
     // The mouth picture stays empty: no event draws in it.
     m_visemePicture = named(new QFrame(c), "VisemePicture");
     m_visemePicture->setFrameShape(QFrame::Box);
+    hideFromAssistiveTechnology(m_visemePicture, "Mouth picture");
     setTwipsGeometry(m_visemePicture, 120, 60, 1700, 2175);
 
     m_mainTxtBox = named(new QPlainTextEdit(c), "MainTxtBox");
     m_mainTxtBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_mainTxtBox->setAccessibleName(QStringLiteral("Text to speak"));
+    m_mainTxtBox->setTabChangesFocus(true);
     setTwipsGeometry(m_mainTxtBox, 1920, 60, 4335, 2175);
     // The spoken word is the selection; keep it visible while the focus is on a button.
     QPalette palette = m_mainTxtBox->palette();
@@ -156,12 +161,16 @@ void TTSSetup::buildControls() {
     m_spkbx = named(new QLineEdit(c), "SPKBX");
     m_spkbx->setMaxLength(std::numeric_limits<int>::max());  // a sentence is never cut
     setTwipsGeometry(m_spkbx, 8760, 4440, 1455, 285);
+    // The reader's hand-over slot, not a control for people.
+    hideFromAssistiveTechnology(m_spkbx, "Speak box");
 
     // The word list editor panel, right of the narrow width.
     m_label6 = named(new QLabel(QStringLiteral("Edit Word replacement List. I.E. RD = Road"), c), "Label6");
     setTwipsGeometry(m_label6, 8640, 120, 3855, 255);
     m_talkBox = named(new QPlainTextEdit(c), "TalkBox");
     m_talkBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_talkBox->setAccessibleName(QStringLiteral("Word replacement list"));
+    m_talkBox->setTabChangesFocus(true);
     setTwipsGeometry(m_talkBox, 8520, 360, 4215, 3975);
     m_command3 = named(new QPushButton(QStringLiteral("Test Last Word in List"), c), "Command3");
     setTwipsGeometry(m_command3, 12960, 960, 855, 975);
@@ -176,10 +185,42 @@ void TTSSetup::buildControls() {
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(1000);
 
+    labelControls();
     buildMenus();
 
     // The window's size at load: narrow (panel cut off), and its outer height.
     resize(twipsToPxX(8220), twipsToPxY(5460));
+}
+
+// Each list and slider is named by the label beside it; Tab follows the screen, the always
+// visible part first, then the word list panel.
+void TTSSetup::labelControls() {
+    m_label2->setBuddy(m_voiceCB);
+    m_label5->setBuddy(m_formatCB);
+    m_label3->setBuddy(m_rateSldr);
+    m_label1->setBuddy(m_audioOutputCB);
+    m_label4->setBuddy(m_volumeSldr);
+
+    QWidget* const order[] = {m_mainTxtBox, m_speakBtn,   m_stopBtn,       m_command2,   m_btnTest,
+                              m_chkClipboard, m_clearIt, m_voiceCB,    m_formatCB,      m_rateSldr,
+                              m_audioOutputCB, m_volumeSldr, m_command1, m_talkBox,     m_command3,
+                              m_command4,    m_command5,  m_command6};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+// While the narrow width cuts the word list panel off, Tab does not go into it.
+void TTSSetup::updatePanelFocus() {
+    const Qt::FocusPolicy policy = isEditorOpen() ? Qt::StrongFocus : Qt::NoFocus;
+    for (QWidget* control : {static_cast<QWidget*>(m_talkBox), static_cast<QWidget*>(m_command3),
+                             static_cast<QWidget*>(m_command4), static_cast<QWidget*>(m_command5),
+                             static_cast<QWidget*>(m_command6)})
+        control->setFocusPolicy(policy);
+}
+
+void TTSSetup::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    updatePanelFocus();
 }
 
 void TTSSetup::buildMenus() {
