@@ -1,0 +1,131 @@
+#!/usr/bin/python3
+"""The real program through the desktop accessibility bus, as a screen reader meets it.
+
+Starts orasent on the X display, finds "Talk" and "Voice" by their accessible names, presses
+Talk with a real mouse click (xdotool) and reads the sentence box back through the bus.
+Exit 77 (skipped) when there is no display or no accessibility bus.
+
+    atspi_end_to_end.py PATH_TO_ORASENT
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+POOL = b"Every word is heard. The second sentence follows. "
+FIRST_SENTENCE = "Every word is heard."
+
+
+def wait_for(what, probe, seconds=20.0):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.05)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def descendants(node, depth=0):
+    if node is None or depth > 30:
+        return
+    yield node
+    for i in range(node.childCount):
+        try:
+            child = node.getChildAtIndex(i)
+        except Exception:  # a child that went away while walking
+            continue
+        yield from descendants(child, depth + 1)
+
+
+def find(app, name, role):
+    for node in descendants(app):
+        try:
+            if node.name == name and node.getRole() == role:
+                return node
+        except Exception:
+            continue
+    return None
+
+
+def application(pyatspi, pid):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        try:
+            if app is not None and app.get_process_id() == pid and app.childCount > 0:
+                return app
+        except Exception:
+            continue
+    return None
+
+
+def press(pyatspi, node):
+    action = node.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) in ("press", "Press", "click", "toggle"):
+            action.doAction(i)
+            return
+    action.doAction(0)
+
+
+def click(node, pyatspi):
+    x, y, width, height = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2),
+                    "click", "1"], check=True)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+        print("SKIP: no X display or session bus (run through scripts/with-accessibility-bus.sh)")
+        return SKIP
+    if shutil.which("xdotool") is None:
+        print("SKIP: xdotool is not installed")
+        return SKIP
+    try:
+        import pyatspi
+    except ImportError:
+        print("SKIP: python3-pyatspi is not installed")
+        return SKIP
+
+    folder = tempfile.mkdtemp(prefix="orasent-atspi.")
+    with open(os.path.join(folder, "Tech Pool.txt"), "wb") as pool:
+        pool.write(POOL)
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+               QT_ACCESSIBILITY="1")
+    program = subprocess.Popen([sys.argv[1]], cwd=folder, env=env)
+    try:
+        app = wait_for("the program on the accessibility bus", lambda: application(pyatspi, program.pid))
+        talk = wait_for('"Talk"', lambda: find(app, "Talk", pyatspi.ROLE_PUSH_BUTTON))
+        sentence = wait_for('"Sentence"', lambda: find(app, "Sentence", pyatspi.ROLE_TEXT))
+        for code_name in ("Command3", "Text1"):
+            assert find(app, code_name, pyatspi.ROLE_PUSH_BUTTON) is None, code_name
+            assert find(app, code_name, pyatspi.ROLE_TEXT) is None, code_name
+
+        # The speech window, opened from the menu as a screen reader user would.
+        press(pyatspi, wait_for('"TTS Setup"', lambda: find(app, "TTS Setup", pyatspi.ROLE_MENU_ITEM)))
+        voice = wait_for('"Voice"', lambda: find(app, "Voice", pyatspi.ROLE_COMBO_BOX))
+        print("Found by name:", talk.name, "and", voice.name)
+
+        # Talk pressed by a real mouse click; the first sentence is shown and read back.
+        wait_for("Talk on screen", lambda: talk.getState().contains(pyatspi.STATE_SHOWING))
+        click(talk, pyatspi)
+        text = sentence.queryText()
+        shown = wait_for("the first sentence in the sentence box",
+                         lambda: FIRST_SENTENCE in text.getText(0, -1) and text.getText(0, -1))
+        print("Sentence box reads:", shown.strip())
+        return 0
+    finally:
+        program.kill()
+        program.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
