@@ -1,0 +1,66 @@
+#!/bin/sh
+# Runs a command with a private virtual X display (Xvfb), a private session bus and the desktop
+# accessibility bus (at-spi2-core) on it, the way a screen reader meets the program; stops all
+# three again afterwards and returns the command's exit code. Without Xvfb, dbus-daemon or
+# at-spi2-core the command runs as it is, and the tests that need the bus skip themselves.
+#
+#   scripts/with-accessibility-bus.sh ctest -L atspi
+set -u
+if [ "$#" -eq 0 ]; then
+    echo "usage: $0 COMMAND [ARGS...]" >&2
+    exit 2
+fi
+launcher=/usr/libexec/at-spi-bus-launcher
+if ! command -v Xvfb >/dev/null 2>&1 || ! command -v dbus-daemon >/dev/null 2>&1 || [ ! -x "$launcher" ]; then
+    echo "with-accessibility-bus: Xvfb, dbus-daemon or at-spi2-core missing; running without" >&2
+    exec "$@"
+fi
+
+runtime=$(mktemp -d "${TMPDIR:-/tmp}/orasent-a11y.XXXXXX") || exit 1
+xvfb_pid=""
+bus_pid=""
+launcher_pid=""
+stop_all() {
+    for pid in $launcher_pid $bus_pid $xvfb_pid; do
+        kill "$pid" 2>/dev/null
+    done
+    for pid in $launcher_pid $bus_pid $xvfb_pid; do
+        tries=0
+        while kill -0 "$pid" 2>/dev/null && [ "$tries" -lt 50 ]; do
+            tries=$((tries + 1))
+            sleep 0.1
+        done
+    done
+    rm -rf "$runtime"
+}
+
+# Xvfb writes the number of the display it found free once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$runtime/display" 2>"$runtime/xvfb.log" &
+xvfb_pid=$!
+tries=0
+while [ ! -s "$runtime/display" ] && [ "$tries" -lt 100 ]; do
+    tries=$((tries + 1))
+    sleep 0.05
+done
+if [ ! -s "$runtime/display" ]; then
+    echo "with-accessibility-bus: Xvfb did not start; running without" >&2
+    stop_all
+    exec "$@"
+fi
+DISPLAY=":$(cat "$runtime/display")"
+export DISPLAY
+
+dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \
+    3>"$runtime/bus" 4>"$runtime/bus.pid" 2>"$runtime/bus.log"
+bus_pid=$(cat "$runtime/bus.pid" 2>/dev/null)
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$runtime/bus")
+export DBUS_SESSION_BUS_ADDRESS
+
+# The accessibility bus itself; the session bus would also start it on the first request.
+"$launcher" --launch-immediately >"$runtime/launcher.log" 2>&1 &
+launcher_pid=$!
+
+"$@"
+status=$?
+stop_all
+exit "$status"
