@@ -146,45 +146,73 @@ private slots:
         QTest::addColumn<QString>("description");
         const QString reader = QStringLiteral("reader"), speech = QStringLiteral("speech"),
                       seconds = QStringLiteral("seconds");
-        const char* const readerRows[][2] = {
-            {"Text1", "Sentence"},           {"Text2", "File path"},
-            {"Command1", "Bigger"},          {"Command2", "Smaller"},
-            {"Command3", "Talk"},            {"Command4", "Stop"},
-            {"Command5", "Again"},           {"Command6", "Quit"},
-            {"Command7", "Set Bookmark"},    {"Command8", "Next Bookmark"},
-            {"Command9", "Prev Bookmark"},   {"Command10", "Clear Bookmarks"},
-            {"Command11", "Set 25 Bookmarks"}, {"Openf", "Open File"},
-            {"TQuestions", "Open Tech Question"}, {"Gquestions", "Open General Question"},
-            {"EQuestions", "Open Extra Questions"}, {"Ex", "Exit"},
-            {"TTSSet", "TTS Setup"},         {"Secs", "Seconds "},
-            {"HLP", "Help"},                 {"EnglishF", "Read Text"}};
+        const char* const readerRows[][2] = {{"Text1", "Sentence"},
+                                             {"Text2", "File path"},
+                                             {"Command1", "Bigger"},
+                                             {"Command2", "Smaller"},
+                                             {"Command3", "Talk"},
+                                             {"Command4", "Stop"},
+                                             {"Command5", "Again"},
+                                             {"Command6", "Quit"},
+                                             {"Command7", "Set Bookmark"},
+                                             {"Command8", "Next Bookmark"},
+                                             {"Command9", "Prev Bookmark"},
+                                             {"Command10", "Clear Bookmarks"},
+                                             {"Command11", "Set 25 Bookmarks"},
+                                             {"Openf", "Open File"},
+                                             {"TQuestions", "Open Tech Question"},
+                                             {"Gquestions", "Open General Question"},
+                                             {"EQuestions", "Open Extra Questions"},
+                                             {"Ex", "Exit"},
+                                             {"TTSSet", "TTS Setup"},
+                                             {"Secs", "Seconds "},
+                                             {"HLP", "Help"},
+                                             {"EnglishF", "Read Text"}};
         for (const auto& [object, name] : readerRows)
             QTest::addRow("reader %s", object) << reader << object << name << "";
         const char* const secondsRows[][2] = {
             {"Label1", "Enter the pause between sentences in seconds"},
             {"Text1", "Enter the pause between sentences in seconds"},
-            {"Command1", "Close"}, {"Command2", "Save"}, {"SecondsF", "Seconds"}};
+            {"Command1", "Close"},
+            {"Command2", "Save"},
+            {"SecondsF", "Seconds"}};
         for (const auto& [object, name] : secondsRows)
             QTest::addRow("seconds %s", object) << seconds << object << name << "";
         const char* const speechRows[][2] = {
-            {"MainTxtBox", "Text to speak"},   {"SpeakBtn", "Speak"},
-            {"StopBtn", "Stop"},               {"Command2", "Play Clipboard"},
-            {"BtnTest", "Test"},               {"ChkClipboard", "Monitor Clipboard"},
-            {"ClearIt", "Clear after speak"},  {"Label2", "Voice"},
-            {"VoiceCB", "Voice"},              {"Label5", "Format"},
-            {"FormatCB", "Format"},            {"Label3", "Rate"},
-            {"Label1", "Audio Output"},        {"AudioOutputCB", "Audio Output"},
-            {"Label4", "Volume"},              {"Command1", "CLOSE"},
+            {"MainTxtBox", "Text to speak"},
+            {"SpeakBtn", "Speak"},
+            {"StopBtn", "Stop"},
+            {"Command2", "Play Clipboard"},
+            {"BtnTest", "Test"},
+            {"ChkClipboard", "Monitor Clipboard"},
+            {"ClearIt", "Clear after speak"},
+            {"Label2", "Voice"},
+            {"VoiceCB", "Voice"},
+            {"Label5", "Format"},
+            {"FormatCB", "Format"},
+            {"Label3", "Rate"},
+            {"Label1", "Audio Output"},
+            {"AudioOutputCB", "Audio Output"},
+            {"Label4", "Volume"},
+            {"Command1", "CLOSE"},
             {"Label6", "Edit Word replacement List. I.E. RD = Road"},
-            {"TalkBox", "Word replacement list"}, {"Command3", "Test Last Word in List"},
-            {"Command4", "Sort List"},         {"Command5", "No Save"},
-            {"Command6", "Save"},              {"menuFileOpenText", "Open Text File"},
-            {"menuFileExit", "Close"},         {"menuHelp", "Help"},
-            {"ST", "Edit List"},               {"TTSSetup", "Text To Speech"}};
+            {"TalkBox", "Word replacement list"},
+            {"Command3", "Test Last Word in List"},
+            {"Command4", "Sort List"},
+            {"Command5", "No Save"},
+            {"Command6", "Save"},
+            {"menuFileOpenText", "Open Text File"},
+            {"menuFileExit", "Close"},
+            {"menuHelp", "Help"},
+            {"ST", "Edit List"},
+            {"TTSSetup", "Text To Speech"}};
         for (const auto& [object, name] : speechRows)
             QTest::addRow("speech %s", object) << speech << object << name << "";
-        QTest::addRow("speech RateSldr") << speech << "RateSldr" << "Rate" << "Changes voice playback rate";
-        QTest::addRow("speech VolumeSldr") << speech << "VolumeSldr" << "Volume"
+        QTest::addRow("speech RateSldr") << speech << "RateSldr"
+                                         << "Rate"
+                                         << "Changes voice playback rate";
+        QTest::addRow("speech VolumeSldr") << speech << "VolumeSldr"
+                                           << "Volume"
                                            << "Changes voice playback volume";
     }
 
@@ -214,7 +242,7 @@ private slots:
         Windows w;
         QWidget* root = w.window(window);
         if (window == QLatin1String("speech"))
-            w.tts->ST_Click();  // the word list panel open too
+            w.tts->ST_Click(); // the word list panel open too
         QSet<QString> codeNames;
         for (const QObject* o : root->findChildren<QObject*>())
             codeNames << o->objectName();
@@ -228,7 +256,8 @@ private slots:
             const QString what = QStringLiteral("%1 (%2)").arg(
                 iface->object() ? iface->object()->objectName() : QStringLiteral("?"), name);
             QVERIFY2(!name.trimmed().isEmpty(), qPrintable(what));
-            QVERIFY2(!codeNames.contains(name) && !numbered.match(name).hasMatch(), qPrintable(what));
+            QVERIFY2(!codeNames.contains(name) && !numbered.match(name).hasMatch(),
+                     qPrintable(what));
             ++checked;
         }
         QVERIFY(checked >= 4);
@@ -245,7 +274,8 @@ private slots:
     // The sentence and the word being highlighted can be read back.
     void textCanBeRead() {
         Windows w;
-        QTest::mousePress(w.reader->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
+        QTest::mousePress(w.reader->findChild<QPushButton*>(QStringLiteral("Command3")),
+                          Qt::LeftButton);
         QAccessibleTextInterface* sentence =
             find(w.reader.get(), QStringLiteral("Text1"))->textInterface();
         QVERIFY(sentence);
@@ -255,7 +285,8 @@ private slots:
 
         w.tts->findChild<QPlainTextEdit*>(QStringLiteral("MainTxtBox"))->setPlainText("MAIN ROAD");
         w.tts->HighlightSpokenText(5, 4);
-        QAccessibleTextInterface* main = find(w.tts.get(), QStringLiteral("MainTxtBox"))->textInterface();
+        QAccessibleTextInterface* main =
+            find(w.tts.get(), QStringLiteral("MainTxtBox"))->textInterface();
         int start = -1, end = -1;
         QCOMPARE(main->selectionCount(), 1);
         main->selection(0, &start, &end);
@@ -272,11 +303,12 @@ private slots:
             reader << QStringLiteral("Command%1").arg(i);
         reader << "Text2";
         QTest::newRow("reader") << "reader" << false << reader;
-        QTest::newRow("seconds") << "seconds" << false << QStringList{"Command1", "Command2", "Text1"};
+        QTest::newRow("seconds") << "seconds" << false
+                                 << QStringList{"Command1", "Command2", "Text1"};
         // Idle: Stop is disabled and Tab passes it by.
-        const QStringList speech{"MainTxtBox", "SpeakBtn", "Command2", "BtnTest",
-                                 "ChkClipboard", "ClearIt", "VoiceCB", "FormatCB", "RateSldr",
-                                 "AudioOutputCB", "VolumeSldr", "Command1"};
+        const QStringList speech{"MainTxtBox",   "SpeakBtn",      "Command2",   "BtnTest",
+                                 "ChkClipboard", "ClearIt",       "VoiceCB",    "FormatCB",
+                                 "RateSldr",     "AudioOutputCB", "VolumeSldr", "Command1"};
         QTest::newRow("speech, panel closed") << "speech" << false << speech;
         QTest::newRow("speech, panel open")
             << "speech" << true
@@ -299,7 +331,7 @@ private slots:
             visited << focus->objectName();
             const QString before = typed(root, focus->objectName());
             QTest::keyClick(focus, Qt::Key_Tab);
-            QCOMPARE(typed(root, visited.last()), before);  // no tab character typed
+            QCOMPARE(typed(root, visited.last()), before); // no tab character typed
         }
         QCOMPARE(visited, order + QStringList{order.first()});
     }
@@ -308,8 +340,8 @@ private slots:
     void mnemonics_data() {
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("key");
-        const int keys[] = {0, Qt::Key_B, Qt::Key_S, Qt::Key_T, Qt::Key_O, Qt::Key_A, Qt::Key_Q,
-                            Qt::Key_E, Qt::Key_N, Qt::Key_P, Qt::Key_C, Qt::Key_2};
+        const int keys[] = {0,         Qt::Key_B, Qt::Key_S, Qt::Key_T, Qt::Key_O, Qt::Key_A,
+                            Qt::Key_Q, Qt::Key_E, Qt::Key_N, Qt::Key_P, Qt::Key_C, Qt::Key_2};
         for (int i = 1; i <= 11; ++i)
             QTest::addRow("Command%d", i) << i << keys[i];
     }
@@ -328,7 +360,7 @@ private slots:
                         ->toPlainText()
                         .startsWith("First sentence."));
         } else {
-            QTRY_COMPARE(clicks.count(), 1);  // the animated click lands a moment later
+            QTRY_COMPARE(clicks.count(), 1); // the animated click lands a moment later
         }
         QCOMPARE(w.reader->model().ContinuousPlay, 0);
     }

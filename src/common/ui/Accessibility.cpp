@@ -1,8 +1,8 @@
 #include "common/ui/Accessibility.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QWidget>
 
