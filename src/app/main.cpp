@@ -1,4 +1,5 @@
 // Program start: the reader window is the first window; closing it ends the program.
+#include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/EspeakVoice.h"
@@ -10,7 +11,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(orasent::programTitle());
-    QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QApplication::setApplicationVersion(orasent::programVersion());
     orasent::installAccessibleInterfaces();
 
     orasent::UserPrompts& prompts = orasent::UserPrompts::standard();

@@ -1,6 +1,7 @@
 #include "reader/ReaderModel.h"
 
 #include "common/Numbers.h"
+#include "common/ProgramFiles.h"
 #include "reader/BookTextLoader.h"
 
 #include <QFileInfo>
@@ -87,7 +88,7 @@ void ReaderModel::applyFirstRunDefaults() {
     }
 }
 
-QString ReaderModel::firstRunFileName() { return QStringLiteral("Tech Pool.txt"); }
+QString ReaderModel::firstRunFileName() { return files::techPool(); }
 
 // --- Positions in the text ------------------------------------------------------------------
 
@@ -321,7 +322,7 @@ QString ReaderModel::helpMessage() {
         "bookmarks the system will divide the text into 25 equal parts and set a bookmark at those "
         "spots. To select different voices click on TTS Setup and select from the drop down. To "
         "set the number of seconds to pause between sentences click on seconds. ");
-    return QStringLiteral("Orasent version 1.1. \r\n") + helpText;
+    return QStringLiteral("Orasent version ") + programVersion() + QStringLiteral(". \r\n") + helpText;
 }
 
 void ReaderModel::help() {

@@ -2,6 +2,7 @@
 // The reader window "Read Text": the sentence box, the path box, eleven big buttons, the pause
 // timer and the menu bar. It shows what the reading model decides and hands its texts to the
 // speech window.
+#include "common/ProgramFiles.h"
 #include "reader/ReaderModel.h"
 #include "reader/ReaderPort.h"
 
@@ -47,7 +48,7 @@ public:
     SecondsF* pauseDialog() const;
 
     // The state file, in the working directory.
-    static QString stateFileName() { return QStringLiteral("Orasent.txt"); }
+    static QString stateFileName() { return files::readingState(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

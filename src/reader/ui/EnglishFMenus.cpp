@@ -1,5 +1,6 @@
 // The reader window's menu bar: File (open a text, the three question pools, Exit), TTS Setup,
 // Seconds and Help.
+#include "common/ProgramFiles.h"
 #include "common/ui/UserPrompts.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/SecondsF.h"
@@ -45,13 +46,13 @@ void EnglishF::createMenus() {
     connect(namedAction(file->addAction(QStringLiteral("Open File")), "Openf"),
             &QAction::triggered, this, &EnglishF::Openf_Click);
     connect(namedAction(file->addAction(QStringLiteral("Open Tech Question")), "TQuestions"),
-            &QAction::triggered, this, [this] { m_model.openPool(QStringLiteral("Tech Pool.txt")); });
+            &QAction::triggered, this, [this] { m_model.openPool(files::techPool()); });
     connect(namedAction(file->addAction(QStringLiteral("Open General Question")), "Gquestions"),
             &QAction::triggered, this,
-            [this] { m_model.openPool(QStringLiteral("General Pool.txt")); });
+            [this] { m_model.openPool(files::generalPool()); });
     connect(namedAction(file->addAction(QStringLiteral("Open Extra Questions")), "EQuestions"),
             &QAction::triggered, this,
-            [this] { m_model.openPool(QStringLiteral("Extra Pool.txt")); });
+            [this] { m_model.openPool(files::extraPool()); });
     namedAction(file->addAction(QStringLiteral("Exit")), "Ex");  // does nothing
 
     // Top-level items that act when clicked.

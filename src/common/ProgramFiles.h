@@ -1,0 +1,20 @@
+#pragma once
+// The program's version and the files it keeps in the working directory, each named once.
+#include <QString>
+
+namespace orasent {
+
+// From the build's project version.
+inline QString programVersion() { return QStringLiteral(ORASENT_VERSION); }
+
+namespace files {
+inline QString readingState() { return QStringLiteral("Orasent.txt"); }
+inline QString speechSettings() { return QStringLiteral("VIC.INI"); }
+inline QString speechSettingsTemporary() { return QStringLiteral("ALLTMP"); }
+inline QString wordList() { return QStringLiteral("Speech.lst"); }
+inline QString techPool() { return QStringLiteral("Tech Pool.txt"); }
+inline QString generalPool() { return QStringLiteral("General Pool.txt"); }
+inline QString extraPool() { return QStringLiteral("Extra Pool.txt"); }
+} // namespace files
+
+} // namespace orasent
