@@ -120,12 +120,7 @@ void EnglishF::Form_Load() {
     if (m_loaded)
         return;
     restoreState();
-    if (m_model.ReservedNum == 0)
-        m_model.ReservedNum = 1;
-    if (m_text2->text().isEmpty()) {
-        m_model.FileName = QStringLiteral("Tech Pool.txt");
-        m_text2->setText(m_model.FileName);
-    }
+    m_model.applyFirstRunDefaults();
 
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
