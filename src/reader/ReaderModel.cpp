@@ -148,19 +148,26 @@ std::optional<double> ReaderModel::scanBackForBoundary(double start, double lowe
 
 // --- Sentence playback ----------------------------------------------------------------------
 
-bool ReaderModel::SayNextSentence() {
-    m_port.StopVoice();
+std::optional<ReaderModel::SentenceCut> ReaderModel::cutSentenceAtNextPos() {
     if (!(NextPos >= 1))
         NextPos = 1;
     const std::int64_t end = sentenceEndFrom(NextPos);
     if (end == 0)
-        return false;
+        return std::nullopt;
     const std::int64_t start = nearestInt(NextPos);
     const std::int64_t count = nearestInt(double(end) - NextPos + 1);
-    m_port.setSentenceText(BookText.mid(qsizetype(start - 1), qsizetype(count)));
+    return SentenceCut{BookText.mid(qsizetype(start - 1), qsizetype(count)), end};
+}
+
+bool ReaderModel::SayNextSentence() {
+    m_port.StopVoice();
+    const std::optional<SentenceCut> sentence = cutSentenceAtNextPos();
+    if (!sentence)
+        return false;
+    m_port.setSentenceText(sentence->text);
     m_port.handOver(m_port.sentenceText());
     LastPos = NextPos;
-    NextPos = double(end) + 1;
+    NextPos = double(sentence->end) + 1;
     return true;
 }
 
@@ -252,19 +259,14 @@ void ReaderModel::prevBookmark() {
 
 void ReaderModel::ShowBookmark() {
     // A bookmark below 1 (only from an edited file) reads from the first character.
-    if (!(NextPos >= 1))
-        NextPos = 1;
-    const std::int64_t end = sentenceEndFrom(NextPos);
-    if (end == 0)
+    const std::optional<SentenceCut> sentence = cutSentenceAtNextPos();
+    if (!sentence)
         return;
-    const std::int64_t start = nearestInt(NextPos);
-    const std::int64_t count = nearestInt(double(end) - NextPos + 1);
     m_port.setSentenceText(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
-                           QStringLiteral(". \r\n") +
-                           BookText.mid(qsizetype(start - 1), qsizetype(count)));
+                           QStringLiteral(". \r\n") + sentence->text);
     m_port.handOver(m_port.sentenceText());
     LastPos = NextPos;
-    NextPos = double(end) + 1;
+    NextPos = double(sentence->end) + 1;
     m_port.focusSentenceBox();
 }
 

@@ -74,6 +74,13 @@ private:
     bool boundaryAt(std::int64_t position) const;
     // 1-based position of the first ". " at or after nearest(position + 1); 0 when none.
     std::int64_t sentenceEndFrom(double position) const;
+    // The sentence that starts at NextPos (taken as 1 below 1), through its ". ", and the
+    // position of that period; nothing when no ". " follows.
+    struct SentenceCut {
+        QString text;
+        std::int64_t end = 0;
+    };
+    std::optional<SentenceCut> cutSentenceAtNextPos();
     double nearTextEnd(double position) const;
     std::optional<double> scanBackForBoundary(double start, double lowest) const;
 
