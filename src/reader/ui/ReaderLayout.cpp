@@ -5,7 +5,6 @@
 namespace orasent {
 
 namespace {
-constexpr double kTwipsPerInch = 1440;
 constexpr double kGap = 200;  // between buttons and rows, and from the right screen edge
 
 double designedWidth(int command) { return command <= 6 ? kNarrowButtonWidth : kWideButtonWidth; }
@@ -43,14 +42,6 @@ ReaderLayout computeReaderLayout(double screenWidth, double screenHeight) {
     layout.text2.top = layout.text1.height + 100;
     layout.text2.width = screenWidth - layout.command[10].width - 2 * kGap;
     return layout;
-}
-
-int twipsToPixels(double twips, double dotsPerInch) {
-    return static_cast<int>(std::lround(twips * dotsPerInch / kTwipsPerInch));
-}
-
-double pixelsToTwips(double pixels, double dotsPerInch) {
-    return pixels * kTwipsPerInch / dotsPerInch;
 }
 
 } // namespace orasent

@@ -1,6 +1,8 @@
 #pragma once
 // Where the reader window's controls go, worked out in twips (1/1440 inch) from the screen size.
 // No widgets here: the window converts the result to pixels.
+#include "common/Twips.h"
+
 #include <array>
 
 namespace orasent {
@@ -26,9 +28,5 @@ constexpr double kWideButtonWidth = 4335;    // Command7 .. Command11
 constexpr double kPathBoxHeight = 615;       // Text2
 
 ReaderLayout computeReaderLayout(double screenWidthTwips, double screenHeightTwips);
-
-// 1440 twips to the inch: 15 twips a pixel at 96 dots per inch.
-int twipsToPixels(double twips, double dotsPerInch);
-double pixelsToTwips(double pixels, double dotsPerInch);
 
 } // namespace orasent
