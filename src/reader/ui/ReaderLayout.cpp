@@ -1,7 +1,5 @@
 #include "reader/ui/ReaderLayout.h"
 
-#include <cmath>
-
 namespace orasent {
 
 namespace {
