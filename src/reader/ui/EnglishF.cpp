@@ -194,9 +194,9 @@ void EnglishF::Form_Unload() {
 
 void EnglishF::StopVoice() { m_tts.StopVoice(); }
 
-void EnglishF::handOver(const QString& text) { m_tts.SPKBX()->setText(text); }
+void EnglishF::handOver(const QString& text) { m_tts.handOver(text); }
 
-bool EnglishF::speechIdle() const { return m_tts.SpeakBtn()->isEnabled(); }
+bool EnglishF::speechIdle() const { return m_tts.isIdle(); }
 
 QString EnglishF::sentenceText() const {
     const QString shown = m_text1->toPlainText();

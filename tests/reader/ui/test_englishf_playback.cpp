@@ -113,7 +113,7 @@ private slots:
         f.open();
         f.talk();
         f.model().ContinuousPlay = -1;
-        f.tts.SPKBX()->clear();  // the speech window took the sentence
+        f.tts.takeSpeakBox();  // the speech window took the sentence
         f.click(5);  // Again
         QCOMPARE(f.tts.spoken(), "One.");
         QCOMPARE(f.tts.stopVoiceCalls, 2);

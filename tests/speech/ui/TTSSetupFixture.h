@@ -1,5 +1,5 @@
 #pragma once
-// A speech window on the scripted engine in a fresh working folder; controls found by accessible name.
+// A speech window on the scripted engine in a fresh working folder; controls found by object name.
 #include "FileBytes.h"
 #include "FakePrompts.h"
 #include "FakeVoice.h"
@@ -22,11 +22,8 @@
 namespace orasent::test {
 
 template <typename T>
-T* control(const QWidget* window, const QString& accessibleName) {
-    for (T* candidate : window->findChildren<T*>())
-        if (candidate->accessibleName() == accessibleName)
-            return candidate;
-    return nullptr;
+T* control(const QWidget* window, const QString& objectName) {
+    return window->findChild<T*>(objectName);
 }
 
 inline QAction* menuAction(const QWidget* window, const QString& objectName) {
