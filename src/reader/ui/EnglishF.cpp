@@ -53,6 +53,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     setWindowTitle(QStringLiteral("Read Text"));
     createControls();
     createMenus();
+    followSpeech();
 }
 
 EnglishF::~EnglishF() = default;
@@ -210,6 +211,7 @@ QString EnglishF::sentenceText() const {
 
 void EnglishF::setSentenceText(const QString& text) {
     m_shownSentence = text;
+    clearBand();
     m_text1->setPlainText(displayForm(text));
 }
 
