@@ -147,7 +147,8 @@ class TestEndToEnd : public QObject {
         for (int i = 1; i < heard.bandStarts.size(); ++i)
             QVERIFY2(heard.bandStarts[i] > heard.bandStarts[i - 1], "the band goes backwards");
         QVERIFY2(!heard.bandAtEnd, "the band stays after the end of speech");
-        QVERIFY(control<QPlainTextEdit>(*m_reader, QStringLiteral("Text1"))->extraSelections().isEmpty());
+        auto* text1 = control<QPlainTextEdit>(*m_reader, QStringLiteral("Text1"));
+        QVERIFY(text1->extraSelections().isEmpty());
     }
 
     void verifyIdleAfter(const StreamRecord& heard) {

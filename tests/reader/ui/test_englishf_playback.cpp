@@ -221,7 +221,8 @@ private slots:
 
         emit f.tts.core.handedOverWordHeard(sentence, 2, 4);
         QCOMPARE(text1->extraSelections().size(), 1);
-        emit f.tts.core.handedOverWordHeard(handedOver.isEmpty() ? sentence : handedOver, start, length);
+        const QString heard = handedOver.isEmpty() ? sentence : handedOver;
+        emit f.tts.core.handedOverWordHeard(heard, start, length);
         const QList<QTextEdit::ExtraSelection> bands = text1->extraSelections();
         QCOMPARE(bands.size(), band.isEmpty() ? 0 : 1);
         if (!band.isEmpty()) {
