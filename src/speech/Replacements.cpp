@@ -204,7 +204,7 @@ QStringView cutReplacement(QStringView replacement)
 }  // namespace
 
 QString applyReplacementList(const QString& text, const QString& replacementList,
-                             const std::function<void()>& letEventsRun)
+                             const std::function<void()>& letEventsRun, TextEdits* edits)
 {
     // Own copies: a handler run through letEventsRun may replace the caller's list or text.
     const QString list = replacementList;
@@ -248,6 +248,8 @@ QString applyReplacementList(const QString& text, const QString& replacementList
                     break;
                 yieldToEvents();
                 work.replace(found, word.size(), replacement);
+                if (edits)
+                    edits->add(found, word.size(), replacement.size());
                 searchFrom = std::max<qsizetype>(0, found - word.size() + 1);
             }
         }

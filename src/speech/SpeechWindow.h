@@ -2,23 +2,27 @@
 // What the reader window may use of the speech setup window: the speak box, the idle indicator,
 // StopVoice, and loading, showing and unloading the window. The reader reaches speech only
 // through this.
-class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
+class QString;
 
 namespace orasent {
+
+class SpeakingCore;
 
 class SpeechWindow {
 public:
     virtual ~SpeechWindow() = default;
 
-    // The speak box: text put here is spoken once the window is idle; a later text replaces an
-    // earlier one that has not been taken yet.
-    virtual QLineEdit* SPKBX() const = 0;
-    // Enabled exactly while nothing is being spoken.
-    virtual QPushButton* SpeakBtn() const = 0;
+    // Puts `text` into the speak box: it is spoken once the window is idle; a later text
+    // replaces an earlier one that has not been taken yet.
+    virtual void handOver(const QString& text) = 0;
+    // The idle indicator (the Speak button's enabled state): true exactly while nothing is
+    // being spoken.
+    virtual bool isIdle() const = 0;
     // Drops whatever is being spoken or waiting in the engine; returns at once.
     virtual void StopVoice() = 0;
+    // The speaking logic behind the window, for following the handed-over text as it is heard.
+    virtual SpeakingCore& speakingCore() = 0;
 
     // The window's load (hidden), made visible ("TTS Setup"), and its unload at program end.
     virtual void Form_Load() = 0;

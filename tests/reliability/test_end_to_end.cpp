@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QtTest>
 #include <memory>
 
@@ -26,10 +27,15 @@ using namespace orasent;
 namespace {
 
 template <class T> T* control(QWidget& parent, const QString& objectName) {
-    for (T* candidate : parent.findChildren<T*>())
-        if (candidate->objectName() == objectName)
-            return candidate;
-    return nullptr;
+    return parent.findChild<T*>(objectName);
+}
+
+// The follow-along band in the reader's sentence box: its text and where it starts, or none.
+std::pair<QString, int> bandIn(const QPlainTextEdit* text1) {
+    const QList<QTextEdit::ExtraSelection> bands = text1->extraSelections();
+    if (bands.isEmpty())
+        return {QString(), -1};
+    return {bands.first().cursor.selectedText(), bands.first().cursor.selectionStart()};
 }
 
 // The words a listener hears: runs of letters and digits, upper case as the speech window
@@ -42,7 +48,8 @@ QStringList wordsOf(const QString& text) {
     return words;
 }
 
-// What the listener of one stream got: each Word event as the selection it made in MainTxtBox.
+// What the listener of one stream got: each Word event as the selection it made in MainTxtBox
+// and as the band it put into the reader's Text1.
 struct StreamRecord {
     bool started = false;
     bool ended = false;
@@ -50,7 +57,10 @@ struct StreamRecord {
     bool wordAfterEnd = false;
     QStringList selections;
     QList<int> positions;
+    QStringList bands;
+    QList<int> bandStarts;
     QString textAtEnd;
+    bool bandAtEnd = false;
 };
 
 // Waits up to this long for speech; generous for a loaded machine, never reached when it works.
@@ -130,6 +140,17 @@ class TestEndToEnd : public QObject {
             verifyIdleAfter(heard);
     }
 
+    // The band in Text1 went through the words of `sentence` in order and left at the end.
+    void verifyBandFollowed(int stream, const QString& sentence) {
+        const StreamRecord& heard = m_streams[stream];
+        QCOMPARE(wordsOf(heard.bands.join(QLatin1Char(' '))), wordsOf(sentence));
+        for (int i = 1; i < heard.bandStarts.size(); ++i)
+            QVERIFY2(heard.bandStarts[i] > heard.bandStarts[i - 1], "the band goes backwards");
+        QVERIFY2(!heard.bandAtEnd, "the band stays after the end of speech");
+        auto* text1 = control<QPlainTextEdit>(*m_reader, QStringLiteral("Text1"));
+        QVERIFY(text1->extraSelections().isEmpty());
+    }
+
     void verifyIdleAfter(const StreamRecord& heard) {
         QVERIFY(m_tts->SpeakBtn()->isEnabled());
         QVERIFY(!control<QPushButton>(*m_tts, QStringLiteral("StopBtn"))->isEnabled());
@@ -164,18 +185,23 @@ private slots:
 
         // Connected after the speech window's own handlers, so each sees the window as they left it.
         QPlainTextEdit* box = mainTxtBox();
-        QVERIFY(box);
+        auto* text1 = control<QPlainTextEdit>(*m_reader, QStringLiteral("Text1"));
+        QVERIFY(box && text1);
         connect(voice(), &SpVoice::StartStream, this, [this](int s, const QVariant&) { m_streams[s].started = true; });
-        connect(voice(), &SpVoice::Word, this, [this, box](int s, const QVariant&, int pos, int) {
+        connect(voice(), &SpVoice::Word, this, [this, box, text1](int s, const QVariant&, int pos, int) {
             StreamRecord& r = m_streams[s];
             r.wordBeforeStart |= !r.started;
             r.wordAfterEnd |= r.ended;
             r.selections << box->textCursor().selectedText();
             r.positions << pos;
+            const auto [band, start] = bandIn(text1);
+            r.bands << band;
+            r.bandStarts << start;
         });
-        connect(voice(), &SpVoice::EndStream, this, [this, box](int s, const QVariant&) {
+        connect(voice(), &SpVoice::EndStream, this, [this, box, text1](int s, const QVariant&) {
             m_streams[s].ended = true;
             m_streams[s].textAtEnd = box->toPlainText();
+            m_streams[s].bandAtEnd = !text1->extraSelections().isEmpty();
         });
     }
 
@@ -218,7 +244,9 @@ private slots:
             const int before = newestStream();
             QTest::mousePress(readerButton(3), Qt::LeftButton);
             QTest::mouseRelease(readerButton(3), Qt::LeftButton);
-            verifySpoken(waitForSpokenStream(before), m_sentences.at(i));
+            const int stream = waitForSpokenStream(before);
+            verifySpoken(stream, m_sentences.at(i));
+            verifyBandFollowed(stream, m_sentences.at(i));
         }
     }
 
@@ -258,7 +286,11 @@ private slots:
         for (int i = 1; i < m_starts.size(); ++i)
             if (qAbs(m_starts.at(i) - mark) < qAbs(m_starts.at(at) - mark))
                 at = i;
-        verifySpoken(waitForSpokenStream(before), QStringLiteral("Bookmark number 2. ") + m_sentences.at(at));
+        // The announcement is followed in Text1 like any other text.
+        const QString announced = QStringLiteral("Bookmark number 2. ") + m_sentences.at(at);
+        const int jump = waitForSpokenStream(before);
+        verifySpoken(jump, announced);
+        verifyBandFollowed(jump, announced);
     }
 };
 

@@ -53,6 +53,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     setWindowTitle(QStringLiteral("Read Text"));
     createControls();
     createMenus();
+    followSpeech();
 }
 
 EnglishF::~EnglishF() = default;
@@ -199,9 +200,9 @@ void EnglishF::Form_Unload() {
 
 void EnglishF::StopVoice() { m_tts.StopVoice(); }
 
-void EnglishF::handOver(const QString& text) { m_tts.SPKBX()->setText(text); }
+void EnglishF::handOver(const QString& text) { m_tts.handOver(text); }
 
-bool EnglishF::speechIdle() const { return m_tts.SpeakBtn()->isEnabled(); }
+bool EnglishF::speechIdle() const { return m_tts.isIdle(); }
 
 QString EnglishF::sentenceText() const {
     const QString shown = m_text1->toPlainText();
@@ -215,6 +216,7 @@ QString EnglishF::sentenceText() const {
 
 void EnglishF::setSentenceText(const QString& text) {
     m_shownSentence = text;
+    clearBand();
     m_text1->setPlainText(displayForm(text));
 }
 

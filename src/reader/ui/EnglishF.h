@@ -5,6 +5,7 @@
 #include "common/ProgramFiles.h"
 #include "reader/ReaderModel.h"
 #include "reader/ReaderPort.h"
+#include "reader/ui/FollowAlong.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -47,6 +48,10 @@ public:
     // The pause dialog while it is shown, else null.
     SecondsF* pauseDialog() const;
 
+    // The follow-along band in Text1: on or off, and its colour.
+    const FollowAlongSettings& followAlong() const { return m_followAlong; }
+    void setFollowAlong(const FollowAlongSettings& settings);
+
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
 
@@ -75,6 +80,11 @@ private:
     void changeTypeSize(double deltaPoints);
     bool countsForGetKey(QObject* watched) const;
 
+    // Follow-along (EnglishFFollow.cpp): the band behind the word being heard.
+    void followSpeech();
+    void showHeardWord(const QString& handedOver, int start, int length);
+    void clearBand();
+
     // Button and menu handlers.
     void Command1_Click();  // Bigger
     void Command2_Click();  // Smaller
@@ -99,6 +109,7 @@ private:
     bool m_unloaded = false;
     bool m_inHandOverWait = false;
     int m_handOverWaitMs = 1000;
+    FollowAlongSettings m_followAlong;
 };
 
 } // namespace orasent

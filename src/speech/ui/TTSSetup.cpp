@@ -20,7 +20,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QTimer>
 
 namespace orasent {
 
@@ -39,6 +38,7 @@ TTSSetup::TTSSetup(VoiceFactory voiceFactory, UserPrompts& prompts, QWidget* par
     installAccessibleInterfaces();  // before the first control exists
     buildControls();
     connectControls();
+    connectSpeakingCore();
     // Until a saved position moves it, the window stands in the middle of the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
@@ -47,6 +47,7 @@ TTSSetup::TTSSetup(VoiceFactory voiceFactory, UserPrompts& prompts, QWidget* par
 }
 
 TTSSetup::~TTSSetup() {
+    m_core.setVoice(nullptr);
     if (m_voice)
         m_voice->disconnect(this);
 }
@@ -110,17 +111,15 @@ void TTSSetup::Form_Load() {
 
     // 9. The mouth image list holds no pictures; nothing to prepare.
     // 10-11. Flags of every asynchronous Speak, and the idle state.
-    m_speakFlags = kSpeakFlags;
+    m_core.setSpeakFlags(kSpeakFlags);
     ApplySpeakingState(false);
     // 12.
     setOuterHeightTwips(kLoadHeightTwips);
     // 13.
     LoadDat();
 
-    m_timer1->start();
     // A text handed over before the load is spoken as soon as the window can.
-    if (!m_spkbx->text().isEmpty() && m_speakBtn->isEnabled())
-        queueSpeakBoxPickup();
+    m_core.start();
 }
 
 void TTSSetup::showWindow() {
@@ -135,7 +134,8 @@ void TTSSetup::Form_Unload() {
     m_unloading = true;
     if (m_loaded)
         SaveDat();
-    m_timer1->stop();
+    m_core.stop();
+    m_core.setVoice(nullptr);
     if (m_voice) {
         m_voice->disconnect(this);
         m_voice.reset();
@@ -253,7 +253,7 @@ QString TTSSetup::GetDirectory() const {
 // --- settings ---
 
 void TTSSetup::LoadDat() {
-    m_replacementList = loadReplacementList(kWordListFile);
+    m_core.setReplacementList(loadReplacementList(kWordListFile));
 
     // Every step that fails (an index outside the list, a value the control refuses, an engine
     // failure) is left out; the rest still apply.

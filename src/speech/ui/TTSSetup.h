@@ -3,6 +3,7 @@
 // the speak box that the reader fills, the clipboard monitor, the word highlight and the word
 // list editor panel.
 #include "speech/ClipboardMonitor.h"
+#include "speech/SpeakingCore.h"
 #include "speech/SpeechWindow.h"
 
 #include <QMainWindow>
@@ -16,7 +17,10 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
+class QPushButton;
 class QSlider;
 class QTimer;
 class QVariant;
@@ -36,8 +40,9 @@ public:
     ~TTSSetup() override;
 
     // --- what the reader uses ---
-    QLineEdit* SPKBX() const override { return m_spkbx; }
-    QPushButton* SpeakBtn() const override { return m_speakBtn; }
+    void handOver(const QString& text) override;
+    bool isIdle() const override { return !m_core.isSpeaking(); }
+    SpeakingCore& speakingCore() override { return m_core; }
     void StopVoice() override;
     void Form_Load() override;
     void showWindow() override;
@@ -52,10 +57,12 @@ public:
     QString GetDirectory() const;
 
     // --- state, for the window's own parts and for tests ---
+    QLineEdit* SPKBX() const { return m_spkbx; }
+    QPushButton* SpeakBtn() const { return m_speakBtn; }
     SpVoice* Voice() const { return m_voice.get(); }
-    QString ReplacementList() const { return m_replacementList; }
-    int SpeakFlags() const { return m_speakFlags; }
-    QTimer* Timer1() const { return m_timer1; }
+    QString ReplacementList() const { return m_core.replacementList(); }
+    int SpeakFlags() const { return m_core.speakFlags(); }
+    QTimer* Timer1() { return m_core.timer(); }
     bool isLoaded() const { return m_loaded; }
     // The window's outer width in twips, and whether the word list panel is open.
     double outerWidthTwips() const;
@@ -85,9 +92,6 @@ public:
     void ApplySpeakingState(bool speaking);
     void HighlightSpokenText(int start, int length);
 
-    void Voice_StartStream(int streamNumber, const QVariant& streamPosition);
-    void Voice_EndStream(int streamNumber, const QVariant& streamPosition);
-    void Voice_Word(int streamNumber, const QVariant& streamPosition, int pos, int length);
     void Voice_VoiceChange(int streamNumber, const QVariant& streamPosition, const SpObjectToken& token);
 
     static const char* const kHelpText;
@@ -123,31 +127,25 @@ private:
     // Speaking (TTSSetupSpeaking.cpp).
     QString ApplyReplacements(const QString& text);
     void speakMainText();
-    void runSpeakBoxPickup();
     void runClipboardMonitor();
-    void queueSpeakBoxPickup();
-    void runQueuedSpeakBoxPickup();
-    bool isStaleStream(int streamNumber) const;
     QString clipboardText() const;
     void attachVoiceEvents();
+    void connectSpeakingCore();
+    void showSpeakingState(bool speaking);
 
     // Word list editor panel (TTSSetupEditor.cpp).
     QString talkBoxText() const;   // line breaks as CR LF
 
     VoiceFactory m_voiceFactory;
     UserPrompts& m_prompts;
+    SpeakingCore m_core;
     std::unique_ptr<SpVoice> m_voice;
-    QString m_replacementList;
-    int m_speakFlags = 0;
-    int m_lastStreamNumber = 0;      // what the newest Speak returned; older streams' events are stale
     ClipboardMonitor m_clipboardMonitor;
     QPointer<QPlainTextEdit> m_readerText1;
 
     bool m_loaded = false;
     bool m_unloading = false;
     bool m_unloaded = false;
-    bool m_pickupQueued = false;
-    bool m_tickRunning = false;      // a pickup or monitor step is letting events run
     bool m_applyingVoice = false;
 
     // Controls.
@@ -178,7 +176,6 @@ private:
     QPushButton* m_command4 = nullptr;
     QPushButton* m_command5 = nullptr;
     QPushButton* m_command6 = nullptr;
-    QTimer* m_timer1 = nullptr;
 
     QMenu* m_menuFile = nullptr;
     QAction* m_menuFileOpenText = nullptr;

@@ -38,7 +38,7 @@ void TTSSetup::ST_Click() {
         setOuterWidthTwips(kNarrowWidthTwips);
         return;
     }
-    m_talkBox->setPlainText(listToEditText(m_replacementList));
+    m_talkBox->setPlainText(listToEditText(m_core.replacementList()));
     setOuterWidthTwips(kWideWidthTwips);
 }
 
@@ -55,7 +55,7 @@ void TTSSetup::Command6_Click() {
         setOuterWidthTwips(kWideWidthTwips);
         return;
     }
-    m_replacementList = editTextToList(editText, [] { QCoreApplication::processEvents(); });
+    m_core.setReplacementList(editTextToList(editText, [] { QCoreApplication::processEvents(); }));
     m_talkBox->clear();
 }
 
@@ -76,12 +76,7 @@ void TTSSetup::Command4_Click() {
 
 // Spoken at once and to the end (flags 0), without the replacement list.
 void TTSSetup::Command3_Click() {
-    if (!m_voice)
-        return;
-    try {
-        m_lastStreamNumber = m_voice->Speak(lastWordToTest(talkBoxText()), SVSFDefault);
-    } catch (const SpeechError&) {
-    }
+    m_core.speakUntilHeard(lastWordToTest(talkBoxText()));
 }
 
 void TTSSetup::BtnTest_Click() {

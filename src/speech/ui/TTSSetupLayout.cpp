@@ -181,10 +181,6 @@ void TTSSetup::buildControls() {
     m_command6 = named(new QPushButton(QStringLiteral("Save"), c), "Command6");
     setTwipsGeometry(m_command6, 12960, 3000, 855, 375);
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(1000);
-
     labelControls();
     buildMenus();
 
@@ -260,12 +256,6 @@ void TTSSetup::connectControls() {
     connect(m_menuFileExit, &QAction::triggered, this, [this] { menuFileExit_Click(); });
     connect(m_menuHelp, &QAction::triggered, this, [this] { menuHelp_Click(); });
     connect(m_st, &QAction::triggered, this, [this] { ST_Click(); });
-
-    connect(m_timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-    connect(m_spkbx, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!text.isEmpty() && m_speakBtn->isEnabled())
-            queueSpeakBoxPickup();
-    });
 }
 
 } // namespace orasent

@@ -1,10 +1,9 @@
-// Speaking: handing MainTxtBox to the voice, stopping, the replacement step, the speak-box pickup,
-// the clipboard monitor, the speaking state and the voice's events.
+// The speech window's side of speaking: its controls wired to the speaking core (the speak box,
+// the speaking state, the word highlight), MainTxtBox handed to the voice, StopVoice, the
+// clipboard monitor and the voice change event.
 #include "speech/ui/TTSSetup.h"
 
 #include "engine/SpVoice.h"
-#include "speech/CharacterCase.h"
-#include "speech/Replacements.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,48 +21,34 @@
 namespace orasent {
 
 namespace {
-
-// Marks a step that lets pending events run, so that a tick or a queued pickup arriving inside it
-// waits for the next chance instead of nesting.
-class TickGuard {
-public:
-    explicit TickGuard(bool& running) : m_running(running) { m_running = true; }
-    ~TickGuard() { m_running = false; }
-    TickGuard(const TickGuard&) = delete;
-    TickGuard& operator=(const TickGuard&) = delete;
-
-private:
-    bool& m_running;
-};
-
 void letEventsRun() { QCoreApplication::processEvents(); }
-
 } // namespace
+
+// SPKBX and SpeakBtn.Enabled mirror the core; text typed or set into SPKBX goes to the core.
+void TTSSetup::connectSpeakingCore() {
+    connect(&m_core, &SpeakingCore::speakBoxTextChanged, this, [this](const QString& text) {
+        if (m_spkbx->text() != text)
+            m_spkbx->setText(text);
+    });
+    connect(m_spkbx, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_core.setSpeakBoxText(text); });
+    connect(&m_core, &SpeakingCore::speakingStateApplied, this, &TTSSetup::showSpeakingState);
+    connect(&m_core, &SpeakingCore::spokenTextChanged, m_mainTxtBox, &QPlainTextEdit::setPlainText);
+    connect(&m_core, &SpeakingCore::wordSpoken, this, &TTSSetup::HighlightSpokenText);
+    connect(&m_core, &SpeakingCore::streamEnded, this,
+            [this] { HighlightSpokenText(0, m_mainTxtBox->toPlainText().size()); });
+    connect(&m_core, &SpeakingCore::tickedWithoutPickup, this, &TTSSetup::runClipboardMonitor);
+}
+
+void TTSSetup::handOver(const QString& text) { m_spkbx->setText(text); }
 
 void TTSSetup::SpeakIt() { speakMainText(); }
 void TTSSetup::SpeakItX() { speakMainText(); }
 
-void TTSSetup::speakMainText() {
-    const QString text = m_mainTxtBox->toPlainText();
-    if (text.isEmpty())
-        return;
-    try {
-        if (!m_voice)
-            throw SpeechError("no voice");
-        m_lastStreamNumber = m_voice->Speak(text, m_speakFlags);
-        ApplySpeakingState(true);
-    } catch (const SpeechError&) {
-        ApplySpeakingState(false);
-    }
-}
+void TTSSetup::speakMainText() { m_core.speak(m_mainTxtBox->toPlainText()); }
 
-// A failing engine is not the caller's business: the reader calls this on every Talk and Stop.
 void TTSSetup::StopVoice() {
-    try {
-        if (m_voice)
-            m_lastStreamNumber = m_voice->Speak(QStringLiteral(" "), m_speakFlags);
-    } catch (const SpeechError&) {
-    }
+    m_core.stopVoice();
     if (isVisible()) {
         m_command1->setFocus();
         m_mainTxtBox->setFocus();
@@ -71,7 +56,7 @@ void TTSSetup::StopVoice() {
 }
 
 QString TTSSetup::ApplyReplacements(const QString& text) {
-    const QString rewritten = applyReplacementList(text, m_replacementList, letEventsRun);
+    const QString rewritten = m_core.applyReplacements(text);
     m_mainTxtBox->setPlainText(rewritten);
     return rewritten;
 }
@@ -82,54 +67,23 @@ QString TTSSetup::clipboardText() const {
 }
 
 void TTSSetup::Timer1_Timer() {
-    if (m_tickRunning || m_unloaded)
-        return;
-    if (!m_spkbx->text().isEmpty() && m_speakBtn->isEnabled())
-        runSpeakBoxPickup();
-    else if (m_chkClipboard->isChecked())
-        runClipboardMonitor();
-}
-
-void TTSSetup::runSpeakBoxPickup() {
-    {
-        TickGuard guard(m_tickRunning);
-        letEventsRun();
-        // Read again: a reader command may have put a newer text in meanwhile.
-        const QString text = upperCaseByCharacter(m_spkbx->text());
-        m_spkbx->setText(QString());
-        ApplyReplacements(text);
-    }
-    SpeakItX();
+    if (!m_unloaded)
+        m_core.tick();
 }
 
 void TTSSetup::runClipboardMonitor() {
+    if (!m_chkClipboard->isChecked())
+        return;
     if (!m_clipboardMonitor.isNew(clipboardText(), m_mainTxtBox->toPlainText()))
         return;
     {
-        TickGuard guard(m_tickRunning);
+        SpeakingCore::Step step(m_core);
         letEventsRun();
         const QString text = clipboardText();
         m_clipboardMonitor.taken(text);
         ApplyReplacements(text);
     }
     SpeakItX();
-}
-
-// The pickup also runs as soon as the event loop is free, instead of waiting for the next tick.
-// Several texts put into the box before then count once; the latest is taken.
-void TTSSetup::queueSpeakBoxPickup() {
-    if (!m_loaded || m_unloaded || m_pickupQueued)
-        return;
-    m_pickupQueued = true;
-    QMetaObject::invokeMethod(this, [this] { runQueuedSpeakBoxPickup(); }, Qt::QueuedConnection);
-}
-
-void TTSSetup::runQueuedSpeakBoxPickup() {
-    m_pickupQueued = false;
-    if (m_tickRunning || m_unloaded)
-        return;
-    if (!m_spkbx->text().isEmpty() && m_speakBtn->isEnabled())
-        runSpeakBoxPickup();
 }
 
 void TTSSetup::Command2_Click() {
@@ -139,7 +93,9 @@ void TTSSetup::Command2_Click() {
 
 // --- speaking state and the voice's events ---
 
-void TTSSetup::ApplySpeakingState(bool speaking) {
+void TTSSetup::ApplySpeakingState(bool speaking) { m_core.applySpeakingState(speaking); }
+
+void TTSSetup::showSpeakingState(bool speaking) {
     m_menuFileOpenText->setEnabled(!speaking);
     m_speakBtn->setEnabled(!speaking);
     if (m_clearIt->isChecked() && !speaking) {
@@ -163,36 +119,9 @@ void TTSSetup::HighlightSpokenText(int start, int length) {
 }
 
 void TTSSetup::attachVoiceEvents() {
-    if (!m_voice)
-        return;
-    connect(m_voice.get(), &SpVoice::StartStream, this, &TTSSetup::Voice_StartStream);
-    connect(m_voice.get(), &SpVoice::EndStream, this, &TTSSetup::Voice_EndStream);
-    connect(m_voice.get(), &SpVoice::Word, this, &TTSSetup::Voice_Word);
-    connect(m_voice.get(), &SpVoice::VoiceChange, this, &TTSSetup::Voice_VoiceChange);
-}
-
-// An event of a stream older than the newest Speak must not flip the window's state.
-bool TTSSetup::isStaleStream(int streamNumber) const { return streamNumber < m_lastStreamNumber; }
-
-void TTSSetup::Voice_StartStream(int streamNumber, const QVariant&) {
-    if (isStaleStream(streamNumber))
-        return;
-    ApplySpeakingState(true);
-}
-
-void TTSSetup::Voice_Word(int streamNumber, const QVariant&, int pos, int length) {
-    if (isStaleStream(streamNumber))
-        return;
-    HighlightSpokenText(pos, length);
-}
-
-void TTSSetup::Voice_EndStream(int streamNumber, const QVariant&) {
-    if (isStaleStream(streamNumber))
-        return;
-    HighlightSpokenText(0, m_mainTxtBox->toPlainText().size());
-    ApplySpeakingState(false);
-    if (!m_spkbx->text().isEmpty())
-        queueSpeakBoxPickup();
+    m_core.setVoice(m_voice.get());
+    if (m_voice)
+        connect(m_voice.get(), &SpVoice::VoiceChange, this, &TTSSetup::Voice_VoiceChange);
 }
 
 void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& token) {

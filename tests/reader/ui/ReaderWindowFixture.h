@@ -2,6 +2,7 @@
 // A reader window in a fresh working folder, with a stand-in speech window and scripted prompts.
 #include "FakePrompts.h"
 #include "reader/ui/EnglishF.h"
+#include "speech/SpeakingCore.h"
 #include "speech/SpeechWindow.h"
 
 #include <QAction>
@@ -19,38 +20,35 @@
 
 namespace orasent::test {
 
-// A stand-in for the speech setup window: a real speak box and Speak button, and counters for
-// what the reader asks of it.
+// A stand-in for the speech setup window: a speak box, an idle flag, a speaking core without a
+// voice (tests raise its signals), and counters for what the reader asks of it.
 class FakeSpeechWindow : public SpeechWindow {
 public:
-    FakeSpeechWindow() : m_speakBox(&m_window), m_speakButton(&m_window) { m_speakBox.setMaxLength(1 << 30); }
-
-    QLineEdit* SPKBX() const override { return &m_speakBox; }
-    QPushButton* SpeakBtn() const override { return &m_speakButton; }
+    void handOver(const QString& text) override { m_speakBox = text; }
+    bool isIdle() const override { return !m_speaking; }
     void StopVoice() override { ++stopVoiceCalls; }
+    SpeakingCore& speakingCore() override { return core; }
     void Form_Load() override { ++loadCalls; }
     void showWindow() override { ++showCalls; }
     void Form_Unload() override { ++unloadCalls; }
     void setReaderSentenceBox(QPlainTextEdit* text1) override { sentenceBox = text1; }
 
-    void setSpeaking(bool speaking) { m_speakButton.setEnabled(!speaking); }
-    QString spoken() const { return m_speakBox.text(); }
+    void setSpeaking(bool speaking) { m_speaking = speaking; }
+    QString spoken() const { return m_speakBox; }
+    void takeSpeakBox() { m_speakBox.clear(); }  // as the speech window's pickup does
 
     int stopVoiceCalls = 0, loadCalls = 0, showCalls = 0, unloadCalls = 0;
     QPlainTextEdit* sentenceBox = nullptr;
+    SpeakingCore core;
 
 private:
-    QWidget m_window;
-    mutable QLineEdit m_speakBox;
-    mutable QPushButton m_speakButton;
+    QString m_speakBox;
+    bool m_speaking = false;
 };
 
-// A control of `parent` found by its object name, the name the code gives it.
+// A control of `parent` found by its object name (the control's name in the code).
 template <class T> T* control(QWidget& parent, const QString& objectName) {
-    for (T* candidate : parent.findChildren<T*>())
-        if (candidate->objectName() == objectName)
-            return candidate;
-    return nullptr;
+    return parent.findChild<T*>(objectName);
 }
 
 inline void writeFile(const QString& path, const QByteArray& bytes) {

@@ -113,7 +113,7 @@ private slots:
         f.text2()->selectAll();
         QTest::keyClick(f.text2(), Qt::Key_Delete);
         QTest::keyClicks(f.text2(), typed);
-        f.tts.SPKBX()->clear();
+        f.tts.takeSpeakBox();
         f.command(5)->setFocus(Qt::TabFocusReason);
         QCOMPARE(f.model().FileName, fileName);
         QCOMPARE(f.tts.spoken(), spoken);
@@ -160,7 +160,7 @@ private slots:
                  "c5b69a6e995130fac77c7d0f589a2532957d26c9");
         QCOMPARE(f.text1()->toPlainText(), QString(message).replace("\r\n", "\n"));
         QCOMPARE(f.model().NextPos, 5.0);
-        f.tts.SPKBX()->clear();
+        f.tts.takeSpeakBox();
         f.click(5);  // Again speaks the help as it was handed over, CR LF and all
         QCOMPARE(f.tts.spoken(), message);
     }

@@ -1,6 +1,9 @@
-// Talk, Stop, Again, the keys that start continuous play, and the pause timer's ticks.
+// Talk, Stop, Again, the keys that start continuous play, the pause timer's ticks, and the
+// follow-along band in Text1.
 #include "ReaderWindowFixture.h"
 
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QtTest>
 
 using namespace orasent;
@@ -113,7 +116,7 @@ private slots:
         f.open();
         f.talk();
         f.model().ContinuousPlay = -1;
-        f.tts.SPKBX()->clear();  // the speech window took the sentence
+        f.tts.takeSpeakBox();  // the speech window took the sentence
         f.click(5);  // Again
         QCOMPARE(f.tts.spoken(), "One.");
         QCOMPARE(f.tts.stopVoiceCalls, 2);
@@ -176,6 +179,80 @@ private slots:
         f.model().ContinuousPlay = -1;
         f.timer1()->setInterval(10);  // the wiring, not the pace
         QTRY_VERIFY(f.model().NextPos >= 5.0);
+    }
+
+    // A word heard gets a band in Text1; nothing else of Text1 changes. A word of a text Text1
+    // does not show, or one that maps to nothing, takes the band away.
+    void followAlongBand_data() {
+        QTest::addColumn<QString>("handedOver");  // empty: the sentence Text1 shows
+        QTest::addColumn<int>("start");           // -1: where "The" starts
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("band");  // empty: no band
+        QTest::newRow("a word") << "" << 0 << 1 << "Q";
+        QTest::newRow("after a CR LF") << "" << -1 << 3 << "The";
+        QTest::newRow("a text Text1 does not show") << "Other text." << 0 << 5 << "";
+        QTest::newRow("nothing") << "" << 3 << 0 << "";
+        QTest::newRow("beyond the text") << "" << 10 << 5000 << "";
+    }
+    void followAlongBand() {
+        QFETCH(QString, handedOver);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, band);
+        ReaderWindowFixture f;
+        // A question pool puts the answer on a line of its own: a CR LF within the sentence.
+        f.open(true, "Q" + QByteArray(" word").repeated(150) + "?\r\nThe answer is A. Next. ");
+        f.talk();
+        const QString sentence = f.tts.spoken();
+        QVERIFY(sentence.contains(QLatin1String("?\r\nThe")));
+        if (start < 0)
+            start = int(sentence.indexOf(QLatin1String("The")));
+        QPlainTextEdit* text1 = f.text1();
+        text1->resize(200, 80);
+        QCoreApplication::processEvents();
+        QTextCursor caret(text1->document());
+        caret.setPosition(6);
+        caret.setPosition(9, QTextCursor::KeepAnchor);
+        text1->setTextCursor(caret);
+        text1->verticalScrollBar()->setValue(1);
+        QCOMPARE(text1->verticalScrollBar()->value(), 1);
+        f.command(5)->setFocus();
+        const QString shown = text1->toPlainText();
+
+        emit f.tts.core.handedOverWordHeard(sentence, 2, 4);
+        QCOMPARE(text1->extraSelections().size(), 1);
+        const QString heard = handedOver.isEmpty() ? sentence : handedOver;
+        emit f.tts.core.handedOverWordHeard(heard, start, length);
+        const QList<QTextEdit::ExtraSelection> bands = text1->extraSelections();
+        QCOMPARE(bands.size(), band.isEmpty() ? 0 : 1);
+        if (!band.isEmpty()) {
+            QCOMPARE(bands[0].cursor.selectedText(), band);
+            QCOMPARE(bands[0].format.background().color(), defaultBandColour(text1->palette()));
+        }
+        QCOMPARE(text1->toPlainText(), shown);
+        QCOMPARE(text1->textCursor().anchor(), 6);
+        QCOMPARE(text1->textCursor().position(), 9);
+        QCOMPARE(text1->verticalScrollBar()->value(), 1);
+        QCOMPARE(QApplication::focusWidget(), f.command(5));
+        emit f.tts.core.handedOverSpeechEnded();
+        QVERIFY(text1->extraSelections().isEmpty());
+    }
+
+    void bandColourContrast_data() {
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("base");
+        QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white);
+        QTest::newRow("white on black") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("mid grey") << QColor(0x77, 0x77, 0x77) << QColor(Qt::white);
+        QTest::newRow("yellow on navy") << QColor(Qt::yellow) << QColor(0, 0, 80);
+    }
+    void bandColourContrast() {
+        QFETCH(QColor, text);
+        QFETCH(QColor, base);
+        QPalette palette;
+        palette.setColor(QPalette::Text, text);
+        palette.setColor(QPalette::Base, base);
+        QVERIFY(contrastRatio(defaultBandColour(palette), text) >= 4.5);
     }
 };
 

@@ -23,10 +23,7 @@ namespace orasent::test {
 
 template <typename T>
 T* control(const QWidget* window, const QString& objectName) {
-    for (T* candidate : window->findChildren<T*>())
-        if (candidate->objectName() == objectName)
-            return candidate;
-    return nullptr;
+    return window->findChild<T*>(objectName);
 }
 
 inline QAction* menuAction(const QWidget* window, const QString& objectName) {

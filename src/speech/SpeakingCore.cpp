@@ -1,0 +1,199 @@
+#include "speech/SpeakingCore.h"
+
+#include "engine/SpVoice.h"
+#include "speech/CharacterCase.h"
+#include "speech/Replacements.h"
+
+#include <QCoreApplication>
+
+namespace orasent {
+
+namespace {
+constexpr int kTickMs = 1000;
+
+void letEventsRun() {
+    QCoreApplication::processEvents();
+}
+} // namespace
+
+SpeakingCore::SpeakingCore(QObject* parent) : QObject(parent) {
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &SpeakingCore::tick);
+}
+
+void SpeakingCore::setVoice(SpVoice* voice) {
+    if (m_voice)
+        m_voice->disconnect(this);
+    m_voice = voice;
+    if (!voice)
+        return;
+    connect(voice, &SpVoice::StartStream, this, &SpeakingCore::onStartStream);
+    connect(voice, &SpVoice::Word, this, &SpeakingCore::onWord);
+    connect(voice, &SpVoice::EndStream, this, &SpeakingCore::onEndStream);
+}
+
+void SpeakingCore::start() {
+    if (m_started)
+        return;
+    m_started = true;
+    m_timer.start();
+    if (canTakeSpeakBox())
+        queuePickup();
+}
+
+void SpeakingCore::stop() {
+    m_stopped = true;
+    m_timer.stop();
+}
+
+void SpeakingCore::setSpeakBoxText(const QString& text) {
+    if (text != m_speakBox) {
+        m_speakBox = text;
+        emit speakBoxTextChanged(text);
+    }
+    if (canTakeSpeakBox())
+        queuePickup();
+}
+
+QString SpeakingCore::applyReplacements(const QString& text, TextEdits* edits) const {
+    return applyReplacementList(text, m_replacementList, letEventsRun, edits);
+}
+
+void SpeakingCore::applySpeakingState(bool speaking) {
+    m_speaking = speaking;
+    emit speakingStateApplied(speaking);
+}
+
+// The box waits while something is heard, but not behind StopVoice's blank: a text handed over
+// right after a stop is spoken at once instead of after the blank's trip to the device.
+bool SpeakingCore::canTakeSpeakBox() const {
+    if (m_speakBox.isEmpty())
+        return false;
+    return !m_speaking || (m_blankStream != 0 && m_blankStream == m_lastStream);
+}
+
+void SpeakingCore::speak(const QString& text) {
+    speakFollowing(text, Following());
+}
+
+void SpeakingCore::speakFollowing(const QString& text, Following following) {
+    if (text.isEmpty())
+        return;
+    try {
+        if (!m_voice)
+            throw SpeechError("no voice");
+        m_lastStream = m_voice->Speak(text, m_speakFlags);
+        m_blankStream = 0;
+        endFollowing();
+        if (!following.handedOver.isEmpty())
+            following.stream = m_lastStream;
+        m_following = std::move(following);
+        applySpeakingState(true);
+    } catch (const SpeechError&) {
+        endFollowing();
+        applySpeakingState(false);
+    }
+}
+
+void SpeakingCore::stopVoice() {
+    try {
+        if (!m_voice)
+            return;
+        m_lastStream = m_voice->Speak(QStringLiteral(" "), m_speakFlags);
+        m_blankStream = m_lastStream;
+        endFollowing();
+    } catch (const SpeechError&) {
+        // The reader stops on every Talk and Stop; an engine that cannot is not its business,
+        // and whatever it still says goes on being followed.
+    }
+}
+
+void SpeakingCore::speakUntilHeard(const QString& text) {
+    if (!m_voice)
+        return;
+    try {
+        m_lastStream = m_voice->Speak(text, SVSFDefault);
+        m_blankStream = 0;
+    } catch (const SpeechError&) {
+        // The list editor's test word: nothing to tell the user beyond not hearing it.
+    }
+}
+
+void SpeakingCore::tick() {
+    if (m_stepRunning || m_stopped)
+        return;
+    if (canTakeSpeakBox())
+        runPickup();
+    else
+        emit tickedWithoutPickup();
+}
+
+// Several texts handed over before the event loop is free count once; the latest is taken.
+void SpeakingCore::queuePickup() {
+    if (!m_started || m_stopped || m_pickupQueued)
+        return;
+    m_pickupQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_pickupQueued = false;
+            if (!m_stepRunning && !m_stopped && canTakeSpeakBox())
+                runPickup();
+        },
+        Qt::QueuedConnection);
+}
+
+void SpeakingCore::runPickup() {
+    Following following;
+    QString spoken;
+    {
+        Step step(*this);
+        letEventsRun();
+        // Read again: a reader command may have put a newer text in meanwhile.
+        following.handedOver = m_speakBox;
+        setSpeakBoxText(QString());
+        const QString upper = upperCaseByCharacter(following.handedOver);
+        const QString replaced = applyReplacements(upper, &following.edits);
+        spoken = plainTextBoxForm(replaced, &following.edits);
+        emit spokenTextChanged(spoken);
+    }
+    speakFollowing(spoken, std::move(following));
+}
+
+void SpeakingCore::endFollowing() {
+    if (m_following.stream == 0)
+        return;
+    m_following = Following();
+    emit handedOverSpeechEnded();
+}
+
+void SpeakingCore::onStartStream(int stream, const QVariant&) {
+    if (!isStale(stream))
+        applySpeakingState(true);
+}
+
+void SpeakingCore::onWord(int stream, const QVariant&, int pos, int length) {
+    if (isStale(stream))
+        return;
+    emit wordSpoken(pos, length);
+    if (stream != m_following.stream || pos < 0)
+        return;
+    const auto [start, span] = m_following.edits.originalSpan(pos, length);
+    // A word beyond the text shows nothing, rather than leaving the band on the word before.
+    const qsizetype size = m_following.handedOver.size();
+    const qsizetype from = qMin(start, size);
+    emit handedOverWordHeard(m_following.handedOver, int(from), int(qMin(span, size - from)));
+}
+
+void SpeakingCore::onEndStream(int stream, const QVariant&) {
+    if (isStale(stream))
+        return;
+    emit streamEnded();
+    endFollowing();
+    applySpeakingState(false);
+    if (!m_speakBox.isEmpty())
+        queuePickup();
+}
+
+} // namespace orasent

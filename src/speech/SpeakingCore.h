@@ -1,0 +1,120 @@
+#pragma once
+// The speaking logic behind the speech window, free of widgets: the speak box slot, the word
+// replacement list and its step, the speaking state, the pickup (on the one-second tick and as
+// soon as the event loop is free) and the filter that drops the events of older streams. It
+// reaches the engine only through SpVoice; the windows mirror its state in their controls.
+#include "engine/SpVoice.h"
+#include "speech/TextEdits.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
+
+namespace orasent {
+
+class SpeakingCore : public QObject {
+    Q_OBJECT
+public:
+    explicit SpeakingCore(QObject* parent = nullptr);
+
+    // The voice whose Start, Word and End events drive the state; null speaks nothing.
+    void setVoice(SpVoice* voice);
+    SpVoice* voice() const { return m_voice; }
+    void setSpeakFlags(int flags) { m_speakFlags = flags; }
+    int speakFlags() const { return m_speakFlags; }
+
+    // The tick runs from start() (the window's load) to stop() (its unload); a text handed over
+    // before start() is taken as soon as the event loop is free after it.
+    void start();
+    void stop();
+    QTimer* timer() { return &m_timer; }
+
+    // The speak box: a single slot; a later text replaces one not yet taken.
+    QString speakBoxText() const { return m_speakBox; }
+    void setSpeakBoxText(const QString& text);
+
+    QString replacementList() const { return m_replacementList; }
+    void setReplacementList(const QString& list) { m_replacementList = list; }
+    // The replacement step; lets pending events run. Replacements are recorded in `edits`.
+    QString applyReplacements(const QString& text, TextEdits* edits = nullptr) const;
+
+    bool isSpeaking() const { return m_speaking; }
+    // Sets the state and announces it, also when it stays the same.
+    void applySpeakingState(bool speaking);
+
+    // Hands `text` to the engine with the speak flags; an empty text does nothing. Speaking on
+    // success, idle when the engine refuses.
+    void speak(const QString& text);
+    // A blank with the speak flags: whatever is being spoken or waiting is dropped.
+    void stopVoice();
+    // Speaks with flags 0 (returns when heard); a failure is ignored.
+    void speakUntilHeard(const QString& text);
+
+    // One tick: the pickup when the box holds text and nothing stands in its way, else
+    // tickedWithoutPickup (the window's clipboard monitor).
+    void tick();
+
+    // Marks a step that lets pending events run: a tick or queued pickup arriving inside it
+    // waits for the next chance instead of nesting.
+    class Step {
+    public:
+        explicit Step(SpeakingCore& core) : m_core(core) { m_core.m_stepRunning = true; }
+        ~Step() { m_core.m_stepRunning = false; }
+        Step(const Step&) = delete;
+        Step& operator=(const Step&) = delete;
+
+    private:
+        SpeakingCore& m_core;
+    };
+
+signals:
+    void speakBoxTextChanged(const QString& text);
+    void speakingStateApplied(bool speaking);
+    // The text a pickup is about to speak (upper case, replaced, as a plain text box holds it).
+    void spokenTextChanged(const QString& text);
+    // A word of the newest stream, as offsets into the text given to the engine.
+    void wordSpoken(int pos, int length);
+    // The newest stream ended; the idle state follows.
+    void streamEnded();
+    void tickedWithoutPickup();
+    // Follow-along for texts taken from the speak box: the word heard as a span of the text as
+    // it was handed over (length 0: a word that came from nothing there).
+    void handedOverWordHeard(const QString& handedOver, int start, int length);
+    // The text taken from the speak box is no longer being heard: ended, stopped or replaced.
+    void handedOverSpeechEnded();
+
+private:
+    struct Following {
+        int stream = 0; // 0: nothing followed
+        QString handedOver;
+        TextEdits edits;
+    };
+
+    bool canTakeSpeakBox() const;
+    void queuePickup();
+    void runPickup();
+    void speakFollowing(const QString& text, Following following);
+    void endFollowing();
+    bool isStale(int stream) const { return stream < m_lastStream; }
+    void onStartStream(int stream, const QVariant& position);
+    void onWord(int stream, const QVariant& position, int pos, int length);
+    void onEndStream(int stream, const QVariant& position);
+
+    QPointer<SpVoice> m_voice;
+    int m_speakFlags = 0;
+    QString m_speakBox;
+    QString m_replacementList;
+    bool m_speaking = false;
+    int m_lastStream = 0;  // what the newest Speak returned; older streams' events are stale
+    int m_blankStream = 0; // the newest stream when it is StopVoice's blank, else 0
+    Following m_following;
+    QTimer m_timer;
+    bool m_started = false;
+    bool m_stopped = false;
+    bool m_pickupQueued = false;
+    bool m_stepRunning = false;
+};
+
+} // namespace orasent
