@@ -35,7 +35,7 @@ stop_all() {
 }
 
 # Xvfb writes the number of the display it found free once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$runtime/display" 2>"$runtime/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$runtime/display" 2>"$runtime/xvfb.log" &
 xvfb_pid=$!
 tries=0
 while [ ! -s "$runtime/display" ] && [ "$tries" -lt 100 ]; do
@@ -62,5 +62,9 @@ launcher_pid=$!
 
 "$@"
 status=$?
+if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    echo "with-accessibility-bus: Xvfb on $DISPLAY ended before the command did:" >&2
+    tail -n 20 "$runtime/xvfb.log" >&2
+fi
 stop_all
 exit "$status"

@@ -51,6 +51,12 @@ def find(app, name, role):
     return None
 
 
+def display_answers():
+    """The X display can be reached: its socket is there."""
+    number = os.environ["DISPLAY"].lstrip(":").split(".")[0]
+    return os.path.exists("/tmp/.X11-unix/X" + number)
+
+
 def application(pyatspi, pid):
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
@@ -99,9 +105,14 @@ def main():
         pool.write(POOL)
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                QT_ACCESSIBILITY="1")
+    assert display_answers(), "the X display " + os.environ["DISPLAY"] + " has no socket"
     program = subprocess.Popen([sys.argv[1]], cwd=folder, env=env)
     try:
-        app = wait_for("the program on the accessibility bus", lambda: application(pyatspi, program.pid))
+        def started():
+            if program.poll() is not None:
+                raise AssertionError("the program ended at start with status %d" % program.returncode)
+            return application(pyatspi, program.pid)
+        app = wait_for("the program on the accessibility bus", started)
         talk = wait_for('"Talk"', lambda: find(app, "Talk", pyatspi.ROLE_PUSH_BUTTON))
         sentence = wait_for('"Sentence"', lambda: find(app, "Sentence", pyatspi.ROLE_TEXT))
         for code_name in ("Command3", "Text1"):
