@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Numbers.h"
+#include "common/ProgramFiles.h"
 #include "common/TextLines.h"
 #include "speech/CharacterCase.h"
 
@@ -103,7 +104,7 @@ QByteArray formatSpeechSettings(const SpeechSettings& settings)
 bool writeSpeechSettings(const QString& path, const SpeechSettings& settings, QString* error)
 {
     AtomicWriteOptions options;
-    options.temporaryName = QStringLiteral("ALLTMP");
+    options.temporaryName = files::speechSettingsTemporary();
     return writeFileAtomically(path, formatSpeechSettings(settings), error, options);
 }
 

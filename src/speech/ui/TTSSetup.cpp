@@ -2,6 +2,7 @@
 // the settings file "VIC.INI" and word list "Speech.lst" at load and unload.
 #include "speech/ui/TTSSetup.h"
 
+#include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 
 #include "common/ui/UserPrompts.h"
@@ -24,8 +25,6 @@
 namespace orasent {
 
 namespace {
-const QString kSettingsFile = QStringLiteral("VIC.INI");
-const QString kWordListFile = QStringLiteral("Speech.lst");
 constexpr int kSpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;  // 11
 constexpr double kLoadHeightTwips = 5460;
 } // namespace
@@ -253,11 +252,11 @@ QString TTSSetup::GetDirectory() const {
 // --- settings ---
 
 void TTSSetup::LoadDat() {
-    m_core.setReplacementList(loadReplacementList(kWordListFile));
+    m_core.setReplacementList(loadReplacementList(files::wordList()));
 
     // Every step that fails (an index outside the list, a value the control refuses, an engine
     // failure) is left out; the rest still apply.
-    for (const SettingAction& action : readSpeechSettingsFile(kSettingsFile)) {
+    for (const SettingAction& action : readSpeechSettingsFile(files::speechSettings())) {
         const int value = int(action.value);
         switch (action.kind) {
         case SettingAction::VoiceIndex:
@@ -312,11 +311,11 @@ void TTSSetup::SaveDat() {
     settings.top = pxToTwipsY(pos().y());
 
     QString error;
-    if (!writeSpeechSettings(kSettingsFile, settings, &error))
+    if (!writeSpeechSettings(files::speechSettings(), settings, &error))
         m_prompts.showMessage(this,
                               QStringLiteral("The speech settings could not be saved to \"%1\": %2\n"
                                              "The previous settings file was kept.")
-                                  .arg(kSettingsFile, error),
+                                  .arg(files::speechSettings(), error),
                               programTitle());
 }
 

@@ -1,6 +1,7 @@
 // The word list editor panel, the Test button, the File and Help menus, Speak and Stop.
 #include "speech/ui/TTSSetup.h"
 
+#include "common/ProgramFiles.h"
 #include "common/TextCodec.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/SpVoice.h"
@@ -14,7 +15,6 @@
 namespace orasent {
 
 namespace {
-const QString kWordListFile = QStringLiteral("Speech.lst");
 constexpr double kNarrowWidthTwips = 8220;
 constexpr double kWideWidthTwips = 14154;
 } // namespace
@@ -46,11 +46,11 @@ void TTSSetup::Command6_Click() {
     setOuterWidthTwips(kNarrowWidthTwips);
     const QString editText = talkBoxText();
     QString error;
-    if (!saveWordListFile(kWordListFile, editText, &error)) {
+    if (!saveWordListFile(files::wordList(), editText, &error)) {
         // The list in memory and the old file stay; the panel opens again with the edits kept.
         m_prompts.showMessage(this,
                               QStringLiteral("The word list could not be saved to \"%1\": %2")
-                                  .arg(kWordListFile, error),
+                                  .arg(files::wordList(), error),
                               programTitle());
         setOuterWidthTwips(kWideWidthTwips);
         return;
