@@ -26,7 +26,6 @@ namespace orasent {
 
 namespace {
 constexpr int kSpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;  // 11
-constexpr double kLoadHeightTwips = 5460;
 } // namespace
 
 const char* const TTSSetup::kNoAudioOutput = "No audio ouput object available";

@@ -94,6 +94,12 @@ public:
 
     void Voice_VoiceChange(int streamNumber, const QVariant& streamPosition, const SpObjectToken& token);
 
+    // The window's outer sizes in twips: narrow with the word list panel cut off, wide with it
+    // open, and the height the load gives it.
+    static constexpr double kNarrowWidthTwips = 8220;
+    static constexpr double kWideWidthTwips = 14154;
+    static constexpr double kLoadHeightTwips = 5460;
+
     static const char* const kHelpText;
     static const char* const kTestSentence;
     static const char* const kNoAudioOutput;

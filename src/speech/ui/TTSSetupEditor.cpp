@@ -15,12 +15,10 @@
 namespace orasent {
 
 namespace {
-constexpr double kNarrowWidthTwips = 8220;
-constexpr double kWideWidthTwips = 14154;
 } // namespace
 
 const char* const TTSSetup::kHelpText =
-    "Orasent Version 1.1\r\n"
+    "Orasent Version " ORASENT_VERSION "\r\n"
     "If you have different voices installed you can select them from the voice drop down. "
     "To add new pronunciations click edit list. Add the word to the list plus an equal sign and then "
     "the new pronunciation. ";

@@ -65,7 +65,7 @@ double TTSSetup::outerWidthTwips() const { return pxToTwipsX(frameGeometry().wid
 
 // Open when the outer width has reached the wide width, compared in pixels so that rounding at
 // any DPI keeps the two states apart.
-bool TTSSetup::isEditorOpen() const { return frameGeometry().width() >= twipsToPxX(14154); }
+bool TTSSetup::isEditorOpen() const { return frameGeometry().width() >= twipsToPxX(kWideWidthTwips); }
 
 void TTSSetup::setOuterWidthTwips(double twips) {
     const int frameExtra = frameGeometry().width() - width();
@@ -185,7 +185,7 @@ void TTSSetup::buildControls() {
     buildMenus();
 
     // The window's size at load: narrow (panel cut off), and its outer height.
-    resize(twipsToPxX(8220), twipsToPxY(5460));
+    resize(twipsToPxX(kNarrowWidthTwips), twipsToPxY(kLoadHeightTwips));
 }
 
 // Each list and slider is named by the label beside it; Tab follows the screen, the always
