@@ -2,6 +2,7 @@
 // become pixels through the screen's logical DPI.
 #include "speech/ui/TTSSetup.h"
 
+#include "common/Twips.h"
 #include "common/ui/Accessibility.h"
 
 #include <QAbstractSlider>
@@ -27,8 +28,6 @@ namespace orasent {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-
 QScreen* screenOf(const QWidget* widget) {
     QScreen* screen = widget->screen();
     return screen ? screen : QGuiApplication::primaryScreen();
@@ -52,10 +51,10 @@ T* named(T* control, const char* name) {
 
 } // namespace
 
-int TTSSetup::twipsToPxX(double twips) const { return qRound(twips * dpiX(this) / kTwipsPerInch); }
-int TTSSetup::twipsToPxY(double twips) const { return qRound(twips * dpiY(this) / kTwipsPerInch); }
-double TTSSetup::pxToTwipsX(int px) const { return px * kTwipsPerInch / dpiX(this); }
-double TTSSetup::pxToTwipsY(int px) const { return px * kTwipsPerInch / dpiY(this); }
+int TTSSetup::twipsToPxX(double twips) const { return twipsToPixels(twips, dpiX(this)); }
+int TTSSetup::twipsToPxY(double twips) const { return twipsToPixels(twips, dpiY(this)); }
+double TTSSetup::pxToTwipsX(int px) const { return pixelsToTwips(px, dpiX(this)); }
+double TTSSetup::pxToTwipsY(int px) const { return pixelsToTwips(px, dpiY(this)); }
 
 void TTSSetup::setTwipsGeometry(QWidget* control, int left, int top, int width, int height) {
     control->setGeometry(twipsToPxX(left), twipsToPxY(top), twipsToPxX(width), twipsToPxY(height));
