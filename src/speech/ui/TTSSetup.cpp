@@ -26,6 +26,11 @@ namespace orasent {
 
 namespace {
 constexpr int kSpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;  // 11
+
+// The window goes on without the setting; the log says which step the engine refused.
+void warnRefused(const char* step, const SpeechError& error) {
+    qWarning("Speech window: the engine refused to %s: %s", step, error.what());
+}
 } // namespace
 
 const char* const TTSSetup::kNoAudioOutput = "No audio ouput object available";
@@ -70,7 +75,8 @@ void TTSSetup::Form_Load() {
         if (m_voice)
             for (const SpObjectToken& token : m_voice->GetVoices(QString(), QString()))
                 m_voiceCB->addItem(token.GetDescription(0));
-    } catch (const SpeechError&) {
+    } catch (const SpeechError& error) {
+        warnRefused("list its voices", error);
     }
     selectVoiceIndex(0);
 
@@ -84,7 +90,8 @@ void TTSSetup::Form_Load() {
             setSliderFromCode(m_rateSldr, m_voice->Rate());
             setSliderFromCode(m_volumeSldr, m_voice->Volume());
         }
-    } catch (const SpeechError&) {
+    } catch (const SpeechError& error) {
+        warnRefused("report its rate and volume", error);
     }
 
     // 6. The default format.
@@ -190,7 +197,8 @@ void TTSSetup::VoiceCB_Click() {
         const SpObjectTokens voices = m_voice->GetVoices(QString(), QString());
         if (index < voices.size())
             m_voice->setVoice(voices.at(index));
-    } catch (const SpeechError&) {
+    } catch (const SpeechError& error) {
+        warnRefused("change the voice", error);
     }
     m_applyingVoice = false;
 }
@@ -202,7 +210,8 @@ void TTSSetup::FormatCB_Click() {
     try {
         m_voice->setAllowAudioOutputFormatChangesOnNextSet(false);
         m_voice->setAudioOutputFormatType(m_formatCB->itemData(index).toInt());
-    } catch (const SpeechError&) {
+    } catch (const SpeechError& error) {
+        warnRefused("change the audio format", error);
     }
 }
 
@@ -226,7 +235,8 @@ void TTSSetup::RateSldr_Scroll() {
         return;
     try {
         m_voice->setRate(m_rateSldr->value());
-    } catch (const SpeechError&) {
+    } catch (const SpeechError& error) {
+        warnRefused("change the rate", error);
     }
 }
 
@@ -235,7 +245,8 @@ void TTSSetup::VolumeSldr_Scroll() {
         return;
     try {
         m_voice->setVolume(m_volumeSldr->value());
-    } catch (const SpeechError&) {
+    } catch (const SpeechError& error) {
+        warnRefused("change the volume", error);
     }
 }
 
@@ -281,7 +292,8 @@ void TTSSetup::LoadDat() {
             try {
                 if (m_voice)
                     action.kind == SettingAction::Rate ? m_voice->setRate(value) : m_voice->setVolume(value);
-            } catch (const SpeechError&) {
+            } catch (const SpeechError& error) {
+                warnRefused("take a saved rate or volume", error);
             }
             break;
         }
