@@ -1,8 +1,10 @@
 #!/bin/sh
 # Runs a command with a private virtual X display (Xvfb), a private session bus and the desktop
 # accessibility bus (at-spi2-core) on it, the way a screen reader meets the program; stops all
-# three again afterwards and returns the command's exit code. Without Xvfb, dbus-daemon or
-# at-spi2-core the command runs as it is, and the tests that need the bus skip themselves.
+# three again afterwards and returns the command's exit code. The display and the session bus
+# are handed on as ORASENT_A11Y_DISPLAY and ORASENT_A11Y_SESSION_BUS, not as DISPLAY and
+# DBUS_SESSION_BUS_ADDRESS, so only the tests that ask for them meet them. Without Xvfb,
+# dbus-daemon or at-spi2-core the command runs as it is, and those tests skip themselves.
 #
 #   scripts/with-accessibility-bus.sh ctest -L atspi
 set -u
@@ -47,23 +49,23 @@ if [ ! -s "$runtime/display" ]; then
     stop_all
     exec "$@"
 fi
-DISPLAY=":$(cat "$runtime/display")"
-export DISPLAY
+display=":$(cat "$runtime/display")"
 
 dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \
     3>"$runtime/bus" 4>"$runtime/bus.pid" 2>"$runtime/bus.log"
 bus_pid=$(cat "$runtime/bus.pid" 2>/dev/null)
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$runtime/bus")
-export DBUS_SESSION_BUS_ADDRESS
+session_bus=$(head -n 1 "$runtime/bus")
 
 # The accessibility bus itself; the session bus would also start it on the first request.
-"$launcher" --launch-immediately >"$runtime/launcher.log" 2>&1 &
+DISPLAY="$display" DBUS_SESSION_BUS_ADDRESS="$session_bus" \
+    "$launcher" --launch-immediately >"$runtime/launcher.log" 2>&1 &
 launcher_pid=$!
 
-"$@"
+ORASENT_A11Y_DISPLAY="$display" ORASENT_A11Y_SESSION_BUS="$session_bus" "$@"
 status=$?
+
 if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-    echo "with-accessibility-bus: Xvfb on $DISPLAY ended before the command did:" >&2
+    echo "with-accessibility-bus: Xvfb on $display ended before the command did:" >&2
     tail -n 20 "$runtime/xvfb.log" >&2
 fi
 stop_all

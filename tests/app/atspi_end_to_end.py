@@ -88,9 +88,13 @@ def main():
     if len(sys.argv) != 2:
         print(__doc__)
         return 2
-    if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+    if not os.environ.get("ORASENT_A11Y_DISPLAY") or not os.environ.get("ORASENT_A11Y_SESSION_BUS"):
         print("SKIP: no X display or session bus (run through scripts/with-accessibility-bus.sh)")
         return SKIP
+    # The private display and bus, for this process (pyatspi reads them on import) and its
+    # children.
+    os.environ["DISPLAY"] = os.environ["ORASENT_A11Y_DISPLAY"]
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.environ["ORASENT_A11Y_SESSION_BUS"]
     if shutil.which("xdotool") is None:
         print("SKIP: xdotool is not installed")
         return SKIP
