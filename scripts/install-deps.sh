@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Orasent needs. "run" gives what the program needs to build and
-# start; "test" adds what the tests need (a PulseAudio server, clang for the fuzzers).
+# start; "test" adds what the tests and benchmarks need (a PulseAudio server, clang for the
+# fuzzers, an X server and the espeak-ng program for the heard-latency benchmark).
 set -euo pipefail
 
 runtime_packages=(
@@ -9,7 +10,7 @@ runtime_packages=(
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
   fonts-dejavu-core fonts-liberation2
 )
-test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev xauth)
+test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev xauth xvfb espeak-ng)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then
