@@ -280,7 +280,7 @@ double heardFromIdle(Recorder& rec, double pressMs, std::vector<short>* start) {
 struct Figures {
     std::vector<double> idle, speaking, process;
     std::vector<double> toSpeak, toWrite; // from the press, from idle
-    int lost = 0;
+    int lostIdle = 0, lostSpeaking = 0, lostProcess = 0; // presses or runs without audio
 };
 
 void pressFromIdle(Rig& rig, Recorder& rec, XPointer& x, int presses, Figures& f,
@@ -294,9 +294,16 @@ void pressFromIdle(Rig& rig, Recorder& rec, XPointer& x, int presses, Figures& f
         const double heard = heardFromIdle(rec, pressed, &start);
         starts.push_back(start);
         sentences << rig.sentence();
-        if (heard < 0)
-            ++f.lost;
-        else if (i > 0) { // the first press warms the file cache and the sound server
+        if (heard < 0) {
+            ++f.lostIdle;
+            if (qEnvironmentVariableIsSet("BENCH_HEARD_VERBOSE"))
+                std::fprintf(stderr,
+                             "not heard: %zu streams, last made %.1f ms after the press, "
+                             "speak box \"%s\"\n",
+                             g_streams.size(),
+                             g_streams.empty() ? 0 : g_streams.back().created - pressed,
+                             qPrintable(rig.tts.SPKBX()->text().left(20)));
+        } else if (i > 0) { // the first press warms the file cache and the sound server
             f.idle.push_back(heard);
             if (!g_streams.empty() && g_streams.back().firstWrite >= 0) {
                 f.toSpeak.push_back(g_streams.back().created - pressed);
@@ -326,7 +333,7 @@ void pressWhileSpeaking(Rig& rig, Recorder& rec, XPointer& x, int presses, Figur
         const qint64 from = rec.indexAt(pressed);
         const qint64 at = bestMatch(rec.copy(from, rec.count() - from), starts[size_t(i)]);
         if (at < 0 || starts[size_t(i)].empty())
-            ++f.lost;
+            ++f.lostSpeaking;
         else
             f.speaking.push_back(rec.timeOf(from + at) - pressed);
     }
@@ -343,7 +350,7 @@ void startProcesses(Recorder& rec, int runs, const QStringList& sentences, Figur
         espeak.start(QStringLiteral("espeak-ng"), {sentence});
         const double heard = heardFromIdle(rec, started, nullptr);
         if (heard < 0)
-            ++f.lost;
+            ++f.lostProcess;
         else if (i > 0)
             f.process.push_back(heard);
         espeak.kill();
@@ -353,7 +360,8 @@ void startProcesses(Recorder& rec, int runs, const QStringList& sentences, Figur
 
 void printFigures(const Figures& f) {
     const double idle = median(f.idle), speaking = median(f.speaking), process = median(f.process);
-    std::printf("heard latency, first sample on the sink's monitor (%d without audio)\n", f.lost);
+    std::printf("heard latency, first sample on the sink's monitor (without audio: %d, %d, %d)\n",
+                f.lostIdle, f.lostSpeaking, f.lostProcess);
     std::printf("  1 Talk pressed from idle          median %6.1f ms  (%zu presses; goal <= 40)\n",
                 idle, f.idle.size());
     std::printf("  2 Talk pressed while speaking     median %6.1f ms  (%zu presses; goal <= 60)\n",
