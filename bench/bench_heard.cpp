@@ -72,8 +72,9 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-// parec on the default sink's monitor. Sample k was heard at anchor + k / kRate: the anchor is
-// the earliest arrival time less the samples it carried, the read that waited least.
+// parec on the default sink's monitor. Sample k was heard at anchor + k / kRate, where the anchor
+// is each read's arrival time less the samples before its end, taken from the read that waited
+// least within a second after that time (a local anchor: the recorder may drop samples).
 class Recorder {
 public:
     bool start() {
@@ -98,11 +99,13 @@ public:
     }
     qint64 indexAt(double ms) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return qint64((ms - m_anchor) * kRate / 1000);
+        return qint64((ms - anchorNear(ms)) * kRate / 1000);
     }
     double timeOf(qint64 index) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_anchor + index * 1000.0 / kRate;
+        const double roughly =
+            m_reads.empty() ? 0 : m_reads.front().anchor + index * 1000.0 / kRate;
+        return anchorNear(roughly) + index * 1000.0 / kRate;
     }
     // First heard sample at or after `from`, or -1.
     qint64 firstLoud(qint64 from) {
@@ -130,15 +133,25 @@ private:
             const double at = nowMs();
             std::lock_guard<std::mutex> lock(m_mutex);
             m_samples.insert(m_samples.end(), buffer, buffer + n / 2);
-            m_anchor = std::min(m_anchor, at - m_samples.size() * 1000.0 / kRate);
+            m_reads.push_back({at, at - m_samples.size() * 1000.0 / kRate});
         }
+    }
+    struct Read {
+        double arrival, anchor;
+    };
+    double anchorNear(double ms) const {
+        double best = 1e300;
+        for (auto r = m_reads.rbegin(); r != m_reads.rend() && r->arrival >= ms - 200; ++r)
+            if (r->arrival <= ms + 1000)
+                best = std::min(best, r->anchor);
+        return best < 1e300 ? best : (m_reads.empty() ? 0 : m_reads.back().anchor);
     }
     FILE* m_pipe = nullptr;
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
     std::mutex m_mutex;
     std::vector<short> m_samples;
-    double m_anchor = 1e300;
+    std::vector<Read> m_reads;
 };
 
 // Where `pattern` best matches `signal` (normalised cross-correlation), as an offset, or -1.
@@ -265,6 +278,9 @@ bool waitForQuiet(Recorder& rec, int quietMs) {
 // samples go to `start` when asked.
 double heardFromIdle(Recorder& rec, double pressMs, std::vector<short>* start) {
     const qint64 from = rec.indexAt(pressMs);
+    const qint64 before = rec.firstLoud(from - kRate / 10);
+    if (before >= 0 && before < from)
+        return -1; // still sounding at the press: not a press from silence
     if (!waitFor(
             [&] {
                 return rec.firstLoud(from) >= 0 && rec.count() > rec.firstLoud(from) + kTemplate;
