@@ -72,9 +72,8 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-// parec on the default sink's monitor. Sample k was heard at anchor + k / kRate, where the anchor
-// is each read's arrival time less the samples before its end, taken from the read that waited
-// least within a second after that time (a local anchor: the recorder may drop samples).
+// parec on the default sink's monitor, at 10 ms latency. A sample counts as heard when the read
+// that carries it arrives: the same recorder delay is in every figure, so the ratios are fair.
 class Recorder {
 public:
     bool start() {
@@ -97,15 +96,18 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return qint64(m_samples.size());
     }
+    // The first sample that arrived after `ms`.
     qint64 indexAt(double ms) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return qint64((ms - anchorNear(ms)) * kRate / 1000);
+        const auto read = std::lower_bound(m_reads.begin(), m_reads.end(), ms,
+                                           [](const Read& r, double t) { return r.arrival < t; });
+        return read == m_reads.begin() ? 0 : std::prev(read)->end;
     }
     double timeOf(qint64 index) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        const double roughly =
-            m_reads.empty() ? 0 : m_reads.front().anchor + index * 1000.0 / kRate;
-        return anchorNear(roughly) + index * 1000.0 / kRate;
+        const auto read = std::upper_bound(m_reads.begin(), m_reads.end(), index,
+                                           [](qint64 i, const Read& r) { return i < r.end; });
+        return read == m_reads.end() ? nowMs() : read->arrival;
     }
     // First heard sample at or after `from`, or -1.
     qint64 firstLoud(qint64 from) {
@@ -133,19 +135,13 @@ private:
             const double at = nowMs();
             std::lock_guard<std::mutex> lock(m_mutex);
             m_samples.insert(m_samples.end(), buffer, buffer + n / 2);
-            m_reads.push_back({at, at - m_samples.size() * 1000.0 / kRate});
+            m_reads.push_back({at, qint64(m_samples.size())});
         }
     }
     struct Read {
-        double arrival, anchor;
+        double arrival;
+        qint64 end; // samples received with it
     };
-    double anchorNear(double ms) const {
-        double best = 1e300;
-        for (auto r = m_reads.rbegin(); r != m_reads.rend() && r->arrival >= ms - 200; ++r)
-            if (r->arrival <= ms + 1000)
-                best = std::min(best, r->anchor);
-        return best < 1e300 ? best : (m_reads.empty() ? 0 : m_reads.back().anchor);
-    }
     FILE* m_pipe = nullptr;
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
@@ -352,6 +348,10 @@ void pressWhileSpeaking(Rig& rig, Recorder& rec, XPointer& x, int presses, Figur
             ++f.lostSpeaking;
         else
             f.speaking.push_back(rec.timeOf(from + at) - pressed);
+        if (qEnvironmentVariableIsSet("BENCH_HEARD_VERBOSE") && at >= 0)
+            std::fprintf(stderr, "while speaking: speak %.1f write %.1f heard %.1f\n",
+                         g_streams.back().created - pressed, g_streams.back().firstWrite - pressed,
+                         rec.timeOf(from + at) - pressed);
     }
     rig.stop->click();
 }
