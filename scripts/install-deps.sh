@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Orasent needs. "run" gives what the program needs to build and
-# start; "test" adds what the tests need (a PulseAudio server, clang for the fuzzers, a virtual
-# display with the accessibility bus and a client for it).
+# start; "test" adds what the tests and benchmarks need (a PulseAudio server, clang and
+# clang-format, a virtual display with the accessibility bus and a client for it, and the
+# espeak-ng program for the heard-latency benchmark).
 set -euo pipefail
 
 runtime_packages=(
@@ -10,8 +11,8 @@ runtime_packages=(
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
   fonts-dejavu-core fonts-liberation2
 )
-test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev xauth
-  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi)
+test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
+  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

@@ -2,8 +2,8 @@
 // The espeak-ng speech engine behind the SpVoice interface.
 //
 // espeak-ng runs in synchronous mode on one worker thread; its audio is converted to the chosen
-// format and played on the GUI thread, which also raises the events, each one when the output
-// has played up to it. Voices are espeak-ng's, the voice of the user's locale (LANG) first;
+// format and handed by the GUI thread to the output (a device's sink lives on the audio thread).
+// The GUI thread raises the events, each one when the output has played up to it. Voices are espeak-ng's, the voice of the user's locale (LANG) first;
 // audio outputs are Qt Multimedia's, the system default first.
 //
 // Rate r (-10..10) speaks at 175 * 3^(r/10) words per minute. espeak-ng goes no slower than

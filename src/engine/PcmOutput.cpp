@@ -4,7 +4,10 @@
 #include "engine/SpVoice.h"
 #include "engine/WaveFileWriter.h"
 
-#include <QAudioSink>
+#include "engine/DeviceSink.h"
+#include "engine/SinkThread.h"
+
+#include <utility>
 
 namespace orasent {
 
@@ -18,70 +21,65 @@ void DevicePcmOutput::open(const SpeechAudioFormat& format) {
     const QAudioFormat qformat = toQAudioFormat(format);
     if (!m_device.isFormatSupported(qformat))
         throw SpeechError("the audio output refuses this format");
-    m_sampleRate = format.sampleRate;
+    discard();
     m_format = qformat;
     m_bytesWritten = 0;
-    m_sink = std::make_unique<QAudioSink>(m_device, qformat);
-    m_sink->setBufferSize(qformat.bytesForDuration(kAheadUsecs));
-    m_io = m_sink->start();
-    if (!m_io || m_sink->error() != QAudio::NoError) {
-        m_sink.reset();
-        m_io = nullptr;
-        throw SpeechError("the audio output cannot be opened");
-    }
+    m_thread = SinkThread::current();
+    m_stream = std::make_shared<DeviceStream>();
+    const qsizetype buffer = qformat.bytesForDuration(kAheadUsecs);
+    QObject* root = m_thread->root();
+    m_thread->post([stream = m_stream, device = m_device, qformat, buffer, root] {
+        stream->sink = new DeviceSink(stream, root);
+        stream->sink->open(device, qformat, buffer);
+    });
 }
 
 qint64 DevicePcmOutput::write(const char* data, qint64 bytes) {
-    if (!m_io || failed())
+    if (!m_stream || failed())
         return 0;
-    // A stream the server has killed (its device removed) shows negative free space. Writing into
-    // it fails in a way that leaves PulseAudio locked for good (Qt 6.4): no sound ever again.
-    if (m_sink->bytesFree() < 0) {
-        m_failed = true;
-        return 0;
-    }
-    // Stay a fixed time ahead of what has been heard. The sink's own bytesFree() is not used:
-    // with PulseAudio it can stay at zero for a second after the first buffer has played,
-    // starving the stream, while a write beyond it is accepted and keeps playback smooth.
-    const qint64 ahead = m_bytesWritten - m_format.bytesForDuration(m_sink->processedUSecs());
+    // Stay a fixed time ahead of what has been heard.
+    const qint64 ahead = m_bytesWritten - m_format.bytesForDuration(m_stream->heardUsecs);
     const qint64 room = qMin<qint64>(bytes, m_format.bytesForDuration(kAheadUsecs) - ahead);
-    if (room <= 0)
+    const qint64 take = room - room % m_format.bytesPerFrame();
+    if (take <= 0)
         return 0;
-    const qint64 frameBytes = m_format.bytesPerFrame();
-    const qint64 done = m_io->write(data, room - room % frameBytes);
-    if (done < 0) {
-        m_failed = true;
-        return 0;
+    {
+        std::lock_guard<std::mutex> lock(m_stream->mutex);
+        m_stream->queued.append(data, take);
     }
-    m_bytesWritten += done;
-    return done;
+    m_bytesWritten += take;
+    if (!m_stream->feedPosted.exchange(true)) {
+        m_thread->post([stream = m_stream] {
+            if (stream->sink)
+                stream->sink->feed();
+        });
+    }
+    return take;
 }
 
 qint64 DevicePcmOutput::playedFrames() {
-    if (!m_sink)
+    if (!m_stream)
         return 0;
-    return m_sink->processedUSecs() * m_sampleRate / 1000000;
+    return m_stream->heardUsecs * m_format.sampleRate() / 1000000;
 }
 
 bool DevicePcmOutput::failed() const {
-    if (m_failed)
-        return true;
-    if (!m_sink)
-        return false;
-    const QAudio::Error error = m_sink->error();
-    return error == QAudio::OpenError || error == QAudio::IOError || error == QAudio::FatalError
-        || m_sink->state() == QAudio::StoppedState;
+    return m_stream && (m_stream->failed || m_thread->isStuck());
 }
 
 void DevicePcmOutput::close() { discard(); }
 
 void DevicePcmOutput::discard() {
-    m_io = nullptr;
-    if (QAudioSink* sink = m_sink.release()) {
-        sink->stop(); // disconnects the stream: buffered audio is dropped at once
-        // Destroying a sink runs pending events; the caller may be in the middle of its work.
-        sink->deleteLater();
-    }
+    if (!m_stream)
+        return;
+    m_thread->post([stream = m_stream] {
+        if (DeviceSink* sink = std::exchange(stream->sink, nullptr))
+            sink->stop();
+    });
+    if (m_thread->isStuck())
+        SinkThread::abandon(m_thread);
+    m_stream.reset();
+    m_thread.reset();
 }
 
 WavePcmOutput::WavePcmOutput(std::shared_ptr<WaveFileWriter> writer) : m_writer(std::move(writer)) {}

@@ -2,6 +2,7 @@
 // Where a stream's samples go, and the clock that says how much of them has been heard.
 // The player opens one output per stream, writes what it accepts, asks playedFrames() to time
 // the stream's events, and closes it once every frame has been heard (discard() on a purge).
+// All calls come from the GUI thread and must not block.
 // Tests put a fake clock behind this seam.
 #include "engine/SpeechAudioFormat.h"
 
@@ -10,12 +11,11 @@
 #include <QtGlobal>
 #include <memory>
 
-class QAudioSink;
-class QIODevice;
-
 namespace orasent {
 
+class SinkThread;
 class WaveFileWriter;
+struct DeviceStream;
 
 class PcmOutput {
 public:
@@ -37,7 +37,8 @@ public:
     virtual bool wantsTrailingSilence() const { return false; }
 };
 
-// A Qt Multimedia audio device (PulseAudio on Linux).
+// A Qt Multimedia audio device (PulseAudio on Linux). Its QAudioSink lives on the sink thread:
+// every call here returns at once, whatever the sound server does.
 class DevicePcmOutput : public PcmOutput {
 public:
     explicit DevicePcmOutput(const QAudioDevice& device);
@@ -50,16 +51,15 @@ public:
     void discard() override;
     bool wantsTrailingSilence() const override { return true; }
 
-private:
-    static constexpr qint64 kAheadUsecs = 200000; // audio queued beyond what has been heard
+    // Audio queued beyond what has been heard, and the buffer asked of the sound server.
+    static constexpr qint64 kAheadUsecs = 200000;
 
+private:
     QAudioDevice m_device;
     QAudioFormat m_format;
     qint64 m_bytesWritten = 0;
-    std::unique_ptr<QAudioSink> m_sink;
-    QIODevice* m_io = nullptr;
-    int m_sampleRate = 0;
-    bool m_failed = false;
+    std::shared_ptr<SinkThread> m_thread;
+    std::shared_ptr<DeviceStream> m_stream;
 };
 
 // A WAV file: a frame counts as heard once it is in the file.

@@ -1,10 +1,19 @@
 #include "engine/StreamPlayer.h"
 
+#include <algorithm>
+
 namespace orasent {
 
 namespace {
 constexpr int kTickMs = 5;
 constexpr int kSilenceMs = 20;
+// A complete stream this short and silent (the blank that stops speech) is not worth a device.
+constexpr int kSkippedSilenceMs = 100;
+
+bool isSilence(const QByteArray& pcm, int bitsPerSample) {
+    const char quiet = bitsPerSample == 8 ? char(0x80) : char(0);
+    return std::all_of(pcm.begin(), pcm.end(), [quiet](char c) { return c == quiet; });
+}
 } // namespace
 
 StreamPlayer::StreamPlayer(QObject* parent) : QObject(parent) {
@@ -100,6 +109,39 @@ void StreamPlayer::finishFront(bool failed, const QString& reason) {
     emit streamEnded(s->number, end);
 }
 
+bool StreamPlayer::isShortSilence(const Stream& s) const {
+    if (!s.error.isEmpty())
+        return false;
+    qint64 bytes = 0;
+    for (const QByteArray& pcm : s.pending) {
+        if (!isSilence(pcm, s.format.bitsPerSample))
+            return false;
+        bytes += pcm.size();
+    }
+    return bytes / s.bytesPerFrame <= qint64(s.format.sampleRate) * kSkippedSilenceMs / 1000;
+}
+
+// Raises the events of a stream that has nothing to hear, without an output.
+bool StreamPlayer::finishUnheard(Stream& s) {
+    const quint64 generation = m_generation;
+    s.pending.clear();
+    s.framesWritten = s.totalFrames;
+    s.started = true;
+    emit streamStarted(s.number, 0, s.voice);
+    while (generation == m_generation && !s.events.empty()) {
+        const TimedEvent e = s.events.front();
+        s.events.pop_front();
+        const qint64 bytePos = qMin(e.frame, s.framesWritten) * s.bytesPerFrame;
+        if (e.kind == TimedEvent::Word)
+            emit wordReached(s.number, bytePos, e.pos, e.length);
+        else
+            emit sentenceReached(s.number, bytePos, e.pos, e.length);
+    }
+    if (generation == m_generation)
+        finishFront(false, {});
+    return true;
+}
+
 bool StreamPlayer::serviceFront() {
     Stream& s = *m_streams.front();
     const quint64 generation = m_generation;
@@ -108,6 +150,9 @@ bool StreamPlayer::serviceFront() {
     if (!s.opened) {
         if (s.pending.empty() && s.totalFrames < 0 && s.error.isEmpty())
             return false; // nothing to play yet
+        // Silence so far: the device waits for sound, or for the end of a blank.
+        if (isShortSilence(s))
+            return s.totalFrames >= 0 ? finishUnheard(s) : false;
         try {
             s.output->open(s.format);
         } catch (const SpeechError& e) {

@@ -4,7 +4,8 @@
 // Word/Sentence when their frame has been heard, EndStream when its last frame has been heard.
 //
 // A stream whose output fails, or whose output stops making progress for far longer than any
-// buffer, still ends with EndStream, so a caller waiting for it returns to idle.
+// buffer, still ends with EndStream, so a caller waiting for it returns to idle. A short stream
+// of silence (the blank Speak that stops speech) raises its events at once without an output.
 #include "engine/PcmOutput.h"
 #include "engine/SpVoice.h"
 
@@ -89,6 +90,8 @@ private:
     };
     // Returns false when a signal handler changed the queue (a new Speak) and the round must stop.
     bool serviceFront();
+    bool isShortSilence(const Stream& s) const;
+    bool finishUnheard(Stream& s);
     void finishFront(bool failed, const QString& reason);
     void updateTimer();
 

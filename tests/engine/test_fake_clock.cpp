@@ -116,6 +116,16 @@ private slots:
         QVERIFY(m_voice->isIdle());
     }
 
+    void blankSpeakNeedsNoOutput() {
+        // The blank that stops speech starts and ends at once, without waiting for a device.
+        const int stream =
+            m_voice->Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML);
+        QTRY_VERIFY_WITH_TIMEOUT(count("end", stream) == 1, 10000);
+        QCOMPARE(count("start", stream), 1);
+        QCOMPARE(m_clock->opened, 0);
+        QVERIFY(m_voice->isIdle());
+    }
+
     void queuedStreamsPlayInOrder() {
         const int a = m_voice->Speak(QStringLiteral("first"), SVSFlagsAsync);
         const int b = m_voice->Speak(QStringLiteral("second"), SVSFlagsAsync);
