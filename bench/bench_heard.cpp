@@ -9,6 +9,7 @@
 #include "engine/PcmOutput.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
+#include "HeardRecorder.h"
 
 #include <QApplication>
 #include <QAudioDevice>
@@ -37,118 +38,11 @@
 #include <vector>
 
 using namespace orasent;
+using namespace orasent::bench;
 
 namespace {
 
-constexpr int kRate = 16000;          // recorder samples per second
-constexpr int kLoud = 200;            // a sample above this (of 32767) is heard
 constexpr int kTemplate = kRate / 12; // 83 ms: how a sentence's start is recognised in speech
-
-double nowMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer look;
-    look.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    look.start(1);
-    loop.exec();
-    return done();
-}
-
-// parec on the default sink's monitor, at 10 ms latency. A sample counts as heard when the read
-// that carries it arrives: the same recorder delay is in every figure, so the ratios are fair.
-class Recorder {
-public:
-    bool start() {
-        m_pipe = popen("exec parec --device=@DEFAULT_MONITOR@ --rate=16000 --channels=1 "
-                       "--format=s16le --latency-msec=10 --raw",
-                       "r");
-        if (!m_pipe)
-            return false;
-        m_thread = std::thread([this] { run(); });
-        return waitFor([this] { return count() > kRate / 2; }, 5000);
-    }
-    ~Recorder() {
-        m_quit = true;
-        if (m_pipe)
-            pclose(m_pipe); // parec dies with its pipe; the read then returns
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    qint64 count() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return qint64(m_samples.size());
-    }
-    // The first sample that arrived after `ms`.
-    qint64 indexAt(double ms) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        const auto read = std::lower_bound(m_reads.begin(), m_reads.end(), ms,
-                                           [](const Read& r, double t) { return r.arrival < t; });
-        return read == m_reads.begin() ? 0 : std::prev(read)->end;
-    }
-    double timeOf(qint64 index) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        const auto read = std::upper_bound(m_reads.begin(), m_reads.end(), index,
-                                           [](qint64 i, const Read& r) { return i < r.end; });
-        return read == m_reads.end() ? nowMs() : read->arrival;
-    }
-    // First heard sample at or after `from`, or -1.
-    qint64 firstLoud(qint64 from) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (qint64 i = qMax<qint64>(0, from); i < qint64(m_samples.size()); ++i)
-            if (std::abs(m_samples[size_t(i)]) > kLoud)
-                return i;
-        return -1;
-    }
-    std::vector<short> copy(qint64 from, qint64 n) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        from = qBound<qint64>(0, from, qint64(m_samples.size()));
-        n = qMin<qint64>(n, qint64(m_samples.size()) - from);
-        return std::vector<short>(m_samples.begin() + from, m_samples.begin() + from + n);
-    }
-
-private:
-    void run() {
-        short buffer[160];
-        const int fd = fileno(m_pipe);
-        while (!m_quit) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n <= 0)
-                return;
-            const double at = nowMs();
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_samples.insert(m_samples.end(), buffer, buffer + n / 2);
-            m_reads.push_back({at, qint64(m_samples.size())});
-        }
-    }
-    struct Read {
-        double arrival;
-        qint64 end; // samples received with it
-    };
-    FILE* m_pipe = nullptr;
-    std::thread m_thread;
-    std::atomic<bool> m_quit{false};
-    std::mutex m_mutex;
-    std::vector<short> m_samples;
-    std::vector<Read> m_reads;
-};
 
 // Where `pattern` best matches `signal` (normalised cross-correlation), as an offset, or -1.
 qint64 bestMatch(const std::vector<short>& signal, const std::vector<short>& pattern) {
