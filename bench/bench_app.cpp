@@ -26,11 +26,11 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <deque>
-#include <functional>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <dlfcn.h>
+#include <functional>
 #include <poll.h>
 #include <sys/resource.h>
 #include <xcb/xcb.h>
@@ -40,7 +40,9 @@ using namespace orasent;
 namespace {
 
 QElapsedTimer g_clock;
-double nowMs() { return g_clock.nsecsElapsed() / 1e6; }
+double nowMs() {
+    return g_clock.nsecsElapsed() / 1e6;
+}
 
 double percentile(QVector<double> v, double p) {
     if (v.isEmpty())
@@ -49,7 +51,9 @@ double percentile(QVector<double> v, double p) {
     const int i = qBound(0, int(std::ceil(p / 100.0 * v.size())) - 1, int(v.size()) - 1);
     return v.at(i);
 }
-double median(const QVector<double>& v) { return percentile(v, 50); }
+double median(const QVector<double>& v) {
+    return percentile(v, 50);
+}
 
 template <class T> T* control(QWidget& parent, const QString& objectName) {
     for (T* candidate : parent.findChildren<T*>())
@@ -80,14 +84,15 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
 // --- the device side of one stream --------------------------------------------------------
 
 struct StreamProbe {
-    double createdMs = -1;    // Speak() asked for the output
-    double firstWriteMs = -1; // the first samples went into the audio device
+    double createdMs = -1;     // Speak() asked for the output
+    double firstWriteMs = -1;  // the first samples went into the audio device
     double firstPlayedMs = -1; // the device reported the first frames played
 };
 
 class ProbeOutput : public PcmOutput {
 public:
-    ProbeOutput(std::unique_ptr<PcmOutput> inner, StreamProbe* probe) : m_inner(std::move(inner)), m_probe(probe) {
+    ProbeOutput(std::unique_ptr<PcmOutput> inner, StreamProbe* probe)
+        : m_inner(std::move(inner)), m_probe(probe) {
         m_probe->createdMs = nowMs();
     }
     void open(const SpeechAudioFormat& f) override { m_inner->open(f); }
@@ -122,15 +127,17 @@ std::unique_ptr<SpVoice> makeProbedVoice() {
     g_voice = voice.get();
     voice->setOutputFactory([] {
         g_probes.emplace_back();
-        return std::make_unique<ProbeOutput>(std::make_unique<DevicePcmOutput>(QMediaDevices::defaultAudioOutput()),
-                                             &g_probes.back());
+        return std::make_unique<ProbeOutput>(
+            std::make_unique<DevicePcmOutput>(QMediaDevices::defaultAudioOutput()),
+            &g_probes.back());
     });
     return voice;
 }
 
 // A working folder holding the question pool, as a new user would start in.
 bool prepareFolder(QTemporaryDir& folder) {
-    const QString pool = QStringLiteral(ORASENT_SOURCE_DATA_DIR) + QStringLiteral("/data/pools/Tech Pool.txt");
+    const QString pool =
+        QStringLiteral(ORASENT_SOURCE_DATA_DIR) + QStringLiteral("/data/pools/Tech Pool.txt");
     if (!folder.isValid() || !QFile::copy(pool, folder.filePath(QStringLiteral("Tech Pool.txt")))) {
         std::fprintf(stderr, "cannot prepare a working folder with %s\n", qPrintable(pool));
         return false;
@@ -168,19 +175,23 @@ struct Xcb {
                sym(hasError, "xcb_connection_has_error") && sym(getSetup, "xcb_get_setup") &&
                sym(rootsIterator, "xcb_setup_roots_iterator") &&
                sym(changeAttributes, "xcb_change_window_attributes") && sym(flush, "xcb_flush") &&
-               sym(pollForEvent, "xcb_poll_for_event") && sym(fileDescriptor, "xcb_get_file_descriptor") &&
-               sym(getProperty, "xcb_get_property") && sym(getPropertyReply, "xcb_get_property_reply") &&
+               sym(pollForEvent, "xcb_poll_for_event") &&
+               sym(fileDescriptor, "xcb_get_file_descriptor") &&
+               sym(getProperty, "xcb_get_property") &&
+               sym(getPropertyReply, "xcb_get_property_reply") &&
                sym(propertyValue, "xcb_get_property_value") &&
                sym(propertyValueLength, "xcb_get_property_value_length");
     }
 };
 
 QString windowName(Xcb& x, xcb_connection_t* c, xcb_window_t w) {
-    const xcb_get_property_cookie_t cookie = x.getProperty(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256);
+    const xcb_get_property_cookie_t cookie =
+        x.getProperty(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256);
     xcb_get_property_reply_t* reply = x.getPropertyReply(c, cookie, nullptr);
     if (!reply)
         return {};
-    const QString name = QString::fromUtf8(static_cast<const char*>(x.propertyValue(reply)), x.propertyValueLength(reply));
+    const QString name = QString::fromUtf8(static_cast<const char*>(x.propertyValue(reply)),
+                                           x.propertyValueLength(reply));
     std::free(reply);
     return name;
 }
@@ -256,7 +267,8 @@ void benchStartup(const QString& orasent, int runs) {
         // A fresh state each time: the program starts as a new user's would.
         QFile::remove(folder.filePath(QStringLiteral("Orasent.txt")));
         QFile::remove(folder.filePath(QStringLiteral("VIC.INI")));
-        const double a = timeToWindow(x, c, orasent, {}, folder.path(), QStringLiteral("Read Text"));
+        const double a =
+            timeToWindow(x, c, orasent, {}, folder.path(), QStringLiteral("Read Text"));
         const double b = timeToWindow(x, c, self, {QStringLiteral("--bare-window")}, folder.path(),
                                       QStringLiteral("Bare Window"));
         if (a < 0 || b < 0) {
@@ -271,9 +283,10 @@ void benchStartup(const QString& orasent, int runs) {
     }
     x.disconnect(c);
     const double ratio = median(app) / median(bare);
-    std::printf("start-up to window mapped (xcb on %s, %d runs each)\n", qgetenv("DISPLAY").constData(), runs);
-    std::printf("  %-34s median %7.1f ms   min %7.1f   max %7.1f\n", "orasent reader window", median(app),
-                percentile(app, 0), percentile(app, 100));
+    std::printf("start-up to window mapped (xcb on %s, %d runs each)\n",
+                qgetenv("DISPLAY").constData(), runs);
+    std::printf("  %-34s median %7.1f ms   min %7.1f   max %7.1f\n", "orasent reader window",
+                median(app), percentile(app, 0), percentile(app, 100));
     std::printf("  %-34s median %7.1f ms   min %7.1f   max %7.1f\n", "bare Qt window", median(bare),
                 percentile(bare, 0), percentile(bare, 100));
     std::printf("  %-34s %7.2fx   (goal 2x or less)\n", "ratio of medians", ratio);
@@ -296,7 +309,8 @@ struct Windows {
     QPushButton* stop = nullptr;
 
     bool speechIdle() const {
-        return tts.SpeakBtn()->isEnabled() && tts.SPKBX()->text().isEmpty() && g_voice && g_voice->isIdle();
+        return tts.SpeakBtn()->isEnabled() && tts.SPKBX()->text().isEmpty() && g_voice &&
+               g_voice->isIdle();
     }
 };
 
@@ -336,14 +350,15 @@ void benchTalk(Windows& w, int presses, bool interrupt) {
             QTest::mouseClick(w.stop, Qt::LeftButton);
     }
     std::printf("Talk press to ... (%s, %lld presses%s)\n",
-                interrupt ? "pressed while the last sentence plays" : "pressed when idle", qlonglong(speak.size()),
+                interrupt ? "pressed while the last sentence plays" : "pressed when idle",
+                qlonglong(speak.size()),
                 lost ? qPrintable(QStringLiteral(", %1 without audio").arg(lost)) : "");
-    std::printf("  %-42s median %6.1f ms   p95 %6.1f ms\n", "Speak() of the sentence", median(speak),
-                percentile(speak, 95));
-    std::printf("  %-42s median %6.1f ms   p95 %6.1f ms   (goal p95 <= 100)\n", "first samples written to the device",
-                median(write), percentile(write, 95));
-    std::printf("  %-42s median %6.1f ms   p95 %6.1f ms\n", "device reports first frames played", median(played),
-                percentile(played, 95));
+    std::printf("  %-42s median %6.1f ms   p95 %6.1f ms\n", "Speak() of the sentence",
+                median(speak), percentile(speak, 95));
+    std::printf("  %-42s median %6.1f ms   p95 %6.1f ms   (goal p95 <= 100)\n",
+                "first samples written to the device", median(write), percentile(write, 95));
+    std::printf("  %-42s median %6.1f ms   p95 %6.1f ms\n", "device reports first frames played",
+                median(played), percentile(played, 95));
 }
 
 double cpuMs(long* switches = nullptr) {
@@ -351,7 +366,8 @@ double cpuMs(long* switches = nullptr) {
     getrusage(RUSAGE_SELF, &u);
     if (switches)
         *switches = u.ru_nvcsw + u.ru_nivcsw;
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
 void benchIdle(Windows& w, int seconds) {
@@ -369,7 +385,8 @@ void benchIdle(Windows& w, int seconds) {
     const double cpu = cpuMs(&switches1) - cpu0;
     const double wall = nowMs() - t0;
     std::printf("idle with both windows shown, %d s\n", seconds);
-    std::printf("  %-42s %8.1f ms   (%.3f %% of one core)\n", "CPU time, all threads", cpu, 100.0 * cpu / wall);
+    std::printf("  %-42s %8.1f ms   (%.3f %% of one core)\n", "CPU time, all threads", cpu,
+                100.0 * cpu / wall);
     std::printf("  %-42s %8.1f per second\n", "context switches (wake-ups), all threads",
                 (switches1 - switches0) * 1000.0 / wall);
 }
@@ -388,9 +405,11 @@ int main(int argc, char* argv[]) {
         const int at = args.indexOf(QString::fromLatin1(name));
         return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
     };
-    const bool all = !args.contains(QStringLiteral("--startup")) && !args.contains(QStringLiteral("--talk")) &&
+    const bool all = !args.contains(QStringLiteral("--startup")) &&
+                     !args.contains(QStringLiteral("--talk")) &&
                      !args.contains(QStringLiteral("--idle"));
-    QString orasent = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/orasent");
+    QString orasent =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/orasent");
     if (const int at = args.indexOf(QStringLiteral("--orasent")); at >= 0 && at + 1 < args.size())
         orasent = args.at(at + 1);
 
@@ -399,7 +418,8 @@ int main(int argc, char* argv[]) {
     if (all || args.contains(QStringLiteral("--startup")))
         benchStartup(orasent, option("--runs", 15));
 
-    if (!(all || args.contains(QStringLiteral("--talk")) || args.contains(QStringLiteral("--idle"))))
+    if (!(all || args.contains(QStringLiteral("--talk")) ||
+          args.contains(QStringLiteral("--idle"))))
         return 0;
     if (QMediaDevices::audioOutputs().isEmpty()) {
         std::printf("no audio output: run it through scripts/with-pulseaudio.sh\n");

@@ -20,7 +20,9 @@ using namespace orasent;
 namespace {
 
 QElapsedTimer g_clock;
-double nowMs() { return g_clock.nsecsElapsed() / 1e6; }
+double nowMs() {
+    return g_clock.nsecsElapsed() / 1e6;
+}
 
 const QString kParagraph = QStringLiteral(
     "The reading aid speaks one sentence at a time. Each word is highlighted while it is heard, "
@@ -36,7 +38,8 @@ struct Probe {
 
 class ProbeOutput : public PcmOutput {
 public:
-    ProbeOutput(std::unique_ptr<PcmOutput> inner, Probe* probe) : m_inner(std::move(inner)), m_probe(probe) {}
+    ProbeOutput(std::unique_ptr<PcmOutput> inner, Probe* probe)
+        : m_inner(std::move(inner)), m_probe(probe) {}
     void open(const SpeechAudioFormat& f) override { m_inner->open(f); }
     qint64 write(const char* d, qint64 n) override {
         const qint64 done = m_inner->write(d, n);
@@ -118,9 +121,11 @@ void throughput(EspeakVoice& voice) {
     espeak_SetParameter(espeakRATE, 175, 0);
     const QByteArray utf8 = text.toUtf8();
     t.restart();
-    espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+    espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
+                 nullptr, nullptr);
     const double plainMs = t.nsecsElapsed() / 1e6;
-    std::printf("synthesis of %lld characters: engine %.0f ms, plain espeak-ng %.0f ms, throughput ratio %.2f (goal >= 0.9)\n",
+    std::printf("synthesis of %lld characters: engine %.0f ms, plain espeak-ng %.0f ms, throughput "
+                "ratio %.2f (goal >= 0.9)\n",
                 (long long)text.size(), oursMs, plainMs, plainMs / oursMs);
 }
 
@@ -143,7 +148,8 @@ void deviceFigures(EspeakVoice& voice) {
         if (i > 0 && p.firstWriteMs >= 0)
             latency << p.firstWriteMs - start;
     }
-    std::printf("Speak -> first sample written to the device (warm, %lld runs): p50 %.1f ms, max %.1f ms (goal <= 20 ms)\n",
+    std::printf("Speak -> first sample written to the device (warm, %lld runs): p50 %.1f ms, max "
+                "%.1f ms (goal <= 20 ms)\n",
                 (long long)latency.size(), percentile(latency, 0.5), percentile(latency, 1.0));
 
     // Word events against the moment their first frame was heard.
@@ -151,20 +157,24 @@ void deviceFigures(EspeakVoice& voice) {
         Probe p;
         probe = &p;
         QList<QPair<double, qint64>> words; // wall time, frame
-        const auto c = QObject::connect(&voice, &SpVoice::Word, [&](int, const QVariant& pos, int, int) {
-            words.append({nowMs(), pos.toLongLong() / 2});
-        });
+        const auto c =
+            QObject::connect(&voice, &SpVoice::Word, [&](int, const QVariant& pos, int, int) {
+                words.append({nowMs(), pos.toLongLong() / 2});
+            });
         voice.Speak(kParagraph, SVSFDefault);
         QObject::disconnect(c);
         // The listener's clock: heard frames against wall time, as the sink reports them.
-        // A frame was heard at the first report that covers it, interpolated with the report before.
+        // A frame was heard at the first report that covers it, interpolated with the report
+        // before.
         QList<double> deltas;
         for (const auto& w : std::as_const(words)) {
             for (int i = 1; i < p.plays.size(); ++i) {
                 if (p.plays[i].second >= w.second && p.plays[i].second > p.plays[i - 1].second) {
                     const auto& a = p.plays[i - 1];
                     const auto& b = p.plays[i];
-                    const double heard = a.first + (b.first - a.first) * double(w.second - a.second) / double(b.second - a.second);
+                    const double heard = a.first + (b.first - a.first) *
+                                                       double(w.second - a.second) /
+                                                       double(b.second - a.second);
                     deltas << w.first - heard;
                     break;
                 }
@@ -173,7 +183,8 @@ void deviceFigures(EspeakVoice& voice) {
         QList<double> absolute;
         for (double d : deltas)
             absolute << std::abs(d);
-        std::printf("Word event minus first sample heard (%lld words): p50 %.1f ms, p95 %.1f ms, max |%.1f| ms (goal p95 within 30 ms)\n",
+        std::printf("Word event minus first sample heard (%lld words): p50 %.1f ms, p95 %.1f ms, "
+                    "max |%.1f| ms (goal p95 within 30 ms)\n",
                     (long long)deltas.size(), percentile(deltas, 0.5), percentile(deltas, 0.95),
                     percentile(absolute, 1.0));
     }
@@ -196,7 +207,8 @@ void deviceFigures(EspeakVoice& voice) {
             QSignalSpy ends(&voice, &SpVoice::EndStream);
             waitFor([&] { return !ends.isEmpty(); }, 10000);
         }
-        std::printf("purging Speak -> old stream's audio stopped (%lld runs): p50 %.2f ms, max %.2f ms (goal <= 50 ms)\n",
+        std::printf("purging Speak -> old stream's audio stopped (%lld runs): p50 %.2f ms, max "
+                    "%.2f ms (goal <= 50 ms)\n",
                     (long long)purge.size(), percentile(purge, 0.5), percentile(purge, 1.0));
     }
 
@@ -215,8 +227,9 @@ void deviceFigures(EspeakVoice& voice) {
         waitFor([] { return false; }, 8000);
         const long during = peakRssKb();
         voice.Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak);
-        std::printf("speaking a 1 MB text for 8 s (%lld words heard): peak RSS %ld MB (before: %ld MB)\n",
-                    (long long)words.count(), during / 1024, before / 1024);
+        std::printf(
+            "speaking a 1 MB text for 8 s (%lld words heard): peak RSS %ld MB (before: %ld MB)\n",
+            (long long)words.count(), during / 1024, before / 1024);
     }
     voice.setOutputFactory({});
 }
@@ -231,10 +244,12 @@ int main(int argc, char* argv[]) {
                 qPrintable(voice.Voice().GetDescription()));
     throughput(voice);
     if (QMediaDevices::audioOutputs().isEmpty()) {
-        std::printf("no audio output device: device figures skipped (run under scripts/with-pulseaudio.sh)\n");
+        std::printf("no audio output device: device figures skipped (run under "
+                    "scripts/with-pulseaudio.sh)\n");
         return 0;
     }
-    std::printf("audio output: %s\n", qPrintable(QMediaDevices::defaultAudioOutput().description()));
+    std::printf("audio output: %s\n",
+                qPrintable(QMediaDevices::defaultAudioOutput().description()));
     deviceFigures(voice);
     return 0;
 }

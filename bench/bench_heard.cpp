@@ -4,12 +4,12 @@
 //   xvfb-run -a scripts/with-pulseaudio.sh build/bench/bench_heard
 // Options: --presses N (default 20), --runs N (espeak-ng processes, default 20).
 // BENCH_HEARD_VERBOSE=1 prints each press's steps and every event that held the GUI thread.
+#include "HeardRecorder.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/EspeakVoice.h"
 #include "engine/PcmOutput.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
-#include "HeardRecorder.h"
 
 #include <QApplication>
 #include <QAudioDevice>
@@ -185,7 +185,7 @@ double heardFromIdle(Recorder& rec, double pressMs, std::vector<short>* start) {
 
 struct Figures {
     std::vector<double> idle, speaking, process;
-    std::vector<double> toSpeak, toWrite; // from the press, from idle
+    std::vector<double> toSpeak, toWrite;                // from the press, from idle
     int lostIdle = 0, lostSpeaking = 0, lostProcess = 0; // presses or runs without audio
 };
 

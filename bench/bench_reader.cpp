@@ -29,7 +29,9 @@ public:
     void setSentenceText(const QString& text) override { text1 = text; }
     void focusSentenceBox() override {}
     void showPathBox(const QString&) override {}
-    void showMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+    void showMessage(const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
     QString text1;
     QString spoken;
 };
@@ -78,19 +80,24 @@ Timing best(int runs, const std::function<void()>& work, double (*cpu)() = proce
     return result;
 }
 
-double bestMs(int runs, const std::function<void()>& work) { return best(runs, work).wallMs; }
+double bestMs(int runs, const std::function<void()>& work) {
+    return best(runs, work).wallMs;
+}
 
 // Sentences of 6 to 17 words, lines of about 75 bytes ending in CR LF, and now and then a
 // question with its answer line.
 void generateText(const QString& path, qint64 size) {
     static const char* words[] = {"reading", "the", "river", "quietly", "moves", "under", "a",
-                                  "bridge", "of", "old", "stone", "while", "birds", "sing"};
+                                  "bridge",  "of",  "old",   "stone",   "while", "birds", "sing"};
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot create the text");
     QByteArray block;
     quint32 seed = 12345;
-    auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 16) & 0x7fff; };
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
     qint64 written = 0;
     int line = 0;
     while (written < size) {
@@ -127,8 +134,8 @@ int loadOnly(const QString& path) {
     model.OpenfF();
     const double wallMs = timer.nsecsElapsed() / 1e6;
     const double cpuMs = processCpuMs() - cpuBefore;
-    std::printf("%ld %ld %lld %.1f %.1f\n", before, statusKiB("VmHWM"), qlonglong(model.BookText.size()),
-                wallMs, cpuMs);
+    std::printf("%ld %ld %lld %.1f %.1f\n", before, statusKiB("VmHWM"),
+                qlonglong(model.BookText.size()), wallMs, cpuMs);
     return 0;
 }
 
@@ -182,18 +189,20 @@ int main(int argc, char** argv) {
     model.OpenfF();
     const Timing reload = best(5, [&] { model.OpenfF(); });
     std::printf("reload of the same file: %.1f ms wall, %.1f ms CPU; ratio to wc -l %.2f wall, "
-                "%.2f CPU\n", reload.wallMs, reload.cpuMs, reload.wallMs / wc.wallMs,
-                reload.cpuMs / wc.cpuMs);
+                "%.2f CPU\n",
+                reload.wallMs, reload.cpuMs, reload.wallMs / wc.wallMs, reload.cpuMs / wc.cpuMs);
 
     // Sentence steps: at the start and near the end cost the same.
     const int steps = 1000;
     const double length = double(model.BookText.size());
     auto stepsFrom = [&](double position) {
-        return bestMs(3, [&] {
-                   model.NextPos = position;
-                   for (int i = 0; i < steps; ++i)
-                       model.SayNextSentence();
-               }) * 1000.0 / steps;
+        return bestMs(3,
+                      [&] {
+                          model.NextPos = position;
+                          for (int i = 0; i < steps; ++i)
+                              model.SayNextSentence();
+                      }) *
+               1000.0 / steps;
     };
     std::printf("sentence step: %.2f us at the start, %.2f us near the end\n", stepsFrom(0),
                 stepsFrom(length - 200000));

@@ -15,8 +15,7 @@ using namespace orasent;
 namespace {
 
 // Median of `runs` timings, in milliseconds.
-double medianMs(int runs, const std::function<void()>& work)
-{
+double medianMs(int runs, const std::function<void()>& work) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
@@ -28,10 +27,10 @@ double medianMs(int runs, const std::function<void()>& work)
     return times[times.size() / 2];
 }
 
-QString englishLikeText(qsizetype size)
-{
-    static const char* const words[] = {"THE", "QUICK", "BROWN", "FOX", "JUMPS", "OVER", "LAZY", "DOG", "AND",
-                                        "MAIN", "RD", "FIRST", "AVENUE", "READS", "ALOUD", "SENTENCE."};
+QString englishLikeText(qsizetype size) {
+    static const char* const words[] = {"THE",    "QUICK", "BROWN", "FOX",      "JUMPS", "OVER",
+                                        "LAZY",   "DOG",   "AND",   "MAIN",     "RD",    "FIRST",
+                                        "AVENUE", "READS", "ALOUD", "SENTENCE."};
     QString text;
     text.reserve(size + 16);
     for (int i = 0; text.size() < size; ++i) {
@@ -42,8 +41,7 @@ QString englishLikeText(qsizetype size)
     return text;
 }
 
-QString entriesThatNeverMatch(int count)
-{
+QString entriesThatNeverMatch(int count) {
     QStringList entries;
     for (int i = 0; i < count; ++i)
         entries << QStringLiteral("ZQ%1=X").arg(i);
@@ -51,8 +49,7 @@ QString entriesThatNeverMatch(int count)
 }
 
 // Words of common letters that the text holds, none of them occurring in it as a whole.
-QString letterEntriesThatNeverMatch(int count, const QString& text)
-{
+QString letterEntriesThatNeverMatch(int count, const QString& text) {
     static const char letters[] = "ETAOINSHRDLUCMFWYPVBGKQJXZ";
     QStringList entries;
     quint32 state = 12345;
@@ -60,7 +57,7 @@ QString letterEntriesThatNeverMatch(int count, const QString& text)
         QString word;
         for (int i = 0; i < 5; ++i) {
             state = state * 1103515245u + 12345u;
-            word += QLatin1Char(letters[(state >> 16) % 12]);  // the 12 commonest letters
+            word += QLatin1Char(letters[(state >> 16) % 12]); // the 12 commonest letters
         }
         if (!text.contains(word))
             entries << word + "=X";
@@ -68,15 +65,14 @@ QString letterEntriesThatNeverMatch(int count, const QString& text)
     return entries.join(u'|');
 }
 
-void report(const char* what, double ms, const qsizetype& resultSize)
-{
-    std::printf("%-62s %10.2f ms   (result %lld chars)\n", what, ms, static_cast<long long>(resultSize));
+void report(const char* what, double ms, const qsizetype& resultSize) {
+    std::printf("%-62s %10.2f ms   (result %lld chars)\n", what, ms,
+                static_cast<long long>(resultSize));
 }
 
-}  // namespace
+} // namespace
 
-int main()
-{
+int main() {
     const QString kilobyte = englishLikeText(1000);
     const QString megabyte = englishLikeText(1000000);
     qsizetype size = 0;
@@ -110,10 +106,14 @@ int main()
 
     const QString kilobyteLetters = letterEntriesThatNeverMatch(4999, kilobyte);
     report("1 KB text, 4,999 common-letter entries without a match",
-           medianMs(5, [&] { size = applyReplacementList(kilobyte, kilobyteLetters).size(); }), size);
+           medianMs(5, [&] { size = applyReplacementList(kilobyte, kilobyteLetters).size(); }),
+           size);
 
-    report("1 MB text, 4,999 entries with a digit, without a match",
-           medianMs(1, [&] { size = applyReplacementList(megabyte, entriesThatNeverMatch(4999)).size(); }), size);
+    report(
+        "1 MB text, 4,999 entries with a digit, without a match",
+        medianMs(
+            1, [&] { size = applyReplacementList(megabyte, entriesThatNeverMatch(4999)).size(); }),
+        size);
 
     QString sortText;
     for (int i = 1999; i >= 1; --i)

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(split < 0 ? QByteArray() : input.mid(split + 1));
     int eventsRun = 0;
     (void)orasent::applyReplacementList(text, list, [&] { ++eventsRun; });
-    if (eventsRun > 10000)  // the step budget bounds every application
+    if (eventsRun > 10000) // the step budget bounds every application
         __builtin_trap();
     return 0;
 }

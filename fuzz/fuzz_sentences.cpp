@@ -4,7 +4,6 @@
 #include "SilentReaderPort.h"
 #include "reader/ReaderModel.h"
 
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orasent::test::SilentReaderPort port;
     orasent::ReaderModel model(port);
@@ -18,14 +17,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     model.BookNum = commands % 3;
     for (int i = 0; i < 8; ++i) {
         switch ((commands >> i) & 7) {
-        case 0: model.talk(1); break;
-        case 1: model.talk(2); break;
-        case 2: model.SpreadBookmarks(); break;
-        case 3: model.nextBookmark(); break;
-        case 4: model.prevBookmark(); break;
-        case 5: model.setBookmark(); break;
-        case 6: model.ReplayScan(); break;
-        default: model.timerTick(); break;
+        case 0:
+            model.talk(1);
+            break;
+        case 1:
+            model.talk(2);
+            break;
+        case 2:
+            model.SpreadBookmarks();
+            break;
+        case 3:
+            model.nextBookmark();
+            break;
+        case 4:
+            model.prevBookmark();
+            break;
+        case 5:
+            model.setBookmark();
+            break;
+        case 6:
+            model.ReplayScan();
+            break;
+        default:
+            model.timerTick();
+            break;
         }
         if (model.BookNum < 0 || model.BookNum > 100)
             __builtin_trap();

@@ -4,7 +4,6 @@
 #include "reader/ReaderModel.h"
 #include "reader/StateFile.h"
 
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = fuzz::writeTemporaryFile(data, size);
     const orasent::SavedReadingState state = orasent::readStateFile(path);

@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString list = orasent::loadReplacementList(path);
     const QString editText = orasent::listToEditText(list);
     (void)orasent::editTextToList(editText);
-    const QString raw = orasent::decodeText(QByteArray(reinterpret_cast<const char*>(data), int(size)));
+    const QString raw =
+        orasent::decodeText(QByteArray(reinterpret_cast<const char*>(data), int(size)));
     (void)orasent::sortEditText(raw);
     if (orasent::lastWordToTest(raw).size() > 255)
         __builtin_trap();

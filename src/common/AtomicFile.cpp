@@ -18,11 +18,14 @@ RenameFunction& renameFunction() {
 }
 
 QString describe(const QString& what, const QString& path, int errorNumber) {
-    return QStringLiteral("%1 \"%2\": %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errorNumber)));
+    return QStringLiteral("%1 \"%2\": %3")
+        .arg(what, path, QString::fromLocal8Bit(std::strerror(errorNumber)));
 }
 } // namespace
 
-void setRenameFunctionForTesting(RenameFunction function) { renameFunction() = std::move(function); }
+void setRenameFunctionForTesting(RenameFunction function) {
+    renameFunction() = std::move(function);
+}
 
 bool writeFileAtomically(const QString& targetPath, const QByteArray& data, QString* errorMessage,
                          const AtomicWriteOptions& options) {
@@ -83,13 +86,15 @@ bool writeFileAtomically(const QString& targetPath, const QByteArray& data, QStr
         return fail(QStringLiteral("Could not close"), tempName, errno);
 
     const QByteArray targetBytes = QFile::encodeName(target.absoluteFilePath());
-    const int renamed = renameFunction() ? renameFunction()(tempPath.constData(), targetBytes.constData())
-                                         : ::rename(tempPath.constData(), targetBytes.constData());
+    const int renamed = renameFunction()
+                            ? renameFunction()(tempPath.constData(), targetBytes.constData())
+                            : ::rename(tempPath.constData(), targetBytes.constData());
     if (renamed != 0)
         return fail(QStringLiteral("Could not replace"), targetPath, errno);
 
     // Make the rename itself durable; a failure here cannot lose the new content.
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);

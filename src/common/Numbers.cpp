@@ -24,8 +24,12 @@ std::int64_t nearestInt(double x) {
     return static_cast<std::int64_t>(r);
 }
 
-static bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-static bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+static bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+static bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 double numericPrefix(QStringView text, int* consumed) {
     if (consumed)
@@ -134,7 +138,9 @@ QString formatSigned(double value, int significantDigits) {
     return digits.startsWith(u'-') ? digits : QLatin1Char(' ') + digits;
 }
 
-QString formatStateNumber(double value) { return formatSigned(value, 15) + QLatin1Char(' '); }
+QString formatStateNumber(double value) {
+    return formatSigned(value, 15) + QLatin1Char(' ');
+}
 
 bool fitsInt16(double value) {
     if (!std::isfinite(value))

@@ -5,16 +5,32 @@
 namespace orasent {
 
 // From the build's project version.
-inline QString programVersion() { return QStringLiteral(ORASENT_VERSION); }
+inline QString programVersion() {
+    return QStringLiteral(ORASENT_VERSION);
+}
 
 namespace files {
-inline QString readingState() { return QStringLiteral("Orasent.txt"); }
-inline QString speechSettings() { return QStringLiteral("VIC.INI"); }
-inline QString speechSettingsTemporary() { return QStringLiteral("ALLTMP"); }
-inline QString wordList() { return QStringLiteral("Speech.lst"); }
-inline QString techPool() { return QStringLiteral("Tech Pool.txt"); }
-inline QString generalPool() { return QStringLiteral("General Pool.txt"); }
-inline QString extraPool() { return QStringLiteral("Extra Pool.txt"); }
+inline QString readingState() {
+    return QStringLiteral("Orasent.txt");
+}
+inline QString speechSettings() {
+    return QStringLiteral("VIC.INI");
+}
+inline QString speechSettingsTemporary() {
+    return QStringLiteral("ALLTMP");
+}
+inline QString wordList() {
+    return QStringLiteral("Speech.lst");
+}
+inline QString techPool() {
+    return QStringLiteral("Tech Pool.txt");
+}
+inline QString generalPool() {
+    return QStringLiteral("General Pool.txt");
+}
+inline QString extraPool() {
+    return QStringLiteral("Extra Pool.txt");
+}
 } // namespace files
 
 } // namespace orasent

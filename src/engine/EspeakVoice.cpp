@@ -54,12 +54,14 @@ int voiceForLocale(const QVector<EspeakVoiceInfo>& voices, const QString& tag) {
 
 QList<QAudioDevice> orderedDevices() {
     QList<QAudioDevice> devices = QMediaDevices::audioOutputs();
-    std::stable_sort(devices.begin(), devices.end(), [](const QAudioDevice& a, const QAudioDevice& b) {
-        if (a.isDefault() != b.isDefault())
-            return a.isDefault();
-        const int byName = QString::compare(a.description(), b.description(), Qt::CaseInsensitive);
-        return byName != 0 ? byName < 0 : a.id() < b.id();
-    });
+    std::stable_sort(
+        devices.begin(), devices.end(), [](const QAudioDevice& a, const QAudioDevice& b) {
+            if (a.isDefault() != b.isDefault())
+                return a.isDefault();
+            const int byName =
+                QString::compare(a.description(), b.description(), Qt::CaseInsensitive);
+            return byName != 0 ? byName < 0 : a.id() < b.id();
+        });
     return devices;
 }
 
@@ -74,10 +76,13 @@ struct EspeakVoice::Waiter {
     QEventLoop* loop = nullptr;
 };
 
-std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent) { return std::make_unique<EspeakVoice>(parent); }
+std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent) {
+    return std::make_unique<EspeakVoice>(parent);
+}
 
 EspeakVoice::EspeakVoice(QObject* parent)
-    : SpVoice(parent), m_player(std::make_unique<StreamPlayer>()), m_worker(&SynthesisWorker::instance()) {
+    : SpVoice(parent), m_player(std::make_unique<StreamPlayer>()),
+      m_worker(&SynthesisWorker::instance()) {
     SynthesisWorker* worker = m_worker;
     m_player->setConsumedCallback([worker](qint64 usecs) { worker->consumedUsecs(usecs); });
 
@@ -86,16 +91,18 @@ EspeakVoice::EspeakVoice(QObject* parent)
                 emit StartStream(stream, QVariant(bytePos));
                 emit VoiceChange(stream, QVariant(bytePos), voice);
             });
-    connect(m_player.get(), &StreamPlayer::wordReached, this, [this](int stream, qint64 bytePos, int pos, int length) {
-        emit Word(stream, QVariant(bytePos), pos, length);
-    });
+    connect(m_player.get(), &StreamPlayer::wordReached, this,
+            [this](int stream, qint64 bytePos, int pos, int length) {
+                emit Word(stream, QVariant(bytePos), pos, length);
+            });
     connect(m_player.get(), &StreamPlayer::sentenceReached, this,
             [this](int stream, qint64 bytePos, int pos, int length) {
                 emit Sentence(stream, QVariant(bytePos), pos, length);
             });
-    connect(m_player.get(), &StreamPlayer::streamFailed, this, [](int stream, const QString& reason) {
-        qWarning("orasent: speech stream %d ended early: %s", stream, qPrintable(reason));
-    });
+    connect(m_player.get(), &StreamPlayer::streamFailed, this,
+            [](int stream, const QString& reason) {
+                qWarning("orasent: speech stream %d ended early: %s", stream, qPrintable(reason));
+            });
     connect(m_player.get(), &StreamPlayer::streamEnded, this, [this](int stream, qint64 bytePos) {
         emit EndStream(stream, QVariant(bytePos));
         releaseWaiters();
@@ -104,10 +111,11 @@ EspeakVoice::EspeakVoice(QObject* parent)
     // Voices in name order, the user's own first; a repeated name gets its identifier added so
     // that every description names one voice.
     QVector<EspeakVoiceInfo> voices = m_worker->voices();
-    std::stable_sort(voices.begin(), voices.end(), [](const EspeakVoiceInfo& a, const EspeakVoiceInfo& b) {
-        const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-        return byName != 0 ? byName < 0 : a.identifier < b.identifier;
-    });
+    std::stable_sort(voices.begin(), voices.end(),
+                     [](const EspeakVoiceInfo& a, const EspeakVoiceInfo& b) {
+                         const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+                         return byName != 0 ? byName < 0 : a.identifier < b.identifier;
+                     });
     const int own = voiceForLocale(voices, localeTag());
     if (own > 0)
         voices.move(own, 0);
@@ -115,8 +123,9 @@ EspeakVoice::EspeakVoice(QObject* parent)
     for (const EspeakVoiceInfo& v : voices)
         ++nameCount[v.name];
     for (const EspeakVoiceInfo& v : voices) {
-        const QString description =
-            nameCount.value(v.name) > 1 ? QStringLiteral("%1 [%2]").arg(v.name, v.identifier) : v.name;
+        const QString description = nameCount.value(v.name) > 1
+                                        ? QStringLiteral("%1 [%2]").arg(v.name, v.identifier)
+                                        : v.name;
         m_voices.append(SpObjectToken(v.identifier, description));
     }
     m_voice = m_voices.value(0);
@@ -131,7 +140,9 @@ EspeakVoice::~EspeakVoice() {
     releaseWaiters();
 }
 
-SpObjectTokens EspeakVoice::GetVoices(const QString&, const QString&) { return m_voices; }
+SpObjectTokens EspeakVoice::GetVoices(const QString&, const QString&) {
+    return m_voices;
+}
 
 SpObjectTokens EspeakVoice::GetAudioOutputs(const QString&, const QString&) {
     SpObjectTokens tokens;
@@ -156,9 +167,13 @@ void EspeakVoice::setAudioOutput(const SpObjectToken& output) {
     throw SpeechError("no such audio output");
 }
 
-void EspeakVoice::setRate(int rate) { m_rate = qBound(-10, rate, 10); }
+void EspeakVoice::setRate(int rate) {
+    m_rate = qBound(-10, rate, 10);
+}
 
-void EspeakVoice::setVolume(int volume) { m_volume = qBound(0, volume, 100); }
+void EspeakVoice::setVolume(int volume) {
+    m_volume = qBound(0, volume, 100);
+}
 
 int EspeakVoice::wordsPerMinute(int rate) {
     return int(std::lround(175.0 * std::pow(3.0, qBound(-10, rate, 10) / 10.0)));
@@ -174,7 +189,8 @@ void EspeakVoice::setAudioOutputFormatType(int type) {
         m_wave = std::make_shared<WaveFileWriter>(m_wave->path(), format);
     } else if (!m_outputFactory) {
         for (const QAudioDevice& device : orderedDevices()) {
-            if (QString::fromUtf8(device.id()) == m_output.Id() && !device.isFormatSupported(toQAudioFormat(format)))
+            if (QString::fromUtf8(device.id()) == m_output.Id() &&
+                !device.isFormatSupported(toQAudioFormat(format)))
                 throw SpeechError("the audio output refuses this format");
         }
     }
@@ -193,9 +209,13 @@ void EspeakVoice::setOutputFactory(std::function<std::unique_ptr<PcmOutput>()> f
     m_outputFactory = std::move(factory);
 }
 
-void EspeakVoice::setStallTimeout(int ms) { m_player->setStallTimeout(ms); }
+void EspeakVoice::setStallTimeout(int ms) {
+    m_player->setStallTimeout(ms);
+}
 
-bool EspeakVoice::isIdle() const { return m_player->isIdle(); }
+bool EspeakVoice::isIdle() const {
+    return m_player->isIdle();
+}
 
 std::unique_ptr<PcmOutput> EspeakVoice::makeOutput() {
     if (m_outputFactory)
@@ -240,7 +260,8 @@ int EspeakVoice::Speak(const QString& text, int flags) {
     job.deliver = [player](StreamChunk chunk) {
         // On the worker thread; the player takes the chunk on the GUI thread.
         QMetaObject::invokeMethod(
-            player, [player, chunk = std::move(chunk)]() mutable { player->deliver(std::move(chunk)); },
+            player,
+            [player, chunk = std::move(chunk)]() mutable { player->deliver(std::move(chunk)); },
             Qt::QueuedConnection);
     };
     m_worker->submit(std::move(job));
@@ -278,6 +299,8 @@ QString EspeakVoice::findSampleFolder() {
     return {};
 }
 
-QString EspeakVoice::SdkPath() const { return findSampleFolder(); }
+QString EspeakVoice::SdkPath() const {
+    return findSampleFolder();
+}
 
 } // namespace orasent

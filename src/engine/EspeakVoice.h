@@ -3,8 +3,9 @@
 //
 // espeak-ng runs in synchronous mode on one worker thread; its audio is converted to the chosen
 // format and handed by the GUI thread to the output (a device's sink lives on the audio thread).
-// The GUI thread raises the events, each one when the output has played up to it. Voices are espeak-ng's, the voice of the user's locale (LANG) first;
-// audio outputs are Qt Multimedia's, the system default first.
+// The GUI thread raises the events, each one when the output has played up to it. Voices are
+// espeak-ng's, the voice of the user's locale (LANG) first; audio outputs are Qt Multimedia's, the
+// system default first.
 //
 // Rate r (-10..10) speaks at 175 * 3^(r/10) words per minute. espeak-ng goes no slower than
 // 80 wpm, so below that (r = -8 .. -10) words keep their 80 wpm length and longer pauses
@@ -29,7 +30,8 @@ public:
     explicit EspeakVoice(QObject* parent = nullptr);
     ~EspeakVoice() override;
 
-    SpObjectTokens GetVoices(const QString& requiredAttributes = {}, const QString& optionalAttributes = {}) override;
+    SpObjectTokens GetVoices(const QString& requiredAttributes = {},
+                             const QString& optionalAttributes = {}) override;
     SpObjectTokens GetAudioOutputs(const QString& requiredAttributes = {},
                                    const QString& optionalAttributes = {}) override;
     SpObjectToken Voice() const override { return m_voice; }
@@ -40,7 +42,9 @@ public:
     void setRate(int rate) override;
     int Volume() const override { return m_volume; }
     void setVolume(int volume) override;
-    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override { m_allowFormatChanges = allow; }
+    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override {
+        m_allowFormatChanges = allow;
+    }
     int AudioOutputFormatType() const override { return m_formatType; }
     void setAudioOutputFormatType(int type) override;
     void setAudioOutputToWaveFile(const QString& path) override;

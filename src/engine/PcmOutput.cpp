@@ -13,7 +13,9 @@ namespace orasent {
 
 DevicePcmOutput::DevicePcmOutput(const QAudioDevice& device) : m_device(device) {}
 
-DevicePcmOutput::~DevicePcmOutput() { discard(); }
+DevicePcmOutput::~DevicePcmOutput() {
+    discard();
+}
 
 void DevicePcmOutput::open(const SpeechAudioFormat& format) {
     if (m_device.isNull())
@@ -67,7 +69,9 @@ bool DevicePcmOutput::failed() const {
     return m_stream && (m_stream->failed || m_thread->isStuck());
 }
 
-void DevicePcmOutput::close() { discard(); }
+void DevicePcmOutput::close() {
+    discard();
+}
 
 void DevicePcmOutput::discard() {
     if (!m_stream)
@@ -82,7 +86,8 @@ void DevicePcmOutput::discard() {
     m_thread.reset();
 }
 
-WavePcmOutput::WavePcmOutput(std::shared_ptr<WaveFileWriter> writer) : m_writer(std::move(writer)) {}
+WavePcmOutput::WavePcmOutput(std::shared_ptr<WaveFileWriter> writer)
+    : m_writer(std::move(writer)) {}
 
 void WavePcmOutput::open(const SpeechAudioFormat& format) {
     if (!m_writer)

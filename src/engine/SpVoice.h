@@ -30,9 +30,13 @@ enum SpeechVoiceSpeakFlags : int {
 class SpObjectToken {
 public:
     SpObjectToken() = default;
-    SpObjectToken(QString id, QString description) : m_id(std::move(id)), m_description(std::move(description)) {}
+    SpObjectToken(QString id, QString description)
+        : m_id(std::move(id)), m_description(std::move(description)) {}
     QString Id() const { return m_id; }
-    QString GetDescription(int locale = 0) const { Q_UNUSED(locale); return m_description; }
+    QString GetDescription(int locale = 0) const {
+        Q_UNUSED(locale);
+        return m_description;
+    }
     bool isNull() const { return m_id.isEmpty(); }
     bool operator==(const SpObjectToken& other) const { return m_id == other.m_id; }
 
@@ -60,9 +64,9 @@ public:
     virtual SpObjectToken AudioOutput() const = 0;
     virtual void setAudioOutput(const SpObjectToken& output) = 0;
 
-    virtual int Rate() const = 0;           // -10 .. 10
+    virtual int Rate() const = 0; // -10 .. 10
     virtual void setRate(int rate) = 0;
-    virtual int Volume() const = 0;         // 0 .. 100
+    virtual int Volume() const = 0; // 0 .. 100
     virtual void setVolume(int volume) = 0;
 
     virtual void setAllowAudioOutputFormatChangesOnNextSet(bool allow) = 0;
@@ -93,9 +97,11 @@ signals:
     // Pos and Length: 0-based offset and length in UTF-16 units into the text given to Speak.
     void Word(int streamNumber, const QVariant& streamPosition, int pos, int length);
     void Sentence(int streamNumber, const QVariant& streamPosition, int pos, int length);
-    void VoiceChange(int streamNumber, const QVariant& streamPosition, const orasent::SpObjectToken& token);
+    void VoiceChange(int streamNumber, const QVariant& streamPosition,
+                     const orasent::SpObjectToken& token);
     // Declared for completeness; the engines here never raise them.
-    void Bookmark(int streamNumber, const QVariant& streamPosition, const QVariant& bookmark, int bookmarkId);
+    void Bookmark(int streamNumber, const QVariant& streamPosition, const QVariant& bookmark,
+                  int bookmarkId);
     void EnginePrivate(int streamNumber, const QVariant& streamPosition, const QVariant& lParam);
     void Phoneme(int streamNumber, const QVariant& streamPosition, int duration, int nextPhoneId,
                  int feature, int currentPhoneId);

@@ -7,9 +7,9 @@
 namespace orasent {
 
 struct SpeechAudioFormat {
-    int type = 0;        // SpeechAudioFormatType value
-    QString name;        // e.g. "SAFT22kHz16BitMono"
-    int sampleRate = 0;  // Hz
+    int type = 0;       // SpeechAudioFormatType value
+    QString name;       // e.g. "SAFT22kHz16BitMono"
+    int sampleRate = 0; // Hz
     int bitsPerSample = 0;
     int channels = 0;
     bool isValid() const { return type >= 4 && type <= 39; }

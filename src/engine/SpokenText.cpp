@@ -12,28 +12,38 @@ bool isControl(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-bool isAsciiLetter(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isAsciiAlnum(char32_t c) { return isAsciiLetter(c) || (c >= '0' && c <= '9'); }
+bool isAsciiLetter(char32_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isAsciiAlnum(char32_t c) {
+    return isAsciiLetter(c) || (c >= '0' && c <= '9');
+}
 
 // Inside a word these join its parts: "e.g", "don't", "3.14".
-bool isJoiner(char32_t c) { return c == '.' || c == '\'' || c == 0x2019; }
+bool isJoiner(char32_t c) {
+    return c == '.' || c == '\'' || c == 0x2019;
+}
 
 bool isSentenceEnd(char32_t c) {
-    return c == '.' || c == '!' || c == '?' || c == 0x2026 || c == 0x3002 || c == 0xFF01 || c == 0xFF1F;
+    return c == '.' || c == '!' || c == '?' || c == 0x2026 || c == 0x3002 || c == 0xFF01 ||
+           c == 0xFF1F;
 }
 
 // espeak-ng overflows a buffer and aborts on a word with dozens of apostrophes ("s's's'...");
 // a word keeps this many, later ones are read as blanks.
 constexpr int kMaxApostrophesPerWord = 4;
 
-bool isApostrophe(char32_t c) { return c == '\'' || c == 0x2019 || c == 0x02BC; }
+bool isApostrophe(char32_t c) {
+    return c == '\'' || c == 0x2019 || c == 0x02BC;
+}
 
 // Length of an apostrophe entity ("&apos;", "&#39;", "&rsquo;" ...) starting at `at`, or 0.
 int apostropheEntityLength(const QVector<char32_t>& cps, int at) {
     for (const char* entity : {"&apos;", "&#39;", "&#x27;", "&rsquo;", "&#8217;", "&#x2019;"}) {
         const int length = int(qstrlen(entity));
         int k = 0;
-        while (k < length && at + k < cps.size() && QChar::toLower(cps[at + k]) == char32_t(entity[k]))
+        while (k < length && at + k < cps.size() &&
+               QChar::toLower(cps[at + k]) == char32_t(entity[k]))
             ++k;
         if (k == length)
             return length;
@@ -77,9 +87,10 @@ SpokenText::SpokenText(const QString& text, bool xml) {
             if (m_codePoints[i] == '<') {
                 // A tag: '<' then a name, '/', '!' or '?', and a '>' before any other '<'.
                 int close = -1;
-                const bool opens = i + 1 < n
-                    && (isAsciiLetter(m_codePoints[i + 1]) || m_codePoints[i + 1] == '/'
-                        || m_codePoints[i + 1] == '!' || m_codePoints[i + 1] == '?' || m_codePoints[i + 1] == '_');
+                const bool opens =
+                    i + 1 < n && (isAsciiLetter(m_codePoints[i + 1]) ||
+                                  m_codePoints[i + 1] == '/' || m_codePoints[i + 1] == '!' ||
+                                  m_codePoints[i + 1] == '?' || m_codePoints[i + 1] == '_');
                 for (int j = i + 1; opens && j < n; ++j) {
                     if (m_codePoints[j] == '<')
                         break;
@@ -99,7 +110,8 @@ SpokenText::SpokenText(const QString& text, bool xml) {
             } else if (m_codePoints[i] == '&') {
                 // An entity such as "&amp;" or "&#233;" is part of the word it stands in.
                 int j = i + 1;
-                while (j < n && j - i <= 10 && (isAsciiAlnum(m_codePoints[j]) || m_codePoints[j] == '#'))
+                while (j < n && j - i <= 10 &&
+                       (isAsciiAlnum(m_codePoints[j]) || m_codePoints[j] == '#'))
                     ++j;
                 if (j < n && j > i + 1 && m_codePoints[j] == ';') {
                     for (int k = i; k <= j; ++k)
@@ -118,7 +130,9 @@ SpokenText::SpokenText(const QString& text, bool xml) {
         }
         if (m_kinds[i] == Kind::Markup)
             continue; // quotes of a tag's attributes
-        const int length = isApostrophe(m_codePoints[i]) ? 1 : xml ? apostropheEntityLength(m_codePoints, i) : 0;
+        const int length = isApostrophe(m_codePoints[i]) ? 1
+                           : xml                         ? apostropheEntityLength(m_codePoints, i)
+                                                         : 0;
         if (length > 0 && ++apostrophes > kMaxApostrophesPerWord) {
             for (int k = i; k < i + length; ++k) {
                 m_codePoints[k] = ' ';
@@ -152,14 +166,16 @@ std::optional<std::pair<int, int>> SpokenText::wordSpan(int cp, int espeakLength
     if (m_kinds[cp] == Kind::Space || m_kinds[cp] == Kind::Markup)
         return std::nullopt;
 
-    auto inToken = [&](int i) { return i >= 0 && i < n && (m_kinds[i] == Kind::Word || m_kinds[i] == Kind::Punct); };
+    auto inToken = [&](int i) {
+        return i >= 0 && i < n && (m_kinds[i] == Kind::Word || m_kinds[i] == Kind::Punct);
+    };
     auto isWordAt = [&](int i) {
         if (i < 0 || i >= n)
             return false;
         if (m_kinds[i] == Kind::Word)
             return true;
-        return isJoiner(m_codePoints[i]) && i > 0 && m_kinds[i - 1] == Kind::Word && i + 1 < n
-            && m_kinds[i + 1] == Kind::Word;
+        return isJoiner(m_codePoints[i]) && i > 0 && m_kinds[i - 1] == Kind::Word && i + 1 < n &&
+               m_kinds[i + 1] == Kind::Word;
     };
     int tokenBegin = cp;
     while (inToken(tokenBegin - 1))
@@ -236,8 +252,8 @@ std::optional<SpokenText::Span> SpokenText::sentence(int espeakPosition) {
     for (int i = begin; i < n; ++i) {
         if (m_kinds[i] == Kind::Word || m_kinds[i] == Kind::Punct)
             lastText = i;
-        if (isSentenceEnd(m_codePoints[i]) && m_kinds[i] == Kind::Punct
-            && (i + 1 == n || m_kinds[i + 1] == Kind::Space || m_kinds[i + 1] == Kind::Markup)) {
+        if (isSentenceEnd(m_codePoints[i]) && m_kinds[i] == Kind::Punct &&
+            (i + 1 == n || m_kinds[i + 1] == Kind::Space || m_kinds[i + 1] == Kind::Markup)) {
             end = i + 1;
             break;
         }

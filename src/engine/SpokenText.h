@@ -42,7 +42,8 @@ public:
 
 private:
     enum class Kind : unsigned char { Space, Word, Punct, Markup };
-    std::optional<std::pair<int, int>> wordSpan(int cp, int espeakLength) const; // code points [b, e)
+    std::optional<std::pair<int, int>> wordSpan(int cp,
+                                                int espeakLength) const; // code points [b, e)
     Span toUtf16(int begin, int end) const;
 
     QVector<char32_t> m_codePoints;

@@ -28,8 +28,8 @@ StreamPlayer::~StreamPlayer() {
             stream->output->discard();
 }
 
-void StreamPlayer::enqueue(int stream, const SpeechAudioFormat& format, std::unique_ptr<PcmOutput> output,
-                           const SpObjectToken& voice) {
+void StreamPlayer::enqueue(int stream, const SpeechAudioFormat& format,
+                           std::unique_ptr<PcmOutput> output, const SpObjectToken& voice) {
     auto s = std::make_unique<Stream>();
     s->number = stream;
     s->format = format;
@@ -166,7 +166,8 @@ bool StreamPlayer::serviceFront() {
     qint64 bytesTaken = 0;
     while (!s.pending.empty()) {
         const QByteArray& block = s.pending.front();
-        const qint64 n = s.output->write(block.constData() + s.pendingOffset, block.size() - s.pendingOffset);
+        const qint64 n =
+            s.output->write(block.constData() + s.pendingOffset, block.size() - s.pendingOffset);
         if (n <= 0)
             break;
         bytesTaken += n;
@@ -196,7 +197,8 @@ bool StreamPlayer::serviceFront() {
     if (allWritten && s.output->wantsTrailingSilence()) {
         // Keeps the device playing until the stream's last frame has been heard.
         const int frames = s.format.sampleRate * kSilenceMs / 1000;
-        const QByteArray silence(frames * s.bytesPerFrame, s.format.bitsPerSample == 8 ? char(0x80) : char(0));
+        const QByteArray silence(frames * s.bytesPerFrame,
+                                 s.format.bitsPerSample == 8 ? char(0x80) : char(0));
         s.output->write(silence.constData(), silence.size());
     }
 
@@ -224,7 +226,8 @@ bool StreamPlayer::serviceFront() {
         return true;
     }
     // Stalled: the output plays none of what it took, or takes none of what is waiting.
-    if ((played < s.framesWritten || !s.pending.empty()) && s.sinceProgress.elapsed() > m_stallTimeoutMs) {
+    if ((played < s.framesWritten || !s.pending.empty()) &&
+        s.sinceProgress.elapsed() > m_stallTimeoutMs) {
         finishFront(true, QStringLiteral("the audio output stopped playing"));
         return true;
     }

@@ -33,9 +33,9 @@ struct StreamChunk {
     int stream = 0;
     QByteArray pcm; // in the stream's output format
     QVector<TimedEvent> events;
-    bool last = false;       // the stream's audio is complete
-    qint64 totalFrames = 0;  // with last: the stream's length
-    QString error;           // synthesis failed; the stream ends
+    bool last = false;      // the stream's audio is complete
+    qint64 totalFrames = 0; // with last: the stream's length
+    QString error;          // synthesis failed; the stream ends
 };
 
 class StreamPlayer : public QObject {

@@ -6,10 +6,10 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <QtGlobal>
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
-#include <algorithm>
 #include <future>
 #include <utility>
 
@@ -21,7 +21,7 @@ struct SynthesisContext {
     const SynthesisJob& job;
     SpokenText text;
     PcmConverter converter;
-    StreamChunk batch;          // audio and events not yet handed over
+    StreamChunk batch; // audio and events not yet handed over
     qint64 batchSamples = 0;
     qint64 sentSamples = 0;
 };
@@ -31,7 +31,9 @@ namespace {
 thread_local SynthesisContext* t_context = nullptr;
 
 // espeak-ng's 16-bit output in a chunk of n samples lasts this long.
-qint64 usecsOfInput(qint64 samples) { return samples * 1000000 / PcmConverter::kInputRate; }
+qint64 usecsOfInput(qint64 samples) {
+    return samples * 1000000 / PcmConverter::kInputRate;
+}
 
 QVector<EspeakVoiceInfo> listVoices() {
     QVector<EspeakVoiceInfo> list;
@@ -79,7 +81,8 @@ SynthesisWorker::SynthesisWorker() {
     std::promise<void> ready;
     std::future<void> started = ready.get_future();
     m_thread = std::thread([this, &ready] {
-        m_sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 20, nullptr, espeakINITIALIZE_DONT_EXIT);
+        m_sampleRate =
+            espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 20, nullptr, espeakINITIALIZE_DONT_EXIT);
         if (m_sampleRate > 0) {
             m_voices = listVoices();
             espeak_SetSynthCallback([](short* wav, int count, espeak_EVENT* events) -> int {
@@ -94,13 +97,16 @@ SynthesisWorker::SynthesisWorker() {
                 for (espeak_EVENT* e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
                     if (e->type != espeakEVENT_WORD && e->type != espeakEVENT_SENTENCE)
                         continue;
-                    const qint64 sample = e->sample > 0 ? e->sample : qint64(e->audio_position) * 22050 / 1000;
-                    const auto span = e->type == espeakEVENT_WORD ? ctx->text.word(e->text_position, e->length)
-                                                                  : ctx->text.sentence(e->text_position);
+                    const qint64 sample =
+                        e->sample > 0 ? e->sample : qint64(e->audio_position) * 22050 / 1000;
+                    const auto span = e->type == espeakEVENT_WORD
+                                          ? ctx->text.word(e->text_position, e->length)
+                                          : ctx->text.sentence(e->text_position);
                     if (!span)
                         continue;
-                    chunk.events.append(TimedEvent{e->type == espeakEVENT_WORD ? TimedEvent::Word : TimedEvent::Sentence,
-                                                   ctx->converter.outputFrameFor(sample), span->pos, span->length});
+                    chunk.events.append(TimedEvent{
+                        e->type == espeakEVENT_WORD ? TimedEvent::Word : TimedEvent::Sentence,
+                        ctx->converter.outputFrameFor(sample), span->pos, span->length});
                 }
                 if (wav && count > 0) {
                     chunk.pcm += ctx->converter.convert(wav, count);
@@ -108,7 +114,8 @@ SynthesisWorker::SynthesisWorker() {
                 }
                 // The first audio goes out at once; later batches grow with what has been sent
                 // (up to 200 ms), so the output never runs dry and the hand-overs stay few.
-                const qint64 threshold = qBound<qint64>(1, ctx->sentSamples, qint64(PcmConverter::kInputRate / 5));
+                const qint64 threshold =
+                    qBound<qint64>(1, ctx->sentSamples, qint64(PcmConverter::kInputRate / 5));
                 if (ctx->batchSamples < threshold)
                     return 0;
                 const qint64 delivered = ctx->batchSamples;
@@ -167,7 +174,9 @@ void SynthesisWorker::purge(const void* owner, int stream) {
         int& through = m_purgedThrough[owner];
         through = qMax(through, stream);
         m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
-                                    [&](const SynthesisJob& j) { return j.owner == owner && j.stream <= stream; }),
+                                    [&](const SynthesisJob& j) {
+                                        return j.owner == owner && j.stream <= stream;
+                                    }),
                      m_jobs.end());
     }
     {
@@ -227,7 +236,8 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
     if (job.voiceIdentifier != m_currentVoice) {
         if (espeak_SetVoiceByName(job.voiceIdentifier.toUtf8().constData()) != EE_OK) {
             m_currentVoice.clear();
-            failure.error = QStringLiteral("espeak-ng refused the voice %1").arg(job.voiceIdentifier);
+            failure.error =
+                QStringLiteral("espeak-ng refused the voice %1").arg(job.voiceIdentifier);
             job.deliver(std::move(failure));
             return;
         }
@@ -238,7 +248,8 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
 
     std::unique_ptr<SynthesisContext> ctx;
     try {
-        ctx.reset(new SynthesisContext{this, job, SpokenText(job.text, job.xml), PcmConverter(job.format, job.gain)});
+        ctx.reset(new SynthesisContext{this, job, SpokenText(job.text, job.xml),
+                                       PcmConverter(job.format, job.gain)});
     } catch (const std::exception& e) {
         failure.error = QString::fromUtf8(e.what());
         job.deliver(std::move(failure));
@@ -246,8 +257,9 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
     }
     const QByteArray& input = ctx->text.espeakInput();
     t_context = ctx.get();
-    const espeak_ERROR result = espeak_Synth(input.constData(), size_t(input.size()) + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8 | (job.xml ? espeakSSML : 0), nullptr, nullptr);
+    const espeak_ERROR result =
+        espeak_Synth(input.constData(), size_t(input.size()) + 1, 0, POS_CHARACTER, 0,
+                     espeakCHARS_UTF8 | (job.xml ? espeakSSML : 0), nullptr, nullptr);
     t_context = nullptr;
     if (job.xml)
         m_currentVoice.clear(); // a <voice> element may have switched espeak-ng's voice

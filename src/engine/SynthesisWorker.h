@@ -20,8 +20,8 @@
 namespace orasent {
 
 struct EspeakVoiceInfo {
-    QString name;        // e.g. "English (America)"
-    QString identifier;  // e.g. "gmw/en-US"
+    QString name;          // e.g. "English (America)"
+    QString identifier;    // e.g. "gmw/en-US"
     QStringList languages; // e.g. "en-us", as espeak-ng lists them
     QList<int> priorities; // per language: lower fits better
 };

@@ -168,7 +168,7 @@ qsizetype completeUtf8Prefix(const char* data, qsizetype size) {
     for (qsizetype i = size - 1; i >= lowest; --i) {
         const unsigned char c = bytes[i];
         if ((c & 0xC0) == 0x80)
-            continue;  // continuation byte: look further back for its lead
+            continue; // continuation byte: look further back for its lead
         int length = 1;
         if ((c & 0xE0) == 0xC0)
             length = 2;
@@ -210,7 +210,7 @@ bool loadBookText(const QString& path, QString* bookText, QString* error) {
     const qsizetype wanted = std::max<qsizetype>(file.size(), 0) + 2;
     const qsizetype kept = bookText->capacity();
     if (kept < wanted || kept > wanted + wanted / 4 + (qsizetype(1) << 20))
-        bookText->clear();  // release first, so the old and the new storage never coexist
+        bookText->clear(); // release first, so the old and the new storage never coexist
     BookTextBuilder builder(bookText);
     builder.reserve(wanted);
 
@@ -219,14 +219,14 @@ bool loadBookText(const QString& path, QString* bookText, QString* error) {
     bool utf8 = true;
     for (;;) {
         builder.reset();
-        QStringDecoder decoder = utf8 ? QStringDecoder(QStringDecoder::Utf8)
-                                      : QStringDecoder("windows-1252");
+        QStringDecoder decoder =
+            utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder("windows-1252");
         if (!decoder.isValid()) {
             setError(error, QStringLiteral("No decoder for Windows-1252"));
             bookText->clear();
             return false;
         }
-        qsizetype carried = 0;  // bytes of a UTF-8 sequence cut at the end of the last chunk
+        qsizetype carried = 0; // bytes of a UTF-8 sequence cut at the end of the last chunk
         bool restartAsWindows1252 = false;
         for (;;) {
             const qint64 got = file.read(buffer.data() + carried, kChunkBytes);
@@ -238,7 +238,7 @@ bool loadBookText(const QString& path, QString* bookText, QString* error) {
             const qsizetype available = carried + qsizetype(got);
             if (got == 0) {
                 if (carried > 0 && utf8)
-                    restartAsWindows1252 = true;  // the file ends inside a sequence
+                    restartAsWindows1252 = true; // the file ends inside a sequence
                 break;
             }
             qsizetype usable = available;

@@ -26,7 +26,7 @@ const QString kInvalidPathMessage =
 const QString kLoadErrorMessage = QStringLiteral("Error loading file");
 
 // Above this a double has no fraction left, and stepping back by one no longer changes it.
-constexpr double kWholeNumbersOnly = 4503599627370496.0;  // 2^52
+constexpr double kWholeNumbersOnly = 4503599627370496.0; // 2^52
 
 constexpr QStringView kBoundary = u". ";
 
@@ -68,8 +68,8 @@ bool ReaderModel::openChosenFile(const QString& path) {
 }
 
 bool ReaderModel::openTypedPath(const QString& typedPath) {
-    const bool hasWildcard = typedPath.contains(u'*') || typedPath.contains(u'?') ||
-                             typedPath.contains(u'[');
+    const bool hasWildcard =
+        typedPath.contains(u'*') || typedPath.contains(u'?') || typedPath.contains(u'[');
     if (typedPath.isEmpty() || hasWildcard || !QFileInfo(typedPath).isFile()) {
         m_port.handOver(kInvalidPathMessage);
         return false;
@@ -88,7 +88,9 @@ void ReaderModel::applyFirstRunDefaults() {
     }
 }
 
-QString ReaderModel::firstRunFileName() { return files::techPool(); }
+QString ReaderModel::firstRunFileName() {
+    return files::techPool();
+}
 
 // --- Positions in the text ------------------------------------------------------------------
 
@@ -181,7 +183,7 @@ void ReaderModel::ReplayScan() {
     if (const auto found = scanBackForBoundary(NextPos, 2)) {
         NextPos = *found;
         if (NextPos != 1)
-            NextPos += 1;  // the space after that period, where the sentence begins
+            NextPos += 1; // the space after that period, where the sentence begins
         return;
     }
     // Not found: the scan stopped at its first value below 2 (a value of 1 stays).
@@ -205,7 +207,9 @@ void ReaderModel::again() {
     m_port.handOver(m_port.sentenceText());
 }
 
-void ReaderModel::GetKey() { ContinuousPlay = -1; }
+void ReaderModel::GetKey() {
+    ContinuousPlay = -1;
+}
 
 ReaderModel::TickOutcome ReaderModel::timerTick() {
     if (ContinuousPlay == 0)
@@ -324,7 +328,8 @@ QString ReaderModel::helpMessage() {
         "bookmarks the system will divide the text into 25 equal parts and set a bookmark at those "
         "spots. To select different voices click on TTS Setup and select from the drop down. To "
         "set the number of seconds to pause between sentences click on seconds. ");
-    return QStringLiteral("Orasent version ") + programVersion() + QStringLiteral(". \r\n") + helpText;
+    return QStringLiteral("Orasent version ") + programVersion() + QStringLiteral(". \r\n") +
+           helpText;
 }
 
 void ReaderModel::help() {

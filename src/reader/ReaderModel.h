@@ -18,9 +18,9 @@ public:
     QString FileName;
     double NextPos = 0;
     double LastPos = 0;
-    std::array<double, 101> BookMarks{};  // slots 1..100, 0 = free
+    std::array<double, 101> BookMarks{}; // slots 1..100, 0 = free
     int BookNum = 0;
-    int Seconds = 0;        // pause in whole seconds, always 0..32
+    int Seconds = 0; // pause in whole seconds, always 0..32
     int ReservedNum = 1;
     int ContinuousPlay = 0; // 0 off, -1 on
 
@@ -40,28 +40,29 @@ public:
     void applyFirstRunDefaults();
     static QString firstRunFileName();
 
-    bool SayNextSentence();          // false when the end of the text was reached (nothing shown)
+    bool SayNextSentence(); // false when the end of the text was reached (nothing shown)
     void ReplayScan();
-    void talk(int button);           // mouse press on Talk: 1 left, 2 right, 4 middle
-    void stop();                     // Stop button
-    void again();                    // Again button
-    void GetKey();                   // a key that types a character, on the window/Text1/buttons
+    void talk(int button); // mouse press on Talk: 1 left, 2 right, 4 middle
+    void stop();           // Stop button
+    void again();          // Again button
+    void GetKey();         // a key that types a character, on the window/Text1/buttons
     enum class TickOutcome { Off, Busy, EndOfText, Stepped };
-    TickOutcome timerTick();         // the pause-timer tick without its one-second wait; the caller waits after Stepped
+    TickOutcome
+    timerTick(); // the pause-timer tick without its one-second wait; the caller waits after Stepped
 
     void setBookmark();
     void nextBookmark();
     void prevBookmark();
     void clearBookmarks();
-    void SpreadBookmarks();          // "Set 25 Bookmarks"
+    void SpreadBookmarks(); // "Set 25 Bookmarks"
     void ShowBookmark();
 
     // Question pools ("Tech Pool.txt" etc., working directory); false + message "<name> not
     // found" when missing.
     bool openPool(const QString& poolFileName);
 
-    static QString helpMessage();    // the version line, CR LF, and the help text
-    void help();                     // shows it in Text1 and hands it over
+    static QString helpMessage(); // the version line, CR LF, and the help text
+    void help();                  // shows it in Text1 and hands it over
 
     // The pause dialog's entry: nullopt when outside 0..32 after rounding (the caller shows a
     // message, nothing changes).

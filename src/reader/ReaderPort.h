@@ -7,14 +7,14 @@ namespace orasent {
 class ReaderPort {
 public:
     virtual ~ReaderPort() = default;
-    virtual void StopVoice() = 0;                       // speech window's StopVoice
-    virtual void handOver(const QString& text) = 0;     // speech window's SPKBX text := text
-    virtual bool speechIdle() const = 0;                // speech window's SpeakBtn enabled
-    virtual QString sentenceText() const = 0;           // Text1 text
+    virtual void StopVoice() = 0;                   // speech window's StopVoice
+    virtual void handOver(const QString& text) = 0; // speech window's SPKBX text := text
+    virtual bool speechIdle() const = 0;            // speech window's SpeakBtn enabled
+    virtual QString sentenceText() const = 0;       // Text1 text
     virtual void setSentenceText(const QString& text) = 0;
-    virtual void focusSentenceBox() = 0;                // move keyboard focus to Text1
-    virtual void showPathBox(const QString& path) = 0;  // Text2 text := path
-    virtual void showMessage(const QString& text) = 0;  // message box, OK button, program title
+    virtual void focusSentenceBox() = 0;               // move keyboard focus to Text1
+    virtual void showPathBox(const QString& path) = 0; // Text2 text := path
+    virtual void showMessage(const QString& text) = 0; // message box, OK button, program title
 };
 
 } // namespace orasent

@@ -4,13 +4,11 @@
 
 namespace orasent {
 
-char32_t upperCaseCodePoint(char32_t codePoint)
-{
+char32_t upperCaseCodePoint(char32_t codePoint) {
     return QChar::toUpper(codePoint);
 }
 
-QString upperCaseByCharacter(const QString& text)
-{
+QString upperCaseByCharacter(const QString& text) {
     QString out(text);
     char16_t* data = reinterpret_cast<char16_t*>(out.data());
     const qsizetype n = out.size();
@@ -33,4 +31,4 @@ QString upperCaseByCharacter(const QString& text)
     return out;
 }
 
-}  // namespace orasent
+} // namespace orasent

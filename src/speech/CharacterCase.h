@@ -10,4 +10,4 @@ QString upperCaseByCharacter(const QString& text);
 // The same mapping for one UTF-16 code unit or surrogate-paired code point.
 char32_t upperCaseCodePoint(char32_t codePoint);
 
-}  // namespace orasent
+} // namespace orasent

@@ -3,12 +3,13 @@
 
 namespace orasent {
 
-// Decides whether the clipboard monitor speaks the clipboard: only when it differs from both the main text box
-// and the clipboard text it took last, so a replacement that changes the text cannot restart it at every tick.
+// Decides whether the clipboard monitor speaks the clipboard: only when it differs from both the
+// main text box and the clipboard text it took last, so a replacement that changes the text cannot
+// restart it at every tick.
 class ClipboardMonitor {
 public:
     bool isNew(const QString& clipboardText, const QString& mainText) const;
-    void taken(const QString& clipboardText);   // remember what was taken
+    void taken(const QString& clipboardText); // remember what was taken
     QString lastTaken() const;
 
 private:
@@ -16,4 +17,4 @@ private:
     bool m_hasTaken = false;
 };
 
-}  // namespace orasent
+} // namespace orasent

@@ -3,8 +3,8 @@
 #include <QStringView>
 
 #include <algorithm>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -12,7 +12,7 @@ namespace orasent {
 
 namespace {
 
-constexpr int kStepBudget = 10000;          // entries taken up plus searches, per application
+constexpr int kStepBudget = 10000; // entries taken up plus searches, per application
 constexpr qsizetype kMaxReplacementLength = 255;
 
 // The text being rewritten. Until the first replacement the caller's text is searched as it is
@@ -21,17 +21,17 @@ constexpr qsizetype kMaxReplacementLength = 255;
 // of replacements on a large text stay linear.
 class GapText {
 public:
-    explicit GapText(const QString& text) : m_original(text), m_unitCounts(65536, 0)
-    {
+    explicit GapText(const QString& text) : m_original(text), m_unitCounts(65536, 0) {
         for (const QChar unit : QStringView(text))
             ++m_unitCounts[unit.unicode()];
     }
 
-    qsizetype size() const { return m_buffer ? m_gapStart + m_capacity - m_gapEnd : m_original.size(); }
+    qsizetype size() const {
+        return m_buffer ? m_gapStart + m_capacity - m_gapEnd : m_original.size();
+    }
 
     // Position of the first occurrence of `word` at or after `from`, or -1.
-    qsizetype indexOf(QStringView word, qsizetype from)
-    {
+    qsizetype indexOf(QStringView word, qsizetype from) {
         QStringView rest;
         if (m_buffer) {
             moveGapTo(from);
@@ -44,8 +44,7 @@ public:
     }
 
     // Replaces `length` characters at `position` with `replacement`.
-    void replace(qsizetype position, qsizetype length, QStringView replacement)
-    {
+    void replace(qsizetype position, qsizetype length, QStringView replacement) {
         if (!m_buffer)
             moveIntoBuffer(position);
         moveGapTo(position);
@@ -58,12 +57,12 @@ public:
         if (m_gapEnd - m_gapStart < needed)
             widenGap(needed);
         if (needed > 0)
-            std::memcpy(m_buffer.get() + m_gapStart, replacement.utf16(), size_t(needed) * sizeof(char16_t));
+            std::memcpy(m_buffer.get() + m_gapStart, replacement.utf16(),
+                        size_t(needed) * sizeof(char16_t));
         m_gapStart += needed;
     }
 
-    QString toString() const
-    {
+    QString toString() const {
         if (!m_buffer)
             return m_original;
         QString out;
@@ -79,8 +78,7 @@ private:
 
     // Horspool search with the skip table keyed by the low byte of each code unit: units that
     // share a low byte share the smallest skip, which keeps every skip safe.
-    static qsizetype horspoolFind(QStringView haystack, QStringView word)
-    {
+    static qsizetype horspoolFind(QStringView haystack, QStringView word) {
         const qsizetype m = word.size();
         const qsizetype n = haystack.size();
         if (m > n)
@@ -104,8 +102,7 @@ private:
     // Most entries of a long list do not occur in a long text. A WORD holding a character the
     // text lacks costs nothing; otherwise a vectorised scan for the WORD's rarest character,
     // comparing only there, or a skipping search when all its characters are common.
-    qsizetype findIn(QStringView haystack, QStringView word) const
-    {
+    qsizetype findIn(QStringView haystack, QStringView word) const {
         if (word.isEmpty())
             return 0;
         if (word.size() == 1)
@@ -129,38 +126,38 @@ private:
                 return -1;
             const qsizetype start = at - rarest;
             if (start + length > haystack.size())
-                return -1;  // later candidates start later still
-            if (std::memcmp(haystack.utf16() + start, word.utf16(), size_t(length) * sizeof(char16_t)) == 0)
+                return -1; // later candidates start later still
+            if (std::memcmp(haystack.utf16() + start, word.utf16(),
+                            size_t(length) * sizeof(char16_t)) == 0)
                 return start;
             ++at;
         }
     }
 
     // Copies the text into a buffer with the gap at `gapAt`.
-    void moveIntoBuffer(qsizetype gapAt)
-    {
+    void moveIntoBuffer(qsizetype gapAt) {
         const qsizetype n = m_original.size();
         const qsizetype spare = kSpareUnits + n / 4;
         allocate(n + spare);
         std::memcpy(m_buffer.get(), m_original.utf16(), size_t(gapAt) * sizeof(char16_t));
-        std::memcpy(m_buffer.get() + gapAt + spare, m_original.utf16() + gapAt, size_t(n - gapAt) * sizeof(char16_t));
+        std::memcpy(m_buffer.get() + gapAt + spare, m_original.utf16() + gapAt,
+                    size_t(n - gapAt) * sizeof(char16_t));
         m_gapStart = gapAt;
         m_gapEnd = gapAt + spare;
         m_original = QString();
     }
 
-    void allocate(qsizetype capacity)
-    {
-        m_buffer.reset(new char16_t[size_t(capacity)]);  // left uninitialised: the gap is never read
+    void allocate(qsizetype capacity) {
+        m_buffer.reset(new char16_t[size_t(capacity)]); // left uninitialised: the gap is never read
         m_capacity = capacity;
     }
 
-    void moveGapTo(qsizetype position)
-    {
+    void moveGapTo(qsizetype position) {
         char16_t* data = m_buffer.get();
         if (position < m_gapStart) {
             const qsizetype count = m_gapStart - position;
-            std::memmove(data + m_gapEnd - count, data + position, size_t(count) * sizeof(char16_t));
+            std::memmove(data + m_gapEnd - count, data + position,
+                         size_t(count) * sizeof(char16_t));
             m_gapStart = position;
             m_gapEnd -= count;
         } else if (position > m_gapStart) {
@@ -171,19 +168,19 @@ private:
         }
     }
 
-    void widenGap(qsizetype needed)
-    {
+    void widenGap(qsizetype needed) {
         std::unique_ptr<char16_t[]> old = std::move(m_buffer);
         const qsizetype oldCapacity = m_capacity;
         const qsizetype tail = oldCapacity - m_gapEnd;
         allocate(2 * (m_gapStart + tail + needed) + kSpareUnits);
         std::memcpy(m_buffer.get(), old.get(), size_t(m_gapStart) * sizeof(char16_t));
-        std::memcpy(m_buffer.get() + m_capacity - tail, old.get() + m_gapEnd, size_t(tail) * sizeof(char16_t));
+        std::memcpy(m_buffer.get() + m_capacity - tail, old.get() + m_gapEnd,
+                    size_t(tail) * sizeof(char16_t));
         m_gapEnd = m_capacity - tail;
     }
 
-    QString m_original;                 // the text while nothing has been replaced
-    std::vector<quint32> m_unitCounts;  // how often each UTF-16 code unit occurs in the text
+    QString m_original;                // the text while nothing has been replaced
+    std::vector<quint32> m_unitCounts; // how often each UTF-16 code unit occurs in the text
     std::unique_ptr<char16_t[]> m_buffer;
     qsizetype m_capacity = 0;
     qsizetype m_gapStart = 0;
@@ -191,8 +188,7 @@ private:
 };
 
 // REPLACEMENT is cut to 255 characters, without leaving half of a surrogate pair behind.
-QStringView cutReplacement(QStringView replacement)
-{
+QStringView cutReplacement(QStringView replacement) {
     if (replacement.size() <= kMaxReplacementLength)
         return replacement;
     QStringView cut = replacement.left(kMaxReplacementLength);
@@ -201,15 +197,14 @@ QStringView cutReplacement(QStringView replacement)
     return cut;
 }
 
-}  // namespace
+} // namespace
 
 QString applyReplacementList(const QString& text, const QString& replacementList,
-                             const std::function<void()>& letEventsRun, TextEdits* edits)
-{
+                             const std::function<void()>& letEventsRun, TextEdits* edits) {
     // Own copies: a handler run through letEventsRun may replace the caller's list or text.
     const QString list = replacementList;
     if (list.isEmpty())
-        return text;  // an empty list has no entries
+        return text; // an empty list has no entries
     GapText work(text);
 
     const auto yieldToEvents = [&letEventsRun] {
@@ -260,4 +255,4 @@ QString applyReplacementList(const QString& text, const QString& replacementList
     return work.toString();
 }
 
-}  // namespace orasent
+} // namespace orasent

@@ -16,13 +16,18 @@ namespace orasent {
 namespace {
 
 constexpr qsizetype kMaxValueLength = 255;
-constexpr int kSingleDigits = 7;  // window positions are single precision
+constexpr int kSingleDigits = 7; // window positions are single precision
 
-enum class ValueRule { RoundedLeadingNumber, WholeNumberRoundedDown, NonNegativeLeadingNumber, Ignored };
+enum class ValueRule {
+    RoundedLeadingNumber,
+    WholeNumberRoundedDown,
+    NonNegativeLeadingNumber,
+    Ignored
+};
 
 struct SettingKey {
     const char* key;
-    int valuePosition;  // 1-based character of the line where the value starts
+    int valuePosition; // 1-based character of the line where the value starts
     ValueRule rule;
     SettingAction::Kind kind;
 };
@@ -47,8 +52,7 @@ const SettingKey kKeys[] = {
     {"TTSTOP=", 8, ValueRule::NonNegativeLeadingNumber, SettingAction::Top},
 };
 
-std::optional<double> readValue(QStringView valueText, ValueRule rule)
-{
+std::optional<double> readValue(QStringView valueText, ValueRule rule) {
     switch (rule) {
     case ValueRule::RoundedLeadingNumber: {
         const double value = numericPrefix(valueText);
@@ -74,15 +78,13 @@ std::optional<double> readValue(QStringView valueText, ValueRule rule)
     return std::nullopt;
 }
 
-QByteArray settingLine(const char* key, double value, int significantDigits = 15)
-{
+QByteArray settingLine(const char* key, double value, int significantDigits = 15) {
     return QByteArray(key) + formatSigned(value, significantDigits).toLatin1() + "\r\n";
 }
 
-}  // namespace
+} // namespace
 
-QByteArray formatSpeechSettings(const SpeechSettings& settings)
-{
+QByteArray formatSpeechSettings(const SpeechSettings& settings) {
     const double left = double(float(settings.left));
     const double top = double(float(settings.top));
     QByteArray out;
@@ -101,22 +103,21 @@ QByteArray formatSpeechSettings(const SpeechSettings& settings)
     return out;
 }
 
-bool writeSpeechSettings(const QString& path, const SpeechSettings& settings, QString* error)
-{
+bool writeSpeechSettings(const QString& path, const SpeechSettings& settings, QString* error) {
     AtomicWriteOptions options;
     options.temporaryName = files::speechSettingsTemporary();
     return writeFileAtomically(path, formatSpeechSettings(settings), error, options);
 }
 
-QList<SettingAction> parseSpeechSettings(const QStringList& lines)
-{
+QList<SettingAction> parseSpeechSettings(const QStringList& lines) {
     QList<SettingAction> actions;
     for (const QString& rawLine : lines) {
         const QString line = upperCaseByCharacter(rawLine);
         for (const SettingKey& key : kKeys) {
             if (!line.contains(QLatin1String(key.key)) || key.rule == ValueRule::Ignored)
                 continue;
-            const QStringView valueText = QStringView(line).mid(key.valuePosition - 1).left(kMaxValueLength);
+            const QStringView valueText =
+                QStringView(line).mid(key.valuePosition - 1).left(kMaxValueLength);
             if (const std::optional<double> value = readValue(valueText, key.rule))
                 actions.append(SettingAction{key.kind, *value});
         }
@@ -124,12 +125,11 @@ QList<SettingAction> parseSpeechSettings(const QStringList& lines)
     return actions;
 }
 
-QList<SettingAction> readSpeechSettingsFile(const QString& path)
-{
+QList<SettingAction> readSpeechSettingsFile(const QString& path) {
     QStringList lines;
     if (!QFileInfo::exists(path) || !readTextFileLines(path, &lines))
         return {};
     return parseSpeechSettings(lines);
 }
 
-}  // namespace orasent
+} // namespace orasent

@@ -21,8 +21,7 @@ constexpr int kMaxTrailingSeparatorsRemoved = 9999;
 constexpr int kSortSlots = 2000;
 constexpr qsizetype kMaxTestLength = 255;
 
-void removeTrailingSeparators(QString& list)
-{
+void removeTrailingSeparators(QString& list) {
     int removed = 0;
     while (removed < kMaxTrailingSeparatorsRemoved && list.endsWith(u'|')) {
         list.chop(1);
@@ -31,13 +30,12 @@ void removeTrailingSeparators(QString& list)
 }
 
 // Code unit by code unit; a proper prefix is smaller.
-bool ordinalLess(const QString& a, const QString& b)
-{
-    return std::lexicographical_compare(a.utf16(), a.utf16() + a.size(), b.utf16(), b.utf16() + b.size());
+bool ordinalLess(const QString& a, const QString& b) {
+    return std::lexicographical_compare(a.utf16(), a.utf16() + a.size(), b.utf16(),
+                                        b.utf16() + b.size());
 }
 
-QString firstUnits(QStringView text, qsizetype count)
-{
+QString firstUnits(QStringView text, qsizetype count) {
     if (text.size() <= count)
         return text.toString();
     QStringView cut = text.left(count);
@@ -46,10 +44,9 @@ QString firstUnits(QStringView text, qsizetype count)
     return cut.toString();
 }
 
-}  // namespace
+} // namespace
 
-QString loadReplacementList(const QString& path)
-{
+QString loadReplacementList(const QString& path) {
     QStringList lines;
     if (!QFileInfo::exists(path) || !readTextFileLines(path, &lines))
         return {};
@@ -61,8 +58,7 @@ QString loadReplacementList(const QString& path)
     return list;
 }
 
-QString listToEditText(const QString& replacementList)
-{
+QString listToEditText(const QString& replacementList) {
     QString text;
     text.reserve(replacementList.size() + replacementList.count(u'|') + 2);
     for (const QChar c : replacementList) {
@@ -75,9 +71,8 @@ QString listToEditText(const QString& replacementList)
     return text;
 }
 
-QString editTextToList(const QString& editText, const std::function<void()>& letEventsRun)
-{
-    const QString source = editText;  // a handler run at a CR may change the caller's text
+QString editTextToList(const QString& editText, const std::function<void()>& letEventsRun) {
+    const QString source = editText; // a handler run at a CR may change the caller's text
     QString list;
     list.reserve(source.size());
     for (const QChar c : source) {
@@ -95,13 +90,11 @@ QString editTextToList(const QString& editText, const std::function<void()>& let
     return list;
 }
 
-bool saveWordListFile(const QString& path, const QString& editText, QString* error)
-{
+bool saveWordListFile(const QString& path, const QString& editText, QString* error) {
     return writeFileAtomically(path, encodeText(editText + QLatin1String("\r\n")), error);
 }
 
-std::optional<QString> sortEditText(const QString& editText)
-{
+std::optional<QString> sortEditText(const QString& editText) {
     QStringList lines;
     QString current;
     for (const QChar c : editText) {
@@ -117,7 +110,7 @@ std::optional<QString> sortEditText(const QString& editText)
         current += c;
     }
     if (!current.isEmpty())
-        lines.append(current);  // at most the 2000th slot: 1999 line feeds came before it
+        lines.append(current); // at most the 2000th slot: 1999 line feeds came before it
 
     std::vector<QString> keys;
     keys.reserve(size_t(lines.size()));
@@ -127,8 +120,9 @@ std::optional<QString> sortEditText(const QString& editText)
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = qsizetype(i);
     // Lines whose upper-case forms are equal keep their order.
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](qsizetype a, qsizetype b) { return ordinalLess(keys[size_t(a)], keys[size_t(b)]); });
+    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
+        return ordinalLess(keys[size_t(a)], keys[size_t(b)]);
+    });
 
     QString sorted;
     sorted.reserve(editText.size() + 2);
@@ -142,12 +136,11 @@ std::optional<QString> sortEditText(const QString& editText)
     return sorted;
 }
 
-QString lastWordToTest(const QString& editText)
-{
+QString lastWordToTest(const QString& editText) {
     const qsizetype equals = editText.lastIndexOf(u'=');
     if (equals < 0)
         return firstUnits(editText, kMaxTestLength);
     return firstUnits(QStringView(editText).mid(equals + 1), kMaxTestLength);
 }
 
-}  // namespace orasent
+} // namespace orasent

@@ -37,10 +37,14 @@ private slots:
     void failureKeepsOldFile_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("rename fails") << "rename" << "";
-        QTest::newRow("missing folder") << "folder" << "";
-        QTest::newRow("full disk") << "full" << "No space";
-        QTest::newRow("read-only mount") << "readonly" << "Read-only";
+        QTest::newRow("rename fails") << "rename"
+                                      << "";
+        QTest::newRow("missing folder") << "folder"
+                                        << "";
+        QTest::newRow("full disk") << "full"
+                                   << "No space";
+        QTest::newRow("read-only mount") << "readonly"
+                                         << "Read-only";
     }
     void failureKeepsOldFile() {
         QFETCH(QString, fault);

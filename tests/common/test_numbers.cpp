@@ -35,7 +35,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("expected");
         QTest::addColumn<int>("consumed");
-        QTest::addColumn<bool>("whole");  // the text is one number (blanks around allowed)
+        QTest::addColumn<bool>("whole"); // the text is one number (blanks around allowed)
         QTest::newRow("plain") << "42" << 42.0 << 2 << true;
         QTest::newRow("blanks and tail") << "  7 seconds" << 7.0 << 3 << false;
         QTest::newRow("negative") << "-10" << -10.0 << 3 << true;

@@ -34,11 +34,16 @@ private slots:
         QTest::newRow("ascii") << QByteArray("plain") << QStringLiteral("plain");
         QTest::newRow("utf8") << QByteArray("caf\xc3\xa9") << QString::fromUtf8("caf\xc3\xa9");
         QTest::newRow("utf8 bom skipped") << QByteArray("\xef\xbb\xbfhi") << QStringLiteral("hi");
-        QTest::newRow("cp1252") << QByteArray("caf\xe9 \x93q\x94 \x80") << QString::fromUtf8("caf\xc3\xa9 \xe2\x80\x9cq\xe2\x80\x9d \xe2\x82\xac");
+        QTest::newRow("cp1252") << QByteArray("caf\xe9 \x93q\x94 \x80")
+                                << QString::fromUtf8(
+                                       "caf\xc3\xa9 \xe2\x80\x9cq\xe2\x80\x9d \xe2\x82\xac");
         QTest::newRow("truncated utf8") << QByteArray("a\xc3") << QString::fromUtf8("a\xc3\x83");
-        QTest::newRow("overlong") << QByteArray("\xc0\xaf") << QString::fromUtf8("\xc3\x80\xc2\xaf");
-        QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << QString::fromUtf8("\xc3\xad\xc2\xa0\xe2\x82\xac");
-        QTest::newRow("emoji") << QByteArray("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
+        QTest::newRow("overlong") << QByteArray("\xc0\xaf")
+                                  << QString::fromUtf8("\xc3\x80\xc2\xaf");
+        QTest::newRow("surrogate")
+            << QByteArray("\xed\xa0\x80") << QString::fromUtf8("\xc3\xad\xc2\xa0\xe2\x82\xac");
+        QTest::newRow("emoji") << QByteArray("\xf0\x9f\x98\x80")
+                               << QString::fromUtf8("\xf0\x9f\x98\x80");
     }
     void decode() {
         QFETCH(QByteArray, bytes);
@@ -50,14 +55,16 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("ascii") << QStringLiteral("RD=ROAD") << QByteArray("RD=ROAD");
-        QTest::newRow("fits cp1252") << QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac") << QByteArray("caf\xe9 \x80");
-        QTest::newRow("needs utf8") << QString::fromUtf8("\xe4\xb8\x80 \xc3\xa9") << QByteArray("\xe4\xb8\x80 \xc3\xa9");
+        QTest::newRow("fits cp1252")
+            << QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac") << QByteArray("caf\xe9 \x80");
+        QTest::newRow("needs utf8")
+            << QString::fromUtf8("\xe4\xb8\x80 \xc3\xa9") << QByteArray("\xe4\xb8\x80 \xc3\xa9");
     }
     void encode() {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QCOMPARE(encodeText(text), bytes);
-        QCOMPARE(decodeText(encodeText(text)), text);  // nothing lost either way
+        QCOMPARE(decodeText(encodeText(text)), text); // nothing lost either way
     }
 
     void readMissingFile() {

@@ -9,14 +9,14 @@
 namespace orasent::test {
 
 struct FakeClock {
-    qint64 played = 0;      // frames of the current stream the listener has heard
-    qint64 polls = 0;       // how often the player asked
+    qint64 played = 0; // frames of the current stream the listener has heard
+    qint64 polls = 0;  // how often the player asked
     int opened = 0;
     int closed = 0;
     int discarded = 0;
     bool failNow = false;
     SpeechAudioFormat format;
-    QByteArray data;        // everything written to the current stream
+    QByteArray data; // everything written to the current stream
 };
 
 class FakeClockOutput : public PcmOutput {

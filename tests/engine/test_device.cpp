@@ -21,10 +21,13 @@ private slots:
             QSKIP("no audio output device; run under scripts/with-pulseaudio.sh for a null sink");
         m_log.clear();
         m_voice = std::make_unique<EspeakVoice>();
-        connect(m_voice.get(), &SpVoice::StartStream, this, [this](int s, const QVariant&) { m_log << QStringLiteral("start%1").arg(s); });
-        connect(m_voice.get(), &SpVoice::Word, this,
-                [this](int s, const QVariant&, int, int) { m_log << QStringLiteral("word%1").arg(s); });
-        connect(m_voice.get(), &SpVoice::EndStream, this, [this](int s, const QVariant&) { m_log << QStringLiteral("end%1").arg(s); });
+        connect(m_voice.get(), &SpVoice::StartStream, this,
+                [this](int s, const QVariant&) { m_log << QStringLiteral("start%1").arg(s); });
+        connect(m_voice.get(), &SpVoice::Word, this, [this](int s, const QVariant&, int, int) {
+            m_log << QStringLiteral("word%1").arg(s);
+        });
+        connect(m_voice.get(), &SpVoice::EndStream, this,
+                [this](int s, const QVariant&) { m_log << QStringLiteral("end%1").arg(s); });
     }
     void cleanup() { m_voice.reset(); }
 
@@ -42,10 +45,12 @@ private slots:
 
     void speaksAParagraphAloud() {
         QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
-        const int stream = m_voice->Speak(QStringLiteral("One two three. Four five six."), SVSFlagsAsync);
+        const int stream =
+            m_voice->Speak(QStringLiteral("One two three. Four five six."), SVSFlagsAsync);
         QVERIFY(ends.wait(30000));
-        QCOMPARE(m_log, (QStringList{QStringLiteral("start%1").arg(stream)} + QStringList(6, QStringLiteral("word%1").arg(stream))
-                         + QStringList{QStringLiteral("end%1").arg(stream)}));
+        QCOMPARE(m_log, (QStringList{QStringLiteral("start%1").arg(stream)} +
+                         QStringList(6, QStringLiteral("word%1").arg(stream)) +
+                         QStringList{QStringLiteral("end%1").arg(stream)}));
     }
 
     void synchronousSpeakReturnsAfterTheEnd() {
@@ -56,15 +61,18 @@ private slots:
 
     void purgeStopsTheOldStream() {
         QSignalSpy words(m_voice.get(), &SpVoice::Word);
-        const int old = m_voice->Speak(QStringLiteral("This long sentence is cut short by the next one, "
-                                                      "so its last words are never heard at all."),
-                                       SVSFlagsAsync);
+        const int old =
+            m_voice->Speak(QStringLiteral("This long sentence is cut short by the next one, "
+                                          "so its last words are never heard at all."),
+                           SVSFlagsAsync);
         QVERIFY(words.wait(30000));
         QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
         const int mark = m_log.size();
-        const int fresh = m_voice->Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML);
+        const int fresh =
+            m_voice->Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML);
         QVERIFY(ends.wait(30000));
-        QCOMPARE(m_log.mid(mark), (QStringList{QStringLiteral("start%1").arg(fresh), QStringLiteral("end%1").arg(fresh)}));
+        QCOMPARE(m_log.mid(mark), (QStringList{QStringLiteral("start%1").arg(fresh),
+                                               QStringLiteral("end%1").arg(fresh)}));
         QVERIFY(!m_log.contains(QStringLiteral("end%1").arg(old)));
     }
 

@@ -62,10 +62,12 @@ private slots:
         QTest::addColumn<QByteArray>("lang");
         QTest::addColumn<QString>("first");
         QTest::newRow("en_US") << QByteArray("en_US.UTF-8") << QStringLiteral("English (America)");
-        QTest::newRow("en_GB") << QByteArray("en_GB.UTF-8") << QStringLiteral("English (Great Britain)");
+        QTest::newRow("en_GB") << QByteArray("en_GB.UTF-8")
+                               << QStringLiteral("English (Great Britain)");
         QTest::newRow("de_DE") << QByteArray("de_DE.UTF-8") << QStringLiteral("German");
         QTest::newRow("fr_CA") << QByteArray("fr_CA") << QStringLiteral("French (France)");
-        QTest::newRow("pt_BR") << QByteArray("pt_BR.UTF-8") << QStringLiteral("Portuguese (Brazil)");
+        QTest::newRow("pt_BR") << QByteArray("pt_BR.UTF-8")
+                               << QStringLiteral("Portuguese (Brazil)");
         QTest::newRow("C") << QByteArray("C") << QStringLiteral("English (Great Britain)");
     }
     void localeVoiceComesFirst() {
@@ -86,11 +88,13 @@ private slots:
         const SpObjectTokens voices = voice.GetVoices();
         voice.setVoice(voices.at(5));
         QCOMPARE(voice.Voice(), voices.at(5));
-        QVERIFY_THROWS_EXCEPTION(SpeechError, voice.setVoice(SpObjectToken(QStringLiteral("nope"), QStringLiteral("x"))));
+        QVERIFY_THROWS_EXCEPTION(SpeechError, voice.setVoice(SpObjectToken(QStringLiteral("nope"),
+                                                                           QStringLiteral("x"))));
         QCOMPARE(voice.Voice(), voices.at(5));
         // Another voice really speaks (its first stream raises VoiceChange with its token).
         QSignalSpy changes(&voice, &SpVoice::VoiceChange);
-        const Audio audio = speakToFile(voice, m_dir.filePath(QStringLiteral("v.wav")), QStringLiteral("hello"));
+        const Audio audio =
+            speakToFile(voice, m_dir.filePath(QStringLiteral("v.wav")), QStringLiteral("hello"));
         QVERIFY(audio.frames > 0);
         QCOMPARE(changes.count(), 1);
         QCOMPARE(changes.first().at(2).value<SpObjectToken>(), voices.at(5));
@@ -100,14 +104,16 @@ private slots:
         EspeakVoice voice;
         voice.setRate(-12);
         QCOMPARE(voice.Rate(), -10);
-        const QString text = QStringLiteral("Each rate step makes this sentence a little shorter than the one before.");
+        const QString text = QStringLiteral(
+            "Each rate step makes this sentence a little shorter than the one before.");
         QList<qint64> lengths;
         for (int rate : {-10, -8, -5, 0, 5, 10}) {
             voice.setRate(rate);
             lengths << speakToFile(voice, m_dir.filePath(QStringLiteral("rate.wav")), text).frames;
         }
         for (int i = 1; i < lengths.size(); ++i)
-            QVERIFY2(lengths[i] < lengths[i - 1], qPrintable(QStringLiteral("%1 then %2").arg(lengths[i - 1]).arg(lengths[i])));
+            QVERIFY2(lengths[i] < lengths[i - 1],
+                     qPrintable(QStringLiteral("%1 then %2").arg(lengths[i - 1]).arg(lengths[i])));
         // About three times slower and faster at the ends (espeak-ng's limits blur it a little).
         const double slow = double(lengths[0]) / lengths[3];
         const double fast = double(lengths[3]) / lengths[5];
@@ -118,12 +124,15 @@ private slots:
     void volumeIsGainOnTheNextStream() {
         EspeakVoice voice;
         const QString text = QStringLiteral("Loud and quiet.");
-        const double full = speakToFile(voice, m_dir.filePath(QStringLiteral("vol.wav")), text).peak;
+        const double full =
+            speakToFile(voice, m_dir.filePath(QStringLiteral("vol.wav")), text).peak;
         voice.setVolume(50);
         QCOMPARE(voice.Volume(), 50);
-        const double half = speakToFile(voice, m_dir.filePath(QStringLiteral("vol.wav")), text).peak;
+        const double half =
+            speakToFile(voice, m_dir.filePath(QStringLiteral("vol.wav")), text).peak;
         voice.setVolume(0);
-        const double none = speakToFile(voice, m_dir.filePath(QStringLiteral("vol.wav")), text).peak;
+        const double none =
+            speakToFile(voice, m_dir.filePath(QStringLiteral("vol.wav")), text).peak;
         QVERIFY(full > 0.1);
         QVERIFY2(std::abs(half / full - 0.5) < 0.02, qPrintable(QString::number(half / full)));
         QCOMPARE(none, 0.0);
@@ -154,8 +163,8 @@ private slots:
         QVERIFY(voice.AudioOutput().isNull());
         QVERIFY_THROWS_EXCEPTION(SpeechError, voice.Speak(QStringLiteral("hello"), SVSFlagsAsync));
         QVERIFY_THROWS_EXCEPTION(SpeechError, voice.Speak(QStringLiteral("hello"), SVSFDefault));
-        QVERIFY_THROWS_EXCEPTION(SpeechError,
-                                 voice.setAudioOutput(SpObjectToken(QStringLiteral("x"), QStringLiteral("x"))));
+        QVERIFY_THROWS_EXCEPTION(SpeechError, voice.setAudioOutput(SpObjectToken(
+                                                  QStringLiteral("x"), QStringLiteral("x"))));
         QVERIFY(voice.isIdle());
     }
 };

@@ -34,7 +34,9 @@ class TestEspeakWords : public QObject {
             out << text.mid(pos, length);
         }
         if (starts.count() != 1 || ends.count() != 1 || ends.first().at(0).toInt() != stream)
-            return {QStringLiteral("%1 StartStream and %2 EndStream events").arg(starts.count()).arg(ends.count())};
+            return {QStringLiteral("%1 StartStream and %2 EndStream events")
+                        .arg(starts.count())
+                        .arg(ends.count())};
         return out;
     }
 
@@ -55,26 +57,32 @@ private slots:
                                << QStringList{"The", "quick", "brown", "fox", "jumps"};
         QTest::newRow("accents") << QStringLiteral("Café crème and naïve façade.") << 0
                                  << QStringList{"Café", "crème", "and", "naïve", "façade"};
-        QTest::newRow("emoji") << QStringLiteral("I 😀 smile") << 0 << QStringList{"I", "😀", "smile"};
-        QTest::newRow("crlf") << QStringLiteral("one\r\ntwo\r\nthree") << 0 << QStringList{"one", "two", "three"};
+        QTest::newRow("emoji") << QStringLiteral("I 😀 smile") << 0
+                               << QStringList{"I", "😀", "smile"};
+        QTest::newRow("crlf") << QStringLiteral("one\r\ntwo\r\nthree") << 0
+                              << QStringList{"one", "two", "three"};
         QTest::newRow("markup with entities")
-            << QStringLiteral("<speak>Tom &amp; Jerry <emphasis>really</emphasis> like caf&#233;.</speak>")
-            << int(SVSFIsXML) << QStringList{"Tom", "&amp;", "Jerry", "really", "like", "caf&#233;"};
+            << QStringLiteral(
+                   "<speak>Tom &amp; Jerry <emphasis>really</emphasis> like caf&#233;.</speak>")
+            << int(SVSFIsXML)
+            << QStringList{"Tom", "&amp;", "Jerry", "really", "like", "caf&#233;"};
         QTest::newRow("numbers quotes abbreviations")
             << QStringLiteral("Hello world, e.g. 1234 \"quoted\" text.") << 0
             << QStringList{"Hello", "world", "e.g", "1234", "quoted", "text"};
         QTest::newRow("long word")
             << QStringLiteral("a Pneumonoultramicroscopicsilicovolcanoconiosis case") << 0
             << QStringList{"a", "Pneumonoultramicroscopicsilicovolcanoconiosis", "case"};
-        QTest::newRow("control characters") << (QStringLiteral("one") + QChar(0) + QStringLiteral("two\x07three"))
-                                            << 0 << QStringList{"one", "two", "three"};
+        QTest::newRow("control characters")
+            << (QStringLiteral("one") + QChar(0) + QStringLiteral("two\x07three")) << 0
+            << QStringList{"one", "two", "three"};
         QTest::newRow("malformed markup still spoken")
             << QStringLiteral("<speak>Hello <b world</speak>") << int(SVSFIsXML)
             << QStringList{"Hello", "b", "world"};
         // Nothing to say still starts and ends a stream.
         QTest::newRow("empty") << QString() << 0 << QStringList();
         QTest::newRow("blank xml") << QStringLiteral(" ") << int(SVSFIsXML) << QStringList();
-        QTest::newRow("markup only") << QStringLiteral("<speak></speak>") << int(SVSFIsXML) << QStringList();
+        QTest::newRow("markup only")
+            << QStringLiteral("<speak></speak>") << int(SVSFIsXML) << QStringList();
     }
     void words() {
         QFETCH(QString, text);

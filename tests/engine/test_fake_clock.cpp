@@ -12,8 +12,8 @@ namespace {
 struct Logged {
     QString kind;
     int stream = 0;
-    qint64 frame = 0;      // from the event's stream position
-    qint64 heardAt = 0;    // the fake clock when the event arrived
+    qint64 frame = 0;   // from the event's stream position
+    qint64 heardAt = 0; // the fake clock when the event arrived
 };
 } // namespace
 
@@ -23,7 +23,9 @@ class TestFakeClock : public QObject {
     std::shared_ptr<FakeClock> m_clock;
     QList<Logged> m_log;
 
-    int bytesPerFrame() const { return qMax(1, m_clock->format.channels * m_clock->format.bitsPerSample / 8); }
+    int bytesPerFrame() const {
+        return qMax(1, m_clock->format.channels * m_clock->format.bitsPerSample / 8);
+    }
     // Lets the player look at the clock at least twice (or finish all it had).
     bool letPlayerSeeClock() {
         const qint64 polls = m_clock->polls;
@@ -48,8 +50,9 @@ class TestFakeClock : public QObject {
         return true;
     }
     int count(const QString& kind, int stream) const {
-        return int(std::count_if(m_log.begin(), m_log.end(),
-                                 [&](const Logged& l) { return l.kind == kind && l.stream == stream; }));
+        return int(std::count_if(m_log.begin(), m_log.end(), [&](const Logged& l) {
+            return l.kind == kind && l.stream == stream;
+        }));
     }
 
 private slots:
@@ -62,7 +65,8 @@ private slots:
         m_voice->setStallTimeout(24 * 3600 * 1000); // the test's clock stands still on purpose
         const auto record = [this](const char* kind) {
             return [this, kind](int s, const QVariant& p) {
-                m_log.append({QLatin1String(kind), s, p.toLongLong() / bytesPerFrame(), m_clock->played});
+                m_log.append(
+                    {QLatin1String(kind), s, p.toLongLong() / bytesPerFrame(), m_clock->played});
             };
         };
         connect(m_voice.get(), &SpVoice::StartStream, this, record("start"));
@@ -73,7 +77,8 @@ private slots:
     void cleanup() { m_voice.reset(); }
 
     void eventsWaitForTheirFrame() {
-        const int stream = m_voice->Speak(QStringLiteral("one two three four five six"), SVSFlagsAsync);
+        const int stream =
+            m_voice->Speak(QStringLiteral("one two three four five six"), SVSFlagsAsync);
         QTRY_VERIFY_WITH_TIMEOUT(count("start", stream) == 1, 10000);
         QVERIFY(letPlayerSeeClock());
         // Nothing has been heard yet: at most the first word (frame 0) is due.
@@ -85,8 +90,11 @@ private slots:
         QCOMPARE(count("word", stream), 6);
         QSet<qint64> distinctTimes;
         for (const Logged& l : std::as_const(m_log)) {
-            QVERIFY2(l.frame <= l.heardAt, qPrintable(QStringLiteral("%1 at frame %2 arrived when %3 were heard")
-                                                          .arg(l.kind).arg(l.frame).arg(l.heardAt)));
+            QVERIFY2(l.frame <= l.heardAt,
+                     qPrintable(QStringLiteral("%1 at frame %2 arrived when %3 were heard")
+                                    .arg(l.kind)
+                                    .arg(l.frame)
+                                    .arg(l.heardAt)));
             if (l.kind == QLatin1String("word"))
                 distinctTimes.insert(l.heardAt);
         }
@@ -96,13 +104,15 @@ private slots:
     }
 
     void purgeLeavesNoStaleEvents() {
-        const int first = m_voice->Speak(QStringLiteral("This is a long text that will not be heard to its end, "
-                                                        "because a newer text purges it after a few words."),
-                                         SVSFlagsAsync);
+        const int first =
+            m_voice->Speak(QStringLiteral("This is a long text that will not be heard to its end, "
+                                          "because a newer text purges it after a few words."),
+                           SVSFlagsAsync);
         QTRY_VERIFY_WITH_TIMEOUT(count("start", first) == 1, 10000);
         QVERIFY(hearUntil("word", first, 3));
         const int purgeMark = m_log.size();
-        const int second = m_voice->Speak(QStringLiteral("Stop."), SVSFlagsAsync | SVSFPurgeBeforeSpeak);
+        const int second =
+            m_voice->Speak(QStringLiteral("Stop."), SVSFlagsAsync | SVSFPurgeBeforeSpeak);
         QCOMPARE(m_clock->discarded, 1);
         QVERIFY(hearUntil("end", second, 1));
         // A little more time for any late chunk of the purged stream to show up.
@@ -137,7 +147,7 @@ private slots:
     }
 
     void brokenOutputEndsTheStream_data() {
-        QTest::addColumn<bool>("fails");  // otherwise it stalls: the clock never moves
+        QTest::addColumn<bool>("fails"); // otherwise it stalls: the clock never moves
         QTest::newRow("device fails") << true;
         QTest::newRow("device stalls") << false;
     }

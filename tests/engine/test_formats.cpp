@@ -75,13 +75,15 @@ private slots:
         QCOMPARE(info.samplerate, f.sampleRate);
         QCOMPARE(info.channels, f.channels);
         QCOMPARE(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_WAV);
-        QCOMPARE(info.format & SF_FORMAT_SUBMASK, f.bitsPerSample == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
+        QCOMPARE(info.format & SF_FORMAT_SUBMASK,
+                 f.bitsPerSample == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
 
         // Same duration as the reference, within a few milliseconds.
         const double seconds = double(info.frames) / f.sampleRate;
         const double referenceSeconds = double(m_referenceFrames) / 22050;
-        QVERIFY2(std::abs(seconds - referenceSeconds) < 0.005,
-                 qPrintable(QStringLiteral("%1 s against %2 s").arg(seconds).arg(referenceSeconds)));
+        QVERIFY2(
+            std::abs(seconds - referenceSeconds) < 0.005,
+            qPrintable(QStringLiteral("%1 s against %2 s").arg(seconds).arg(referenceSeconds)));
         const int bytesPerFrame = f.channels * f.bitsPerSample / 8;
         QCOMPARE(spoken.endBytes, qint64(info.frames) * bytesPerFrame);
 
@@ -91,7 +93,8 @@ private slots:
             QCOMPARE(spoken.wordBytes[i] % bytesPerFrame, 0);
             const double at = double(spoken.wordBytes[i] / bytesPerFrame) / f.sampleRate;
             const double referenceAt = double(m_reference.wordBytes[i] / 2) / 22050;
-            QVERIFY2(std::abs(at - referenceAt) < 0.001, qPrintable(QStringLiteral("word %1").arg(i)));
+            QVERIFY2(std::abs(at - referenceAt) < 0.001,
+                     qPrintable(QStringLiteral("word %1").arg(i)));
         }
 
         // Real speech, with both channels alike in stereo.
@@ -123,8 +126,8 @@ private slots:
     }
 
     void unwritableWaveFileThrows() {
-        QVERIFY_THROWS_EXCEPTION(SpeechError,
-                                 m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("no/such/dir/x.wav"))));
+        QVERIFY_THROWS_EXCEPTION(SpeechError, m_voice->setAudioOutputToWaveFile(m_dir.filePath(
+                                                  QStringLiteral("no/such/dir/x.wav"))));
     }
 };
 

@@ -10,7 +10,7 @@
 
 using namespace orasent;
 
-constexpr qsizetype kChunk = qsizetype(4) << 20;  // bytes the loader reads per step
+constexpr qsizetype kChunk = qsizetype(4) << 20; // bytes the loader reads per step
 
 class BookTextTest : public QObject {
     Q_OBJECT
@@ -44,14 +44,17 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
         QTest::newRow("lines joined, period without space ends no sentence")
-            << QByteArray("The cat sat.\r\nThe dog ran. \r\n") << QStringLiteral("The cat sat.The dog ran. ");
+            << QByteArray("The cat sat.\r\nThe dog ran. \r\n")
+            << QStringLiteral("The cat sat.The dog ran. ");
         QTest::newRow("answer line on a line of its own")
             << QByteArray("Q: Why? \r\nQ: Why? The answer is yes. \r\n")
             << QStringLiteral("Q: Why? \r\nQ: Why? The answer is yes. ");
         QTest::newRow("small letters join like any line")
-            << QByteArray("Q? \r\nthe answer is yes. \r\n") << QStringLiteral("Q? the answer is yes. ");
+            << QByteArray("Q? \r\nthe answer is yes. \r\n")
+            << QStringLiteral("Q? the answer is yes. ");
         QTest::newRow("first line with the answer")
-            << QByteArray("The answer is 4. \r\nNext. ") << QStringLiteral("\r\nThe answer is 4. Next. ");
+            << QByteArray("The answer is 4. \r\nNext. ")
+            << QStringLiteral("\r\nThe answer is 4. Next. ");
         QTest::newRow("answer on the last line without line end")
             << QByteArray("Q? \r\nSo The answer is") << QStringLiteral("Q? \r\nSo The answer is");
         QTest::newRow("only LF line ends stay in the text")
@@ -60,18 +63,20 @@ private slots:
             << QByteArray("a\r\nb\rc\nd\r\r\ne") << QStringLiteral("abc\nde");
         QTest::newRow("empty lines add nothing")
             << QByteArray("a \r\n\r\n\r\nb") << QStringLiteral("a b");
-        QTest::newRow("blanks and tabs kept") << QByteArray("  a\t\r\n\tb  ") << QStringLiteral("  a\t\tb  ");
+        QTest::newRow("blanks and tabs kept")
+            << QByteArray("  a\t\r\n\tb  ") << QStringLiteral("  a\t\tb  ");
         QTest::newRow("empty file") << QByteArray() << QString();
         QTest::newRow("only line ends") << QByteArray("\r\n\r\r\n") << QString();
         QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9. \r\n\xe2\x82\xac 5. ")
                                << QString::fromUtf8("café. € 5. ");
-        QTest::newRow("UTF-8 with BOM") << QByteArray("\xef\xbb\xbfHello. ") << QStringLiteral("Hello. ");
-        QTest::newRow("Windows-1252") << QByteArray("caf\xe9 \x80 5. \x93q\x94. ")
-                                      << QString::fromUtf8("café € 5. “q”. ");
-        QTest::newRow("ends inside a UTF-8 sequence") << QByteArray("abc\xc3")
-                                                      << QString::fromUtf8("abcÃ");
-        QTest::newRow("NUL bytes") << QByteArray("a\0b. \r\nc", 8)
-                                   << QStringView(u"a\0b. c", 6).toString();
+        QTest::newRow("UTF-8 with BOM")
+            << QByteArray("\xef\xbb\xbfHello. ") << QStringLiteral("Hello. ");
+        QTest::newRow("Windows-1252")
+            << QByteArray("caf\xe9 \x80 5. \x93q\x94. ") << QString::fromUtf8("café € 5. “q”. ");
+        QTest::newRow("ends inside a UTF-8 sequence")
+            << QByteArray("abc\xc3") << QString::fromUtf8("abcÃ");
+        QTest::newRow("NUL bytes")
+            << QByteArray("a\0b. \r\nc", 8) << QStringView(u"a\0b. c", 6).toString();
         QTest::newRow("answer lines ending in a lone CR")
             << QByteArray("The answer is 1. \rThe answer is 2. \r")
             << QStringLiteral("\r\nThe answer is 1. \r\nThe answer is 2. ");
@@ -117,18 +122,24 @@ private slots:
         QTest::addColumn<QByteArray>("tail");
         QTest::addColumn<QString>("textHead");
         QTest::addColumn<QString>("textTail");
-        QTest::newRow("CR LF split") << QByteArray() << kChunk - 1 << QByteArray("\r\nNext. ") << "" << "Next. ";
-        QTest::newRow("lone CR at the step end") << QByteArray() << kChunk - 1 << QByteArray("\rX\nY") << "" << "X\nY";
-        QTest::newRow("UTF-8 sequence split") << QByteArray() << kChunk - 1 << QByteArray("\xc3\xa9. \xe2\x82\xac")
-                                              << "" << QString::fromUtf8("é. €");
+        QTest::newRow("CR LF split") << QByteArray() << kChunk - 1 << QByteArray("\r\nNext. ") << ""
+                                     << "Next. ";
+        QTest::newRow("lone CR at the step end")
+            << QByteArray() << kChunk - 1 << QByteArray("\rX\nY") << ""
+            << "X\nY";
+        QTest::newRow("UTF-8 sequence split")
+            << QByteArray() << kChunk - 1 << QByteArray("\xc3\xa9. \xe2\x82\xac") << ""
+            << QString::fromUtf8("é. €");
         QTest::newRow("invalid byte in a later step: all Windows-1252")
             << QByteArray("caf\xc3\xa9. ") << kChunk << QByteArray("\xe9t\xe9. ")
             << QString::fromUtf8("cafÃ©. ") << QString::fromUtf8("été. ");
-        QTest::newRow("answer marker split") << QByteArray("Q? \r\n") << kChunk - 15
-                                             << QByteArray("The answer is yes. \r\nEnd. ") << "Q? \r\n"
-                                             << "The answer is yes. End. ";
-        QTest::newRow("single line of 50 MB") << QByteArray() << (qsizetype(50) << 20) << QByteArray("The answer is at the end. ")
-                                              << "\r\n" << "The answer is at the end. ";
+        QTest::newRow("answer marker split")
+            << QByteArray("Q? \r\n") << kChunk - 15 << QByteArray("The answer is yes. \r\nEnd. ")
+            << "Q? \r\n"
+            << "The answer is yes. End. ";
+        QTest::newRow("single line of 50 MB") << QByteArray() << (qsizetype(50) << 20)
+                                              << QByteArray("The answer is at the end. ") << "\r\n"
+                                              << "The answer is at the end. ";
     }
     void largeFiles() {
         QFETCH(QByteArray, head);

@@ -12,8 +12,8 @@ using namespace orasent;
 using orasent::test::RecordingReaderPort;
 
 namespace {
-const QString kInstruction =
-    "Click the talk button to play each sentence. Or touch the space bar to toggle continuous play on and off.";
+const QString kInstruction = "Click the talk button to play each sentence. Or touch the space bar "
+                             "to toggle continuous play on and off.";
 const QString kPoolsDir = ORASENT_SOURCE_DATA_DIR "/data/pools";
 
 // A model that has read into "book.txt", with bookmarks.
@@ -52,10 +52,16 @@ private slots:
         QTest::addColumn<QString>("bookText");
         QTest::addColumn<QStringList>("handedOver");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("loaded") << "book.txt" << "One. Two. Three. " << QStringList{kInstruction} << QStringList{};
-        QTest::newRow("deleted since") << "gone.txt" << "" << QStringList{} << QStringList{"Error loading file"};
-        QTest::newRow("no file name") << "" << "" << QStringList{
-            "You have not designated a file to read. Go to the File menu as open a text file"} << QStringList{};
+        QTest::newRow("loaded") << "book.txt"
+                                << "One. Two. Three. " << QStringList{kInstruction}
+                                << QStringList{};
+        QTest::newRow("deleted since") << "gone.txt"
+                                       << "" << QStringList{} << QStringList{"Error loading file"};
+        QTest::newRow("no file name") << ""
+                                      << ""
+                                      << QStringList{"You have not designated a file to read. Go "
+                                                     "to the File menu as open a text file"}
+                                      << QStringList{};
     }
     void openfF() {
         QFETCH(QString, fileName);
@@ -79,10 +85,13 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("spoken");
         QTest::addColumn<QStringList>("messages");
-        const QString refusal = "Can not read this file type. Can only read files with an extension of dot t x t";
+        const QString refusal =
+            "Can not read this file type. Can only read files with an extension of dot t x t";
         QTest::newRow("mixed case") << "NOTES.TxT" << true << kInstruction << QStringList{};
-        QTest::newRow(".txt inside the name") << "archive.txt.bak" << true << kInstruction << QStringList{};
-        QTest::newRow("deleted after the dialog") << "vanished.txt" << true << "" << QStringList{"Error loading file"};
+        QTest::newRow(".txt inside the name")
+            << "archive.txt.bak" << true << kInstruction << QStringList{};
+        QTest::newRow("deleted after the dialog")
+            << "vanished.txt" << true << "" << QStringList{"Error loading file"};
         QTest::newRow("other type") << "readme.md" << false << refusal << QStringList{};
         QTest::newRow("empty") << "" << false << refusal << QStringList{};
     }
@@ -97,14 +106,15 @@ private slots:
         QCOMPARE(model.openChosenFile(name), accepted);
         QCOMPARE(port.handedOver, spoken.isEmpty() ? QStringList() : QStringList{spoken});
         QCOMPARE(port.messages, messages);
-        if (accepted) {  // a new reading: from the start, no bookmarks, LastPos kept
+        if (accepted) { // a new reading: from the start, no bookmarks, LastPos kept
             QCOMPARE(model.FileName, name);
             QCOMPARE(port.text2, name);
             QCOMPARE(model.NextPos, 0.0);
             QCOMPARE(model.LastPos, 7.0);
             QCOMPARE(model.BookNum, 0);
-            QVERIFY(std::all_of(model.BookMarks.begin(), model.BookMarks.end(), [](double m) { return m == 0; }));
-        } else {  // a refused file loses nothing
+            QVERIFY(std::all_of(model.BookMarks.begin(), model.BookMarks.end(),
+                                [](double m) { return m == 0; }));
+        } else { // a refused file loses nothing
             QCOMPARE(model.FileName, "book.txt");
             QCOMPARE(port.text2, "book.txt");
             QCOMPARE(model.BookText, "kept");
@@ -131,11 +141,12 @@ private slots:
         ReaderModel model(port);
         putInPlace(model, port);
         QCOMPARE(model.openTypedPath(typed), accepted);
-        QVERIFY(inPlace(model));  // the place is kept either way
+        QVERIFY(inPlace(model)); // the place is kept either way
         QCOMPARE(model.FileName, accepted ? typed : "book.txt");
         QCOMPARE(model.BookText, accepted ? "One. Two. Three. " : "kept");
         QCOMPARE(port.handedOver,
-                 QStringList{accepted ? kInstruction : "You have entered an invalid file path, name or type."});
+                 QStringList{accepted ? kInstruction
+                                      : "You have entered an invalid file path, name or type."});
     }
 
     void pools() {
@@ -143,7 +154,7 @@ private slots:
         ReaderModel model(port);
         putInPlace(model, port);
         model.GetKey();
-        QVERIFY(!model.openPool("Extra Pool.txt"));  // missing: a message, nothing changes
+        QVERIFY(!model.openPool("Extra Pool.txt")); // missing: a message, nothing changes
         QCOMPARE(port.messages, QStringList{"Extra Pool.txt not found"});
         QVERIFY(port.handedOver.isEmpty());
         QCOMPARE(model.FileName, "book.txt");
@@ -152,8 +163,8 @@ private slots:
         QVERIFY(inPlace(model));
 
         QVERIFY(QFile::copy(kPoolsDir + "/Extra Pool.txt", "Extra Pool.txt"));
-        for (int time = 0; time < 2; ++time) {  // present, then already loaded: from the start
-            const double lastShown = model.LastPos;  // kept by a new reading
+        for (int time = 0; time < 2; ++time) {      // present, then already loaded: from the start
+            const double lastShown = model.LastPos; // kept by a new reading
             QVERIFY(model.openPool("Extra Pool.txt"));
             QCOMPARE(model.FileName, "Extra Pool.txt");
             QCOMPARE(port.text2, "Extra Pool.txt");
@@ -184,11 +195,12 @@ private slots:
         for (; model.SayNextSentence(); ++questions) {
             const QStringList lines = port.text1.split("\r\n");
             QCOMPARE(lines.size(), 2);
-            QVERIFY2(lines[0].endsWith("? ") && lines[1].startsWith("The answer is ") && lines[1].endsWith('.'),
+            QVERIFY2(lines[0].endsWith("? ") && lines[1].startsWith("The answer is ") &&
+                         lines[1].endsWith('.'),
                      qPrintable(port.text1));
         }
         QVERIFY(questions >= 20);
-        QCOMPARE(model.NextPos, double(model.BookText.size()));  // only the last blank is left
+        QCOMPARE(model.NextPos, double(model.BookText.size())); // only the last blank is left
     }
 };
 

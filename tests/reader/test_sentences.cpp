@@ -13,7 +13,7 @@ class SentencesTest : public QObject {
 private slots:
     void talk_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<int>>("buttons");  // 1 left, 2 right, 4 middle
+        QTest::addColumn<QList<int>>("buttons"); // 1 left, 2 right, 4 middle
         QTest::addColumn<QString>("shown");
         QTest::addColumn<double>("lastPos");
         QTest::addColumn<double>("nextPos");
@@ -22,13 +22,19 @@ private slots:
         const QString four = "One. Two. Three. Four";
         QTest::newRow("left") << example << QList<int>{1} << "One." << 1.0 << 5.0 << true;
         QTest::newRow("left x2") << example << QList<int>{1, 1} << " Two." << 5.0 << 10.0 << true;
-        QTest::newRow("end of text: only StopVoice") << example << QList<int>{1, 1, 1} << " Two." << 5.0 << 10.0 << false;
+        QTest::newRow("end of text: only StopVoice")
+            << example << QList<int>{1, 1, 1} << " Two." << 5.0 << 10.0 << false;
         QTest::newRow("middle") << example << QList<int>{4} << "One." << 1.0 << 5.0 << true;
-        QTest::newRow("right, nothing read") << example << QList<int>{2} << "One." << 1.0 << 5.0 << true;
-        QTest::newRow("right after the first") << example << QList<int>{1, 2} << " Two." << 5.0 << 10.0 << true;
-        QTest::newRow("right after the second") << example << QList<int>{1, 1, 2} << "One." << 1.0 << 5.0 << true;
-        QTest::newRow("right after the third") << four << QList<int>{1, 1, 1, 2} << " Two." << 5.0 << 10.0 << true;
-        QTest::newRow("no \". \"") << "No period here! Nor.here." << QList<int>{1, 2} << "" << 0.0 << 1.0 << false;
+        QTest::newRow("right, nothing read")
+            << example << QList<int>{2} << "One." << 1.0 << 5.0 << true;
+        QTest::newRow("right after the first")
+            << example << QList<int>{1, 2} << " Two." << 5.0 << 10.0 << true;
+        QTest::newRow("right after the second")
+            << example << QList<int>{1, 1, 2} << "One." << 1.0 << 5.0 << true;
+        QTest::newRow("right after the third")
+            << four << QList<int>{1, 1, 1, 2} << " Two." << 5.0 << 10.0 << true;
+        QTest::newRow("no \". \"")
+            << "No period here! Nor.here." << QList<int>{1, 2} << "" << 0.0 << 1.0 << false;
         QTest::newRow("empty text") << "" << QList<int>{2, 1} << "" << 0.0 << 1.0 << false;
     }
     void talk() {
@@ -51,7 +57,8 @@ private slots:
         QCOMPARE(model.NextPos, nextPos);
         QStringList last{"StopVoice"};
         if (lastStepped)
-            last << "setSentenceText" << "handOver:" + shown;
+            last << "setSentenceText"
+                 << "handOver:" + shown;
         QCOMPARE(port.log, last);
         QCOMPARE(model.ContinuousPlay, 0);
     }
@@ -117,7 +124,7 @@ private slots:
         model.BookText = "One. Two. Three.";
         QCOMPARE(model.timerTick(), Tick::Off);
         model.GetKey();
-        model.GetKey();  // a second key leaves it on
+        model.GetKey(); // a second key leaves it on
         QCOMPARE(model.ContinuousPlay, -1);
         port.idle = false;
         QCOMPARE(model.timerTick(), Tick::Busy);
@@ -126,7 +133,7 @@ private slots:
         port.idle = true;
         QCOMPARE(model.timerTick(), Tick::Stepped);
         QCOMPARE(port.text1, "One.");
-        model.talk(1);  // Talk leaves play on
+        model.talk(1); // Talk leaves play on
         QCOMPARE(port.text1, " Two.");
         port.clear();
         for (int i = 0; i < 3; ++i)
@@ -134,7 +141,7 @@ private slots:
         QCOMPARE(port.log, QStringList(3, "StopVoice"));
         QCOMPARE(model.ContinuousPlay, -1);
 
-        model.startNewReading();  // a new file keeps play on
+        model.startNewReading(); // a new file keeps play on
         QCOMPARE(model.NextPos, 0.0);
         QCOMPARE(model.ContinuousPlay, -1);
         port.clear();

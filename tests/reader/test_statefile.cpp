@@ -48,7 +48,7 @@ private slots:
         const SavedReadingState state = readStateFile(path);
         ReaderModel restored(port);
         applyState(state, restored);
-        QCOMPARE(restored.NextPos, 41.04);  // both positions come from LastPos
+        QCOMPARE(restored.NextPos, 41.04); // both positions come from LastPos
         QCOMPARE(restored.LastPos, 41.04);
         QCOMPARE(state.fontSize, std::optional<double>(28.125));
         for (int slot = 1; slot <= 100; ++slot)
@@ -68,39 +68,51 @@ private slots:
         model.BookNum = 1;
         model.FileName = "Tech Pool.txt";
         model.Seconds = 2;
-        QCOMPARE(formatStateFile(model, 18.123456),
-                 " 5 \r\n 5 \r\n 18.1235 \r\n 4.04 \r\n" + QByteArray(" 0 \r\n").repeated(99) +
-                     " 1 \r\nTech Pool.txt\r\n2\r\n\r\n 1 \r\n");
+        QCOMPARE(formatStateFile(model, 18.123456), " 5 \r\n 5 \r\n 18.1235 \r\n 4.04 \r\n" +
+                                                        QByteArray(" 0 \r\n").repeated(99) +
+                                                        " 1 \r\nTech Pool.txt\r\n2\r\n\r\n 1 \r\n");
     }
 
     void badFiles_data() {
-        QTest::addColumn<QByteArray>("bytes");  // "missing": no file at all
+        QTest::addColumn<QByteArray>("bytes"); // "missing": no file at all
         QTest::addColumn<double>("nextPos");
         QTest::addColumn<int>("bookNum");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<bool>("timerLineRead");
         QTest::addColumn<int>("reservedNum");
-        QTest::newRow("missing") << QByteArray("missing") << 0.0 << 0 << "Tech Pool.txt" << 0 << false << 1;
+        QTest::newRow("missing") << QByteArray("missing") << 0.0 << 0 << "Tech Pool.txt" << 0
+                                 << false << 1;
         QTest::newRow("empty") << QByteArray() << 0.0 << 0 << "Tech Pool.txt" << 0 << false << 1;
-        QTest::newRow("two lines") << QByteArray(" 12 \r\n 12 \r\n") << 12.0 << 0 << "Tech Pool.txt" << 0 << false << 1;
-        QTest::newRow("105 lines keep the timer") << stateLines(105, {{104, " 3 "}}) << 0.0 << 3 << "book.txt" << 0 << false << 1;
-        QTest::newRow("line 106 holding 0 stops the timer") << stateLines(106, {{106, "0"}}) << 0.0 << 0 << "book.txt" << 0 << true << 1;
-        QTest::newRow("negative numbers are ignored") << stateLines(108, {{1, "-5"}, {104, "-7"}, {106, "-3"}, {108, "-1"}})
-                                                      << 0.0 << 0 << "book.txt" << 0 << true << 1;
+        QTest::newRow("two lines")
+            << QByteArray(" 12 \r\n 12 \r\n") << 12.0 << 0 << "Tech Pool.txt" << 0 << false << 1;
+        QTest::newRow("105 lines keep the timer")
+            << stateLines(105, {{104, " 3 "}}) << 0.0 << 3 << "book.txt" << 0 << false << 1;
+        QTest::newRow("line 106 holding 0 stops the timer")
+            << stateLines(106, {{106, "0"}}) << 0.0 << 0 << "book.txt" << 0 << true << 1;
+        QTest::newRow("negative numbers are ignored")
+            << stateLines(108, {{1, "-5"}, {104, "-7"}, {106, "-3"}, {108, "-1"}}) << 0.0 << 0
+            << "book.txt" << 0 << true << 1;
         QTest::newRow("huge numbers are clamped")
-            << stateLines(108, {{1, " 1E300 "}, {104, " 99999999999 "}, {106, "70000"}, {108, " 1e20 "}})
+            << stateLines(108,
+                          {{1, " 1E300 "}, {104, " 99999999999 "}, {106, "70000"}, {108, " 1e20 "}})
             << 1e300 << 100 << "book.txt" << 32 << true << 32767;
-        QTest::newRow("BookNum just over the table") << stateLines(108, {{104, " 101 "}}) << 0.0 << 100 << "book.txt" << 0 << true << 1;
-        QTest::newRow("text instead of numbers") << stateLines(108, {{1, "abc"}, {104, "x7"}, {106, "seven"}})
-                                                 << 0.0 << 0 << "book.txt" << 0 << true << 1;
-        QTest::newRow("rounded half to even") << stateLines(108, {{104, " 2.5 "}, {106, "3.5"}, {108, " 4.5 "}})
-                                              << 0.0 << 2 << "book.txt" << 4 << true << 4;
-        QTest::newRow("binary") << QByteArray("\x00\xff\xfe\x01\x02\r\x80\x90", 8) << 0.0 << 0 << "Tech Pool.txt" << 0 << false << 1;
-        QTest::newRow("8 MB after the last line") << stateLines(108, {{1, " 9 "}, {2, " 9 "}}) + QByteArray(8 << 20, 'x')
-                                                  << 9.0 << 0 << "book.txt" << 0 << true << 1;
-        QTest::newRow("file name with commas and blanks") << stateLines(108, {{105, "  my dir, 2/a, b .txt "}})
-                                                          << 0.0 << 0 << "  my dir, 2/a, b .txt " << 0 << true << 1;
+        QTest::newRow("BookNum just over the table")
+            << stateLines(108, {{104, " 101 "}}) << 0.0 << 100 << "book.txt" << 0 << true << 1;
+        QTest::newRow("text instead of numbers")
+            << stateLines(108, {{1, "abc"}, {104, "x7"}, {106, "seven"}}) << 0.0 << 0 << "book.txt"
+            << 0 << true << 1;
+        QTest::newRow("rounded half to even")
+            << stateLines(108, {{104, " 2.5 "}, {106, "3.5"}, {108, " 4.5 "}}) << 0.0 << 2
+            << "book.txt" << 4 << true << 4;
+        QTest::newRow("binary") << QByteArray("\x00\xff\xfe\x01\x02\r\x80\x90", 8) << 0.0 << 0
+                                << "Tech Pool.txt" << 0 << false << 1;
+        QTest::newRow("8 MB after the last line")
+            << stateLines(108, {{1, " 9 "}, {2, " 9 "}}) + QByteArray(8 << 20, 'x') << 9.0 << 0
+            << "book.txt" << 0 << true << 1;
+        QTest::newRow("file name with commas and blanks")
+            << stateLines(108, {{105, "  my dir, 2/a, b .txt "}}) << 0.0 << 0
+            << "  my dir, 2/a, b .txt " << 0 << true << 1;
     }
     void badFiles() {
         QFETCH(QByteArray, bytes);
@@ -124,11 +136,13 @@ private slots:
         QCOMPARE(model.NextPos, nextPos);
         QCOMPARE(model.BookNum, bookNum);
         QCOMPARE(model.FileName, fileName);
-        QCOMPARE(port.text2, fileName == "Tech Pool.txt" ? fileName : QString());  // first-run name shown
+        QCOMPARE(port.text2,
+                 fileName == "Tech Pool.txt" ? fileName : QString()); // first-run name shown
         QCOMPARE(model.Seconds, seconds);
         QCOMPARE(state.timerLineRead, timerLineRead);
         QCOMPARE(model.ReservedNum, reservedNum);
-        QVERIFY(std::all_of(model.BookMarks.begin(), model.BookMarks.end(), [](double m) { return m >= 0; }));
+        QVERIFY(std::all_of(model.BookMarks.begin(), model.BookMarks.end(),
+                            [](double m) { return m >= 0; }));
     }
 
     void failedSaveKeepsOldFile_data() {

@@ -30,15 +30,16 @@ enum class Fault { None, FailSpeak, FailOpen, FailMidStream, TakesNothing, Never
 
 struct FaultScript {
     Fault armed = Fault::None;
-    int hits = 0;  // streams (or Speak calls) the fault has struck
+    int hits = 0; // streams (or Speak calls) the fault has struck
 };
 
 // Plays at once (every frame written counts as heard) unless its stream was made under a fault.
 class ScriptedOutput : public PcmOutput {
 public:
-    static constexpr qint64 kFailAfterFrames = 2205;  // 0.1 s at 22 kHz
+    static constexpr qint64 kFailAfterFrames = 2205; // 0.1 s at 22 kHz
 
-    explicit ScriptedOutput(std::shared_ptr<FaultScript> script) : m_script(std::move(script)), m_fault(m_script->armed) {}
+    explicit ScriptedOutput(std::shared_ptr<FaultScript> script)
+        : m_script(std::move(script)), m_fault(m_script->armed) {}
     void open(const SpeechAudioFormat& format) override {
         m_bytesPerFrame = qMax(1, format.channels * format.bitsPerSample / 8);
         if (m_fault != Fault::None)
@@ -78,20 +79,21 @@ public:
     explicit SpeakingFakeVoice(std::shared_ptr<FaultScript> script) : m_script(std::move(script)) {}
     int Speak(const QString& text, int flags) override {
         if (m_script->armed != Fault::DeviceGone)
-            m_deviceGone = false;  // the device is back
+            m_deviceGone = false; // the device is back
         failSpeak = m_script->armed == Fault::FailSpeak || m_deviceGone;
         if (failSpeak)
             ++m_script->hits;
         const int stream = FakeVoice::Speak(text, flags);
         const Fault fault = m_script->armed;
-        QMetaObject::invokeMethod(this, [this, stream, text, fault] { play(stream, text, fault); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, stream, text, fault] { play(stream, text, fault); }, Qt::QueuedConnection);
         return stream;
     }
 
 private:
     void play(int stream, const QString& text, Fault fault) {
         if (stream != currentStream())
-            return;  // purged by a newer Speak
+            return; // purged by a newer Speak
         startStream(stream);
         const QStringList words = text.split(QLatin1Char(' '));
         for (int i = 0, pos = 0; i < words.size(); pos += words[i++].size() + 1) {
@@ -114,7 +116,7 @@ private:
 // Everything the speech window heard from its voice, in order.
 struct EventLog {
     struct Event {
-        char kind;  // 'S' StartStream, 'W' Word, 'E' EndStream
+        char kind; // 'S' StartStream, 'W' Word, 'E' EndStream
         int stream, pos, length;
     };
     QList<Event> events;
@@ -126,7 +128,8 @@ struct EventLog {
                 continue;
             bool started = false, said = false;
             for (int j = from; j < i; ++j) {
-                started = started || (events[j].kind == 'S' && events[j].stream == events[i].stream);
+                started =
+                    started || (events[j].kind == 'S' && events[j].stream == events[i].stream);
                 said = said || (events[j].kind == 'W' && events[j].stream == events[i].stream);
             }
             if (started && said)
@@ -170,7 +173,8 @@ private:
 inline bool runCommand(const QStringList& command, QString* output = nullptr) {
     QProcess p;
     p.start(command.first(), command.mid(1));
-    const bool ok = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    const bool ok =
+        p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (output)
         *output = QString::fromLocal8Bit(p.readAllStandardOutput());
     return ok;
@@ -198,11 +202,17 @@ public:
         m_daemon.setStandardErrorFile(QProcess::nullDevice());
         // The server goes with the test, even when the test crashes.
         m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        m_daemon.start(QStringLiteral("pulseaudio"),
-                       {"--daemonize=no", "--system=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no",
-                        QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=%1/native").arg(dir)});
+        m_daemon.start(
+            QStringLiteral("pulseaudio"),
+            {"--daemonize=no", "--system=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no",
+             QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=%1/native")
+                 .arg(dir)});
         qputenv("PULSE_SERVER", QStringLiteral("unix:%1/native").arg(dir).toLocal8Bit());
-        if (!m_daemon.waitForStarted() || !QTest::qWaitFor([] { return runCommand({"pactl", "info"}); }, 10000)) {
+        if (!m_daemon.waitForStarted() || !QTest::qWaitFor(
+                                              [] {
+                                                  return runCommand({"pactl", "info"});
+                                              },
+                                              10000)) {
             m_whyNot = QStringLiteral("the test's own PulseAudio server did not start");
             return;
         }
@@ -219,7 +229,9 @@ public:
     QString whyNot() const { return m_whyNot; }
     bool loadSink() {
         QString index;
-        if (!runCommand({"pactl", "load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(kSink)}, &index))
+        if (!runCommand({"pactl", "load-module", "module-null-sink",
+                         QStringLiteral("sink_name=%1").arg(kSink)},
+                        &index))
             return false;
         m_module = index.trimmed();
         return true;
@@ -240,7 +252,8 @@ public:
         "Reading goes on after a fault of the speech engine or of the audio device, one sentence "
         "after the other, for as long as the reader wants. Two. Three. Four. Five. ";
 
-    explicit SpeakingRig(bool realEngine, bool deviceOutput = false) : m_real(realEngine), m_device(deviceOutput) {
+    explicit SpeakingRig(bool realEngine, bool deviceOutput = false)
+        : m_real(realEngine), m_device(deviceOutput) {
         m_previousFolder = QDir::currentPath();
         QDir::setCurrent(m_folder.path());
         QFile text(QStringLiteral("Tech Pool.txt"));
@@ -262,9 +275,16 @@ public:
         reader->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
     }
 
-    bool idle() const { return tts->SpeakBtn()->isEnabled() && tts->SPKBX()->text().isEmpty() && (!espeak || espeak->isIdle()); }
-    QString sentence() const { return reader->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText(); }
-    QPushButton* readerButton(int n) const { return reader->findChild<QPushButton*>(QStringLiteral("Command%1").arg(n)); }
+    bool idle() const {
+        return tts->SpeakBtn()->isEnabled() && tts->SPKBX()->text().isEmpty() &&
+               (!espeak || espeak->isIdle());
+    }
+    QString sentence() const {
+        return reader->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
+    }
+    QPushButton* readerButton(int n) const {
+        return reader->findChild<QPushButton*>(QStringLiteral("Command%1").arg(n));
+    }
 
     std::shared_ptr<FaultScript> script = std::make_shared<FaultScript>();
     FakePrompts prompts;
@@ -295,11 +315,16 @@ private:
             fake = v.get();
             voice = std::move(v);
         }
-        QObject::connect(voice.get(), &SpVoice::StartStream, [this](int s, const QVariant&) { log.events.append({'S', s, 0, 0}); });
-        QObject::connect(voice.get(), &SpVoice::Word, [this](int s, const QVariant&, int pos, int length) {
-            log.events.append({'W', s, pos, length});
+        QObject::connect(voice.get(), &SpVoice::StartStream, [this](int s, const QVariant&) {
+            log.events.append({'S', s, 0, 0});
         });
-        QObject::connect(voice.get(), &SpVoice::EndStream, [this](int s, const QVariant&) { log.events.append({'E', s, 0, 0}); });
+        QObject::connect(voice.get(), &SpVoice::Word,
+                         [this](int s, const QVariant&, int pos, int length) {
+                             log.events.append({'W', s, pos, length});
+                         });
+        QObject::connect(voice.get(), &SpVoice::EndStream, [this](int s, const QVariant&) {
+            log.events.append({'E', s, 0, 0});
+        });
         return voice;
     }
 

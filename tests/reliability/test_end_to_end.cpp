@@ -76,16 +76,21 @@ class TestEndToEnd : public QObject {
     std::unique_ptr<TTSSetup> m_tts;
     std::unique_ptr<EnglishF> m_reader;
     QMap<int, StreamRecord> m_streams;
-    QStringList m_sentences;  // the text cut after each period followed by a blank
-    QList<double> m_starts;   // where each of them starts, 1-based
+    QStringList m_sentences; // the text cut after each period followed by a blank
+    QList<double> m_starts;  // where each of them starts, 1-based
 
-    QPlainTextEdit* mainTxtBox() { return control<QPlainTextEdit>(*m_tts, QStringLiteral("MainTxtBox")); }
-    QPushButton* readerButton(int n) { return control<QPushButton>(*m_reader, QStringLiteral("Command%1").arg(n)); }
+    QPlainTextEdit* mainTxtBox() {
+        return control<QPlainTextEdit>(*m_tts, QStringLiteral("MainTxtBox"));
+    }
+    QPushButton* readerButton(int n) {
+        return control<QPushButton>(*m_reader, QStringLiteral("Command%1").arg(n));
+    }
     EspeakVoice* voice() { return qobject_cast<EspeakVoice*>(m_tts->Voice()); }
     int newestStream() const { return m_streams.isEmpty() ? 0 : m_streams.lastKey(); }
 
     bool speechWindowIdle() {
-        return m_tts->SpeakBtn()->isEnabled() && m_tts->SPKBX()->text().isEmpty() && voice()->isIdle();
+        return m_tts->SpeakBtn()->isEnabled() && m_tts->SPKBX()->text().isEmpty() &&
+               voice()->isIdle();
     }
 
     // The first stream after `after` that was heard to its end with words, once the speech window
@@ -109,7 +114,8 @@ class TestEndToEnd : public QObject {
     // Every word of `expected` was selected, in order, and nothing else. espeak-ng speaks some
     // pairs as one word and reports only the first ("have been"): with `allWords` false a word
     // may go without its own selection.
-    void verifyHighlightedInOrder(const StreamRecord& heard, const QString& expected, bool allWords = true) {
+    void verifyHighlightedInOrder(const StreamRecord& heard, const QString& expected,
+                                  bool allWords = true) {
         QVERIFY(!heard.wordBeforeStart);
         QVERIFY(!heard.wordAfterEnd);
         for (int i = 1; i < heard.positions.size(); ++i)
@@ -155,7 +161,8 @@ class TestEndToEnd : public QObject {
         QVERIFY(m_tts->SpeakBtn()->isEnabled());
         QVERIFY(!control<QPushButton>(*m_tts, QStringLiteral("StopBtn"))->isEnabled());
         // The end of a stream selects the whole text.
-        QCOMPARE(mainTxtBox()->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
+        QCOMPARE(mainTxtBox()->textCursor().selectedText().replace(QChar::ParagraphSeparator,
+                                                                   QLatin1Char('\n')),
                  heard.textAtEnd);
     }
 
@@ -164,7 +171,8 @@ private slots:
         if (QMediaDevices::audioOutputs().isEmpty())
             QSKIP("no audio output device; run under scripts/with-pulseaudio.sh for a null sink");
         QVERIFY(m_folder.isValid());
-        const QString pool = QStringLiteral(ORASENT_SOURCE_DATA_DIR) + QStringLiteral("/data/pools/Tech Pool.txt");
+        const QString pool =
+            QStringLiteral(ORASENT_SOURCE_DATA_DIR) + QStringLiteral("/data/pools/Tech Pool.txt");
         QVERIFY(QFile::copy(pool, m_folder.filePath(QStringLiteral("Tech Pool.txt"))));
         m_previousFolder = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_folder.path()));
@@ -176,28 +184,31 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_reader.get()));
         QVERIFY(voice());
         const QString book = m_reader->model().BookText;
-        for (int from = 0, end; (end = book.indexOf(QLatin1String(". "), from)) >= 0; from = end + 1)
-        {
+        for (int from = 0, end; (end = book.indexOf(QLatin1String(". "), from)) >= 0;
+             from = end + 1) {
             m_sentences << book.mid(from, end + 1 - from);
             m_starts << from + 1;
         }
         QVERIFY(m_sentences.size() > 4);
 
-        // Connected after the speech window's own handlers, so each sees the window as they left it.
+        // Connected after the speech window's own handlers, so each sees the window as they left
+        // it.
         QPlainTextEdit* box = mainTxtBox();
         auto* text1 = control<QPlainTextEdit>(*m_reader, QStringLiteral("Text1"));
         QVERIFY(box && text1);
-        connect(voice(), &SpVoice::StartStream, this, [this](int s, const QVariant&) { m_streams[s].started = true; });
-        connect(voice(), &SpVoice::Word, this, [this, box, text1](int s, const QVariant&, int pos, int) {
-            StreamRecord& r = m_streams[s];
-            r.wordBeforeStart |= !r.started;
-            r.wordAfterEnd |= r.ended;
-            r.selections << box->textCursor().selectedText();
-            r.positions << pos;
-            const auto [band, start] = bandIn(text1);
-            r.bands << band;
-            r.bandStarts << start;
-        });
+        connect(voice(), &SpVoice::StartStream, this,
+                [this](int s, const QVariant&) { m_streams[s].started = true; });
+        connect(voice(), &SpVoice::Word, this,
+                [this, box, text1](int s, const QVariant&, int pos, int) {
+                    StreamRecord& r = m_streams[s];
+                    r.wordBeforeStart |= !r.started;
+                    r.wordAfterEnd |= r.ended;
+                    r.selections << box->textCursor().selectedText();
+                    r.positions << pos;
+                    const auto [band, start] = bandIn(text1);
+                    r.bands << band;
+                    r.bandStarts << start;
+                });
         connect(voice(), &SpVoice::EndStream, this, [this, box, text1](int s, const QVariant&) {
             m_streams[s].ended = true;
             m_streams[s].textAtEnd = box->toPlainText();
@@ -216,8 +227,9 @@ private slots:
         // A stream cut short by the engine's watchdog is a fault here, not a slow machine.
         QTest::failOnWarning(QRegularExpression(QStringLiteral("ended early")));
         // Each command starts from a quiet speech window (the first waits for the start-up text).
-        QVERIFY(QTest::qWaitFor([this] { return speechWindowIdle() && !m_reader->isInHandOverWait(); },
-                                kSpeechTimeoutMs));
+        QVERIFY(
+            QTest::qWaitFor([this] { return speechWindowIdle() && !m_reader->isInHandOverWait(); },
+                            kSpeechTimeoutMs));
     }
 
     void speechWindowListsVoicesFormatsAndOutputs() {
@@ -266,19 +278,20 @@ private slots:
         // Nothing more is pressed: the pause timer takes the next sentence once speech has ended.
         verifySpoken(waitForSpokenStream(first), m_sentences.at(2));
 
-        QTest::mouseClick(readerButton(4), Qt::LeftButton);  // Stop
+        QTest::mouseClick(readerButton(4), Qt::LeftButton); // Stop
         QCOMPARE(m_reader->model().ContinuousPlay, 0);
     }
 
     void bookmarkJumpSpeaks() {
         int before = newestStream();
-        QTest::mouseClick(readerButton(11), Qt::LeftButton);  // Set 25 Bookmarks
+        QTest::mouseClick(readerButton(11), Qt::LeftButton); // Set 25 Bookmarks
         int stream = waitForSpokenStream(before);
         QVERIFY(stream);
-        verifyHighlightedInOrder(m_streams[stream], QStringLiteral("25 bookmarks have been set"), false);
+        verifyHighlightedInOrder(m_streams[stream], QStringLiteral("25 bookmarks have been set"),
+                                 false);
 
         before = newestStream();
-        QTest::mouseClick(readerButton(8), Qt::LeftButton);  // Next Bookmark
+        QTest::mouseClick(readerButton(8), Qt::LeftButton); // Next Bookmark
         QCOMPARE(m_reader->model().BookNum, 2);
         // The second of 25 marks spread over the pool is at the start of one of its sentences.
         const double mark = m_reader->model().BookMarks[2];

@@ -39,19 +39,30 @@ void TestHostileText::hostileText_data() {
     QTest::newRow("<") << QStringLiteral("<") << false;
     QTest::newRow("</speak>") << QStringLiteral("</speak>") << false;
     QTest::newRow("&") << QStringLiteral("&") << false;
-    QTest::newRow("entities") << QStringLiteral("fish & chips && A&B &amp &#0; &#x110000; &nosuch; &#65") << false;
-    QTest::newRow("tags never closed") << QStringLiteral("<speak><p><s>never closed <emphasis>at all") << false;
-    QTest::newRow("closing tags only") << QStringLiteral("</s></p></emphasis> stray closers </voice></speak>") << false;
-    QTest::newRow("crossed tags") << QStringLiteral("<p><s>crossed</p></s> <prosody rate=\"fast>open quote") << false;
+    QTest::newRow("entities") << QStringLiteral(
+                                     "fish & chips && A&B &amp &#0; &#x110000; &nosuch; &#65")
+                              << false;
+    QTest::newRow("tags never closed")
+        << QStringLiteral("<speak><p><s>never closed <emphasis>at all") << false;
+    QTest::newRow("closing tags only")
+        << QStringLiteral("</s></p></emphasis> stray closers </voice></speak>") << false;
+    QTest::newRow("crossed tags") << QStringLiteral(
+                                         "<p><s>crossed</p></s> <prosody rate=\"fast>open quote")
+                                  << false;
     QTest::newRow("declaration, entity, comment")
-        << QStringLiteral("<?xml version='1.0'?><!DOCTYPE s [<!ENTITY a 'aaaa'>]><speak>&a;</speak><!-- no end") << false;
+        << QStringLiteral("<?xml version='1.0'?><!DOCTYPE s [<!ENTITY a "
+                          "'aaaa'>]><speak>&a;</speak><!-- no end")
+        << false;
     QTest::newRow("440 s'") << QStringLiteral("s'").repeated(440) << false;
     QTest::newRow("440 s’") << QStringLiteral("s’").repeated(440) << false;
     QTest::newRow("440 s&apos;") << QStringLiteral("S&apos;").repeated(440) << false;
-    QTest::newRow("440 s&#39; in a tag") << QStringLiteral("<s>%1</s>").arg(QStringLiteral("s&#39;").repeated(440)) << false;
+    QTest::newRow("440 s&#39; in a tag")
+        << QStringLiteral("<s>%1</s>").arg(QStringLiteral("s&#39;").repeated(440)) << false;
     QTest::newRow("10,000-character word") << QStringLiteral("abcdefghij").repeated(1000) << false;
     QTest::newRow("numbers above 9999")
-        << QStringLiteral("10000 65535 99999 123456789 2147483648 98765432109876543210 1e308 -32769") << false;
+        << QStringLiteral(
+               "10000 65535 99999 123456789 2147483648 98765432109876543210 1e308 -32769")
+        << false;
     QTest::newRow("control characters and NUL") << controlCharacters() << false;
     QTest::newRow("NUL only") << QString(QChar(0)) << false;
     QTest::newRow("1 MB without a sentence end") << megabyteWithoutSentenceEnd() << true;
@@ -62,10 +73,10 @@ void TestHostileText::hostileText() {
     QFETCH(bool, purgeAfterFirstWord);
     QTemporaryDir folder;
     EspeakVoice voice;
-    voice.setAudioOutputFormatType(4);  // 8 kHz 8-bit mono keeps long streams small on disk
+    voice.setAudioOutputFormatType(4); // 8 kHz 8-bit mono keeps long streams small on disk
     voice.setAudioOutputToWaveFile(folder.filePath(QStringLiteral("hostile.wav")));
     QList<int> ended;
-    QList<QPair<int, int>> words;  // stream, end of the word
+    QList<QPair<int, int>> words; // stream, end of the word
     connect(&voice, &SpVoice::EndStream, this, [&](int s, const QVariant&) { ended << s; });
     connect(&voice, &SpVoice::Word, this, [&](int s, const QVariant&, int pos, int length) {
         QVERIFY(pos >= 0 && length >= 0);
@@ -83,7 +94,8 @@ void TestHostileText::hostileText() {
     }
     QVERIFY(voice.isIdle());
     for (const auto& [s, end] : std::as_const(words))
-        QVERIFY2(s != stream || end <= text.size(), qPrintable(QStringLiteral("word ends at %1").arg(end)));
+        QVERIFY2(s != stream || end <= text.size(),
+                 qPrintable(QStringLiteral("word ends at %1").arg(end)));
 
     const QString next = QStringLiteral("Still reading.");
     const int after = voice.Speak(next, kFlags);

@@ -30,7 +30,8 @@ struct Version {
 
 // Two different contents for each file; `which` picks one.
 void fillModel(ReaderModel& model, int which) {
-    model.FileName = which ? QStringLiteral("Tech Pool.txt") : QStringLiteral("My book, part 2.txt");
+    model.FileName =
+        which ? QStringLiteral("Tech Pool.txt") : QStringLiteral("My book, part 2.txt");
     model.LastPos = which ? 41.04 : 1234567;
     for (int i = 1; i <= 100; ++i)
         model.BookMarks[size_t(i)] = which ? i * 3.5 : 0;
@@ -44,7 +45,9 @@ SpeechSettings settingsFor(int which) {
     s.left = which ? 1920 : 15.5;
     return s;
 }
-QString wordListFor(int which) { return which ? QStringLiteral("RD=ROAD\r\nST=STREET") : QStringLiteral("dr=doctor"); }
+QString wordListFor(int which) {
+    return which ? QStringLiteral("RD=ROAD\r\nST=STREET") : QStringLiteral("dr=doctor");
+}
 
 [[noreturn]] void saveForever(const QString& folder) {
     orasent::test::SilentReaderPort port;
@@ -95,7 +98,8 @@ private slots:
             const QByteArray state = readAll(folder + "/Orasent.txt");
             const QByteArray settings = readAll(folder + "/VIC.INI");
             const QByteArray wordList = readAll(folder + "/Speech.lst");
-            QVERIFY2(state == versions[0].state || state == versions[1].state, qPrintable(QString::number(trial)));
+            QVERIFY2(state == versions[0].state || state == versions[1].state,
+                     qPrintable(QString::number(trial)));
             QVERIFY(settings == versions[0].settings || settings == versions[1].settings);
             QVERIFY(wordList == versions[0].wordList || wordList == versions[1].wordList);
             // What is left also reads back through the program's own readers.

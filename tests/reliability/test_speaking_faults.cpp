@@ -37,21 +37,25 @@ private slots:
 void TestSpeakingFaults::faultWhileReading_data() {
     QTest::addColumn<bool>("real");
     QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QString>("report");  // how the engine reports a stream it gave up
+    QTest::addColumn<QString>("report"); // how the engine reports a stream it gave up
     QTest::newRow("fake: Speak fails") << false << Fault::FailSpeak << QString();
     QTest::newRow("fake: fails mid-stream") << false << Fault::FailMidStream << QString();
     QTest::newRow("fake: device vanishes") << false << Fault::DeviceGone << QString();
     QTest::newRow("fake: stream never ends") << false << Fault::NeverEnds << QString();
     QTest::newRow("espeak: no output at Speak") << true << Fault::FailSpeak << QString();
     QTest::newRow("espeak: output fails to open")
-        << true << Fault::FailOpen << QStringLiteral("ended early: the audio output cannot be opened");
+        << true << Fault::FailOpen
+        << QStringLiteral("ended early: the audio output cannot be opened");
     QTest::newRow("espeak: output fails mid-stream")
         << true << Fault::FailMidStream << QStringLiteral("ended early: the audio output failed");
     QTest::newRow("espeak: output takes nothing")
-        << true << Fault::TakesNothing << QStringLiteral("ended early: the audio output stopped playing");
+        << true << Fault::TakesNothing
+        << QStringLiteral("ended early: the audio output stopped playing");
     QTest::newRow("espeak: clock never advances")
-        << true << Fault::NeverEnds << QStringLiteral("ended early: the audio output stopped playing");
-    QTest::newRow("espeak: device vanishes") << true << Fault::DeviceGone << QStringLiteral("ended early");
+        << true << Fault::NeverEnds
+        << QStringLiteral("ended early: the audio output stopped playing");
+    QTest::newRow("espeak: device vanishes")
+        << true << Fault::DeviceGone << QStringLiteral("ended early");
 }
 
 void TestSpeakingFaults::faultWhileReading() {
@@ -61,7 +65,8 @@ void TestSpeakingFaults::faultWhileReading() {
     const bool onDevice = real && fault == Fault::DeviceGone;
     if (onDevice) {
         if (!m_pulse->whyNot().isEmpty())
-            QSKIP(qPrintable(QStringLiteral("needs a PulseAudio server of the test's own: ") + m_pulse->whyNot()));
+            QSKIP(qPrintable(QStringLiteral("needs a PulseAudio server of the test's own: ") +
+                             m_pulse->whyNot()));
         QTRY_VERIFY_WITH_TIMEOUT(hasAudioOutput(PrivatePulseServer::kSink), 10000);
     }
     WarningLog warnings;
@@ -70,7 +75,7 @@ void TestSpeakingFaults::faultWhileReading() {
     ReaderModel& model = rig.reader->model();
 
     rig.script->armed = onDevice ? Fault::None : fault;
-    model.GetKey();  // continuous play on
+    model.GetKey(); // continuous play on
     rig.reader->Timer1_Timer();
     QVERIFY(rig.sentence().startsWith(QLatin1String("Reading goes on")));
     if (onDevice) {
@@ -115,7 +120,8 @@ void TestSpeakingFaults::faultWhileReading() {
         }
     }
     if (!report.isEmpty())
-        QVERIFY2(warnings.count(report) > 0, qPrintable(QStringLiteral("no report \"%1\"").arg(report)));
+        QVERIFY2(warnings.count(report) > 0,
+                 qPrintable(QStringLiteral("no report \"%1\"").arg(report)));
     QVERIFY(rig.prompts.messages.isEmpty());
 
     // The next sentence is heard through to its end ...

@@ -26,14 +26,16 @@ private slots:
 };
 
 void TestWindowFileFaults::saveFails_data() {
-    QTest::addColumn<bool>("quit");  // else the list editor's Save
+    QTest::addColumn<bool>("quit"); // else the list editor's Save
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<QStringList>("files");
     const QStringList atQuit{QStringLiteral("Orasent.txt"), QStringLiteral("VIC.INI")};
     QTest::newRow("Quit, full disk") << true << false << atQuit;
     QTest::newRow("Quit, read-only") << true << true << atQuit;
-    QTest::newRow("list Save, full disk") << false << false << QStringList{QStringLiteral("Speech.lst")};
-    QTest::newRow("list Save, read-only") << false << true << QStringList{QStringLiteral("Speech.lst")};
+    QTest::newRow("list Save, full disk")
+        << false << false << QStringList{QStringLiteral("Speech.lst")};
+    QTest::newRow("list Save, read-only")
+        << false << true << QStringList{QStringLiteral("Speech.lst")};
 }
 
 void TestWindowFileFaults::saveFails() {
@@ -45,10 +47,11 @@ void TestWindowFileFaults::saveFails() {
         QSKIP("cannot mount a tmpfs here (needs root)");
     SpeakingRig rig(false);
     QVERIFY(QDir::setCurrent(disk.path()));
-    const QMap<QString, QByteArray> old{{QStringLiteral("Tech Pool.txt"), SpeakingRig::kText},
-                                        {QStringLiteral("Orasent.txt"), "Tech Pool.txt\r\n 5\r\n 1\r\n"},
-                                        {QStringLiteral("VIC.INI"), "VOICECB= 1\r\nRATESLDR= 2\r\n"},
-                                        {QStringLiteral("Speech.lst"), "rd=road\r\n"}};
+    const QMap<QString, QByteArray> old{
+        {QStringLiteral("Tech Pool.txt"), SpeakingRig::kText},
+        {QStringLiteral("Orasent.txt"), "Tech Pool.txt\r\n 5\r\n 1\r\n"},
+        {QStringLiteral("VIC.INI"), "VOICECB= 1\r\nRATESLDR= 2\r\n"},
+        {QStringLiteral("Speech.lst"), "rd=road\r\n"}};
     for (auto it = old.begin(); it != old.end(); ++it) {
         QFile file(disk.filePath(it.key()));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -58,7 +61,8 @@ void TestWindowFileFaults::saveFails() {
     if (!quit) {
         rig.tts->findChild<QAction*>(QStringLiteral("ST"))->trigger();
         auto* talkBox = rig.tts->findChild<QPlainTextEdit*>(QStringLiteral("TalkBox"));
-        talkBox->setPlainText(talkBox->toPlainText() + QStringLiteral("st=street\n") + QString(20000, QLatin1Char('x')));
+        talkBox->setPlainText(talkBox->toPlainText() + QStringLiteral("st=street\n") +
+                              QString(20000, QLatin1Char('x')));
     }
     if (readOnly)
         QVERIFY(disk.remountReadOnly());
@@ -76,7 +80,8 @@ void TestWindowFileFaults::saveFails() {
     QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), before);
     QCOMPARE(rig.prompts.messages.size(), files.size());
     for (int i = 0; i < files.size(); ++i) {
-        QVERIFY2(rig.prompts.messages[i].text.contains(files[i]), qPrintable(rig.prompts.messages[i].text));
+        QVERIFY2(rig.prompts.messages[i].text.contains(files[i]),
+                 qPrintable(rig.prompts.messages[i].text));
         QCOMPARE(rig.prompts.messages[i].title, programTitle());
     }
 }

@@ -19,39 +19,39 @@ Q_DECLARE_METATYPE(orasent::SpeechSettings)
 
 namespace {
 
-QString describe(const QList<SettingAction>& actions)
-{
-    static const char* const names[] = {"VoiceIndex", "ClearIt",      "FormatIndex", "AudioOutputIndex", "Rate",
-                                        "Volume",     "ChkClipboard", "Left",        "Top"};
+QString describe(const QList<SettingAction>& actions) {
+    static const char* const names[] = {"VoiceIndex",       "ClearIt", "FormatIndex",
+                                        "AudioOutputIndex", "Rate",    "Volume",
+                                        "ChkClipboard",     "Left",    "Top"};
     QStringList parts;
     for (const SettingAction& action : actions)
-        parts << QStringLiteral("%1:%2").arg(QLatin1String(names[action.kind])).arg(action.value, 0, 'g', 10);
+        parts << QStringLiteral("%1:%2")
+                     .arg(QLatin1String(names[action.kind]))
+                     .arg(action.value, 0, 'g', 10);
     return parts.join(u';');
 }
 
-QStringList listing(const QString& folder)
-{
+QStringList listing(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-}  // namespace
+} // namespace
 
 class TestSpeechSettingsFile : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { setRenameFunctionForTesting({}); }
 
-    void formatsTypicalFile()
-    {
+    void formatsTypicalFile() {
         const SpeechSettings s{0, 18, 0, -2, 100, 1, 0, 1920, 1440};
-        QCOMPARE(formatSpeechSettings(s), QByteArray("VOICECB= 0\r\nFORMATCB= 18\r\nAUDIOOUTPUTCB= 0\r\n\r\n"
-                                                     "RATESLDR=-2\r\nVOLUMESLDR= 100\r\nCHKCLIPBOARD= 1\r\n"
-                                                     "\r\n\r\n\r\n\r\nCLEARIT= 0\r\n\r\n\r\n"
-                                                     "TTSLEFT= 1920\r\nTTSTOP= 1440\r\n"));
+        QCOMPARE(formatSpeechSettings(s),
+                 QByteArray("VOICECB= 0\r\nFORMATCB= 18\r\nAUDIOOUTPUTCB= 0\r\n\r\n"
+                            "RATESLDR=-2\r\nVOLUMESLDR= 100\r\nCHKCLIPBOARD= 1\r\n"
+                            "\r\n\r\n\r\n\r\nCLEARIT= 0\r\n\r\n\r\n"
+                            "TTSLEFT= 1920\r\nTTSTOP= 1440\r\n"));
     }
 
-    void formatsWindowPositionAsSingle_data()
-    {
+    void formatsWindowPositionAsSingle_data() {
         QTest::addColumn<double>("position");
         QTest::addColumn<QByteArray>("written");
         QTest::newRow("half") << 1234.5 << QByteArray(" 1234.5");
@@ -61,8 +61,7 @@ private slots:
         QTest::newRow("negative") << -15.0 << QByteArray("-15");
         QTest::newRow("zero") << 0.0 << QByteArray(" 0");
     }
-    void formatsWindowPositionAsSingle()
-    {
+    void formatsWindowPositionAsSingle() {
         QFETCH(double, position);
         QFETCH(QByteArray, written);
         SpeechSettings s;
@@ -72,14 +71,14 @@ private slots:
         QCOMPARE(lines.at(15), "TTSTOP=" + written + "\r");
     }
 
-    void roundTrip_data()
-    {
+    void roundTrip_data() {
         QTest::addColumn<SpeechSettings>("settings");
-        QTest::newRow("slowest rate, both boxes ticked") << SpeechSettings{2, 35, 1, -10, 100, 1, 1, 1920, 1440};
-        QTest::newRow("fastest rate, silent, fraction") << SpeechSettings{0, 4, 0, 10, 0, 0, 0, 0, 7222.5};
+        QTest::newRow("slowest rate, both boxes ticked")
+            << SpeechSettings{2, 35, 1, -10, 100, 1, 1, 1920, 1440};
+        QTest::newRow("fastest rate, silent, fraction")
+            << SpeechSettings{0, 4, 0, 10, 0, 0, 0, 0, 7222.5};
     }
-    void roundTrip()
-    {
+    void roundTrip() {
         QFETCH(SpeechSettings, settings);
         QTemporaryDir dir;
         const QString path = dir.filePath("VIC.INI");
@@ -99,63 +98,92 @@ private slots:
         QCOMPARE(describe(readSpeechSettingsFile(path)), describe(expected));
     }
 
-    void parsesLine_data()
-    {
+    void parsesLine_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("lower-case key") << "voicecb= 1" << "VoiceIndex:1";
-        QTest::newRow("mixed-case key") << "RateSldr=-4" << "Rate:-4";
-        QTest::newRow("key not at the start: value from character 9") << "XVOICECB= 2" << "VoiceIndex:0";
-        QTest::newRow("leading number of a word is 0") << "VOICECB= fast" << "VoiceIndex:0";
-        QTest::newRow("whole number required") << "RATESLDR= fast" << "";
-        QTest::newRow("whole number with trailing text") << "RATESLDR= 5x" << "";
-        QTest::newRow("whole number, blanks around") << "VOLUMESLDR= 100  " << "Volume:100";
-        QTest::newRow("whole number rounded down") << "RATESLDR= 2.7" << "Rate:2";
-        QTest::newRow("negative whole number rounded down") << "RATESLDR=-2.5" << "Rate:-3";
-        QTest::newRow("empty whole number") << "RATESLDR=" << "";
-        QTest::newRow("empty leading number") << "VOICECB=" << "VoiceIndex:0";
-        QTest::newRow("half to even, down") << "VOICECB= 2.5" << "VoiceIndex:2";
-        QTest::newRow("half to even, up") << "FORMATCB= 3.5" << "FormatIndex:4";
-        QTest::newRow("leading number with text after") << "AUDIOOUTPUTCB= 1 (speakers)" << "AudioOutputIndex:1";
-        QTest::newRow("exponent") << "AUDIOOUTPUTCB= 1e1" << "AudioOutputIndex:10";
-        QTest::newRow("16-bit top") << "VOICECB= 32767.4" << "VoiceIndex:32767";
-        QTest::newRow("16-bit overflow after rounding") << "VOICECB= 32767.5" << "";
-        QTest::newRow("16-bit overflow") << "CLEARIT= 40000" << "";
-        QTest::newRow("16-bit bottom") << "FORMATCB=-32768.5" << "FormatIndex:-32768";
-        QTest::newRow("16-bit underflow") << "FORMATCB=-32769" << "";
-        QTest::newRow("check box") << "CHKCLIPBOARD= 1" << "ChkClipboard:1";
-        QTest::newRow("negative left ignored") << "TTSLEFT=-100" << "";
-        QTest::newRow("negative top ignored") << "TTSTOP=-0.5" << "";
-        QTest::newRow("left with fraction") << "TTSLEFT= 1920.5" << "Left:1920.5";
-        QTest::newRow("left of a word is 0") << "TTSLEFT= left" << "Left:0";
-        QTest::newRow("ignored keys") << "CHKCONFIRM= 1" << "";
-        QTest::newRow("ignored not found") << "notfound=1" << "";
-        QTest::newRow("unknown line") << "HELLO= 3" << "";
-        QTest::newRow("two keys on one line, key order") << "CLEARIT= 1 VOICECB=" << "VoiceIndex:1;ClearIt:1";
-        QTest::newRow("two keys, both from their position") << "VOICECB= 3 CLEARIT= 1" << "VoiceIndex:3;ClearIt:3";
+        QTest::newRow("lower-case key") << "voicecb= 1"
+                                        << "VoiceIndex:1";
+        QTest::newRow("mixed-case key") << "RateSldr=-4"
+                                        << "Rate:-4";
+        QTest::newRow("key not at the start: value from character 9") << "XVOICECB= 2"
+                                                                      << "VoiceIndex:0";
+        QTest::newRow("leading number of a word is 0") << "VOICECB= fast"
+                                                       << "VoiceIndex:0";
+        QTest::newRow("whole number required") << "RATESLDR= fast"
+                                               << "";
+        QTest::newRow("whole number with trailing text") << "RATESLDR= 5x"
+                                                         << "";
+        QTest::newRow("whole number, blanks around") << "VOLUMESLDR= 100  "
+                                                     << "Volume:100";
+        QTest::newRow("whole number rounded down") << "RATESLDR= 2.7"
+                                                   << "Rate:2";
+        QTest::newRow("negative whole number rounded down") << "RATESLDR=-2.5"
+                                                            << "Rate:-3";
+        QTest::newRow("empty whole number") << "RATESLDR="
+                                            << "";
+        QTest::newRow("empty leading number") << "VOICECB="
+                                              << "VoiceIndex:0";
+        QTest::newRow("half to even, down") << "VOICECB= 2.5"
+                                            << "VoiceIndex:2";
+        QTest::newRow("half to even, up") << "FORMATCB= 3.5"
+                                          << "FormatIndex:4";
+        QTest::newRow("leading number with text after") << "AUDIOOUTPUTCB= 1 (speakers)"
+                                                        << "AudioOutputIndex:1";
+        QTest::newRow("exponent") << "AUDIOOUTPUTCB= 1e1"
+                                  << "AudioOutputIndex:10";
+        QTest::newRow("16-bit top") << "VOICECB= 32767.4"
+                                    << "VoiceIndex:32767";
+        QTest::newRow("16-bit overflow after rounding") << "VOICECB= 32767.5"
+                                                        << "";
+        QTest::newRow("16-bit overflow") << "CLEARIT= 40000"
+                                         << "";
+        QTest::newRow("16-bit bottom") << "FORMATCB=-32768.5"
+                                       << "FormatIndex:-32768";
+        QTest::newRow("16-bit underflow") << "FORMATCB=-32769"
+                                          << "";
+        QTest::newRow("check box") << "CHKCLIPBOARD= 1"
+                                   << "ChkClipboard:1";
+        QTest::newRow("negative left ignored") << "TTSLEFT=-100"
+                                               << "";
+        QTest::newRow("negative top ignored") << "TTSTOP=-0.5"
+                                              << "";
+        QTest::newRow("left with fraction") << "TTSLEFT= 1920.5"
+                                            << "Left:1920.5";
+        QTest::newRow("left of a word is 0") << "TTSLEFT= left"
+                                             << "Left:0";
+        QTest::newRow("ignored keys") << "CHKCONFIRM= 1"
+                                      << "";
+        QTest::newRow("ignored not found") << "notfound=1"
+                                           << "";
+        QTest::newRow("unknown line") << "HELLO= 3"
+                                      << "";
+        QTest::newRow("two keys on one line, key order") << "CLEARIT= 1 VOICECB="
+                                                         << "VoiceIndex:1;ClearIt:1";
+        QTest::newRow("two keys, both from their position") << "VOICECB= 3 CLEARIT= 1"
+                                                            << "VoiceIndex:3;ClearIt:3";
         // Only 255 characters from the value position count.
-        QTest::newRow("value window of 255") << "TTSLEFT=" + QString(255, u' ') + "5" << "Left:0";
-        QTest::newRow("value inside the window") << "TTSLEFT=" + QString(254, u' ') + "5" << "Left:5";
+        QTest::newRow("value window of 255") << "TTSLEFT=" + QString(255, u' ') + "5"
+                                             << "Left:0";
+        QTest::newRow("value inside the window") << "TTSLEFT=" + QString(254, u' ') + "5"
+                                                 << "Left:5";
         // "ß" upper-cases to "SS"; that must not shift the fixed value position.
         QTest::newRow("sharp s in the key") << QString::fromUtf8("ßOICECB= 4") << "";
         QTest::newRow("sharp s in the value") << QString::fromUtf8("VOICECB=ß5") << "VoiceIndex:0";
-        QTest::newRow("sharp s before the key") << QString::fromUtf8("ßAUDIOOUTPUTCB 3") << "AudioOutputIndex:3";
+        QTest::newRow("sharp s before the key")
+            << QString::fromUtf8("ßAUDIOOUTPUTCB 3") << "AudioOutputIndex:3";
     }
-    void parsesLine()
-    {
+    void parsesLine() {
         QFETCH(QString, line);
         QFETCH(QString, expected);
         QCOMPARE(describe(parseSpeechSettings({line})), expected);
     }
 
-    void actionsInFileOrder()
-    {
+    void actionsInFileOrder() {
         const QStringList lines = {"RATESLDR= 1", "", "VOICECB= 2", "RATESLDR= bad", "RATESLDR= 3"};
         QCOMPARE(describe(parseSpeechSettings(lines)), QString("Rate:1;VoiceIndex:2;Rate:3"));
     }
 
-    void readsFile()
-    {
+    void readsFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath("VIC.INI");
         QVERIFY(readSpeechSettingsFile(path).isEmpty());
@@ -167,8 +195,7 @@ private slots:
         QCOMPARE(describe(readSpeechSettingsFile(path)), QString("VoiceIndex:1;FormatIndex:5"));
     }
 
-    void writesSixteenLinesAndNoTemporary()
-    {
+    void writesSixteenLinesAndNoTemporary() {
         QTemporaryDir dir;
         const QString path = dir.filePath("VIC.INI");
         writeBytes(dir.filePath("ALLTMP"), "left over from a crash");
@@ -178,15 +205,13 @@ private slots:
         QCOMPARE(listing(dir.path()), QStringList{"VIC.INI"});
     }
 
-    void failedSaveKeepsOldFile_data()
-    {
+    void failedSaveKeepsOldFile_data() {
         QTest::addColumn<QString>("failure");
         QTest::newRow("rename refused") << "rename";
         QTest::newRow("full disk") << "full";
         QTest::newRow("read-only mount") << "read-only";
     }
-    void failedSaveKeepsOldFile()
-    {
+    void failedSaveKeepsOldFile() {
         QFETCH(QString, failure);
         test::TmpfsMount disk(64);
         if (!disk.isMounted())

@@ -24,13 +24,13 @@ public:
         if (onOpenFile)
             onOpenFile(request);
         if (fileAnswers.isEmpty())
-            return std::nullopt;  // cancelled
+            return std::nullopt; // cancelled
         return fileAnswers.takeFirst();
     }
 
     QList<Message> messages;
     QList<OpenFileRequest> openRequests;
-    QStringList fileAnswers;  // next answers of the open dialog; none left: cancel
+    QStringList fileAnswers; // next answers of the open dialog; none left: cancel
     std::function<void(const QString&)> onMessage;
     std::function<void(const OpenFileRequest&)> onOpenFile;
 };

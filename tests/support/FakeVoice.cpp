@@ -7,8 +7,12 @@ FakeVoice::FakeVoice(QObject* parent) : SpVoice(parent) {
     m_output = outputs.value(0);
 }
 
-SpObjectTokens FakeVoice::GetVoices(const QString&, const QString&) { return voices; }
-SpObjectTokens FakeVoice::GetAudioOutputs(const QString&, const QString&) { return outputs; }
+SpObjectTokens FakeVoice::GetVoices(const QString&, const QString&) {
+    return voices;
+}
+SpObjectTokens FakeVoice::GetAudioOutputs(const QString&, const QString&) {
+    return outputs;
+}
 
 void FakeVoice::setVoice(const SpObjectToken& voice) {
     log << QStringLiteral("setVoice(%1)").arg(voice.Id());
@@ -50,14 +54,18 @@ int FakeVoice::Speak(const QString& text, int flags) {
     return m_stream;
 }
 
-void FakeVoice::startStream(int stream) { emit StartStream(streamOr(stream), QVariant(qint64(0))); }
+void FakeVoice::startStream(int stream) {
+    emit StartStream(streamOr(stream), QVariant(qint64(0)));
+}
 void FakeVoice::word(int pos, int length, int stream) {
     emit Word(streamOr(stream), QVariant(qint64(0)), pos, length);
 }
 void FakeVoice::sentence(int pos, int length, int stream) {
     emit Sentence(streamOr(stream), QVariant(qint64(0)), pos, length);
 }
-void FakeVoice::endStream(int stream) { emit EndStream(streamOr(stream), QVariant(qint64(0))); }
+void FakeVoice::endStream(int stream) {
+    emit EndStream(streamOr(stream), QVariant(qint64(0)));
+}
 void FakeVoice::voiceChange(const SpObjectToken& token, int stream) {
     emit VoiceChange(streamOr(stream), QVariant(qint64(0)), token);
 }

@@ -28,7 +28,9 @@ public:
     void setRate(int rate) override;
     int Volume() const override { return m_volume; }
     void setVolume(int volume) override;
-    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override { m_allowFormatChanges = allow; }
+    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override {
+        m_allowFormatChanges = allow;
+    }
     int AudioOutputFormatType() const override { return m_formatType; }
     void setAudioOutputFormatType(int type) override;
     int Speak(const QString& text, int flags) override;
@@ -39,14 +41,14 @@ public:
                           {QStringLiteral("voice/en"), QStringLiteral("English (Great Britain)")},
                           {QStringLiteral("voice/de"), QStringLiteral("German")}};
     SpObjectTokens outputs{{QStringLiteral("output/null"), QStringLiteral("Null Output")}};
-    QList<int> refusedFormatTypes;      // setAudioOutputFormatType() throws for these
-    bool failSpeak = false;             // Speak() throws
-    bool failSetVoice = false;          // setVoice() throws
-    bool failSetAudioOutput = false;    // setAudioOutput() throws
+    QList<int> refusedFormatTypes;   // setAudioOutputFormatType() throws for these
+    bool failSpeak = false;          // Speak() throws
+    bool failSetVoice = false;       // setVoice() throws
+    bool failSetAudioOutput = false; // setAudioOutput() throws
     QString m_sdkPath;
 
-    QList<SpeakCall> calls;             // every Speak(), in order
-    QStringList log;                    // every call by name, e.g. "setRate(-3)"
+    QList<SpeakCall> calls; // every Speak(), in order
+    QStringList log;        // every call by name, e.g. "setRate(-3)"
     bool allowFormatChanges() const { return m_allowFormatChanges; }
     int currentStream() const { return m_stream; }
     QString lastText() const { return calls.isEmpty() ? QString() : calls.constLast().text; }

@@ -13,7 +13,8 @@ public:
     explicit TmpfsMount(int sizeKiB = 64) {
         if (!m_dir.isValid())
             return;
-        m_mounted = run({"mount", "-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(sizeKiB), "tmpfs", m_dir.path()});
+        m_mounted = run({"mount", "-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(sizeKiB),
+                         "tmpfs", m_dir.path()});
     }
     ~TmpfsMount() {
         if (m_mounted)
@@ -41,7 +42,8 @@ private:
     static bool run(const QStringList& command) {
         QProcess p;
         p.start(command.first(), command.mid(1));
-        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
     }
     QTemporaryDir m_dir;
     bool m_mounted = false;

@@ -7,7 +7,9 @@
 
 namespace orasent {
 
-QString programTitle() { return QStringLiteral("Orasent"); }
+QString programTitle() {
+    return QStringLiteral("Orasent");
+}
 
 void UserPrompts::showMessage(QWidget* parent, const QString& text, const QString& title) {
     QMessageBox::information(parent, title, text, QMessageBox::Ok);
@@ -24,19 +26,24 @@ QString toQtFilter(const QString& pairedFilter, int selectedIndex, QString* sele
         if (!name.contains(QLatin1Char('(')))
             name += QStringLiteral(" (%1)").arg(patterns);
         else
-            name = name.left(name.indexOf(QLatin1Char('('))).trimmed() + QStringLiteral(" (%1)").arg(patterns);
+            name = name.left(name.indexOf(QLatin1Char('('))).trimmed() +
+                   QStringLiteral(" (%1)").arg(patterns);
         filters << name;
     }
     if (selectedQtFilter)
-        *selectedQtFilter = (selectedIndex >= 0 && selectedIndex < filters.size()) ? filters[selectedIndex] : QString();
+        *selectedQtFilter = (selectedIndex >= 0 && selectedIndex < filters.size())
+                                ? filters[selectedIndex]
+                                : QString();
     return filters.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> UserPrompts::getOpenFileName(QWidget* parent, const OpenFileRequest& request) {
+std::optional<QString> UserPrompts::getOpenFileName(QWidget* parent,
+                                                    const OpenFileRequest& request) {
     QString selected;
     const QString filter = toQtFilter(request.filter, request.selectedFilter, &selected);
     QFileDialog dialog(parent, request.title,
-                       request.directory.isEmpty() ? QDir::currentPath() : request.directory, filter);
+                       request.directory.isEmpty() ? QDir::currentPath() : request.directory,
+                       filter);
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (!selected.isEmpty())

@@ -12,11 +12,11 @@ namespace orasent {
 QString programTitle();
 
 struct OpenFileRequest {
-    QString title;           // empty: the platform's default caption
-    QString directory;       // starting folder; empty: the current working directory
-    QString filter;          // "Name (*.a *.b)|*.a;*.b|..." pairs; empty: none
-    int selectedFilter = 0;  // 0-based index into the filter pairs
-    bool mustExist = true;   // the chosen file and its folder must exist
+    QString title;          // empty: the platform's default caption
+    QString directory;      // starting folder; empty: the current working directory
+    QString filter;         // "Name (*.a *.b)|*.a;*.b|..." pairs; empty: none
+    int selectedFilter = 0; // 0-based index into the filter pairs
+    bool mustExist = true;  // the chosen file and its folder must exist
 };
 
 class UserPrompts {
@@ -31,7 +31,8 @@ public:
     static UserPrompts& standard();
 };
 
-// Turns a "caption|patterns|..." filter "A (*.x)|*.x|B (*.y;*.z)|*.y;*.z" into Qt's ";;"-separated form.
+// Turns a "caption|patterns|..." filter "A (*.x)|*.x|B (*.y;*.z)|*.y;*.z" into Qt's ";;"-separated
+// form.
 QString toQtFilter(const QString& pairedFilter, int selectedIndex, QString* selectedQtFilter);
 
 } // namespace orasent

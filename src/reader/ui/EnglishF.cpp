@@ -20,18 +20,27 @@
 namespace orasent {
 
 namespace {
-const char* const kButtonCaptions[12] = {
-    nullptr,           "&Bigger",         "&Smaller",       "&Talk",
-    "St&op",           "&Again",          "&Quit",          " S&et Bookmark",
-    "&Next Bookmark",  "&Prev Bookmark",  "&Clear Bookmarks", "Set &25 Bookmarks"};
+const char* const kButtonCaptions[12] = {nullptr,
+                                         "&Bigger",
+                                         "&Smaller",
+                                         "&Talk",
+                                         "St&op",
+                                         "&Again",
+                                         "&Quit",
+                                         " S&et Bookmark",
+                                         "&Next Bookmark",
+                                         "&Prev Bookmark",
+                                         "&Clear Bookmarks",
+                                         "Set &25 Bookmarks"};
 
-constexpr double kDesignedSentenceSize = 18;  // points
-constexpr double kPathBoxSize = 20.25;        // points
-constexpr double kButtonSize = 24;            // points
+constexpr double kDesignedSentenceSize = 18; // points
+constexpr double kPathBoxSize = 20.25;       // points
+constexpr double kButtonSize = 24;           // points
 constexpr int kDesignedPauseMs = 2000;
 
-const QString kStartText = QStringLiteral("Click the talk button to play each sentence. Or touch the "
-                                          "space bar to toggle continuous play on and off.\r\n");
+const QString kStartText =
+    QStringLiteral("Click the talk button to play each sentence. Or touch the "
+                   "space bar to toggle continuous play on and off.\r\n");
 
 // The sentence box shows a CR LF (or a lone CR) as one line break.
 QString displayForm(const QString& text) {
@@ -42,8 +51,8 @@ QString displayForm(const QString& text) {
 }
 
 QRect toPixels(const TwipRect& r, double dpi) {
-    return QRect(twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
-                 twipsToPixels(r.width, dpi), twipsToPixels(r.height, dpi));
+    return QRect(twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi), twipsToPixels(r.width, dpi),
+                 twipsToPixels(r.height, dpi));
 }
 } // namespace
 
@@ -68,7 +77,7 @@ void EnglishF::createControls() {
     m_text1 = new QPlainTextEdit(client);
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setAccessibleName(QStringLiteral("Sentence"));
-    m_text1->setTabChangesFocus(true);  // Tab leaves the box; Ctrl+Tab still types a tab
+    m_text1->setTabChangesFocus(true); // Tab leaves the box; Ctrl+Tab still types a tab
     m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text1->setFont(arialBlackFont(kDesignedSentenceSize));
     m_text1->installEventFilter(this);
@@ -86,7 +95,8 @@ void EnglishF::createControls() {
         const QString name = QStringLiteral("Command%1").arg(i);
         button->setObjectName(name);
         // Named by its caption as it is seen, without the mnemonic or the leading blank.
-        button->setAccessibleName(QString::fromLatin1(kButtonCaptions[i]).remove(QLatin1Char('&')).trimmed());
+        button->setAccessibleName(
+            QString::fromLatin1(kButtonCaptions[i]).remove(QLatin1Char('&')).trimmed());
         button->setFont(msSansSerifFont(kButtonSize, true));
         button->installEventFilter(this);
         m_command[i] = button;
@@ -198,11 +208,17 @@ void EnglishF::Form_Unload() {
 
 // ReaderPort
 
-void EnglishF::StopVoice() { m_tts.StopVoice(); }
+void EnglishF::StopVoice() {
+    m_tts.StopVoice();
+}
 
-void EnglishF::handOver(const QString& text) { m_tts.handOver(text); }
+void EnglishF::handOver(const QString& text) {
+    m_tts.handOver(text);
+}
 
-bool EnglishF::speechIdle() const { return m_tts.isIdle(); }
+bool EnglishF::speechIdle() const {
+    return m_tts.isIdle();
+}
 
 QString EnglishF::sentenceText() const {
     const QString shown = m_text1->toPlainText();
@@ -220,9 +236,13 @@ void EnglishF::setSentenceText(const QString& text) {
     m_text1->setPlainText(displayForm(text));
 }
 
-void EnglishF::focusSentenceBox() { m_text1->setFocus(Qt::OtherFocusReason); }
+void EnglishF::focusSentenceBox() {
+    m_text1->setFocus(Qt::OtherFocusReason);
+}
 
-void EnglishF::showPathBox(const QString& path) { m_text2->setText(path); }
+void EnglishF::showPathBox(const QString& path) {
+    m_text2->setText(path);
+}
 
 void EnglishF::showMessage(const QString& text) {
     m_prompts.showMessage(this, text, programTitle());

@@ -86,10 +86,10 @@ private:
     void clearBand();
 
     // Button and menu handlers.
-    void Command1_Click();  // Bigger
-    void Command2_Click();  // Smaller
-    void Command3_MouseDown(Qt::MouseButton button);  // Talk
-    void Command6_Click();  // Quit
+    void Command1_Click();                           // Bigger
+    void Command2_Click();                           // Smaller
+    void Command3_MouseDown(Qt::MouseButton button); // Talk
+    void Command6_Click();                           // Quit
     void Text2_LostFocus();
     void Openf_Click();
     void Secs_Click();
@@ -100,11 +100,11 @@ private:
 
     QPlainTextEdit* m_text1 = nullptr;
     QLineEdit* m_text2 = nullptr;
-    std::array<QPushButton*, 12> m_command{};  // Command1 .. Command11; [0] unused
+    std::array<QPushButton*, 12> m_command{}; // Command1 .. Command11; [0] unused
     QTimer* m_timer1 = nullptr;
     QPointer<SecondsF> m_secondsDialog;
 
-    QString m_shownSentence;  // the text last put into Text1, as given (CR LF kept)
+    QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_inHandOverWait = false;

@@ -49,7 +49,7 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
     default:
         break;
     }
-    return QMainWindow::eventFilter(watched, event);  // the key or press still reaches the control
+    return QMainWindow::eventFilter(watched, event); // the key or press still reaches the control
 }
 
 bool EnglishF::countsForGetKey(QObject* watched) const {
@@ -81,15 +81,17 @@ void EnglishF::Command3_MouseDown(Qt::MouseButton button) {
         m_model.talk(4);
         break;
     default:
-        break;  // extra buttons of a mouse are not Talk presses
+        break; // extra buttons of a mouse are not Talk presses
     }
 }
 
-void EnglishF::Text2_LostFocus() { m_model.openTypedPath(m_text2->text()); }
+void EnglishF::Text2_LostFocus() {
+    m_model.openTypedPath(m_text2->text());
+}
 
 void EnglishF::Timer1_Timer() {
     if (m_inHandOverWait)
-        return;  // a tick that falls due during an earlier tick's wait is skipped
+        return; // a tick that falls due during an earlier tick's wait is skipped
     if (m_model.timerTick() != ReaderModel::TickOutcome::Stepped)
         return;
 
@@ -104,15 +106,19 @@ void EnglishF::Timer1_Timer() {
         m_inHandOverWait = false;
 }
 
-void EnglishF::Command1_Click() { changeTypeSize(+10); }
+void EnglishF::Command1_Click() {
+    changeTypeSize(+10);
+}
 
-void EnglishF::Command2_Click() { changeTypeSize(-10); }
+void EnglishF::Command2_Click() {
+    changeTypeSize(-10);
+}
 
 void EnglishF::changeTypeSize(double deltaPoints) {
     // Four-decimal fixed point, from the size the font reports now.
     const double size = nearest((m_text1->font().pointSizeF() + deltaPoints) * 10000) / 10000;
     if (!isUsableTypeSize(size))
-        return;  // refused: the size stays and the focus does not move
+        return; // refused: the size stays and the focus does not move
     QFont font = m_text1->font();
     font.setPointSizeF(size);
     m_text1->setFont(font);
@@ -120,7 +126,7 @@ void EnglishF::changeTypeSize(double deltaPoints) {
 }
 
 void EnglishF::Command6_Click() {
-    close();  // saves the reading state
+    close(); // saves the reading state
     QCoreApplication::quit();
 }
 

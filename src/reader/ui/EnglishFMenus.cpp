@@ -43,17 +43,15 @@ void EnglishF::createMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("FF"));
     file->menuAction()->setObjectName(QStringLiteral("FF"));
-    connect(namedAction(file->addAction(QStringLiteral("Open File")), "Openf"),
-            &QAction::triggered, this, &EnglishF::Openf_Click);
+    connect(namedAction(file->addAction(QStringLiteral("Open File")), "Openf"), &QAction::triggered,
+            this, &EnglishF::Openf_Click);
     connect(namedAction(file->addAction(QStringLiteral("Open Tech Question")), "TQuestions"),
             &QAction::triggered, this, [this] { m_model.openPool(files::techPool()); });
     connect(namedAction(file->addAction(QStringLiteral("Open General Question")), "Gquestions"),
-            &QAction::triggered, this,
-            [this] { m_model.openPool(files::generalPool()); });
+            &QAction::triggered, this, [this] { m_model.openPool(files::generalPool()); });
     connect(namedAction(file->addAction(QStringLiteral("Open Extra Questions")), "EQuestions"),
-            &QAction::triggered, this,
-            [this] { m_model.openPool(files::extraPool()); });
-    namedAction(file->addAction(QStringLiteral("Exit")), "Ex");  // does nothing
+            &QAction::triggered, this, [this] { m_model.openPool(files::extraPool()); });
+    namedAction(file->addAction(QStringLiteral("Exit")), "Ex"); // does nothing
 
     // Top-level items that act when clicked.
     connect(namedAction(menuBar()->addAction(QStringLiteral("TTS Setup")), "TTSSet"),
@@ -67,7 +65,7 @@ void EnglishF::createMenus() {
 void EnglishF::Openf_Click() {
     const QString workingDir = QDir::currentPath();
     OpenFileRequest request;
-    request.directory = workingDir;  // no file name, no type filter
+    request.directory = workingDir; // no file name, no type filter
     const std::optional<QString> chosen = m_prompts.getOpenFileName(this, request);
     if (chosen) {
         BusyPointer busy(!chosen->trimmed().isEmpty());
@@ -83,11 +81,11 @@ SecondsF* EnglishF::pauseDialog() const {
 
 void EnglishF::Secs_Click() {
     if (SecondsF* open = pauseDialog()) {
-        open->close();  // unloaded without saving what was typed
+        open->close(); // unloaded without saving what was typed
         return;
     }
-    m_secondsDialog = new SecondsF(m_model, m_prompts,
-                                   [this](int seconds) { setPauseInterval(seconds); }, this);
+    m_secondsDialog = new SecondsF(
+        m_model, m_prompts, [this](int seconds) { setPauseInterval(seconds); }, this);
     m_secondsDialog->show();
 }
 

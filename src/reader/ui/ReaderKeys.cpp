@@ -14,7 +14,7 @@ bool typesCharacter(const QKeyEvent& event) {
         return false;
     for (const QChar c : text) {
         if (!c.isPrint())
-            return false;  // Tab, Backspace, Escape, Delete carry control characters
+            return false; // Tab, Backspace, Escape, Delete carry control characters
     }
     return true;
 }

@@ -3,9 +3,11 @@
 namespace orasent {
 
 namespace {
-constexpr double kGap = 200;  // between buttons and rows, and from the right screen edge
+constexpr double kGap = 200; // between buttons and rows, and from the right screen edge
 
-double designedWidth(int command) { return command <= 6 ? kNarrowButtonWidth : kWideButtonWidth; }
+double designedWidth(int command) {
+    return command <= 6 ? kNarrowButtonWidth : kWideButtonWidth;
+}
 } // namespace
 
 ReaderLayout computeReaderLayout(double screenWidth, double screenHeight) {

@@ -24,8 +24,8 @@ SecondsF::SecondsF(ReaderModel& model, UserPrompts& prompts, std::function<void(
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
     auto place = [dpi](QWidget* w, double left, double top, double width, double height) {
-        w->setGeometry(twipsToPixels(left, dpi), twipsToPixels(top, dpi),
-                       twipsToPixels(width, dpi), twipsToPixels(height, dpi));
+        w->setGeometry(twipsToPixels(left, dpi), twipsToPixels(top, dpi), twipsToPixels(width, dpi),
+                       twipsToPixels(height, dpi));
     };
     resize(twipsToPixels(4680, dpi), twipsToPixels(3195, dpi));
 
@@ -42,11 +42,13 @@ SecondsF::SecondsF(ReaderModel& model, UserPrompts& prompts, std::function<void(
     m_command1 = new QPushButton(QStringLiteral("Close"), this);
     place(m_command1, 3240, 2640, 975, 495);
 
-    const std::pair<QWidget*, const char*> names[] = {
-        {m_label1, "Label1"}, {m_text1, "Text1"}, {m_command1, "Command1"}, {m_command2, "Command2"}};
+    const std::pair<QWidget*, const char*> names[] = {{m_label1, "Label1"},
+                                                      {m_text1, "Text1"},
+                                                      {m_command1, "Command1"},
+                                                      {m_command2, "Command2"}};
     for (const auto& [widget, name] : names)
         widget->setObjectName(QString::fromLatin1(name));
-    m_label1->setBuddy(m_text1);  // the entry box is named by the label above it
+    m_label1->setBuddy(m_text1); // the entry box is named by the label above it
 
     // Tab order: Close, Save, (the label takes no focus), the entry box.
     setTabOrder(m_command1, m_command2);
@@ -60,7 +62,7 @@ SecondsF::SecondsF(ReaderModel& model, UserPrompts& prompts, std::function<void(
 
 void SecondsF::Form_Load() {
     if (m_model.Seconds == 0)
-        m_model.Seconds = 1;  // the timer keeps its interval until Save
+        m_model.Seconds = 1; // the timer keeps its interval until Save
     m_text1->setText(QString::number(m_model.Seconds));
 }
 
@@ -69,13 +71,15 @@ void SecondsF::Command2_Click() {
     if (!seconds) {
         m_prompts.showMessage(this, QStringLiteral("The pause must be from 0 to 32 seconds."),
                               programTitle());
-        return;  // the pause and the timer stay as they were; the dialog stays open
+        return; // the pause and the timer stay as they were; the dialog stays open
     }
     m_model.Seconds = *seconds;
     m_applyPause(*seconds);
     close();
 }
 
-void SecondsF::Command1_Click() { close(); }
+void SecondsF::Command1_Click() {
+    close();
+}
 
 } // namespace orasent

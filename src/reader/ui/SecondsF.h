@@ -22,8 +22,8 @@ public:
 
 private:
     void Form_Load();
-    void Command2_Click();  // Save
-    void Command1_Click();  // Close
+    void Command2_Click(); // Save
+    void Command1_Click(); // Close
 
     ReaderModel& m_model;
     UserPrompts& m_prompts;

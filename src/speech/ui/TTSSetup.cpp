@@ -25,7 +25,7 @@
 namespace orasent {
 
 namespace {
-constexpr int kSpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;  // 11
+constexpr int kSpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML; // 11
 
 // The window goes on without the setting; the log says which step the engine refused.
 void warnRefused(const char* step, const SpeechError& error) {
@@ -38,7 +38,7 @@ const char* const TTSSetup::kNoAudioOutput = "No audio ouput object available";
 TTSSetup::TTSSetup(VoiceFactory voiceFactory, UserPrompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_voiceFactory(std::move(voiceFactory)), m_prompts(prompts) {
     setObjectName(QStringLiteral("TTSSetup"));
-    installAccessibleInterfaces();  // before the first control exists
+    installAccessibleInterfaces(); // before the first control exists
     buildControls();
     connectControls();
     connectSpeakingCore();
@@ -149,7 +149,9 @@ void TTSSetup::Form_Unload() {
     hide();
 }
 
-void TTSSetup::setReaderSentenceBox(QPlainTextEdit* text1) { m_readerText1 = text1; }
+void TTSSetup::setReaderSentenceBox(QPlainTextEdit* text1) {
+    m_readerText1 = text1;
+}
 
 // The user's close box is refused: the window stays. The program's unload and a shutting-down
 // session close it.
@@ -163,7 +165,9 @@ void TTSSetup::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-void TTSSetup::Command1_Click() { hide(); }
+void TTSSetup::Command1_Click() {
+    hide();
+}
 
 // --- selections ---
 
@@ -177,8 +181,12 @@ void TTSSetup::selectFromCode(QComboBox* list, int index, void (TTSSetup::*click
     (this->*click)();
 }
 
-void TTSSetup::selectVoiceIndex(int index) { selectFromCode(m_voiceCB, index, &TTSSetup::VoiceCB_Click); }
-void TTSSetup::selectFormatIndex(int index) { selectFromCode(m_formatCB, index, &TTSSetup::FormatCB_Click); }
+void TTSSetup::selectVoiceIndex(int index) {
+    selectFromCode(m_voiceCB, index, &TTSSetup::VoiceCB_Click);
+}
+void TTSSetup::selectFormatIndex(int index) {
+    selectFromCode(m_formatCB, index, &TTSSetup::FormatCB_Click);
+}
 void TTSSetup::selectAudioOutputIndex(int index) {
     selectFromCode(m_audioOutputCB, index, &TTSSetup::AudioOutputCB_Click);
 }
@@ -281,7 +289,8 @@ void TTSSetup::LoadDat() {
         case SettingAction::ClearIt:
         case SettingAction::ChkClipboard:
             if (action.value == 0 || action.value == 1)
-                (action.kind == SettingAction::ClearIt ? m_clearIt : m_chkClipboard)->setChecked(value == 1);
+                (action.kind == SettingAction::ClearIt ? m_clearIt : m_chkClipboard)
+                    ->setChecked(value == 1);
             break;
         case SettingAction::Rate:
         case SettingAction::Volume: {
@@ -291,7 +300,8 @@ void TTSSetup::LoadDat() {
             setSliderFromCode(slider, value);
             try {
                 if (m_voice)
-                    action.kind == SettingAction::Rate ? m_voice->setRate(value) : m_voice->setVolume(value);
+                    action.kind == SettingAction::Rate ? m_voice->setRate(value)
+                                                       : m_voice->setVolume(value);
             } catch (const SpeechError& error) {
                 warnRefused("take a saved rate or volume", error);
             }
@@ -323,11 +333,12 @@ void TTSSetup::SaveDat() {
 
     QString error;
     if (!writeSpeechSettings(files::speechSettings(), settings, &error))
-        m_prompts.showMessage(this,
-                              QStringLiteral("The speech settings could not be saved to \"%1\": %2\n"
-                                             "The previous settings file was kept.")
-                                  .arg(files::speechSettings(), error),
-                              programTitle());
+        m_prompts.showMessage(
+            this,
+            QStringLiteral("The speech settings could not be saved to \"%1\": %2\n"
+                           "The previous settings file was kept.")
+                .arg(files::speechSettings(), error),
+            programTitle());
 }
 
 } // namespace orasent

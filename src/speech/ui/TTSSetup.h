@@ -70,19 +70,19 @@ public:
 
     // --- event handlers ---
     void Timer1_Timer();
-    void Command2_Click();            // "Play Clipboard"
+    void Command2_Click(); // "Play Clipboard"
     void VoiceCB_Click();
     void FormatCB_Click();
     void AudioOutputCB_Click();
     void RateSldr_Scroll();
     void VolumeSldr_Scroll();
-    void ST_Click();                  // "Edit List"
-    void Command6_Click();            // "Save"
-    void Command5_Click();            // "No Save"
-    void Command4_Click();            // "Sort List"
-    void Command3_Click();            // "Test Last Word in List"
-    void BtnTest_Click();             // "Test"
-    void Command1_Click();            // "CLOSE"
+    void ST_Click();       // "Edit List"
+    void Command6_Click(); // "Save"
+    void Command5_Click(); // "No Save"
+    void Command4_Click(); // "Sort List"
+    void Command3_Click(); // "Test Last Word in List"
+    void BtnTest_Click();  // "Test"
+    void Command1_Click(); // "CLOSE"
     void menuFileOpenText_Click();
     void menuFileExit_Click();
     void menuHelp_Click();
@@ -92,7 +92,8 @@ public:
     void ApplySpeakingState(bool speaking);
     void HighlightSpokenText(int start, int length);
 
-    void Voice_VoiceChange(int streamNumber, const QVariant& streamPosition, const SpObjectToken& token);
+    void Voice_VoiceChange(int streamNumber, const QVariant& streamPosition,
+                           const SpObjectToken& token);
 
     // The window's outer sizes in twips: narrow with the word list panel cut off, wide with it
     // open, and the height the load gives it.
@@ -140,7 +141,7 @@ private:
     void showSpeakingState(bool speaking);
 
     // Word list editor panel (TTSSetupEditor.cpp).
-    QString talkBoxText() const;   // line breaks as CR LF
+    QString talkBoxText() const; // line breaks as CR LF
 
     VoiceFactory m_voiceFactory;
     UserPrompts& m_prompts;

@@ -14,13 +14,13 @@
 
 namespace orasent {
 
-namespace {
-} // namespace
+namespace {} // namespace
 
 const char* const TTSSetup::kHelpText =
     "Orasent Version " ORASENT_VERSION "\r\n"
     "If you have different voices installed you can select them from the voice drop down. "
-    "To add new pronunciations click edit list. Add the word to the list plus an equal sign and then "
+    "To add new pronunciations click edit list. Add the word to the list plus an equal sign and "
+    "then "
     "the new pronunciation. ";
 const char* const TTSSetup::kTestSentence = "This is a test of the Speech Recognition System.";
 
@@ -88,7 +88,8 @@ void TTSSetup::menuFileOpenText_Click() {
     OpenFileRequest request;
     request.title = QStringLiteral("Open a Text File");
     request.directory = GetDirectory();
-    request.filter = QStringLiteral("All Files (*.*)|*.*|Text, XML Files (*.txt;*.xml)|*.txt;*.xml");
+    request.filter =
+        QStringLiteral("All Files (*.*)|*.*|Text, XML Files (*.txt;*.xml)|*.txt;*.xml");
     request.selectedFilter = 1;
     request.mustExist = true;
     const std::optional<QString> fileName = m_prompts.getOpenFileName(this, request);
@@ -104,7 +105,9 @@ void TTSSetup::menuFileOpenText_Click() {
     m_mainTxtBox->setPlainText(decodeText(bytes));
 }
 
-void TTSSetup::menuFileExit_Click() { hide(); }
+void TTSSetup::menuFileExit_Click() {
+    hide();
+}
 
 void TTSSetup::menuHelp_Click() {
     const QString help = QString::fromLatin1(kHelpText);
@@ -113,7 +116,9 @@ void TTSSetup::menuHelp_Click() {
     m_spkbx->setText(help);
 }
 
-void TTSSetup::SpeakBtn_Click() { SpeakItX(); }
+void TTSSetup::SpeakBtn_Click() {
+    SpeakItX();
+}
 
 void TTSSetup::StopBtn_Click() {
     m_mainTxtBox->setPlainText(QString());

@@ -43,28 +43,39 @@ double dpiY(const QWidget* widget) {
     return screen && screen->logicalDotsPerInchY() > 0 ? screen->logicalDotsPerInchY() : 96.0;
 }
 
-template <typename T>
-T* named(T* control, const char* name) {
+template <typename T> T* named(T* control, const char* name) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
 }
 
 } // namespace
 
-int TTSSetup::twipsToPxX(double twips) const { return twipsToPixels(twips, dpiX(this)); }
-int TTSSetup::twipsToPxY(double twips) const { return twipsToPixels(twips, dpiY(this)); }
-double TTSSetup::pxToTwipsX(int px) const { return pixelsToTwips(px, dpiX(this)); }
-double TTSSetup::pxToTwipsY(int px) const { return pixelsToTwips(px, dpiY(this)); }
+int TTSSetup::twipsToPxX(double twips) const {
+    return twipsToPixels(twips, dpiX(this));
+}
+int TTSSetup::twipsToPxY(double twips) const {
+    return twipsToPixels(twips, dpiY(this));
+}
+double TTSSetup::pxToTwipsX(int px) const {
+    return pixelsToTwips(px, dpiX(this));
+}
+double TTSSetup::pxToTwipsY(int px) const {
+    return pixelsToTwips(px, dpiY(this));
+}
 
 void TTSSetup::setTwipsGeometry(QWidget* control, int left, int top, int width, int height) {
     control->setGeometry(twipsToPxX(left), twipsToPxY(top), twipsToPxX(width), twipsToPxY(height));
 }
 
-double TTSSetup::outerWidthTwips() const { return pxToTwipsX(frameGeometry().width()); }
+double TTSSetup::outerWidthTwips() const {
+    return pxToTwipsX(frameGeometry().width());
+}
 
 // Open when the outer width has reached the wide width, compared in pixels so that rounding at
 // any DPI keeps the two states apart.
-bool TTSSetup::isEditorOpen() const { return frameGeometry().width() >= twipsToPxX(kWideWidthTwips); }
+bool TTSSetup::isEditorOpen() const {
+    return frameGeometry().width() >= twipsToPxX(kWideWidthTwips);
+}
 
 void TTSSetup::setOuterWidthTwips(double twips) {
     const int frameExtra = frameGeometry().width() - width();
@@ -104,7 +115,8 @@ void TTSSetup::buildControls() {
     setTwipsGeometry(m_mainTxtBox, 1920, 60, 4335, 2175);
     // The spoken word is the selection; keep it visible while the focus is on a button.
     QPalette palette = m_mainTxtBox->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     m_mainTxtBox->setPalette(palette);
@@ -158,13 +170,14 @@ void TTSSetup::buildControls() {
     setTwipsGeometry(m_command1, 5160, 3960, 2175, 735);
 
     m_spkbx = named(new QLineEdit(c), "SPKBX");
-    m_spkbx->setMaxLength(std::numeric_limits<int>::max());  // a sentence is never cut
+    m_spkbx->setMaxLength(std::numeric_limits<int>::max()); // a sentence is never cut
     setTwipsGeometry(m_spkbx, 8760, 4440, 1455, 285);
     // The reader's hand-over slot, not a control for people.
     hideFromAssistiveTechnology(m_spkbx, "Speak box");
 
     // The word list editor panel, right of the narrow width.
-    m_label6 = named(new QLabel(QStringLiteral("Edit Word replacement List. I.E. RD = Road"), c), "Label6");
+    m_label6 = named(new QLabel(QStringLiteral("Edit Word replacement List. I.E. RD = Road"), c),
+                     "Label6");
     setTwipsGeometry(m_label6, 8640, 120, 3855, 255);
     m_talkBox = named(new QPlainTextEdit(c), "TalkBox");
     m_talkBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -196,10 +209,10 @@ void TTSSetup::labelControls() {
     m_label1->setBuddy(m_audioOutputCB);
     m_label4->setBuddy(m_volumeSldr);
 
-    QWidget* const order[] = {m_mainTxtBox, m_speakBtn,   m_stopBtn,       m_command2,   m_btnTest,
-                              m_chkClipboard, m_clearIt, m_voiceCB,    m_formatCB,      m_rateSldr,
-                              m_audioOutputCB, m_volumeSldr, m_command1, m_talkBox,     m_command3,
-                              m_command4,    m_command5,  m_command6};
+    QWidget* const order[] = {m_mainTxtBox,    m_speakBtn,   m_stopBtn,  m_command2, m_btnTest,
+                              m_chkClipboard,  m_clearIt,    m_voiceCB,  m_formatCB, m_rateSldr,
+                              m_audioOutputCB, m_volumeSldr, m_command1, m_talkBox,  m_command3,
+                              m_command4,      m_command5,   m_command6};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -236,7 +249,8 @@ void TTSSetup::connectControls() {
     // User choices only; choices made from code call the handlers themselves.
     connect(m_voiceCB, qOverload<int>(&QComboBox::activated), this, [this] { VoiceCB_Click(); });
     connect(m_formatCB, qOverload<int>(&QComboBox::activated), this, [this] { FormatCB_Click(); });
-    connect(m_audioOutputCB, qOverload<int>(&QComboBox::activated), this, [this] { AudioOutputCB_Click(); });
+    connect(m_audioOutputCB, qOverload<int>(&QComboBox::activated), this,
+            [this] { AudioOutputCB_Click(); });
     // Values set from code are set with signals blocked, so these are the user's moves.
     connect(m_rateSldr, &QAbstractSlider::valueChanged, this, [this] { RateSldr_Scroll(); });
     connect(m_volumeSldr, &QAbstractSlider::valueChanged, this, [this] { VolumeSldr_Scroll(); });

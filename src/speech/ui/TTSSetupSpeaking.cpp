@@ -21,7 +21,9 @@
 namespace orasent {
 
 namespace {
-void letEventsRun() { QCoreApplication::processEvents(); }
+void letEventsRun() {
+    QCoreApplication::processEvents();
+}
 } // namespace
 
 // SPKBX and SpeakBtn.Enabled mirror the core; text typed or set into SPKBX goes to the core.
@@ -40,12 +42,20 @@ void TTSSetup::connectSpeakingCore() {
     connect(&m_core, &SpeakingCore::tickedWithoutPickup, this, &TTSSetup::runClipboardMonitor);
 }
 
-void TTSSetup::handOver(const QString& text) { m_spkbx->setText(text); }
+void TTSSetup::handOver(const QString& text) {
+    m_spkbx->setText(text);
+}
 
-void TTSSetup::SpeakIt() { speakMainText(); }
-void TTSSetup::SpeakItX() { speakMainText(); }
+void TTSSetup::SpeakIt() {
+    speakMainText();
+}
+void TTSSetup::SpeakItX() {
+    speakMainText();
+}
 
-void TTSSetup::speakMainText() { m_core.speak(m_mainTxtBox->toPlainText()); }
+void TTSSetup::speakMainText() {
+    m_core.speak(m_mainTxtBox->toPlainText());
+}
 
 void TTSSetup::StopVoice() {
     m_core.stopVoice();
@@ -93,7 +103,9 @@ void TTSSetup::Command2_Click() {
 
 // --- speaking state and the voice's events ---
 
-void TTSSetup::ApplySpeakingState(bool speaking) { m_core.applySpeakingState(speaking); }
+void TTSSetup::ApplySpeakingState(bool speaking) {
+    m_core.applySpeakingState(speaking);
+}
 
 void TTSSetup::showSpeakingState(bool speaking) {
     m_menuFileOpenText->setEnabled(!speaking);
@@ -125,7 +137,8 @@ void TTSSetup::attachVoiceEvents() {
 }
 
 void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& token) {
-    const int index = m_voiceCB->findText(token.GetDescription(0), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int index =
+        m_voiceCB->findText(token.GetDescription(0), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)
         return;
     {

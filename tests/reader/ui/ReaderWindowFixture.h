@@ -35,7 +35,7 @@ public:
 
     void setSpeaking(bool speaking) { m_speaking = speaking; }
     QString spoken() const { return m_speakBox; }
-    void takeSpeakBox() { m_speakBox.clear(); }  // as the speech window's pickup does
+    void takeSpeakBox() { m_speakBox.clear(); } // as the speech window's pickup does
 
     int stopVoiceCalls = 0, loadCalls = 0, showCalls = 0, unloadCalls = 0;
     QPlainTextEdit* sentenceBox = nullptr;
@@ -53,12 +53,15 @@ template <class T> T* control(QWidget& parent, const QString& objectName) {
 
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+            file.write(bytes) == bytes.size());
 }
 
 class ReaderWindowFixture {
 public:
-    ReaderWindowFixture() : m_previousFolder(QDir::currentPath()) { QDir::setCurrent(m_folder.path()); }
+    ReaderWindowFixture() : m_previousFolder(QDir::currentPath()) {
+        QDir::setCurrent(m_folder.path());
+    }
     ~ReaderWindowFixture() {
         reader.reset();
         QDir::setCurrent(m_previousFolder);
@@ -82,7 +85,9 @@ public:
     ReaderModel& model() { return reader->model(); }
     QPlainTextEdit* text1() { return control<QPlainTextEdit>(*reader, "Text1"); }
     QLineEdit* text2() { return control<QLineEdit>(*reader, "Text2"); }
-    QPushButton* command(int n) { return control<QPushButton>(*reader, QString("Command%1").arg(n)); }
+    QPushButton* command(int n) {
+        return control<QPushButton>(*reader, QString("Command%1").arg(n));
+    }
     QTimer* timer1() { return reader->findChild<QTimer*>("Timer1"); }
     QAction* action(const char* name) { return reader->findChild<QAction*>(name); }
     void click(int n) { QTest::mouseClick(command(n), Qt::LeftButton); }

@@ -18,26 +18,26 @@ private slots:
         EnglishF& reader = f.open();
         f.talk();
         f.talk();
-        f.click(2);  // Smaller: 18 -> 8
+        f.click(2); // Smaller: 18 -> 8
         QCOMPARE(f.text1()->font().pointSizeF(), 8.0);
         QTRY_VERIFY(f.text1()->hasFocus());
         f.command(2)->setFocus(Qt::TabFocusReason);
-        f.click(2);  // -2 points: refused, the focus stays
+        f.click(2); // -2 points: refused, the focus stays
         QCOMPARE(f.text1()->font().pointSizeF(), 8.0);
         QVERIFY(f.command(2)->hasFocus());
-        f.click(1);  // Bigger
+        f.click(1); // Bigger
         QCOMPARE(f.text1()->font().pointSizeF(), 18.0);
         QTRY_VERIFY(f.text1()->hasFocus());
         QFont font = f.text1()->font();
         font.setPointSizeF(20.25);
         f.text1()->setFont(font);
         f.click(1);
-        QCOMPARE(f.text1()->font().pointSizeF(), 30.25);  // four decimals kept
+        QCOMPARE(f.text1()->font().pointSizeF(), 30.25); // four decimals kept
 
-        f.click(6);  // Quit
+        f.click(6); // Quit
         QVERIFY(!reader.isVisible());
         QCOMPARE(f.tts.unloadCalls, 1);
-        QCOMPARE(f.tts.stopVoiceCalls, 2);  // Quit itself does not silence speech
+        QCOMPARE(f.tts.stopVoiceCalls, 2); // Quit itself does not silence speech
         const SavedReadingState saved = readStateFile("Orasent.txt");
         QCOMPARE(saved.nextPos, std::optional<double>(5.0));
         QCOMPARE(saved.fontSize, std::optional<double>(30.25));
@@ -46,18 +46,22 @@ private slots:
     }
 
     void openFile_data() {
-        QTest::addColumn<QString>("answer");  // empty: cancelled
+        QTest::addColumn<QString>("answer"); // empty: cancelled
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("bookText");
         QTest::addColumn<double>("bookmark1");
         QTest::addColumn<QString>("spoken");
         const QString tech = "Tech Pool.txt", text = "One. Two. Three. Four. ";
         QTest::newRow("cancelled") << "" << tech << text << 1.0 << "bookmark 1 set";
-        QTest::newRow("refused type") << "readme.md" << tech << text << 1.0
-                                      << "Can not read this file type. Can only read files with an extension of dot t x t";
-        QTest::newRow("accepted") << "books/Story.TXT" << "books/Story.TXT" << "Once. Upon. " << 0.0
-                                  << "Click the talk button to play each sentence. Or touch the space bar to "
-                                     "toggle continuous play on and off.";
+        QTest::newRow("refused type")
+            << "readme.md" << tech << text << 1.0
+            << "Can not read this file type. Can only read files with an extension of dot t x t";
+        QTest::newRow("accepted")
+            << "books/Story.TXT"
+            << "books/Story.TXT"
+            << "Once. Upon. " << 0.0
+            << "Click the talk button to play each sentence. Or touch the space bar to "
+               "toggle continuous play on and off.";
     }
     void openFile() {
         QFETCH(QString, answer);
@@ -80,15 +84,16 @@ private slots:
         QCOMPARE(f.prompts.openRequests.size(), 1);
         QCOMPARE(f.prompts.openRequests[0].directory, home);
         QVERIFY(f.prompts.openRequests[0].filter.isEmpty());
-        QCOMPARE(QDir::currentPath(), home);  // the dialog's folder change is undone
-        const QString path = fileName == "Tech Pool.txt" ? fileName : QDir(home).absoluteFilePath(fileName);
+        QCOMPARE(QDir::currentPath(), home); // the dialog's folder change is undone
+        const QString path =
+            fileName == "Tech Pool.txt" ? fileName : QDir(home).absoluteFilePath(fileName);
         QCOMPARE(f.model().FileName, path);
         QCOMPARE(f.text2()->text(), path);
         QCOMPARE(f.model().BookText, bookText);
         QCOMPARE(f.model().BookMarks[1], bookmark1);
         QCOMPARE(f.model().NextPos, bookmark1 ? 5.0 : 0.0);
         QCOMPARE(f.tts.spoken(), spoken);
-        QVERIFY(!QApplication::overrideCursor());  // the busy pointer is gone again
+        QVERIFY(!QApplication::overrideCursor()); // the busy pointer is gone again
     }
 
     void pathBoxLosingFocus_data() {
@@ -96,10 +101,12 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("spoken");
         const QString invalid = "You have entered an invalid file path, name or type.";
-        QTest::newRow("existing file") << "other.txt" << "other.txt"
+        QTest::newRow("existing file") << "other.txt"
+                                       << "other.txt"
                                        << "Click the talk button to play each sentence. Or touch "
                                           "the space bar to toggle continuous play on and off.";
-        QTest::newRow("wildcard") << "*.txt" << "Tech Pool.txt" << invalid;
+        QTest::newRow("wildcard") << "*.txt"
+                                  << "Tech Pool.txt" << invalid;
     }
     void pathBoxLosingFocus() {
         QFETCH(QString, typed);
@@ -117,7 +124,7 @@ private slots:
         f.command(5)->setFocus(Qt::TabFocusReason);
         QCOMPARE(f.model().FileName, fileName);
         QCOMPARE(f.tts.spoken(), spoken);
-        QCOMPARE(f.model().NextPos, 5.0);  // the place is kept
+        QCOMPARE(f.model().NextPos, 5.0); // the place is kept
     }
 
     void pools() {
@@ -128,17 +135,18 @@ private slots:
         f.talk();
         f.click(7);
         for (const char* action : {"TQuestions", "Gquestions", "EQuestions"})
-            f.action(action)->trigger();  // missing: a message box each, and nothing changes
+            f.action(action)->trigger(); // missing: a message box each, and nothing changes
         QCOMPARE(f.prompts.messages.size(), 3);
         QCOMPARE(f.prompts.messages[0].title, programTitle());
-        QCOMPARE(f.prompts.messages[0].text + f.prompts.messages[1].text + f.prompts.messages[2].text,
+        QCOMPARE(f.prompts.messages[0].text + f.prompts.messages[1].text +
+                     f.prompts.messages[2].text,
                  "Tech Pool.txt not foundGeneral Pool.txt not foundExtra Pool.txt not found");
         QCOMPARE(f.model().FileName, "start.txt");
         QCOMPARE(f.text2()->text(), "start.txt");
         QCOMPARE(f.model().BookMarks[1], 1.0);
 
         writeFile("General Pool.txt", "Q? \r\nThe answer is A. ");
-        f.action("Gquestions")->trigger();  // present: loaded from its beginning without bookmarks
+        f.action("Gquestions")->trigger(); // present: loaded from its beginning without bookmarks
         QCOMPARE(f.text2()->text(), "General Pool.txt");
         QCOMPARE(f.model().NextPos, 0.0);
         QCOMPARE(f.model().BookMarks[1], 0.0);
@@ -153,15 +161,17 @@ private slots:
         f.talk();
         f.clickMenuBar("HLP");
         const QString message = f.tts.spoken();
-        QVERIFY(message.startsWith("Orasent version 1.1. \r\nThis program will read files with a .txt extension. "));
+        QVERIFY(message.startsWith(
+            "Orasent version 1.1. \r\nThis program will read files with a .txt extension. "));
         QCOMPARE(message.size(), 23 + 952);
         // The help text exactly as written, ending in a blank.
-        QCOMPARE(QCryptographicHash::hash(message.mid(23).toUtf8(), QCryptographicHash::Sha1).toHex(),
-                 "c5b69a6e995130fac77c7d0f589a2532957d26c9");
+        QCOMPARE(
+            QCryptographicHash::hash(message.mid(23).toUtf8(), QCryptographicHash::Sha1).toHex(),
+            "c5b69a6e995130fac77c7d0f589a2532957d26c9");
         QCOMPARE(f.text1()->toPlainText(), QString(message).replace("\r\n", "\n"));
         QCOMPARE(f.model().NextPos, 5.0);
         f.tts.takeSpeakBox();
-        f.click(5);  // Again speaks the help as it was handed over, CR LF and all
+        f.click(5); // Again speaks the help as it was handed over, CR LF and all
         QCOMPARE(f.tts.spoken(), message);
     }
 
@@ -171,7 +181,7 @@ private slots:
         f.clickMenuBar("TTSSet");
         QCOMPARE(f.tts.showCalls, 1);
         const QString shown = f.text1()->toPlainText();
-        f.action("Ex")->trigger();  // does nothing
+        f.action("Ex")->trigger(); // does nothing
         QVERIFY(reader.isVisible());
         QCOMPARE(f.text1()->toPlainText(), shown);
         QVERIFY(f.prompts.messages.isEmpty());
@@ -182,20 +192,20 @@ private slots:
         ReaderWindowFixture f;
         f.open();
         f.talk();
-        f.click(7);  // Set
+        f.click(7); // Set
         QCOMPARE(f.tts.spoken(), "bookmark 1 set");
         f.talk();
         f.click(7);
         QCOMPARE(f.tts.spoken(), "bookmark 2 set");
-        f.click(9);  // Prev
+        f.click(9); // Prev
         QCOMPARE(f.text1()->toPlainText(), "Bookmark number  1. \nOne.");
         QTRY_VERIFY(f.text1()->hasFocus());
-        f.click(8);  // Next
+        f.click(8); // Next
         QCOMPARE(f.text1()->toPlainText(), "Bookmark number  2. \n Two.");
-        f.click(10);  // Clear
+        f.click(10); // Clear
         QCOMPARE(f.tts.spoken(), "All bookmarks have been cleared");
         QCOMPARE(f.model().BookMarks[1], 0.0);
-        f.click(11);  // Set 25
+        f.click(11); // Set 25
         QCOMPARE(f.tts.spoken(), "25 bookmarks have been set");
         QCOMPARE(f.model().BookMarks[1], 1.0);
     }

@@ -13,12 +13,13 @@ class TestEnglishFPlayback : public QObject {
     Q_OBJECT
 private slots:
     void talkPresses_data() {
-        QTest::addColumn<QList<int>>("buttons");  // Qt::MouseButton values
+        QTest::addColumn<QList<int>>("buttons"); // Qt::MouseButton values
         QTest::addColumn<QString>("shown");
         QTest::addColumn<double>("nextPos");
         const int left = Qt::LeftButton, right = Qt::RightButton, middle = Qt::MiddleButton;
         QTest::newRow("left") << QList<int>{left} << "One." << 5.0;
-        QTest::newRow("left x3: Three. is never shown") << QList<int>{left, left, left} << " Two." << 10.0;
+        QTest::newRow("left x3: Three. is never shown")
+            << QList<int>{left, left, left} << " Two." << 10.0;
         QTest::newRow("middle") << QList<int>{middle} << "One." << 5.0;
         QTest::newRow("right with nothing read") << QList<int>{right} << "One." << 5.0;
         QTest::newRow("right after the first") << QList<int>{left, right} << " Two." << 10.0;
@@ -44,7 +45,7 @@ private slots:
         f.talk();
         QTest::mouseRelease(f.command(3), Qt::LeftButton);
         QCOMPARE(f.model().NextPos, 5.0);
-        QTest::mouseDClick(f.command(3), Qt::LeftButton);  // a quick second press still steps
+        QTest::mouseDClick(f.command(3), Qt::LeftButton); // a quick second press still steps
         QCOMPARE(f.model().NextPos, 10.0);
         QCOMPARE(f.text1()->toPlainText(), " Two.");
     }
@@ -88,7 +89,7 @@ private slots:
             focus->clearFocus();
         QTest::keyClick(widget, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(f.model().ContinuousPlay, expected);
-        QCOMPARE(f.model().NextPos, 0.0);  // no key makes a sentence step
+        QCOMPARE(f.model().NextPos, 0.0); // no key makes a sentence step
     }
 
     void typedKeyStillReachesTheControl() {
@@ -107,7 +108,7 @@ private slots:
         f.command(3)->setFocus(Qt::TabFocusReason);
         // Through the window system, as a user types it, so the shortcut map sees it.
         QTest::keyClick(reader.windowHandle(), Qt::Key_B, Qt::AltModifier);
-        QTRY_COMPARE(f.text1()->font().pointSizeF(), 28.0);  // the animated click lands later
+        QTRY_COMPARE(f.text1()->font().pointSizeF(), 28.0); // the animated click lands later
         QCOMPARE(f.model().ContinuousPlay, 0);
     }
 
@@ -116,15 +117,15 @@ private slots:
         f.open();
         f.talk();
         f.model().ContinuousPlay = -1;
-        f.tts.takeSpeakBox();  // the speech window took the sentence
-        f.click(5);  // Again
+        f.tts.takeSpeakBox(); // the speech window took the sentence
+        f.click(5);           // Again
         QCOMPARE(f.tts.spoken(), "One.");
         QCOMPARE(f.tts.stopVoiceCalls, 2);
         QCOMPARE(f.model().NextPos, 5.0);
-        f.click(4);  // Stop
+        f.click(4); // Stop
         QCOMPARE(f.model().ContinuousPlay, 0);
         QCOMPARE(f.tts.stopVoiceCalls, 3);
-        QCOMPARE(f.tts.spoken(), "One.");  // the speak box is left alone
+        QCOMPARE(f.tts.spoken(), "One."); // the speak box is left alone
     }
 
     void tickSeesTheSpeakButton() {
@@ -147,19 +148,19 @@ private slots:
         f.model().ContinuousPlay = -1;
         bool ranInsideTheWait = false;
         double nextPosAfterInnerTick = -1;
-        QTimer::singleShot(0, &reader, [&] {  // a pending event while the first tick waits
+        QTimer::singleShot(0, &reader, [&] { // a pending event while the first tick waits
             ranInsideTheWait = reader.isInHandOverWait();
             reader.Timer1_Timer();
             nextPosAfterInnerTick = f.model().NextPos;
-            f.click(4);  // Stop
+            f.click(4); // Stop
         });
         reader.Timer1_Timer();
         QVERIFY(ranInsideTheWait);
-        QCOMPARE(nextPosAfterInnerTick, 5.0);  // the inner tick made no step
+        QCOMPARE(nextPosAfterInnerTick, 5.0); // the inner tick made no step
         QCOMPARE(f.model().ContinuousPlay, 0);
-        QCOMPARE(f.tts.stopVoiceCalls, 2);  // the step and Stop
+        QCOMPARE(f.tts.stopVoiceCalls, 2); // the step and Stop
         QVERIFY(!reader.isInHandOverWait());
-        reader.Timer1_Timer();  // play is off now
+        reader.Timer1_Timer(); // play is off now
         QCOMPARE(f.model().NextPos, 5.0);
     }
 
@@ -177,17 +178,17 @@ private slots:
         ReaderWindowFixture f;
         f.open();
         f.model().ContinuousPlay = -1;
-        f.timer1()->setInterval(10);  // the wiring, not the pace
+        f.timer1()->setInterval(10); // the wiring, not the pace
         QTRY_VERIFY(f.model().NextPos >= 5.0);
     }
 
     // A word heard gets a band in Text1; nothing else of Text1 changes. A word of a text Text1
     // does not show, or one that maps to nothing, takes the band away.
     void followAlongBand_data() {
-        QTest::addColumn<QString>("handedOver");  // empty: the sentence Text1 shows
-        QTest::addColumn<int>("start");           // -1: where "The" starts
+        QTest::addColumn<QString>("handedOver"); // empty: the sentence Text1 shows
+        QTest::addColumn<int>("start");          // -1: where "The" starts
         QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("band");  // empty: no band
+        QTest::addColumn<QString>("band"); // empty: no band
         QTest::newRow("a word") << "" << 0 << 1 << "Q";
         QTest::newRow("after a CR LF") << "" << -1 << 3 << "The";
         QTest::newRow("a text Text1 does not show") << "Other text." << 0 << 5 << "";

@@ -28,10 +28,10 @@ private slots:
         QCOMPARE(f.tts.loadCalls, 1);
         QCOMPARE(f.tts.sentenceBox, f.text1());
         QVERIFY(f.prompts.messages.isEmpty());
-        const QString start =
-            "Click the talk button to play each sentence. Or touch the space bar to toggle continuous play on and off.";
+        const QString start = "Click the talk button to play each sentence. Or touch the space bar "
+                              "to toggle continuous play on and off.";
         QCOMPARE(f.tts.spoken(), start);
-        QCOMPARE(f.text1()->toPlainText(), start + '\n');  // the start-up text ends in a line break
+        QCOMPARE(f.text1()->toPlainText(), start + '\n'); // the start-up text ends in a line break
     }
 
     void controls() {
@@ -43,8 +43,9 @@ private slots:
             QCOMPARE(f.command(n)->font().pointSizeF(), 24.0);
             QVERIFY(QFontInfo(f.command(n)->font()).weight() >= QFont::Bold);
         }
-        QCOMPARE(captions, (QStringList{"&Bigger", "&Smaller", "&Talk", "St&op", "&Again", "&Quit", " S&et Bookmark",
-                                        "&Next Bookmark", "&Prev Bookmark", "&Clear Bookmarks", "Set &25 Bookmarks"}));
+        QCOMPARE(captions, (QStringList{"&Bigger", "&Smaller", "&Talk", "St&op", "&Again", "&Quit",
+                                        " S&et Bookmark", "&Next Bookmark", "&Prev Bookmark",
+                                        "&Clear Bookmarks", "Set &25 Bookmarks"}));
         // Whatever family stands in for Arial Black, the type is bold.
         QCOMPARE(f.text1()->font().pointSizeF(), 18.0);
         QCOMPARE(f.text2()->font().pointSizeF(), 20.25);
@@ -55,7 +56,8 @@ private slots:
         QStringList menu, fileItems, names;
         for (QAction* item : reader.menuBar()->actions())
             menu << item->text() << item->objectName();
-        QCOMPARE(menu, (QStringList{"File", "FF", "TTS Setup", "TTSSet", "Seconds ", "Secs", "Help", "HLP"}));
+        QCOMPARE(menu, (QStringList{"File", "FF", "TTS Setup", "TTSSet", "Seconds ", "Secs", "Help",
+                                    "HLP"}));
         for (QAction* item : reader.findChild<QMenu*>("FF")->actions())
             fileItems << item->text(), names << item->objectName();
         QCOMPARE(fileItems, (QStringList{"Open File", "Open Tech Question", "Open General Question",
@@ -65,11 +67,11 @@ private slots:
         // The layout worked out for this screen is the one applied.
         const double dpi = reader.screen()->logicalDotsPerInch();
         const QRect screen = reader.screen()->geometry();
-        const ReaderLayout layout =
-            computeReaderLayout(pixelsToTwips(screen.width(), dpi), pixelsToTwips(screen.height(), dpi));
+        const ReaderLayout layout = computeReaderLayout(pixelsToTwips(screen.width(), dpi),
+                                                        pixelsToTwips(screen.height(), dpi));
         auto px = [dpi](const TwipRect& r) {
-            return QRect(twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi), twipsToPixels(r.width, dpi),
-                         twipsToPixels(r.height, dpi));
+            return QRect(twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
+                         twipsToPixels(r.width, dpi), twipsToPixels(r.height, dpi));
         };
         QCOMPARE(reader.size(), screen.size());
         for (int n = 1; n <= 11; ++n)
@@ -81,20 +83,20 @@ private slots:
     void closeSavesAndRestartRestores() {
         ReaderWindowFixture f;
         writeFile("book, one.txt", "One. Two. Three. Four. ");
-        writeFile("Orasent.txt", QByteArray());  // empty: defaults
+        writeFile("Orasent.txt", QByteArray()); // empty: defaults
         {
             EnglishF& reader = f.open();
             ReaderModel& m = f.model();
             f.text2()->setFocus(Qt::MouseFocusReason);
             f.text2()->selectAll();
             QTest::keyClicks(f.text2(), "book, one.txt");
-            f.text1()->setFocus(Qt::TabFocusReason);  // the path box loses focus: the file loads
+            f.text1()->setFocus(Qt::TabFocusReason); // the path box loses focus: the file loads
             QCOMPARE(m.FileName, "book, one.txt");
             f.talk();
             f.talk();
-            f.click(7);  // bookmark 1 at 5
+            f.click(7); // bookmark 1 at 5
             m.BookMarks[7] = 10.04;
-            f.click(1);  // 28 points
+            f.click(1); // 28 points
             m.Seconds = 3;
             reader.close();
             QCOMPARE(f.tts.unloadCalls, 1);
@@ -115,19 +117,19 @@ private slots:
         QCOMPARE(f.text1()->font().pointSizeF(), 28.0);
         QCOMPARE(m.Seconds, 3);
         QCOMPARE(f.timer1()->interval(), 3000);
-        f.talk();  // the next Talk repeats the sentence last shown
+        f.talk(); // the next Talk repeats the sentence last shown
         QCOMPARE(f.text1()->toPlainText(), " Two.");
     }
 
     void failedSaveIsReported() {
         ReaderWindowFixture f;
         EnglishF& reader = f.open(false);
-        QVERIFY(QDir().mkdir("Orasent.txt"));  // nothing can replace a folder
+        QVERIFY(QDir().mkdir("Orasent.txt")); // nothing can replace a folder
         reader.close();
         QCOMPARE(f.prompts.messages.size(), 1);
         QVERIFY(f.prompts.messages[0].text.contains("Orasent.txt"));
         QCOMPARE(f.prompts.messages[0].title, programTitle());
-        QCOMPARE(f.tts.unloadCalls, 1);  // the speech window is still unloaded
+        QCOMPARE(f.tts.unloadCalls, 1); // the speech window is still unloaded
     }
 
     void restoredValues_data() {
@@ -138,11 +140,16 @@ private slots:
         const QByteArray zeros = QByteArray(" 0 \r\n").repeated(101);
         const QByteArray lines = " 0 \r\n 0 \r\n 24.5 \r\n" + zeros + "Tech Pool.txt\r\n";
         QTest::newRow("105 lines: timer keeps 2000 ms") << lines << 24.5 << 2000 << true;
-        QTest::newRow("line 106 holding 0 stops the timer") << lines + "0\r\n\r\n 1 \r\n" << 24.5 << 0 << false;
-        QTest::newRow("line 106 of 40 is clamped to 32") << lines + "40\r\n\r\n 1 \r\n" << 24.5 << 32000 << true;
-        QTest::newRow("absurd type size keeps 18 points") << QByteArray(lines).replace(" 24.5 ", " 1E+300 ") << 18.0 << 2000 << true;
-        QTest::newRow("type size 0 keeps 18 points") << QByteArray(lines).replace(" 24.5 ", " 0 ") << 18.0 << 2000 << true;
-        QTest::newRow("binary junk") << QByteArray("\0\xff\x01garbage\r\n", 12) << 18.0 << 2000 << true;
+        QTest::newRow("line 106 holding 0 stops the timer") << lines + "0\r\n\r\n 1 \r\n"
+                                                            << 24.5 << 0 << false;
+        QTest::newRow("line 106 of 40 is clamped to 32") << lines + "40\r\n\r\n 1 \r\n"
+                                                         << 24.5 << 32000 << true;
+        QTest::newRow("absurd type size keeps 18 points")
+            << QByteArray(lines).replace(" 24.5 ", " 1E+300 ") << 18.0 << 2000 << true;
+        QTest::newRow("type size 0 keeps 18 points")
+            << QByteArray(lines).replace(" 24.5 ", " 0 ") << 18.0 << 2000 << true;
+        QTest::newRow("binary junk")
+            << QByteArray("\0\xff\x01garbage\r\n", 12) << 18.0 << 2000 << true;
     }
     void restoredValues() {
         QFETCH(QByteArray, stateFile);
@@ -161,7 +168,8 @@ private slots:
 
     void missingTextFileIsReportedAtStartUp() {
         ReaderWindowFixture f;
-        writeFile("Orasent.txt", " 7 \r\n 7 \r\n" + QByteArray(" 0 \r\n").repeated(102) + "gone away.txt\r\n");
+        writeFile("Orasent.txt",
+                  " 7 \r\n 7 \r\n" + QByteArray(" 0 \r\n").repeated(102) + "gone away.txt\r\n");
         f.open(false);
         QCOMPARE(f.text2()->text(), "gone away.txt");
         QCOMPARE(f.prompts.messages.size(), 1);

@@ -9,7 +9,7 @@ class TestReaderLayout : public QObject {
     Q_OBJECT
 private slots:
     void controls_data() {
-        QTest::addColumn<int>("control");  // 1..11 CommandN, 12 Text1, 13 Text2, 14 the window
+        QTest::addColumn<int>("control"); // 1..11 CommandN, 12 Text1, 13 Text2, 14 the window
         QTest::addColumn<QRectF>("twips");
         // A screen of 28800 x 16500 twips: button height 1500, rows 1700 apart.
         QTest::newRow("Command1") << 1 << QRectF(24290, 0, 2055, 1500);
@@ -31,7 +31,7 @@ private slots:
         QFETCH(int, control);
         QFETCH(QRectF, twips);
         const ReaderLayout layout = computeReaderLayout(28800, 16500);
-        const TwipRect r = control <= 11 ? layout.command[control]
+        const TwipRect r = control <= 11   ? layout.command[control]
                            : control == 12 ? layout.text1
                            : control == 13 ? layout.text2
                                            : layout.window;

@@ -16,8 +16,12 @@ SecondsF* openPauseDialog(ReaderWindowFixture& f) {
     f.clickMenuBar("Secs");
     return f.reader->pauseDialog();
 }
-QPushButton* button(SecondsF* dialog, const char* name) { return control<QPushButton>(*dialog, name); }
-QLineEdit* entry(SecondsF* dialog) { return control<QLineEdit>(*dialog, "Text1"); }
+QPushButton* button(SecondsF* dialog, const char* name) {
+    return control<QPushButton>(*dialog, name);
+}
+QLineEdit* entry(SecondsF* dialog) {
+    return control<QLineEdit>(*dialog, "Text1");
+}
 } // namespace
 
 class TestSecondsF : public QObject {
@@ -36,7 +40,7 @@ private slots:
         QVERIFY(label->font().bold());
         QCOMPARE(button(dialog, "Command2")->text(), "Save");
         QCOMPARE(button(dialog, "Command1")->text(), "Close");
-        QStringList order;  // tab order: Close, Save, the entry box
+        QStringList order; // tab order: Close, Save, the entry box
         QWidget* w = button(dialog, "Command1");
         do {
             if (w->focusPolicy() & Qt::TabFocus)
@@ -57,7 +61,7 @@ private slots:
         SecondsF* dialog = openPauseDialog(f);
         QCOMPARE(entry(dialog)->text(), "1");
         QCOMPARE(f.model().Seconds, 1);
-        QTest::mouseClick(button(dialog, "Command1"), Qt::LeftButton);  // Close
+        QTest::mouseClick(button(dialog, "Command1"), Qt::LeftButton); // Close
         QVERIFY(!reader.pauseDialog());
         QCOMPARE(f.timer1()->interval(), 2000);
         QCOMPARE(f.model().Seconds, 1);
@@ -91,15 +95,15 @@ private slots:
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Delete);
         QTest::keyClicks(box, typed);
-        QTest::mouseClick(button(dialog, "Command2"), Qt::LeftButton);  // Save
+        QTest::mouseClick(button(dialog, "Command2"), Qt::LeftButton); // Save
         QCOMPARE(f.model().Seconds, seconds);
         QCOMPARE(f.timer1()->interval(), interval);
         QCOMPARE(f.timer1()->isActive(), interval > 0);
         QCOMPARE(f.prompts.messages.size(), refused ? 1 : 0);
         if (refused)
             QCOMPARE(f.prompts.messages[0].title, programTitle());
-        QCOMPARE(reader.pauseDialog(), refused ? dialog : nullptr);  // refused: open for another try
-        QCOMPARE(f.model().ContinuousPlay, 0);  // typing in the dialog is not a reader key
+        QCOMPARE(reader.pauseDialog(), refused ? dialog : nullptr); // refused: open for another try
+        QCOMPARE(f.model().ContinuousPlay, 0); // typing in the dialog is not a reader key
     }
 
     void secondsMenuWhileOpenClosesWithoutSaving() {
@@ -110,8 +114,8 @@ private slots:
         QVERIFY(!reader.pauseDialog());
         QCOMPARE(f.model().Seconds, 1);
         QCOMPARE(f.timer1()->interval(), 2000);
-        QCOMPARE(entry(openPauseDialog(f))->text(), "1");  // opened again: the pause as it stands
-        reader.close();  // closing the reader closes the dialog
+        QCOMPARE(entry(openPauseDialog(f))->text(), "1"); // opened again: the pause as it stands
+        reader.close();                                   // closing the reader closes the dialog
         QVERIFY(!reader.pauseDialog());
     }
 

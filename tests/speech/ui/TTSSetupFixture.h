@@ -1,8 +1,8 @@
 #pragma once
 // A speech window on the scripted engine in a fresh working folder; controls found by object name.
-#include "FileBytes.h"
 #include "FakePrompts.h"
 #include "FakeVoice.h"
+#include "FileBytes.h"
 #include "speech/ui/TTSSetup.h"
 
 #include <QAction>
@@ -21,8 +21,7 @@
 
 namespace orasent::test {
 
-template <typename T>
-T* control(const QWidget* window, const QString& objectName) {
+template <typename T> T* control(const QWidget* window, const QString& objectName) {
     return window->findChild<T*>(objectName);
 }
 
@@ -35,7 +34,9 @@ inline QByteArray readBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline void setClipboard(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+inline void setClipboard(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
 
 // The engine is scripted before the load by `setUpVoice`. The window's own timer is stopped after
 // the load; tests call Timer1_Timer themselves.

@@ -9,7 +9,9 @@ using namespace orasent;
 using namespace orasent::test;
 
 namespace {
-int pixelsWide(const QWidget& w, int twips) { return qRound(twips * w.screen()->logicalDotsPerInchX() / 1440); }
+int pixelsWide(const QWidget& w, int twips) {
+    return qRound(twips * w.screen()->logicalDotsPerInchX() / 1440);
+}
 } // namespace
 
 class TestTTSSetupEditor : public QObject {
@@ -40,7 +42,8 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("list");
         QTest::newRow("empty list") << QString() << QByteArray("\r\n\r\n") << QString();
-        QTest::newRow("mixed") << "rd=Road\nX=Y\n\nC=D|e=f\n" << QByteArray("rd=Road\r\nX=Y\r\n\r\nC=D|e=f\r\n\r\n")
+        QTest::newRow("mixed") << "rd=Road\nX=Y\n\nC=D|e=f\n"
+                               << QByteArray("rd=Road\r\nX=Y\r\n\r\nC=D|e=f\r\n\r\n")
                                << "RD=ROAD|X=Y||C=D|E=F";
     }
 
@@ -61,7 +64,8 @@ private slots:
         // The new list applies to the next sentence at once.
         w.SPKBX()->setText(QStringLiteral("main rd"));
         w.Timer1_Timer();
-        QCOMPARE(f.voice->lastText(), list.isEmpty() ? QStringLiteral("MAIN RD") : QStringLiteral("MAIN ROAD"));
+        QCOMPARE(f.voice->lastText(),
+                 list.isEmpty() ? QStringLiteral("MAIN RD") : QStringLiteral("MAIN ROAD"));
     }
 
     void saveFailureKeepsListFileAndEdits() {
@@ -73,7 +77,8 @@ private slots:
         writeBytes(disk.filePath("Speech.lst"), "rd=road\r\n");
         TTSSetup& w = f.load();
         menuAction(&w, "ST")->trigger();
-        const QString edits = f.talkBox()->toPlainText() + QStringLiteral("st=street\n") + QString(40000, u'x');
+        const QString edits =
+            f.talkBox()->toPlainText() + QStringLiteral("st=street\n") + QString(40000, u'x');
         f.talkBox()->setPlainText(edits);
         disk.fill();
         f.click("Command6");
@@ -89,7 +94,7 @@ private slots:
         SpeechWindowFixture f;
         writeBytes(f.path("Speech.lst"), "rd=road\r\n");
         TTSSetup& w = f.load();
-        w.showWindow();  // the panel is closed only on a shown window
+        w.showWindow(); // the panel is closed only on a shown window
         menuAction(&w, "ST")->trigger();
         f.talkBox()->setPlainText(QStringLiteral("x=y\n"));
         f.click("Command5");
@@ -113,7 +118,8 @@ private slots:
         f.talkBox()->setPlainText(text);
         f.click("Command4");
         QCOMPARE(f.prompts.messages.size(), 1);
-        QCOMPARE(f.prompts.messages[0].text, QStringLiteral("Could not sort the list. Only 2000 entries allowed"));
+        QCOMPARE(f.prompts.messages[0].text,
+                 QStringLiteral("Could not sort the list. Only 2000 entries allowed"));
         QCOMPARE(f.prompts.messages[0].title, programTitle());
         QCOMPARE(f.talkBox()->toPlainText(), text);
     }
@@ -121,7 +127,8 @@ private slots:
     void testLastWord_data() {
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("spoken");
-        QTest::newRow("RD=ROAD with its line break") << "RD=ROAD\n" << "ROAD\r\n";
+        QTest::newRow("RD=ROAD with its line break") << "RD=ROAD\n"
+                                                     << "ROAD\r\n";
         QTest::newRow("no equal sign") << QString(300, u'a') << QString(255, u'a');
     }
 
@@ -133,7 +140,7 @@ private slots:
         f.load();
         f.talkBox()->setPlainText(edit);
         f.click("Command3");
-        QCOMPARE(f.spoken(), QStringList{spoken});  // no replacements
+        QCOMPARE(f.spoken(), QStringList{spoken}); // no replacements
         QCOMPARE(f.voice->calls[0].flags, 0);
         f.voice->failSpeak = true;
         f.click("Command3");
@@ -147,19 +154,21 @@ private slots:
         TTSSetup& w = f.load();
         f.mainText()->setPlainText(QStringLiteral("kept"));
         f.prompts.fileAnswers << f.path("missing.txt") << f.folder.path();
-        for (int i = 0; i < 3; ++i)  // a missing file, a folder, cancelled
+        for (int i = 0; i < 3; ++i) // a missing file, a folder, cancelled
             menuAction(&w, "menuFileOpenText")->trigger();
         QCOMPARE(f.mainText()->toPlainText(), QStringLiteral("kept"));
         const OpenFileRequest& request = f.prompts.openRequests.value(0);
         QCOMPARE(request.title, QStringLiteral("Open a Text File"));
-        QCOMPARE(request.filter, QStringLiteral("All Files (*.*)|*.*|Text, XML Files (*.txt;*.xml)|*.txt;*.xml"));
+        QCOMPARE(request.filter,
+                 QStringLiteral("All Files (*.*)|*.*|Text, XML Files (*.txt;*.xml)|*.txt;*.xml"));
         QCOMPARE(request.selectedFilter, 1);
         QVERIFY(request.mustExist);
         QCOMPARE(request.directory, QStringLiteral("/opt/speech/samples/common"));
         // Bytes that are not UTF-8 are read as Windows-1252; the text is loaded, not spoken.
         f.prompts.fileAnswers << f.path("caf.txt");
         menuAction(&w, "menuFileOpenText")->trigger();
-        QCOMPARE(f.mainText()->toPlainText(), QStringLiteral("Caf\u00e9 \u201cquoted\u201d\n<speak>x</speak>"));
+        QCOMPARE(f.mainText()->toPlainText(),
+                 QStringLiteral("Caf\u00e9 \u201cquoted\u201d\n<speak>x</speak>"));
         QVERIFY(f.prompts.messages.isEmpty());
         QVERIFY(f.voice->calls.isEmpty());
     }
@@ -172,16 +181,19 @@ private slots:
         f.mainText()->setPlainText(QStringLiteral("busy"));
         w.SpeakItX();
         menuAction(&w, "menuHelp")->trigger();
-        const QString help = QStringLiteral(
-            "Orasent Version 1.1\r\nIf you have different voices installed you can select them from the voice drop "
-            "down. To add new pronunciations click edit list. Add the word to the list plus an equal sign and then the "
-            "new pronunciation. ");
+        const QString help = QStringLiteral("Orasent Version 1.1\r\nIf you have different voices "
+                                            "installed you can select them from the voice drop "
+                                            "down. To add new pronunciations click edit list. Add "
+                                            "the word to the list plus an equal sign and then the "
+                                            "new pronunciation. ");
         QCOMPARE(w.SPKBX()->text(), help);
-        QCOMPARE(readerText1.toPlainText(), QString(help).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(readerText1.toPlainText(),
+                 QString(help).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         // Spoken once the window is idle again.
         f.voice->speakThrough();
         w.Timer1_Timer();
-        QCOMPARE(f.voice->lastText(), help.toUpper().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(f.voice->lastText(),
+                 help.toUpper().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 };
 

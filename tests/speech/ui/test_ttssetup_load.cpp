@@ -18,7 +18,8 @@ using namespace orasent::test;
 namespace {
 
 QRect pixels(const QWidget& w, const QRect& twips) {
-    const double dx = w.screen()->logicalDotsPerInchX() / 1440.0, dy = w.screen()->logicalDotsPerInchY() / 1440.0;
+    const double dx = w.screen()->logicalDotsPerInchX() / 1440.0,
+                 dy = w.screen()->logicalDotsPerInchY() / 1440.0;
     return QRect(qRound(twips.x() * dx), qRound(twips.y() * dy), qRound(twips.width() * dx),
                  qRound(twips.height() * dy));
 }
@@ -81,8 +82,10 @@ private slots:
         QCOMPARE(w.menuBar()->actions().at(2), menuAction(&w, "ST"));
         QCOMPARE(menuAction(&w, "menuFileOpenText")->text(), QStringLiteral("&Open Text File"));
         QCOMPARE(menuAction(&w, "menuFileExit")->text(), QStringLiteral("&Close"));
-        QCOMPARE(control<QPushButton>(&w, "Command3")->text(), QStringLiteral("Test Last Word in List"));
-        QCOMPARE(control<QLabel>(&w, "Label6")->text(), QStringLiteral("Edit Word replacement List. I.E. RD = Road"));
+        QCOMPARE(control<QPushButton>(&w, "Command3")->text(),
+                 QStringLiteral("Test Last Word in List"));
+        QCOMPARE(control<QLabel>(&w, "Label6")->text(),
+                 QStringLiteral("Edit Word replacement List. I.E. RD = Road"));
     }
 
     void loadFillsListsInOrder() {
@@ -110,36 +113,47 @@ private slots:
     void loadOrder_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<QStringList>("log");  // the engine's calls
+        QTest::addColumn<QStringList>("log"); // the engine's calls
         QTest::addColumn<QString>("loaded");
-        const QString usual =
-            "0/3 (voice/en-us), format 18, Null Output, rate -3, volume 70, not moved; engine 22, rate -3";
+        const QString usual = "0/3 (voice/en-us), format 18, Null Output, rate -3, volume 70, not "
+                              "moved; engine 22, rate -3";
         const QStringList fresh{"setVoice(voice/en-us)", "setAudioOutputFormatType(22)",
                                 "setAudioOutput(output/null)", "setAudioOutputFormatType(22)"};
-        // Voice, then the format, then the output with the format applied again; the sliders set from
-        // the engine's values do not write them back.
+        // Voice, then the format, then the output with the format applied again; the sliders set
+        // from the engine's values do not write them back.
         QTest::newRow("fresh") << "" << QByteArray() << fresh << usual;
         QTest::newRow("no voices") << "no voices" << QByteArray() << fresh.mid(1)
-            << "-1/0 (voice/en-us), format 18, Null Output, rate -3, volume 70, not moved; engine 22, rate -3";
+                                   << "-1/0 (voice/en-us), format 18, Null Output, rate -3, volume "
+                                      "70, not moved; engine 22, rate -3";
         QTest::newRow("no outputs") << "no outputs" << QByteArray() << fresh.mid(0, 2)
-            << "0/3 (voice/en-us), format 18, No audio ouput object available (disabled), rate -3, volume 70, "
-               "not moved; engine 22, rate -3";
+                                    << "0/3 (voice/en-us), format 18, No audio ouput object "
+                                       "available (disabled), rate -3, volume 70, "
+                                       "not moved; engine 22, rate -3";
         // The list shows the choice, the engine keeps its format, and the load goes on to the end.
-        QTest::newRow("output refuses the format") << "refuses 22" << QByteArray("RATESLDR= 4\r\n")
-            << fresh + QStringList{"setRate(4)"}
-            << "0/3 (voice/en-us), format 18, Null Output, rate 4, volume 70, not moved; engine 16, rate 4";
-        QTest::newRow("choices from the file run the handlers even for the same index") << ""
-            << QByteArray("VOICECB= 0\r\nFORMATCB= 18\r\nAUDIOOUTPUTCB= 0\r\n") << fresh + fresh << usual;
-        QTest::newRow("voice beyond the list, loading goes on") << "" << QByteArray("VOICECB= 7\r\nRATESLDR= 3\r\n")
+        QTest::newRow("output refuses the format")
+            << "refuses 22" << QByteArray("RATESLDR= 4\r\n") << fresh + QStringList{"setRate(4)"}
+            << "0/3 (voice/en-us), format 18, Null Output, rate 4, volume 70, not moved; engine "
+               "16, rate 4";
+        QTest::newRow("choices from the file run the handlers even for the same index")
+            << "" << QByteArray("VOICECB= 0\r\nFORMATCB= 18\r\nAUDIOOUTPUTCB= 0\r\n")
+            << fresh + fresh << usual;
+        QTest::newRow("voice beyond the list, loading goes on")
+            << "" << QByteArray("VOICECB= 7\r\nRATESLDR= 3\r\n")
             << fresh + QStringList{"setRate(3)"}
-            << "0/3 (voice/en-us), format 18, Null Output, rate 3, volume 70, not moved; engine 22, rate 3";
-        QTest::newRow("lower-case keys") << "" << QByteArray("voicecb= 1\r\nvolumesldr= 20\r\n")
+            << "0/3 (voice/en-us), format 18, Null Output, rate 3, volume 70, not moved; engine "
+               "22, rate 3";
+        QTest::newRow("lower-case keys")
+            << "" << QByteArray("voicecb= 1\r\nvolumesldr= 20\r\n")
             << fresh + QStringList{"setVoice(voice/en)", "setVolume(20)"}
-            << "1/3 (voice/en), format 18, Null Output, rate -3, volume 20, not moved; engine 22, rate -3";
-        QTest::newRow("rate out of range") << "" << QByteArray("RATESLDR= 11\r\n") << fresh << usual;
-        QTest::newRow("negative position") << "" << QByteArray("TTSLEFT=-100\r\nTTSTOP=-5\r\n") << fresh << usual;
+            << "1/3 (voice/en), format 18, Null Output, rate -3, volume 20, not moved; engine 22, "
+               "rate -3";
+        QTest::newRow("rate out of range")
+            << "" << QByteArray("RATESLDR= 11\r\n") << fresh << usual;
+        QTest::newRow("negative position")
+            << "" << QByteArray("TTSLEFT=-100\r\nTTSTOP=-5\r\n") << fresh << usual;
         QTest::newRow("position") << "" << QByteArray("TTSLEFT= 1500\r\nTTSTOP= 750\r\n") << fresh
-            << "0/3 (voice/en-us), format 18, Null Output, rate -3, volume 70, at 1500,750; engine 22, rate -3";
+                                  << "0/3 (voice/en-us), format 18, Null Output, rate -3, volume "
+                                     "70, at 1500,750; engine 22, rate -3";
     }
 
     void loadOrder() {
@@ -169,15 +183,24 @@ private slots:
         QCOMPARE(f.voice->log, log);
         auto* voices = control<QComboBox>(&w, "VoiceCB");
         auto* outputs = control<QComboBox>(&w, "AudioOutputCB");
-        const double dx = w.screen()->logicalDotsPerInchX() / 1440.0, dy = w.screen()->logicalDotsPerInchY() / 1440.0;
+        const double dx = w.screen()->logicalDotsPerInchX() / 1440.0,
+                     dy = w.screen()->logicalDotsPerInchY() / 1440.0;
         const QString place = w.pos() == before ? QStringLiteral("not moved")
-            : QStringLiteral("at %1,%2").arg(qRound(w.pos().x() / dx)).arg(qRound(w.pos().y() / dy));
-        QCOMPARE(QStringLiteral("%1/%2 (%3), format %4, %5%6, rate %7, volume %8, %9; engine %10, rate %11")
-                     .arg(voices->currentIndex()).arg(voices->count()).arg(f.voice->Voice().Id())
+                                                : QStringLiteral("at %1,%2")
+                                                      .arg(qRound(w.pos().x() / dx))
+                                                      .arg(qRound(w.pos().y() / dy));
+        QCOMPARE(QStringLiteral(
+                     "%1/%2 (%3), format %4, %5%6, rate %7, volume %8, %9; engine %10, rate %11")
+                     .arg(voices->currentIndex())
+                     .arg(voices->count())
+                     .arg(f.voice->Voice().Id())
                      .arg(control<QComboBox>(&w, "FormatCB")->currentIndex())
                      .arg(outputs->currentText(), outputs->isEnabled() ? "" : " (disabled)")
-                     .arg(control<QSlider>(&w, "RateSldr")->value()).arg(control<QSlider>(&w, "VolumeSldr")->value())
-                     .arg(place).arg(f.voice->AudioOutputFormatType()).arg(f.voice->Rate()),
+                     .arg(control<QSlider>(&w, "RateSldr")->value())
+                     .arg(control<QSlider>(&w, "VolumeSldr")->value())
+                     .arg(place)
+                     .arg(f.voice->AudioOutputFormatType())
+                     .arg(f.voice->Rate()),
                  loaded);
         QCOMPARE(w.SpeakFlags(), 11);
         QVERIFY(w.SpeakBtn()->isEnabled());
@@ -206,15 +229,18 @@ private slots:
 
     void userChoicesActOnTheVoice() {
         SpeechWindowFixture f;
-        f.setUpVoice = [](FakeVoice& v) { v.outputs.append(SpObjectToken("output/2", "Speakers")); };
+        f.setUpVoice = [](FakeVoice& v) {
+            v.outputs.append(SpObjectToken("output/2", "Speakers"));
+        };
         f.load();
         f.voice->log.clear();
         f.choose("VoiceCB", 2);
         f.choose("FormatCB", 0);
         f.choose("AudioOutputCB", 1);
         // A new output gets the chosen format again.
-        QCOMPARE(f.voice->log, QStringList({"setVoice(voice/de)", "setAudioOutputFormatType(4)",
-                                            "setAudioOutput(output/2)", "setAudioOutputFormatType(4)"}));
+        QCOMPARE(f.voice->log,
+                 QStringList({"setVoice(voice/de)", "setAudioOutputFormatType(4)",
+                              "setAudioOutput(output/2)", "setAudioOutputFormatType(4)"}));
         // A refused voice leaves the old one and shows nothing.
         f.voice->failSetVoice = true;
         f.choose("VoiceCB", 1);
@@ -269,7 +295,9 @@ private slots:
 
     void settingsRoundTrip() {
         SpeechWindowFixture f;
-        f.setUpVoice = [](FakeVoice& v) { v.outputs.append(SpObjectToken("output/2", "Speakers")); };
+        f.setUpVoice = [](FakeVoice& v) {
+            v.outputs.append(SpObjectToken("output/2", "Speakers"));
+        };
         TTSSetup& w = f.load();
         f.choose("VoiceCB", 2);
         f.choose("FormatCB", 3);
@@ -283,8 +311,9 @@ private slots:
         w.Form_Unload();
         const QStringList saved = lines(readBytes(f.path("VIC.INI")));
         QCOMPARE(saved.size(), 16);
-        QCOMPARE(saved.mid(0, 7), QStringList({"VOICECB= 2", "FORMATCB= 3", "AUDIOOUTPUTCB= 1", "", "RATESLDR=-10",
-                                               "VOLUMESLDR= 35", "CHKCLIPBOARD= 1"}));
+        QCOMPARE(saved.mid(0, 7),
+                 QStringList({"VOICECB= 2", "FORMATCB= 3", "AUDIOOUTPUTCB= 1", "", "RATESLDR=-10",
+                              "VOLUMESLDR= 35", "CHKCLIPBOARD= 1"}));
         QCOMPARE(saved[11], QStringLiteral("CLEARIT= 1"));
 
         f.window.reset();

@@ -10,7 +10,9 @@ using namespace orasent;
 using namespace orasent::test;
 
 namespace {
-void letQueuedCallsRun() { QTest::qWait(0); }
+void letQueuedCallsRun() {
+    QTest::qWait(0);
+}
 } // namespace
 
 class TestTTSSetupSpeaking : public QObject {
@@ -18,49 +20,62 @@ class TestTTSSetupSpeaking : public QObject {
 private slots:
     void init() { setClipboard(QString()); }
 
-    // Each row is a script run on one window. Steps: "box:T" puts T into the speak box, "main:T" into
-    // the main text box, "clip:T" onto the clipboard; "tick" runs Timer1, "run" the queued calls, "say"
-    // SpeakItX, "stop" StopVoice, "click:B" the button B, "fail" makes Speak throw; "start", "end" and
-    // "through" are the voice's stream events. Checks: "idle", "busy", "box=T", "main=T", "clip=T".
-    // Every row also checks all that was spoken, that it went with flags 11, and that no message showed.
+    // Each row is a script run on one window. Steps: "box:T" puts T into the speak box, "main:T"
+    // into the main text box, "clip:T" onto the clipboard; "tick" runs Timer1, "run" the queued
+    // calls, "say" SpeakItX, "stop" StopVoice, "click:B" the button B, "fail" makes Speak throw;
+    // "start", "end" and "through" are the voice's stream events. Checks: "idle", "busy", "box=T",
+    // "main=T", "clip=T". Every row also checks all that was spoken, that it went with flags 11,
+    // and that no message showed.
     void script_data() {
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QByteArray>("list");
-        QTest::addColumn<QString>("steps");  // separated by "; "
+        QTest::addColumn<QString>("steps"); // separated by "; "
         QTest::addColumn<QStringList>("spoken");
         const QByteArray none, clipboard = "CHKCLIPBOARD= 1\r\n";
         // SPKBX and SpeakBtn mirror the speaking core; the pickup uses the loaded list.
-        QTest::newRow("pickup mirrored in the controls") << none << QByteArray("RD=ROAD\r\nst=street\r\n")
-            << "box:Main Rd and First St; tick; box=; main=MAIN ROAD AND FIRST ST; busy; through; idle"
+        QTest::newRow("pickup mirrored in the controls")
+            << none << QByteArray("RD=ROAD\r\nst=street\r\n")
+            << "box:Main Rd and First St; tick; box=; main=MAIN ROAD AND FIRST ST; busy; through; "
+               "idle"
             << QStringList{"MAIN ROAD AND FIRST ST"};
-        QTest::newRow("clipboard monitor unticked") << none << none
-            << "clip:copied text; tick; main=" << QStringList{};
-        QTest::newRow("clipboard: new text once, not upper-cased") << clipboard << none
-            << "clip:Copied text; tick; tick; through; tick; clip:Copied text; tick; clip:Other text; tick"
+        QTest::newRow("clipboard monitor unticked")
+            << none << none << "clip:copied text; tick; main=" << QStringList{};
+        QTest::newRow("clipboard: new text once, not upper-cased")
+            << clipboard << none
+            << "clip:Copied text; tick; tick; through; tick; clip:Copied text; tick; clip:Other "
+               "text; tick"
             << QStringList{"Copied text", "Other text"};
-        QTest::newRow("clipboard: a replacement changes the text") << clipboard << QByteArray("Rd=Road\r\n")
+        QTest::newRow("clipboard: a replacement changes the text")
+            << clipboard << QByteArray("Rd=Road\r\n")
             << "clip:Main Rd; tick; tick; through; tick; tick; tick" << QStringList{"Main Road"};
         // While speaking the tick goes to the monitor, which empties the box and speaks nothing.
-        QTest::newRow("clipboard: empty clipboard while speaking") << clipboard << none
-            << "box:a sentence; tick; tick; main=; busy" << QStringList{"A SENTENCE"};
-        QTest::newRow("clipboard: old text not taken again after the reader's") << clipboard << none
+        QTest::newRow("clipboard: empty clipboard while speaking")
+            << clipboard << none << "box:a sentence; tick; tick; main=; busy"
+            << QStringList{"A SENTENCE"};
+        QTest::newRow("clipboard: old text not taken again after the reader's")
+            << clipboard << none
             << "clip:first copy; tick; box:reader sentence; end; tick; tick; clip:second copy; tick"
             << QStringList{"first copy", "READER SENTENCE", "second copy"};
-        QTest::newRow("play clipboard, no replacements") << none << QByteArray("Rd=Road\r\n")
+        QTest::newRow("play clipboard, no replacements")
+            << none << QByteArray("Rd=Road\r\n")
             << "main:old; click:Command2; main=; clip:Main Rd; click:Command2; main=Main Rd; busy"
             << QStringList{"Main Rd"};
-        QTest::newRow("Test button, no replacements") << none << QByteArray("test=exam\r\n")
-            << "click:BtnTest; busy" << QStringList{"This is a test of the Speech Recognition System."};
+        QTest::newRow("Test button, no replacements")
+            << none << QByteArray("test=exam\r\n") << "click:BtnTest; busy"
+            << QStringList{"This is a test of the Speech Recognition System."};
         // Stop empties both boxes, so nothing waits to be picked up.
         QTest::newRow("Speak and Stop buttons") << none << none
-            << "main:long text; click:SpeakBtn; box:waiting; click:StopBtn; main=; box=; through; tick; idle"
-            << QStringList{"long text", " "};
-        QTest::newRow("clear after speak") << QByteArray("CLEARIT= 1\r\n") << none
+                                                << "main:long text; click:SpeakBtn; box:waiting; "
+                                                   "click:StopBtn; main=; box=; through; tick; idle"
+                                                << QStringList{"long text", " "};
+        QTest::newRow("clear after speak")
+            << QByteArray("CLEARIT= 1\r\n") << none
             << "clip:on the clipboard; main:spoken text; say; through; main=; clip="
             << QStringList{"spoken text"};
         QTest::newRow("no clear after speak") << none << none
-            << "clip:on the clipboard; main:spoken text; say; through; main=spoken text; clip=on the clipboard"
-            << QStringList{"spoken text"};
+                                              << "clip:on the clipboard; main:spoken text; say; "
+                                                 "through; main=spoken text; clip=on the clipboard"
+                                              << QStringList{"spoken text"};
     }
 
     void script() {
@@ -80,10 +95,11 @@ private slots:
             const QString name = at < 0 ? step : step.left(at);
             const QString text = at < 0 ? QString() : step.mid(at + 1);
             if (at >= 0 && step.at(at) == u'=') {
-                const QString actual = name == "box" ? w.SPKBX()->text()
+                const QString actual = name == "box"    ? w.SPKBX()->text()
                                        : name == "main" ? f.mainText()->toPlainText()
                                                         : QGuiApplication::clipboard()->text();
-                QVERIFY2(actual == text, qPrintable(QStringLiteral("%1, but it is \"%2\"").arg(step, actual)));
+                QVERIFY2(actual == text,
+                         qPrintable(QStringLiteral("%1, but it is \"%2\"").arg(step, actual)));
             } else if (name == "idle" || name == "busy") {
                 QVERIFY2(w.SpeakBtn()->isEnabled() == (name == "idle"), qPrintable(step));
             } else if (name == "box") {
@@ -163,7 +179,7 @@ private slots:
     void wordHighlightOffsetsBeyondTheText_data() {
         QTest::addColumn<int>("pos");
         QTest::addColumn<int>("length");
-        QTest::addColumn<int>("cursorPosition");  // -1: unchanged
+        QTest::addColumn<int>("cursorPosition"); // -1: unchanged
         QTest::newRow("start beyond") << 50 << 3 << -1;
         QTest::newRow("negative start") << -1 << 3 << -1;
         QTest::newRow("length beyond") << 4 << 100 << 4;
