@@ -13,6 +13,9 @@ status=0
 
 stage() { printf '\n=== %s (%s)\n' "$1" "$(date +%H:%M:%S)"; }
 
+stage "Source format"
+"$source_dir/scripts/check-format.sh" || status=1
+
 stage "Fuzz targets"
 "$source_dir/scripts/fuzz.sh" || status=1
 
@@ -44,7 +47,7 @@ cd "$build_dir"
 ctest -j"$jobs" "${repeat[@]}" --output-on-failure
 ctest_status=$?
 if ((status != 0)); then
-  echo "An earlier stage failed (fuzz targets or sanitizer suite); see above."
+  echo "An earlier stage failed (source format, fuzz targets or sanitizer suite); see above."
   exit 1
 fi
 exit $ctest_status
