@@ -122,6 +122,14 @@ bool StreamPlayer::isShortSilence(const Stream& s) const {
 }
 
 // Raises the events of a stream that has nothing to hear, without an output.
+void StreamPlayer::raiseEvent(const Stream& s, const TimedEvent& e) {
+    const qint64 bytePos = qMin(e.frame, s.framesWritten) * s.bytesPerFrame;
+    if (e.kind == TimedEvent::Word)
+        emit wordReached(s.number, bytePos, e.pos, e.length);
+    else
+        emit sentenceReached(s.number, bytePos, e.pos, e.length);
+}
+
 bool StreamPlayer::finishUnheard(Stream& s) {
     const quint64 generation = m_generation;
     s.pending.clear();
@@ -131,11 +139,7 @@ bool StreamPlayer::finishUnheard(Stream& s) {
     while (generation == m_generation && !s.events.empty()) {
         const TimedEvent e = s.events.front();
         s.events.pop_front();
-        const qint64 bytePos = qMin(e.frame, s.framesWritten) * s.bytesPerFrame;
-        if (e.kind == TimedEvent::Word)
-            emit wordReached(s.number, bytePos, e.pos, e.length);
-        else
-            emit sentenceReached(s.number, bytePos, e.pos, e.length);
+        raiseEvent(s, e);
     }
     if (generation == m_generation)
         finishFront(false, {});
@@ -212,11 +216,7 @@ bool StreamPlayer::serviceFront() {
     while (!s.events.empty() && (heardAll || s.events.front().frame <= played)) {
         const TimedEvent e = s.events.front();
         s.events.pop_front();
-        const qint64 bytePos = qMin(e.frame, s.framesWritten) * s.bytesPerFrame;
-        if (e.kind == TimedEvent::Word)
-            emit wordReached(s.number, bytePos, e.pos, e.length);
-        else
-            emit sentenceReached(s.number, bytePos, e.pos, e.length);
+        raiseEvent(s, e);
         if (changed())
             return true;
     }

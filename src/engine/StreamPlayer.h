@@ -92,6 +92,8 @@ private:
     bool serviceFront();
     bool isShortSilence(const Stream& s) const;
     bool finishUnheard(Stream& s);
+    // Word or Sentence, at the event's frame (never past what was written), in bytes.
+    void raiseEvent(const Stream& s, const TimedEvent& e);
     void finishFront(bool failed, const QString& reason);
     void updateTimer();
 
