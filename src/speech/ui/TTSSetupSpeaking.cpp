@@ -20,12 +20,6 @@
 
 namespace orasent {
 
-namespace {
-void letEventsRun() {
-    QCoreApplication::processEvents();
-}
-} // namespace
-
 // SPKBX and SpeakBtn.Enabled mirror the core; text typed or set into SPKBX goes to the core.
 void TTSSetup::connectSpeakingCore() {
     connect(&m_core, &SpeakingCore::speakBoxTextChanged, this, [this](const QString& text) {
@@ -88,7 +82,7 @@ void TTSSetup::runClipboardMonitor() {
         return;
     {
         SpeakingCore::Step step(m_core);
-        letEventsRun();
+        QCoreApplication::processEvents();
         const QString text = clipboardText();
         m_clipboardMonitor.taken(text);
         ApplyReplacements(text);
