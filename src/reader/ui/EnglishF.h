@@ -13,6 +13,7 @@
 #include <array>
 
 class QAction;
+class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -59,6 +60,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // The "Tools" menu, between "Seconds " and "Help": the reading features past the design.
+    QMenu* toolsMenu() const { return m_toolsMenu; }
+
 private:
     // ReaderPort: the widgets and the speech window as the reading model sees them.
     void StopVoice() override;
@@ -102,6 +106,7 @@ private:
     QLineEdit* m_text2 = nullptr;
     std::array<QPushButton*, 12> m_command{}; // Command1 .. Command11; [0] unused
     QTimer* m_timer1 = nullptr;
+    QMenu* m_toolsMenu = nullptr;
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)

@@ -1,5 +1,5 @@
 // The reader window's menu bar: File (open a text, the three question pools, Exit), TTS Setup,
-// Seconds and Help.
+// Seconds, Tools (the reading features added since) and Help.
 #include "common/ProgramFiles.h"
 #include "common/ui/UserPrompts.h"
 #include "reader/ui/EnglishF.h"
@@ -58,6 +58,9 @@ void EnglishF::createMenus() {
             &QAction::triggered, this, [this] { m_tts.showWindow(); });
     connect(namedAction(menuBar()->addAction(QStringLiteral("Seconds ")), "Secs"),
             &QAction::triggered, this, &EnglishF::Secs_Click);
+    m_toolsMenu = menuBar()->addMenu(QStringLiteral("Too&ls")); // Alt+T is Talk, Alt+O Stop
+    m_toolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
+    m_toolsMenu->menuAction()->setObjectName(QStringLiteral("ToolsMenu"));
     connect(namedAction(menuBar()->addAction(QStringLiteral("Help")), "HLP"), &QAction::triggered,
             this, [this] { m_model.help(); });
 }

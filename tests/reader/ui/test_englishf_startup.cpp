@@ -56,8 +56,8 @@ private slots:
         QStringList menu, fileItems, names;
         for (QAction* item : reader.menuBar()->actions())
             menu << item->text() << item->objectName();
-        QCOMPARE(menu, (QStringList{"File", "FF", "TTS Setup", "TTSSet", "Seconds ", "Secs", "Help",
-                                    "HLP"}));
+        QCOMPARE(menu, (QStringList{"File", "FF", "TTS Setup", "TTSSet", "Seconds ", "Secs",
+                                    "Too&ls", "ToolsMenu", "Help", "HLP"}));
         for (QAction* item : reader.findChild<QMenu*>("FF")->actions())
             fileItems << item->text(), names << item->objectName();
         QCOMPARE(fileItems, (QStringList{"Open File", "Open Tech Question", "Open General Question",

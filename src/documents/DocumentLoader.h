@@ -1,0 +1,34 @@
+#pragma once
+// Turns a file of any readable kind (plain text, EPUB, PDF, DOCX, ODT, HTML, Markdown) into the
+// reader's BookText. Plain text files go through loadBookText unchanged.
+#include <QString>
+#include <functional>
+
+namespace orasent {
+
+// Called from the thread that loads; both may be empty.
+struct LoadProgress {
+    std::function<void(int done, int total)> report; // e.g. pages or chapters
+    std::function<bool()> cancelled;                 // true: stop as soon as possible
+};
+
+struct DocumentLoad {
+    enum class Status { Loaded, Failed, Cancelled };
+    Status status = Status::Failed;
+    QString bookText;
+    // Failed: a sentence for the user ("This PDF is locked with a password."); empty means the
+    // design's "Error loading file" box. bookText then holds what plain text loading kept.
+    QString error;
+};
+
+// Safe to call from a worker thread.
+DocumentLoad loadDocument(const QString& path, const LoadProgress& progress = {});
+
+// Open File's type test: ".TXT" anywhere in the upper-cased path, or a readable document's
+// extension at the end of the path in any letter case.
+bool isReadablePath(const QString& path);
+
+// Spoken when Open File refuses a file: names the readable types.
+QString readableTypesMessage();
+
+} // namespace orasent
