@@ -36,6 +36,11 @@ Kind kindFromExtension(const QString& path) {
     return Kind::Text;
 }
 
+std::int64_t maxFileBytes(Kind kind) {
+    const bool markup = kind == Kind::Html || kind == Kind::Xhtml || kind == Kind::Markdown;
+    return markup ? limits::kMaxMarkupFileBytes : limits::kMaxDocumentFileBytes;
+}
+
 bool isArchiveKind(Kind kind) {
     return kind == Kind::Epub || kind == Kind::Docx || kind == Kind::Odt;
 }
@@ -169,8 +174,8 @@ Kind detectKind(const QString& path, QFile& file, QByteArray* data) {
     const bool zip = head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06");
     if (!pdf && !zip && byExtension == Kind::Text)
         return Kind::Text;
-    if (file.size() > limits::kMaxDocumentFileBytes)
-        return byExtension; // refused below, before reading
+    if (file.size() > maxFileBytes(pdf || zip ? Kind::Pdf : byExtension))
+        return pdf ? Kind::Pdf : byExtension; // refused below, before reading
     *data = file.readAll();
     if (pdf)
         return Kind::Pdf;
@@ -193,10 +198,11 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
     const Kind kind = detectKind(path, file, &data);
     if (kind == Kind::Text)
         return loadPlainText(path);
-    if (file.size() > limits::kMaxDocumentFileBytes)
-        return failed(QStringLiteral("This %1 is larger than one gigabyte, more than Orasent "
+    if (file.size() > maxFileBytes(kind))
+        return failed(QStringLiteral("This %1 is larger than %2 megabytes, more than Orasent "
                                      "reads.")
-                          .arg(kindName(kind)));
+                          .arg(kindName(kind))
+                          .arg(maxFileBytes(kind) >> 20));
     if (file.error() != QFileDevice::NoError || data.size() != file.size())
         return failed(QString()); // a read error: the "Error loading file" box
     if (isArchiveKind(kind) && !ZipArchive(data).isOpen())

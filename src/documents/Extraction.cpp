@@ -53,6 +53,12 @@ bool ParagraphCollector::tick() {
     return !stopped();
 }
 
+bool ParagraphCollector::cancelRequested() {
+    if (m_progress.cancelled && m_progress.cancelled())
+        m_cancelled = true;
+    return m_cancelled;
+}
+
 ParagraphCollector::Mark ParagraphCollector::mark() {
     endParagraph();
     return {m_paragraphs.size(), m_total};

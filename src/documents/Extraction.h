@@ -20,8 +20,10 @@ constexpr std::int64_t kRatioCheckFromBytes = std::int64_t(32) << 20;
 constexpr std::int64_t kMaxPackingRatio = 200;
 // Characters of text taken from one document.
 constexpr qsizetype kMaxTextChars = qsizetype(64) << 20;
-// A document file read whole into memory, in bytes (archives, web pages, Markdown, PDF).
+// A document file read whole into memory, in bytes: archives and PDF; web pages and Markdown,
+// whose parse trees take about twenty times their size.
 constexpr std::int64_t kMaxDocumentFileBytes = std::int64_t(1) << 30;
+constexpr std::int64_t kMaxMarkupFileBytes = std::int64_t(100) << 20;
 } // namespace limits
 
 struct Extraction {
@@ -56,6 +58,8 @@ public:
     // extraction must stop (cancelled or over the text limit).
     bool tick();
     bool stopped() const { return m_cancelled || m_overLimit; }
+    // For a parser that cannot call tick() (gumbo's parse): asks now and remembers the answer.
+    bool cancelRequested();
 
     // Ends the open paragraph and returns a point to go back to when a part is parsed again
     // another way.

@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -17,14 +18,22 @@ namespace orasent {
 namespace {
 
 // Gumbo's memory comes from blocks that are all released at once: freeing the tree is then
-// neither recursive (a deeply nested page would overflow the stack) nor slow.
+// neither recursive (a deeply nested page would overflow the stack) nor slow. Gumbo allocates
+// all the time while it parses, so the arena is also where Cancel is noticed: it jumps out of
+// the parse (gumbo is C and holds nothing but arena memory).
 class Arena {
 public:
+    Arena(ParagraphCollector& out, std::jmp_buf* escape) : m_out(out), m_escape(escape) {}
+
     static void* allocate(void* self, size_t size) { return static_cast<Arena*>(self)->take(size); }
     static void deallocate(void*, void*) {}
 
 private:
+    static constexpr unsigned kAllocationsPerCancelCheck = 4096;
+
     void* take(size_t size) {
+        if (++m_allocations % kAllocationsPerCancelCheck == 0 && m_out.cancelRequested())
+            std::longjmp(*m_escape, 1);
         size = (size + 15) & ~size_t(15);
         if (size > m_left) {
             const size_t blockSize = std::max(size, kBlockBytes);
@@ -43,6 +52,9 @@ private:
         void operator()(char* p) const { std::free(p); }
     };
     static constexpr size_t kBlockBytes = size_t(1) << 20;
+    ParagraphCollector& m_out;
+    std::jmp_buf* m_escape;
+    unsigned m_allocations = 0;
     std::vector<std::unique_ptr<char, Free>> m_blocks;
     char* m_next = nullptr;
     size_t m_left = 0;
@@ -146,16 +158,31 @@ QByteArray htmlToUtf8(const QByteArray& bytes) {
     return decodeText(bytes).toUtf8(); // Windows-1252
 }
 
+namespace {
+
+// Null when Cancel stopped the parse. No object with a destructor lives between setjmp and
+// the jump.
+GumboOutput* parseWithEscape(const GumboOptions& options, const QByteArray& utf8,
+                             std::jmp_buf& escape) {
+    if (setjmp(escape) != 0)
+        return nullptr;
+    return gumbo_parse_with_options(&options, utf8.constData(), size_t(utf8.size()));
+}
+
+} // namespace
+
 void collectHtml(const QByteArray& bytes, ParagraphCollector& out) {
     const QByteArray utf8 = htmlToUtf8(bytes);
-    Arena arena;
+    std::jmp_buf escape;
+    Arena arena(out, &escape);
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &Arena::allocate;
     options.deallocator = &Arena::deallocate;
     options.userdata = &arena;
     options.max_errors = 0; // errors are not reported, so not kept
-    GumboOutput* output = gumbo_parse_with_options(&options, utf8.constData(), size_t(utf8.size()));
-    walk(output->document, out);
+    GumboOutput* output = parseWithEscape(options, utf8, escape);
+    if (output)
+        walk(output->document, out);
     out.endParagraph();
     // No gumbo_destroy_output: the arena releases everything.
 }
