@@ -4,6 +4,7 @@
 #include "documents/ZipArchive.h"
 
 #include <QHash>
+#include <QSet>
 #include <QXmlStreamReader>
 
 namespace orasent {
@@ -77,6 +78,28 @@ Status readSpine(ZipArchive& zip, const QString& packagePath, QList<Chapter>* ch
     return Status::Ok;
 }
 
+// Parts encrypted by copy protection (DRM), from META-INF/encryption.xml. Font obfuscation is
+// not protection of the text and is left out.
+QSet<QString> protectedParts(ZipArchive& zip) {
+    QSet<QString> parts;
+    const QString name = QStringLiteral("META-INF/encryption.xml");
+    if (!zip.contains(name))
+        return parts;
+    QString algorithm;
+    readXmlPart(zip, name, [&](QXmlStreamReader& xml) {
+        if (xml.name() == u"EncryptedData")
+            algorithm.clear();
+        else if (xml.name() == u"EncryptionMethod")
+            algorithm = xml.attributes().value(QLatin1String("Algorithm")).toString();
+        else if (xml.name() == u"CipherReference" &&
+                 algorithm != QLatin1String("http://www.idpf.org/2008/embedding") &&
+                 algorithm != QLatin1String("http://ns.adobe.com/pdf/enc#RC"))
+            parts.insert(resolveArchivePath(
+                QString(), xml.attributes().value(QLatin1String("URI")).toString()));
+    });
+    return parts;
+}
+
 bool isMarkup(const QString& mediaType) {
     return mediaType == QLatin1String("application/xhtml+xml") ||
            mediaType == QLatin1String("text/html") || mediaType.isEmpty();
@@ -96,6 +119,11 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
         status = readSpine(zip, packagePath, &chapters, &missing);
     if (status != Status::Ok)
         return Extraction{status, {}, 0};
+
+    const QSet<QString> locked = protectedParts(zip);
+    for (const Chapter& chapter : std::as_const(chapters))
+        if (locked.contains(chapter.path))
+            return Extraction{Status::Locked, {}, 0};
 
     ParagraphCollector out(progress);
     int read = 0;

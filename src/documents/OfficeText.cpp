@@ -47,7 +47,8 @@ Role odfRole(QStringView ns, QStringView name) {
             return Role::Paragraph;
         if (name == u"s" || name == u"tab" || name == u"line-break")
             return Role::Blank;
-        if (name == u"note" || name == u"tracked-changes" || name == u"sequence-decls")
+        if (name == u"note" || name == u"tracked-changes" || name == u"sequence-decls" ||
+            name == u"table-of-content")
             return Role::Skip;
     }
     if (ns == u"urn:oasis:names:tc:opendocument:xmlns:office:1.0") {

@@ -185,6 +185,20 @@ void TestDocuments::load_data() {
     QTest::newRow("billion laughs in a Word body")
         << "r.docx" << docx("<w:p><w:r><w:t>&lol2;</w:t></w:r></w:p>", kLaughs) << ""
         << "declares its own XML entities";
+    QTest::newRow("copy-protected e-book")
+        << "b.epub"
+        << buildZip(
+               {{"mimetype", "application/epub+zip"},
+                {"META-INF/container.xml", kContainer},
+                {"META-INF/encryption.xml",
+                 "<encryption><EncryptedData><EncryptionMethod Algorithm=\"aes\"/>"
+                 "<CipherData><CipherReference URI=\"OEBPS/one.xhtml\"/></CipherData>"
+                 "</EncryptedData></encryption>"},
+                {"OEBPS/book.opf", "<package><manifest><item id=\"a\" href=\"one.xhtml\"/>"
+                                   "</manifest><spine><itemref idref=\"a\"/></spine></package>"},
+                {"OEBPS/one.xhtml", "\x93\x11 binary"}})
+        << ""
+        << "locked with a password or copy protection";
     QByteArray huge = docx(kDocxBody);
     test::declareUnpackedSize(&huge, "word/document.xml", 300u << 20);
     QTest::newRow("entry over 256 MB") << "r.docx" << huge << ""
