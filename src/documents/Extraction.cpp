@@ -1,0 +1,85 @@
+#include "documents/Extraction.h"
+
+namespace orasent {
+
+namespace {
+constexpr unsigned kTicksPerCancelCheck = 4096;
+constexpr char16_t kSoftHyphen = 0x00AD; // an invisible break hint, never spoken
+} // namespace
+
+ParagraphCollector::ParagraphCollector(const LoadProgress& progress, qsizetype maxChars)
+    : m_progress(progress), m_maxChars(maxChars) {}
+
+void ParagraphCollector::append(QStringView text) {
+    if (stopped() || text.isEmpty())
+        return;
+    if (m_total + text.size() > m_maxChars) {
+        m_overLimit = true;
+        return;
+    }
+    m_total += text.size();
+    if (!text.contains(QChar(kSoftHyphen))) {
+        m_current += text;
+        return;
+    }
+    for (QChar c : text)
+        if (c != QChar(kSoftHyphen))
+            m_current += c;
+}
+
+void ParagraphCollector::appendUtf8(const char* text, qsizetype size) {
+    if (size > 0)
+        append(QString::fromUtf8(text, size));
+}
+
+void ParagraphCollector::appendBlank() {
+    if (!m_current.isEmpty() && !m_current.back().isSpace())
+        append(u" ");
+}
+
+void ParagraphCollector::endParagraph() {
+    for (QChar c : std::as_const(m_current)) {
+        if (!c.isSpace()) {
+            m_paragraphs.append(m_current);
+            break;
+        }
+    }
+    m_current.clear();
+}
+
+bool ParagraphCollector::tick() {
+    if (++m_ticks % kTicksPerCancelCheck == 0 && m_progress.cancelled && m_progress.cancelled())
+        m_cancelled = true;
+    return !stopped();
+}
+
+bool ParagraphCollector::cancelRequested() {
+    if (m_progress.cancelled && m_progress.cancelled())
+        m_cancelled = true;
+    return m_cancelled;
+}
+
+ParagraphCollector::Mark ParagraphCollector::mark() {
+    endParagraph();
+    return {m_paragraphs.size(), m_total};
+}
+
+void ParagraphCollector::rollback(const Mark& mark) {
+    while (m_paragraphs.size() > mark.paragraphs)
+        m_paragraphs.removeLast();
+    m_current.clear();
+    m_total = mark.total;
+    m_overLimit = false;
+}
+
+Extraction ParagraphCollector::finish(Extraction::Status status) {
+    endParagraph();
+    Extraction result;
+    result.status = m_cancelled   ? Extraction::Status::Cancelled
+                    : m_overLimit ? Extraction::Status::TextLimit
+                                  : status;
+    result.paragraphs = std::move(m_paragraphs);
+    return result;
+}
+
+} // namespace orasent
