@@ -220,9 +220,13 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
     if (load.bookText.isEmpty())
         return failed(QStringLiteral("This %1 holds no text to read.").arg(kindName(kind)));
     load.status = DocumentLoad::Status::Loaded;
-    if (extraction.skippedParts > 0)
-        load.notice = QStringLiteral("%1 of this %2's chapters are missing from the file and "
-                                     "were left out.")
+    if (extraction.skippedParts == 1)
+        load.notice = QStringLiteral("One chapter of this %1 is missing from the file and was "
+                                     "left out.")
+                          .arg(kindName(kind));
+    else if (extraction.skippedParts > 1)
+        load.notice = QStringLiteral("%1 chapters of this %2 are missing from the file and were "
+                                     "left out.")
                           .arg(extraction.skippedParts)
                           .arg(kindName(kind));
     return load;

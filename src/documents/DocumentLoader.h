@@ -19,7 +19,7 @@ struct DocumentLoad {
     // Failed: a sentence for the user ("This PDF is locked with a password."); empty means the
     // design's "Error loading file" box. bookText then holds what plain text loading kept.
     QString error;
-    // Loaded: a sentence worth telling the user ("2 of this e-book's chapters are missing from
+    // Loaded: a sentence worth telling the user ("2 chapters of this e-book are missing from
     // the file and were left out."); empty when there is none.
     QString notice;
 };

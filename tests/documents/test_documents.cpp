@@ -120,6 +120,7 @@ private slots:
     void readablePaths_data();
     void readablePaths();
     void textLimitAndCancel();
+    void missingChapterNotice();
 };
 
 void TestDocuments::load_data() {
@@ -263,6 +264,14 @@ void TestDocuments::textLimitAndCancel() {
     collector.append(u"0123456789");
     collector.append(u"x");
     QCOMPARE(collector.finish().status, Extraction::Status::TextLimit);
+}
+
+void TestDocuments::missingChapterNotice() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("b.epub"));
+    test::writeBytes(path, epub({"gone.xhtml", "one.xhtml"}, {{"one.xhtml", kChapterOne}}));
+    QCOMPARE(loadDocument(path).notice,
+             "One chapter of this e-book is missing from the file and was left out.");
 }
 
 QTEST_GUILESS_MAIN(TestDocuments)
