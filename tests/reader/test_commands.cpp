@@ -40,7 +40,7 @@ private slots:
     void initTestCase() {
         m_oldCurrent = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
-        for (const char* name : {"book.txt", "NOTES.TxT", "archive.txt.bak", "readme.md"}) {
+        for (const char* name : {"book.txt", "NOTES.TxT", "archive.txt.bak", "readme.rtf"}) {
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write("One. Two. Three. ") > 0);
         }
@@ -86,13 +86,14 @@ private slots:
         QTest::addColumn<QString>("spoken");
         QTest::addColumn<QStringList>("messages");
         const QString refusal =
-            "Can not read this file type. Can only read files with an extension of dot t x t";
+            "Can not read this file type. Can read text files, EPUB e-books, PDF files, Word and "
+            "OpenDocument documents, web pages and Markdown files.";
         QTest::newRow("mixed case") << "NOTES.TxT" << true << kInstruction << QStringList{};
         QTest::newRow(".txt inside the name")
             << "archive.txt.bak" << true << kInstruction << QStringList{};
         QTest::newRow("deleted after the dialog")
             << "vanished.txt" << true << "" << QStringList{"Error loading file"};
-        QTest::newRow("other type") << "readme.md" << false << refusal << QStringList{};
+        QTest::newRow("other type") << "readme.rtf" << false << refusal << QStringList{};
         QTest::newRow("empty") << "" << false << refusal << QStringList{};
     }
     void chosenFile() {

@@ -54,8 +54,9 @@ private slots:
         const QString tech = "Tech Pool.txt", text = "One. Two. Three. Four. ";
         QTest::newRow("cancelled") << "" << tech << text << 1.0 << "bookmark 1 set";
         QTest::newRow("refused type")
-            << "readme.md" << tech << text << 1.0
-            << "Can not read this file type. Can only read files with an extension of dot t x t";
+            << "readme.rtf" << tech << text << 1.0
+            << "Can not read this file type. Can read text files, EPUB e-books, PDF files, Word "
+               "and OpenDocument documents, web pages and Markdown files.";
         QTest::newRow("accepted")
             << "books/Story.TXT"
             << "books/Story.TXT"
@@ -72,7 +73,7 @@ private slots:
         ReaderWindowFixture f;
         QVERIFY(QDir().mkdir("books"));
         writeFile("books/Story.TXT", "Once. Upon. ");
-        writeFile("readme.md", "Other. ");
+        writeFile("readme.rtf", "Other. ");
         f.open(false);
         f.talk();
         f.click(7);
