@@ -135,10 +135,11 @@ bool paragraphBreak(const PdfLine& a, const PdfLine& b, const Block& block, qrea
     const qreal h = std::min(heightOf(a), heightOf(b));
     if (!similarHeights(a, b))
         return true; // the type size changes: a heading
-    if (b.box.top() - a.box.bottom() > h)
-        return true; // at least a blank line between
+    // A step clearly wider than the page's usual one; without a usual one, more than a blank
+    // line of space (double-spaced text stays joined either way).
     const qreal step = b.box.bottom() - a.box.bottom();
-    if (pitch > 0 && step > 1.3 * pitch && step > pitch + 0.25 * h)
+    if (pitch > 0 ? step > 1.3 * pitch && step > pitch + 0.25 * h
+                  : b.box.top() - a.box.bottom() > 1.5 * h)
         return true;
     if (startsWithBullet(b.text))
         return true;

@@ -40,19 +40,30 @@ struct Place {
     size_t line = 0;
 };
 
-// Pages a line must repeat on: all of two, then at least three and two fifths of them, so that
+// Enough pages for a running line: all of two; otherwise at least three and two fifths of the
+// pages with text, or four fifths (and two or more) of the left or of the right pages, so that
 // headers that alternate between left and right pages count, and two chapter openings do not.
-int neededPages(int textPages) {
-    if (textPages < 2)
-        return textPages + 1;
-    if (textPages == 2)
-        return 2;
-    return std::max(3, int(std::ceil(0.4 * textPages)));
-}
+struct Coverage {
+    int pages[2] = {0, 0}; // pages with text, even and odd page index
+
+    bool enough(const int seen[2]) const {
+        const int total = pages[0] + pages[1];
+        const int both = seen[0] + seen[1];
+        if (total <= 2)
+            return total == 2 && both == 2;
+        if (both >= std::max(3, int(std::ceil(0.4 * total))))
+            return true;
+        for (int parity : {0, 1})
+            if (seen[parity] >= 2 && seen[parity] >= 0.8 * pages[parity])
+                return true;
+        return false;
+    }
+};
 
 // Marks the places of one text that lie, on enough distinct pages, within about half a line of
 // each other. Centres sorted, so one window slides over them.
-void markRepeats(std::vector<Place>& places, int needed, std::vector<std::vector<bool>>& drop) {
+void markRepeats(std::vector<Place>& places, const Coverage& coverage,
+                 std::vector<std::vector<bool>>& drop) {
     std::sort(places.begin(), places.end(),
               [](const Place& a, const Place& b) { return a.centre < b.centre; });
     std::vector<qreal> heights;
@@ -60,15 +71,17 @@ void markRepeats(std::vector<Place>& places, int needed, std::vector<std::vector
         heights.push_back(p.height);
     std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
     const qreal tolerance = std::max<qreal>(2.0, 0.75 * heights[heights.size() / 2]);
-    QHash<int, int> inWindow;
+    QHash<int, int> inWindow; // page -> its places in the window
+    int seen[2] = {0, 0};     // distinct pages in the window, by parity
     size_t lo = 0, hi = 0;
     for (size_t i = 0; i < places.size(); ++i) {
-        while (hi < places.size() && places[hi].centre <= places[i].centre + tolerance)
-            ++inWindow[places[hi++].page];
-        while (places[lo].centre < places[i].centre - tolerance)
-            if (--inWindow[places[lo++].page] == 0)
-                inWindow.remove(places[lo - 1].page);
-        if (inWindow.size() >= needed)
+        for (; hi < places.size() && places[hi].centre <= places[i].centre + tolerance; ++hi)
+            if (++inWindow[places[hi].page] == 1)
+                ++seen[places[hi].page % 2];
+        for (; places[lo].centre < places[i].centre - tolerance; ++lo)
+            if (--inWindow[places[lo].page] == 0)
+                --seen[places[lo].page % 2];
+        if (coverage.enough(seen))
             drop[places[i].page][places[i].line] = true;
     }
 }
@@ -143,19 +156,18 @@ bool isPageNumber(const QString& line) {
 void dropRunningLines(std::vector<PdfPageLines>& pages) {
     QHash<QString, std::vector<Place>> byText;
     std::vector<std::vector<bool>> drop(pages.size());
-    int textPages = 0;
+    Coverage coverage;
     for (size_t p = 0; p < pages.size(); ++p) {
         const auto& lines = pages[p].lines;
         drop[p].assign(lines.size(), false);
-        textPages += lines.empty() ? 0 : 1;
+        coverage.pages[p % 2] += lines.empty() ? 0 : 1;
         for (size_t i = 0; i < lines.size(); ++i)
             if (inBand(lines[i], pages[p].size))
                 byText[runningKey(lines[i].text)].push_back(
                     {lines[i].box.center().y(), lines[i].box.height(), int(p), i});
     }
-    const int needed = neededPages(textPages);
     for (auto it = byText.begin(); it != byText.end(); ++it)
-        markRepeats(it.value(), needed, drop);
+        markRepeats(it.value(), coverage, drop);
     dropMarked(pages, drop);
     for (PdfPageLines& page : pages)
         dropPageNumbers(page);
