@@ -45,8 +45,11 @@ QString withoutLigatures(const QString& text) {
 void appendWord(PdfLine& line, const PdfWord& previous, const PdfWord& word) {
     // A wide gap is a blank even when the PDF has none, so cells on one line never glue.
     const qreal gap = word.box.left() - previous.box.right();
-    if (previous.spaceAfter || gap > 0.3 * std::max<qreal>(word.box.height(), 1.0))
+    const bool blank = previous.spaceAfter || gap > 0.3 * std::max<qreal>(word.box.height(), 1.0);
+    if (blank)
         line.text += QLatin1Char(' ');
+    else if (!line.text.contains(QLatin1Char(' '))) // the first word comes in pieces
+        line.firstWordWidth = word.box.right() - line.box.left();
     line.text += withoutLigatures(word.text);
     line.box |= word.box;
 }
@@ -155,6 +158,7 @@ struct Paragraph {
     qreal slack = 0;          // room left at the end of its last line, in points
     qreal space = 0;          // a blank's width in its last line
     bool textless = false;    // read from a page without text: never joined
+    bool opensBlock = false;  // first in its column or cell: it may go on from the last one
 };
 
 Paragraph startParagraph(const PdfLine& line) {
@@ -175,6 +179,7 @@ void appendPageParagraphs(const std::vector<PdfLine>& lines, std::vector<Paragra
     const qreal pitch = normalPitch(lines, blocks);
     for (const Block& block : blocks) {
         Paragraph current = startParagraph(lines[block.first]);
+        current.opensBlock = true;
         for (size_t i = block.first + 1; i < block.end; ++i) {
             if (paragraphBreak(lines[i - 1], lines[i], block, pitch)) {
                 closeParagraph(current, lines[i - 1], block);
@@ -200,7 +205,8 @@ bool endsSentence(const QString& text) {
 // A paragraph cut by a column or page end: its last line runs to the measure (or ends in a
 // hyphen), it ends no sentence, and the next block starts in lower case.
 bool continues(const Paragraph& p, const Paragraph& next) {
-    if (p.textless || next.textless || p.lines.isEmpty() || next.lines.isEmpty())
+    if (p.textless || next.textless || !next.opensBlock || p.lines.isEmpty() ||
+        next.lines.isEmpty())
         return false;
     const QString head = next.lines.front().trimmed();
     if (head.isEmpty() || !head.front().isLower())
@@ -246,7 +252,7 @@ QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
         std::vector<Paragraph> own;
         if (page.lines.empty()) {
             for (const QString& text : page.readParagraphs)
-                own.push_back({{text}, 0, 0, 0, true});
+                own.push_back({{text}, 0, 0, 0, true, false});
         } else {
             appendPageParagraphs(page.lines, own);
         }

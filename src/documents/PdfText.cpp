@@ -59,6 +59,12 @@ QStringList readTextless(const Poppler::Page& page, int index, const TextlessPag
     return image.isNull() ? QStringList() : reader(image, index);
 }
 
+// A file cut short (a broken download) lacks the end-of-file marker in its last kilobyte; the
+// library would still read its first pages, and the rest would be lost without a word.
+bool endsWhole(const QByteArray& data) {
+    return data.right(1024).contains("%%EOF");
+}
+
 PdfExtraction withStatus(PdfExtraction::Status status) {
     PdfExtraction result;
     result.status = status;
@@ -70,7 +76,7 @@ PdfExtraction withStatus(PdfExtraction::Status status) {
 PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& progress,
                                    const TextlessPageReader& readTextlessPage) {
     silenceLibrary();
-    if (data.isEmpty())
+    if (!endsWhole(data))
         return withStatus(PdfExtraction::Status::Unreadable);
     const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(data);
     if (!document)

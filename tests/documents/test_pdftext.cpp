@@ -188,6 +188,9 @@ void PdfTextTest::badFiles_data() {
     QTest::newRow("empty") << QByteArray() << Status::Unreadable;
     QTest::newRow("not a PDF") << QByteArray("Hello, this is text.\n") << Status::Unreadable;
     QTest::newRow("header only") << good.left(200) << Status::Unreadable;
+    QTest::newRow("cut short") << good.left(good.size() - 10) << Status::Unreadable;
+    QTest::newRow("cut short, end marker kept") << good.left(good.size() / 2) + "\n%%EOF\n"
+                                                << Status::Unreadable;
     QTest::newRow("locked") << lockedPdf() << Status::Locked;
 }
 
