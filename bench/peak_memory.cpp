@@ -1,6 +1,7 @@
 // peak_memory PROGRAM ARGS...: runs the program with its output thrown away and prints its peak
-// resident memory in KiB and its wall time in ms. It stays small itself, because Linux hands a
-// child the peak of the process it was started from; a large bench would hide a small program.
+// resident memory in KiB, its wall time and its CPU time in ms. It stays small itself, because
+// Linux hands a child the peak of the process it was started from; a large bench would hide a small
+// program.
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
         return 1;
     const std::chrono::duration<double, std::milli> elapsed =
         std::chrono::steady_clock::now() - start;
-    std::printf("%ld %.1f\n", usage.ru_maxrss, elapsed.count());
+    const double cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    std::printf("%ld %.1f %.1f\n", usage.ru_maxrss, elapsed.count(), cpuMs);
     return 0;
 }
