@@ -125,6 +125,15 @@ bool startsWithBullet(const QString& text) {
            t.at(1).isSpace();
 }
 
+// A contents line: leader dots, then a page number.
+bool endsWithLeader(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty() || !t.back().isDigit())
+        return false;
+    const QString head = t.left(t.size() - t.section(QLatin1Char(' '), -1).size()).trimmed();
+    return head.endsWith(QLatin1String("...")) || head.endsWith(QLatin1String(". . ."));
+}
+
 // Would the next line's first word have fitted at the end of this one? Then this line was
 // ended on purpose: the last line of its paragraph.
 bool endsShort(const PdfLine& a, qreal nextFirstWord, const Block& block) {
@@ -144,10 +153,12 @@ bool paragraphBreak(const PdfLine& a, const PdfLine& b, const Block& block, qrea
     if (pitch > 0 ? step > 1.3 * pitch && step > pitch + 0.25 * h
                   : b.box.top() - a.box.bottom() > 1.5 * h)
         return true;
-    if (startsWithBullet(b.text))
+    if (startsWithBullet(b.text) || endsWithLeader(a.text))
         return true;
+    // An indent starts a paragraph, except under a bullet, whose item hangs.
     const qreal indent = kIndent * h;
-    if (b.box.left() > a.box.left() + indent && b.box.left() > block.left + indent)
+    if (b.box.left() > a.box.left() + indent && b.box.left() > block.left + indent &&
+        !startsWithBullet(a.text))
         return true;
     return endsShort(a, b.firstWordWidth, block);
 }
@@ -217,6 +228,15 @@ bool continues(const Paragraph& p, const Paragraph& next) {
     return !endsSentence(tail) && p.slack < p.space + next.firstWordWidth;
 }
 
+// A bullet set apart from its item, as its own column.
+bool isLoneBullet(const Paragraph& p) {
+    static const QString glyphs = QStringLiteral("\u2022\u25E6\u25AA\u2023\u25CF");
+    if (p.textless || p.lines.size() != 1)
+        return false;
+    const QString t = p.lines.front().trimmed();
+    return t.size() == 1 && glyphs.contains(t.front());
+}
+
 // A soft hyphen or Unicode hyphen at a line end joins like "-".
 QString withPlainHyphen(QString line) {
     line = line.trimmed();
@@ -257,7 +277,7 @@ QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
             appendPageParagraphs(page.lines, own);
         }
         for (Paragraph& p : own) {
-            if (!found.empty() && continues(found.back(), p)) {
+            if (!found.empty() && (isLoneBullet(found.back()) || continues(found.back(), p))) {
                 found.back().lines += p.lines;
                 found.back().slack = p.slack;
                 found.back().space = p.space;

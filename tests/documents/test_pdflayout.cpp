@@ -50,8 +50,17 @@ void PdfLayoutTest::paragraphs_data() {
     QTest::newRow("double spacing joins, a wider step breaks")
         << Pages{page({kFull, "end.", "", kFull, "end."}, 28)}
         << QStringList{kFull + " end.", kFull + " end."};
-    QTest::newRow("bullets") << Pages{page({"\u2022 " + kFull, a, "\u2022 two."})}
-                             << QStringList{"\u2022 " + kFull + " " + a, "\u2022 two."};
+    QTest::newRow("bullets, an item's second line hanging")
+        << Pages{page({"\u2022 " + kFull, ">" + a, "\u2022 two."})}
+        << QStringList{"\u2022 " + kFull + " " + a, "\u2022 two."};
+    PdfPageLines list{
+        QSizeF(595, 842), {at(60, 300, "\u2022"), at(72, 300, kFull), at(72, 314, "end.")}, {}};
+    QTest::newRow("a bullet set apart from its item")
+        << Pages{list} << QStringList{"\u2022 " + kFull + " end."};
+    const QString dots = QString(" .").repeated(27);
+    QTest::newRow("contents lines")
+        << Pages{page({"Introduction" + dots + " 1", "Naming" + dots + " 3"})}
+        << QStringList{"Introduction" + dots + " 1", "Naming" + dots + " 3"};
     QTest::newRow("a full line goes on in lower case on the next page")
         << Pages{page({kFull, kFull}), page({"rest."})}
         << QStringList{kFull + " " + kFull + " rest."};
