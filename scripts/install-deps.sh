@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Orasent needs. "run" gives what the program needs to build and
 # start; "test" adds what the tests and benchmarks need (a PulseAudio server, clang and
 # clang-format, a virtual display with the accessibility bus and a client for it, and the
-# espeak-ng program for the heard-latency benchmark).
+# espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark).
 set -euo pipefail
 
 runtime_packages=(
@@ -11,9 +11,11 @@ runtime_packages=(
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
   libzip-dev libgumbo-dev libcmark-dev
   fonts-dejavu-core fonts-liberation2
+  libpoppler-qt6-dev
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
-  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng)
+  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
+  poppler-utils)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then
