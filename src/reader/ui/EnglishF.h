@@ -22,6 +22,7 @@ class QTimer;
 namespace orasent {
 
 class SecondsF;
+struct ReadingLook;
 class SpeechWindow;
 class UserPrompts;
 struct ReaderLayout;
@@ -52,6 +53,10 @@ public:
     // The follow-along band in Text1: on or off, and its colour.
     const FollowAlongSettings& followAlong() const { return m_followAlong; }
     void setFollowAlong(const FollowAlongSettings& settings);
+
+    // The sentence box's typeface, spacing and colours and the band's mode (EnglishFLook.cpp).
+    void applyReadingLook(const ReadingLook& look);
+    const ReadingLook& readingLook() const;
 
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
@@ -88,6 +93,11 @@ private:
     void followSpeech();
     void showHeardWord(const QString& handedOver, int start, int length);
     void clearBand();
+
+    // Tools menu: "Reading Look…", "Faster" and "Slower" (EnglishFLook.cpp).
+    void addLookTools();
+    void openLookDialog();
+    void stepRate(int delta);
 
     // Button and menu handlers.
     void Command1_Click();                           // Bigger
