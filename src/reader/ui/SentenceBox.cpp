@@ -106,6 +106,7 @@ void SentenceBox::applyColours() {
         colours.setColor(QPalette::Window, m_look.background); // the blank sides
     }
     setPalette(colours);
+    setAutoFillBackground(m_look.background.isValid());
 }
 
 void SentenceBox::updateSideMargins() {
