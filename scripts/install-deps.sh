@@ -9,7 +9,7 @@ runtime_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
-  fonts-dejavu-core fonts-liberation2
+  fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng)
