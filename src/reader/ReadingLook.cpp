@@ -120,6 +120,10 @@ int matchingPreset(const ReadingLook& look) {
 }
 
 ReadingLook clamped(ReadingLook look) {
+    // A line break in a face's name could not be read back; such a name is no face anyway.
+    look.typeface.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    look.typeface = look.typeface.trimmed();
     look.letterSpacing = std::clamp(look.letterSpacing, 0, kMaxLetterSpacing);
     look.wordSpacing = std::clamp(look.wordSpacing, 0, kMaxWordSpacing);
     look.lineSpacing = std::isfinite(look.lineSpacing)
@@ -148,10 +152,7 @@ ReadingLook parseReadingLook(const QByteArray& bytes) {
 QByteArray formatReadingLook(const ReadingLook& given) {
     const ReadingLook look = clamped(given);
     QStringList lines;
-    // A typeface name with a line break could not be read back; such a name is no face anyway.
-    QString face = look.typeface;
-    face.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    lines << QStringLiteral("TYPEFACE=") + face.trimmed()
+    lines << QStringLiteral("TYPEFACE=") + look.typeface
           << QStringLiteral("BOLD=%1").arg(look.bold ? 1 : 0)
           << QStringLiteral("LETTERSPACING=%1").arg(look.letterSpacing)
           << QStringLiteral("WORDSPACING=%1").arg(look.wordSpacing)
@@ -162,7 +163,8 @@ QByteArray formatReadingLook(const ReadingLook& given) {
           << QStringLiteral("HIGHLIGHT=") + QLatin1String(kHighlightNames[int(look.highlight) & 3])
           << QStringLiteral("WORDBAND=") + colourText(look.wordBand)
           << QStringLiteral("SENTENCEBAND=") + colourText(look.sentenceBand);
-    return encodeText(joinLinesCrLf(lines));
+    // UTF-8 always: a file of this program's own, read back as UTF-8 whatever the face's name.
+    return joinLinesCrLf(lines).toUtf8();
 }
 
 ReadingLook readReadingLookFile(const QString& path) {

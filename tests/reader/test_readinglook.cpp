@@ -41,6 +41,10 @@ private slots:
         QVERIFY2(writeReadingLookFile(path, customLook(), &error), qPrintable(error));
         QCOMPARE(readReadingLookFile(path), customLook());
         QCOMPARE(readReadingLookFile(dir.filePath("missing.ini")), ReadingLook());
+        // A name whose Windows-1252 bytes would read back as other UTF-8 text.
+        ReadingLook latin;
+        latin.typeface = QString::fromUtf8("Ã© Sans");
+        QCOMPARE(parseReadingLook(formatReadingLook(latin)), latin);
         QCOMPARE(formatReadingLook(ReadingLook()),
                  QByteArray("TYPEFACE=\r\nBOLD=1\r\nLETTERSPACING=0\r\nWORDSPACING=0\r\n"
                             "LINESPACING=1\r\nLINEWIDTH=0\r\nTEXTCOLOUR=\r\nBACKGROUNDCOLOUR=\r\n"
