@@ -10,7 +10,7 @@ runtime_packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
   libzip-dev libgumbo-dev libcmark-dev
-  fonts-dejavu-core fonts-liberation2
+  fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth

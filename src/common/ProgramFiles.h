@@ -22,6 +22,10 @@ inline QString speechSettingsTemporary() {
 inline QString wordList() {
     return QStringLiteral("Speech.lst");
 }
+// The reader's typeface, spacing and colours.
+inline QString readingLook() {
+    return QStringLiteral("ReadingLook.ini");
+}
 inline QString techPool() {
     return QStringLiteral("Tech Pool.txt");
 }

@@ -21,6 +21,9 @@ public:
     virtual bool isIdle() const = 0;
     // Drops whatever is being spoken or waiting in the engine; returns at once.
     virtual void StopVoice() = 0;
+    // Moves the rate slider `delta` steps, as if the user had moved it: the voice takes the new
+    // rate from its next text and the settings file keeps it. Returns the slider's value.
+    virtual int stepRate(int delta) = 0;
     // The speaking logic behind the window, for following the handed-over text as it is heard.
     virtual SpeakingCore& speakingCore() = 0;
 

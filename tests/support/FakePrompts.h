@@ -28,9 +28,18 @@ public:
         return fileAnswers.takeFirst();
     }
 
+    std::optional<QColor> getColor(QWidget*, const QColor&, const QString& title) override {
+        colorRequests.append(title);
+        if (colorAnswers.isEmpty())
+            return std::nullopt; // cancelled
+        return colorAnswers.takeFirst();
+    }
+
     QList<Message> messages;
     QList<OpenFileRequest> openRequests;
-    QStringList fileAnswers; // next answers of the open dialog; none left: cancel
+    QStringList fileAnswers;    // next answers of the open dialog; none left: cancel
+    QStringList colorRequests;  // titles of the colour dialogs asked for
+    QList<QColor> colorAnswers; // next answers of the colour dialog; none left: cancel
     std::function<void(const QString&)> onMessage;
     std::function<void(const OpenFileRequest&)> onOpenFile;
 };

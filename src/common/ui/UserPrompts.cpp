@@ -1,5 +1,6 @@
 #include "common/ui/UserPrompts.h"
 
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -51,6 +52,14 @@ std::optional<QString> UserPrompts::getOpenFileName(QWidget* parent,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QColor> UserPrompts::getColor(QWidget* parent, const QColor& initial,
+                                            const QString& title) {
+    const QColor chosen = QColorDialog::getColor(initial, parent, title);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
 }
 
 UserPrompts& UserPrompts::standard() {

@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes and file dialogs of the program. Windows take a UserPrompts and never call
 // QMessageBox or QFileDialog themselves, so tests can answer every prompt without blocking.
+#include <QColor>
 #include <QString>
 #include <optional>
 
@@ -26,6 +27,9 @@ public:
     virtual void showMessage(QWidget* parent, const QString& text, const QString& title);
     // The file-open dialog; nothing when the user cancels.
     virtual std::optional<QString> getOpenFileName(QWidget* parent, const OpenFileRequest& request);
+    // The colour dialog; nothing when the user cancels.
+    virtual std::optional<QColor> getColor(QWidget* parent, const QColor& initial,
+                                           const QString& title);
 
     // The real dialogs.
     static UserPrompts& standard();

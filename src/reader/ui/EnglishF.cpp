@@ -6,6 +6,7 @@
 #include "reader/ui/ReaderFonts.h"
 #include "reader/ui/ReaderLayout.h"
 #include "reader/ui/SecondsF.h"
+#include "reader/ui/SentenceBox.h"
 #include "speech/SpeechWindow.h"
 
 #include <QCloseEvent>
@@ -63,6 +64,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     createControls();
     createMenus();
     followSpeech();
+    addLookTools();
 }
 
 EnglishF::~EnglishF() = default;
@@ -75,7 +77,7 @@ void EnglishF::createControls() {
     client->installEventFilter(this);
     setAcceptDrops(true); // a file dropped anywhere on the window opens like Open File
 
-    m_text1 = new QPlainTextEdit(client);
+    m_text1 = new SentenceBox(client);
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setAccessibleName(QStringLiteral("Sentence"));
     m_text1->setTabChangesFocus(true); // Tab leaves the box; Ctrl+Tab still types a tab

@@ -28,6 +28,7 @@ class QTimer;
 namespace orasent {
 
 class SecondsF;
+struct ReadingLook;
 class SpeechWindow;
 class UserPrompts;
 struct ReaderLayout;
@@ -67,6 +68,10 @@ public:
 
     // The file named on the command line, as an absolute path; call before Form_Load.
     void setStartupFile(const QString& absolutePath) { m_startupFile = absolutePath; }
+
+    // The sentence box's typeface, spacing and colours and the band's mode (EnglishFLook.cpp).
+    void applyReadingLook(const ReadingLook& look);
+    const ReadingLook& readingLook() const;
 
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
@@ -108,6 +113,11 @@ private:
     void followSpeech();
     void showHeardWord(const QString& handedOver, int start, int length);
     void clearBand();
+
+    // Tools menu: "Reading Look…", "Faster" and "Slower" (EnglishFLook.cpp).
+    void addLookTools();
+    void openLookDialog();
+    void stepRate(int delta);
 
     // Button and menu handlers.
     void Command1_Click();                           // Bigger

@@ -24,22 +24,59 @@ void EnglishF::setFollowAlong(const FollowAlongSettings& settings) {
         clearBand();
 }
 
-// A word of a text that Text1 no longer shows (edited, or a newer sentence) gets no band.
+namespace {
+QTextEdit::ExtraSelection bandOver(QTextDocument* document, int from, int length,
+                                   const QColor& colour) {
+    QTextEdit::ExtraSelection band;
+    band.cursor = QTextCursor(document);
+    band.cursor.setPosition(from);
+    band.cursor.setPosition(from + length, QTextCursor::KeepAnchor);
+    band.format.setBackground(colour);
+    return band;
+}
+
+// The shown span of the whole handed-over text, without the blanks and line ends around it.
+std::optional<std::pair<int, int>> sentenceSpan(const QString& handedOver, const QString& shown) {
+    auto span = shownSpan(handedOver, 0, int(handedOver.size()), shown);
+    if (!span)
+        return span;
+    int from = span->first, to = span->first + span->second;
+    while (from < to && shown.at(from).isSpace())
+        ++from;
+    while (to > from && shown.at(to - 1).isSpace())
+        --to;
+    return std::make_pair(from, to - from);
+}
+} // namespace
+
+// A word of a text that Text1 no longer shows (edited, or a newer sentence) gets no band. The
+// sentence band goes first, so the word's band is painted over it.
 void EnglishF::showHeardWord(const QString& handedOver, int start, int length) {
     if (!m_followAlong.enabled)
         return;
-    const auto span = shownSpan(handedOver, start, length, m_text1->toPlainText());
-    if (!span || span->second <= 0) {
-        clearBand();
-        return;
+    const QString shown = m_text1->toPlainText();
+    const QColor wordColour =
+        m_followAlong.band.isValid() ? m_followAlong.band : defaultBandColour(m_text1->palette());
+    QList<QTextEdit::ExtraSelection> bands;
+    if (m_followAlong.sentence) {
+        const auto whole = sentenceSpan(handedOver, shown);
+        if (whole && whole->second > 0) {
+            const QColor colour =
+                m_followAlong.sentenceBand.isValid()
+                    ? m_followAlong.sentenceBand
+                    : lighterBand(wordColour, m_text1->palette().color(QPalette::Base));
+            bands << bandOver(m_text1->document(), whole->first, whole->second, colour);
+        }
     }
-    QTextEdit::ExtraSelection band;
-    band.cursor = QTextCursor(m_text1->document());
-    band.cursor.setPosition(span->first);
-    band.cursor.setPosition(span->first + span->second, QTextCursor::KeepAnchor);
-    band.format.setBackground(m_followAlong.band.isValid() ? m_followAlong.band
-                                                           : defaultBandColour(m_text1->palette()));
-    m_text1->setExtraSelections({band});
+    if (m_followAlong.word) {
+        const auto span = shownSpan(handedOver, start, length, shown);
+        if (span && span->second > 0)
+            bands << bandOver(m_text1->document(), span->first, span->second, wordColour);
+    }
+    if (bands.isEmpty())
+        clearBand();
+    else
+        m_text1->setExtraSelections(bands);
 }
 
 void EnglishF::clearBand() {

@@ -46,6 +46,12 @@ QColor defaultBandColour(const QPalette& palette) {
     return contrastRatio(black, text) >= contrastRatio(white, text) ? black : white;
 }
 
+QColor lighterBand(const QColor& wordBand, const QColor& background) {
+    const auto mix = [](int a, int b) { return (a + b + 1) / 2; };
+    return QColor(mix(wordBand.red(), background.red()), mix(wordBand.green(), background.green()),
+                  mix(wordBand.blue(), background.blue()));
+}
+
 std::optional<std::pair<int, int>> shownSpan(const QString& handedOver, int start, int length,
                                              const QString& shown) {
     if (start < 0 || length < 0 || start + qint64(length) > handedOver.size())

@@ -12,9 +12,15 @@ class QPalette;
 namespace orasent {
 
 struct FollowAlongSettings {
-    bool enabled = true;
-    QColor band; // invalid: the default for the window's colours
+    bool enabled = true;   // off: no band at all
+    QColor band;           // the word's band; invalid: the default for the window's colours
+    bool word = true;      // a band behind the word being heard
+    bool sentence = false; // a lighter band behind the whole sentence being heard
+    QColor sentenceBand;   // invalid: the word's band halfway to the background
 };
+
+// The sentence band when none is chosen: the word band mixed half and half with the background.
+QColor lighterBand(const QColor& wordBand, const QColor& background);
 
 // WCAG contrast ratio of two colours, 1 to 21.
 double contrastRatio(const QColor& a, const QColor& b);

@@ -34,6 +34,16 @@ QFont msSansSerifFont(double pointSize, bool bold) {
                         bold ? QFont::Bold : QFont::Normal);
 }
 
+QFont readingFont(const QString& family, double pointSize, bool bold) {
+    if (family.trimmed().isEmpty()) {
+        QFont font = arialBlackFont(pointSize);
+        if (!bold)
+            font.setWeight(QFont::Normal);
+        return font;
+    }
+    return designedFont(family, pointSize, bold ? QFont::Bold : QFont::Normal);
+}
+
 bool isUsableTypeSize(double points) {
     return std::isfinite(points) && points > 0 && points <= kLargestTypeSize;
 }

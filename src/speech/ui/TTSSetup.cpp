@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <cstdlib>
 
 namespace orasent {
 
@@ -246,6 +247,15 @@ void TTSSetup::RateSldr_Scroll() {
     } catch (const SpeechError& error) {
         warnRefused("change the rate", error);
     }
+}
+
+int TTSSetup::stepRate(int delta) {
+    // A step of the slider's own: it moves and tells its handler as a user's move does.
+    const auto action =
+        delta > 0 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub;
+    for (int i = 0; i < std::abs(delta); ++i)
+        m_rateSldr->triggerAction(action);
+    return m_rateSldr->value();
 }
 
 void TTSSetup::VolumeSldr_Scroll() {

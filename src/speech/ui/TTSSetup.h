@@ -48,6 +48,7 @@ public:
     void showWindow() override;
     void Form_Unload() override;
     void setReaderSentenceBox(QPlainTextEdit* text1) override;
+    int stepRate(int delta) override;
 
     // --- public procedures ---
     void LoadDat();

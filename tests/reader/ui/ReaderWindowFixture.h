@@ -33,12 +33,16 @@ public:
     void showWindow() override { ++showCalls; }
     void Form_Unload() override { ++unloadCalls; }
     void setReaderSentenceBox(QPlainTextEdit* text1) override { sentenceBox = text1; }
+    int stepRate(int delta) override {
+        rate = qBound(-10, rate + delta, 10);
+        return rate;
+    }
 
     void setSpeaking(bool speaking) { m_speaking = speaking; }
     QString spoken() const { return m_speakBox; }
     void takeSpeakBox() { m_speakBox.clear(); } // as the speech window's pickup does
 
-    int stopVoiceCalls = 0, loadCalls = 0, showCalls = 0, unloadCalls = 0;
+    int stopVoiceCalls = 0, loadCalls = 0, showCalls = 0, unloadCalls = 0, rate = 0;
     QPlainTextEdit* sentenceBox = nullptr;
     SpeakingCore core;
 
