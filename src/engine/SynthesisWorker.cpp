@@ -122,7 +122,7 @@ SynthesisWorker::SynthesisWorker() {
                 ctx->sentSamples += delivered;
                 ctx->batchSamples = 0;
                 ctx->job.deliver(std::exchange(ctx->batch, StreamChunk{}));
-                {
+                if (ctx->job.paced) {
                     std::unique_lock<std::mutex> lock(self->m_aheadMutex);
                     self->m_aheadUsecs += usecsOfInput(delivered);
                     while (self->m_aheadUsecs > kMaxAheadUsecs) {
