@@ -123,10 +123,12 @@ int exportText(const ExportRequest& request) {
         return failure(QStringLiteral("export interrupted; no file was written"));
     if (result.status != ExportResult::Status::Done)
         return failure(result.error);
-    QString line = QStringLiteral("orasent: wrote \"%1\" (%2 sentences, %3 of audio)")
-                       .arg(result.audioPath)
-                       .arg(result.sentences)
-                       .arg(clock(result.audioSeconds()));
+    QString line =
+        QStringLiteral("orasent: wrote \"%1\" (%2 %3, %4 of audio)")
+            .arg(result.audioPath)
+            .arg(result.sentences)
+            .arg(result.sentences == 1 ? QStringLiteral("sentence") : QStringLiteral("sentences"))
+            .arg(clock(result.audioSeconds()));
     if (!result.captionPath.isEmpty())
         line += QStringLiteral(" and \"%1\" (%2 cues)").arg(result.captionPath).arg(result.cues);
     say(stdout, line);

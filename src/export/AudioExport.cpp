@@ -345,8 +345,8 @@ ExportResult AudioExport::run(const ProgressFn& progress) {
     const Pumped pumped = pump(session, progress, &result.error);
     setSession(nullptr);
     session.queue.stop();
-    worker.forget(&session); // nothing is delivered to the session after this
-    result.sentences = int(session.sentences.size());
+    worker.forget(&session);               // nothing is delivered to the session after this
+    result.sentences = session.lastStream; // the sentences that had something to say
     result.sampleRate = session.audio.sampleRate();
     result.frames = session.audio.framesWritten();
     if (pumped == Pumped::Cancelled) {

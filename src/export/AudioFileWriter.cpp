@@ -1,6 +1,9 @@
 #include "export/AudioFileWriter.h"
 
 #include <sndfile.h>
+
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -83,7 +83,7 @@ QByteArray formatVtt(const QVector<Cue>& cues) {
 }
 
 QByteArray formatLrc(const QVector<Cue>& cues) {
-    const auto stamp = [](qint64 ms) {
+    const auto stamp = [](qint64 ms) -> QString {
         ms = qMax<qint64>(0, ms);
         return QLatin1Char('[') % twoDigits(ms / 60000) % QLatin1Char(':') %
                twoDigits(ms / 1000 % 60) % QLatin1Char('.') % twoDigits(ms % 1000 / 10) %

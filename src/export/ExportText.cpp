@@ -28,6 +28,8 @@ QVector<SentenceSpan> cutExportSentences(const QString& text, double from) {
     while (start < size) {
         // The reader looks for ". " from the character after the sentence's first one.
         const qsizetype period = QStringView(text).indexOf(u". ", start + 1);
+        if (period < 0 && QStringView(text).mid(start).trimmed().isEmpty())
+            break; // blanks after the last sentence end are no sentence
         const qsizetype end = period < 0 ? size : period + 1;
         sentences.append(SentenceSpan{start, end - start});
         start = end;

@@ -21,7 +21,8 @@ struct SentenceSpan {
 // The sentences from the 1-based position `from` (the reader's NextPos: rounded, below 1 taken
 // as 1) to the end: each through the next period followed by a blank, the next one starting at
 // that blank. What follows the last such period is one more sentence (the reader never speaks
-// it; an export keeps it), so a text without any sentence end is one sentence.
+// it; an export keeps it unless it is blank), so a text without any sentence end is one
+// sentence.
 QVector<SentenceSpan> cutExportSentences(const QString& text, double from = 1);
 
 struct PreparedSentence {
