@@ -28,7 +28,16 @@ public:
         return fileAnswers.takeFirst();
     }
 
+    std::optional<QString> getSaveFileName(QWidget*, const SaveFileRequest& request) override {
+        saveRequests.append(request);
+        if (saveAnswers.isEmpty())
+            return std::nullopt; // cancelled
+        return saveAnswers.takeFirst();
+    }
+
     QList<Message> messages;
+    QList<SaveFileRequest> saveRequests;
+    QStringList saveAnswers; // next answers of the save dialog; none left: cancel
     QList<OpenFileRequest> openRequests;
     QStringList fileAnswers; // next answers of the open dialog; none left: cancel
     std::function<void(const QString&)> onMessage;
