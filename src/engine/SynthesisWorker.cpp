@@ -261,7 +261,7 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
         espeak_Synth(input.constData(), size_t(input.size()) + 1, 0, POS_CHARACTER, 0,
                      espeakCHARS_UTF8 | (job.xml ? espeakSSML : 0), nullptr, nullptr);
     t_context = nullptr;
-    if (job.xml)
+    if (job.xml && job.text.contains(QLatin1Char('<')))
         m_currentVoice.clear(); // a <voice> element may have switched espeak-ng's voice
     if (cancelled(job))
         return;

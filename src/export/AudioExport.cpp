@@ -17,7 +17,8 @@ namespace orasent {
 
 namespace {
 
-constexpr int kSentencesInFlight = 2;
+// Sentences handed to the synthesis thread ahead of the one being encoded.
+constexpr int kSentencesInFlight = 4;
 // The synthesis waits while this much audio is queued for the encoder (bytes).
 constexpr qint64 kMaxQueuedBytes = 8 * 1024 * 1024;
 // Samples at or below this level (of 32768, at full volume) count as the silence around words.
@@ -239,6 +240,9 @@ QString AudioExport::checkRequest(const ExportRequest& request) {
         return QStringLiteral("The audio file would replace the text being exported. Choose "
                               "another name.");
     const QString captions = captionPathFor(request.outputPath, request.captions);
+    if (samePath(captions, request.outputPath))
+        return QStringLiteral("The captions would have the audio file's name. Choose another "
+                              "name or other captions.");
     if (samePath(captions, request.inputPath))
         return QStringLiteral("The captions would replace the text being exported. Choose "
                               "another name.");

@@ -4,9 +4,9 @@
 // the engine's word events. run() blocks: call it off the GUI thread.
 //
 // espeak-ng is reached only through the engine's one synthesis thread, so the live voice and an
-// export never call it at once: the export queues one sentence at a time (two in flight) behind
-// whatever the live voice asked for, and a live Speak waits at most for the sentence being
-// synthesized.
+// export never call it at once: the export hands it a few sentences at a time (four queued
+// ahead of the one being encoded) and a live Speak queues behind those, waiting some tens of
+// milliseconds at most. The export's jobs are not paced to a device.
 #include "export/Captions.h"
 #include "export/ExportFormats.h"
 

@@ -120,6 +120,9 @@ void TestExportCommand::statuses_data() {
     QTest::newRow("OUT equal to IN")
         << QStringList{"--export", "in.txt", "./in.txt", "--format", "wav"} << 1
         << "replace the text" << none;
+    QTest::newRow("captions named as OUT")
+        << QStringList{"--export", "in.txt", "o.srt", "--format", "wav", "--captions", "srt"} << 1
+        << "captions would have" << none;
     QTest::newRow("missing folder")
         << QStringList{"--export", "in.txt", "no/such/o.wav"} << 1 << "does not exist" << none;
 }
