@@ -51,6 +51,7 @@ double espeakSeconds(const QString& textPath, const QString& wavPath, const QStr
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     const QStringList args = app.arguments();
     const qint64 kib = args.size() > 1 ? args[1].toLongLong() : 1024;
     QStringList formats = args.mid(2);

@@ -11,8 +11,11 @@
 #include "speech/WordListFile.h"
 
 #include <QFileInfo>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 namespace orasent {
@@ -82,11 +85,9 @@ std::optional<QString> voiceNamed(const SpObjectTokens& voices, const QString& n
 }
 
 // One updating line on a terminal; nothing otherwise.
-AudioExport::ProgressFn progressLine(AudioExport& exporter) {
+AudioExport::ProgressFn progressLine() {
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    return [terminal, &exporter](const ExportProgress& p) {
-        if (g_interrupted)
-            exporter.cancel();
+    return [terminal](const ExportProgress& p) {
         if (!terminal)
             return;
         QString line = QStringLiteral("Exporting: sentence %1 of %2")
@@ -114,7 +115,19 @@ int exportText(const ExportRequest& request) {
     // Ctrl+C cancels, so that no temporary file stays behind.
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    const ExportResult result = exporter.run(progressLine(exporter));
+    // The handler only sets a flag; this watcher turns it into a cancel, even inside a long
+    // sentence.
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        while (!done) {
+            if (g_interrupted)
+                exporter.cancel();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    const ExportResult result = exporter.run(progressLine());
+    done = true;
+    watcher.join();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     if (::isatty(STDERR_FILENO) == 1)
