@@ -2,6 +2,7 @@
 // the program.
 #include "app/CommandLine.h"
 #include "app/UserFolder.h"
+#include "app/ExportCommand.h"
 #include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
@@ -10,14 +11,16 @@
 #include "speech/ui/TTSSetup.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
 namespace {
-QStringList argumentsOf(int argc, char* argv[]) {
+// From argument `first` on (0 includes the program's name).
+QStringList argumentsOf(int argc, char* argv[], int first = 1) {
     QStringList arguments;
-    for (int i = 1; i < argc; ++i)
+    for (int i = first; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
 }
@@ -42,6 +45,10 @@ int answerWithoutWindow(const orasent::CommandLine& line) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isExportCommand(all)) {
+        QCoreApplication app(argc, argv); // no window, no display
+        return orasent::runExportCommand(QCoreApplication::arguments());
+    }
     const orasent::CommandLine line = orasent::parseCommandLine(argumentsOf(argc, argv));
     if (const int status = answerWithoutWindow(line); status >= 0)
         return status;

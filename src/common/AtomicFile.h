@@ -21,3 +21,41 @@ using RenameFunction = std::function<int(const char* from, const char* to)>;
 void setRenameFunctionForTesting(RenameFunction function);
 
 } // namespace orasent
+
+namespace orasent {
+
+// The same replacement for data written piece by piece (or by a library through fd()): the
+// temporary file beside the target is created at once and renamed over it by commit(). Until
+// then the target is untouched; destroying an uncommitted stream removes the temporary.
+class AtomicFileStream {
+public:
+    explicit AtomicFileStream(const QString& targetPath);
+    ~AtomicFileStream();
+    AtomicFileStream(const AtomicFileStream&) = delete;
+    AtomicFileStream& operator=(const AtomicFileStream&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+    QString temporaryPath() const;
+    QString errorString() const { return m_error; }
+
+    // Unbuffered; false (and errorString) when the disk refuses any of it.
+    bool write(const QByteArray& data);
+    // Flushes the data to disk and closes the file; the rename waits for commit().
+    bool finish();
+    // finish() if not done, then the rename over the target.
+    bool commit();
+    // Removes the temporary; the target stays as it was.
+    void discard();
+
+private:
+    bool fail(const QString& what, const QString& path, int errorNumber);
+    QString m_target;
+    QByteArray m_tempPath;
+    int m_fd = -1;
+    bool m_finished = false;
+    bool m_committed = false;
+    QString m_error;
+};
+
+} // namespace orasent

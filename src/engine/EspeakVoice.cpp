@@ -76,6 +76,31 @@ struct EspeakVoice::Waiter {
     QEventLoop* loop = nullptr;
 };
 
+SpObjectTokens espeakVoiceTokens() {
+    // Voices in name order, the user's own first; a repeated name gets its identifier added so
+    // that every description names one voice.
+    QVector<EspeakVoiceInfo> voices = SynthesisWorker::instance().voices();
+    std::stable_sort(voices.begin(), voices.end(),
+                     [](const EspeakVoiceInfo& a, const EspeakVoiceInfo& b) {
+                         const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+                         return byName != 0 ? byName < 0 : a.identifier < b.identifier;
+                     });
+    const int own = voiceForLocale(voices, localeTag());
+    if (own > 0)
+        voices.move(own, 0);
+    QHash<QString, int> nameCount;
+    SpObjectTokens tokens;
+    for (const EspeakVoiceInfo& v : voices)
+        ++nameCount[v.name];
+    for (const EspeakVoiceInfo& v : voices) {
+        const QString description = nameCount.value(v.name) > 1
+                                        ? QStringLiteral("%1 [%2]").arg(v.name, v.identifier)
+                                        : v.name;
+        tokens.append(SpObjectToken(v.identifier, description));
+    }
+    return tokens;
+}
+
 std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent) {
     return std::make_unique<EspeakVoice>(parent);
 }
@@ -108,26 +133,7 @@ EspeakVoice::EspeakVoice(QObject* parent)
         releaseWaiters();
     });
 
-    // Voices in name order, the user's own first; a repeated name gets its identifier added so
-    // that every description names one voice.
-    QVector<EspeakVoiceInfo> voices = m_worker->voices();
-    std::stable_sort(voices.begin(), voices.end(),
-                     [](const EspeakVoiceInfo& a, const EspeakVoiceInfo& b) {
-                         const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-                         return byName != 0 ? byName < 0 : a.identifier < b.identifier;
-                     });
-    const int own = voiceForLocale(voices, localeTag());
-    if (own > 0)
-        voices.move(own, 0);
-    QHash<QString, int> nameCount;
-    for (const EspeakVoiceInfo& v : voices)
-        ++nameCount[v.name];
-    for (const EspeakVoiceInfo& v : voices) {
-        const QString description = nameCount.value(v.name) > 1
-                                        ? QStringLiteral("%1 [%2]").arg(v.name, v.identifier)
-                                        : v.name;
-        m_voices.append(SpObjectToken(v.identifier, description));
-    }
+    m_voices = espeakVoiceTokens();
     m_voice = m_voices.value(0);
     const QList<QAudioDevice> devices = orderedDevices();
     if (!devices.isEmpty())

@@ -23,6 +23,9 @@ class SynthesisWorker;
 class WaveFileWriter;
 
 std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent = nullptr);
+// The voices as the espeak-ng voice lists them (GetVoices), without a voice object or an audio
+// device: a token's Id is espeak-ng's voice identifier.
+SpObjectTokens espeakVoiceTokens();
 
 class EspeakVoice : public SpVoice {
     Q_OBJECT

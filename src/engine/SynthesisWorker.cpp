@@ -122,7 +122,7 @@ SynthesisWorker::SynthesisWorker() {
                 ctx->sentSamples += delivered;
                 ctx->batchSamples = 0;
                 ctx->job.deliver(std::exchange(ctx->batch, StreamChunk{}));
-                {
+                if (ctx->job.paced) {
                     std::unique_lock<std::mutex> lock(self->m_aheadMutex);
                     self->m_aheadUsecs += usecsOfInput(delivered);
                     while (self->m_aheadUsecs > kMaxAheadUsecs) {
@@ -261,7 +261,7 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
         espeak_Synth(input.constData(), size_t(input.size()) + 1, 0, POS_CHARACTER, 0,
                      espeakCHARS_UTF8 | (job.xml ? espeakSSML : 0), nullptr, nullptr);
     t_context = nullptr;
-    if (job.xml)
+    if (job.xml && job.text.contains(QLatin1Char('<')))
         m_currentVoice.clear(); // a <voice> element may have switched espeak-ng's voice
     if (cancelled(job))
         return;

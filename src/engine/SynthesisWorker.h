@@ -36,6 +36,8 @@ struct SynthesisJob {
     double gain = 1.0;
     SpeechAudioFormat format;
     std::function<void(StreamChunk)> deliver; // called on the worker thread
+    // A played stream waits for its output; a stream written to a file runs at full speed.
+    bool paced = true;
 };
 
 class SynthesisWorker {

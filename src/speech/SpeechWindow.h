@@ -2,10 +2,19 @@
 // What the reader window may use of the speech setup window: the speak box, the idle indicator,
 // StopVoice, and loading, showing and unloading the window. The reader reaches speech only
 // through this.
+#include <QString>
+
 class QPlainTextEdit;
-class QString;
 
 namespace orasent {
+
+// What the speech window would speak with now, for work that speaks without it (an export).
+struct SpeechChoice {
+    QString voiceId; // the voice token's Id
+    int rate = 0;
+    int volume = 100;
+    QString replacementList;
+};
 
 class SpeakingCore;
 
@@ -26,6 +35,8 @@ public:
     virtual int stepRate(int delta) = 0;
     // The speaking logic behind the window, for following the handed-over text as it is heard.
     virtual SpeakingCore& speakingCore() = 0;
+    // The chosen voice, rate, volume and replacement list.
+    virtual SpeechChoice speechChoice() const { return {}; }
 
     // The window's load (hidden), made visible ("TTS Setup"), and its unload at program end.
     virtual void Form_Load() = 0;

@@ -34,8 +34,16 @@ public:
             return std::nullopt; // cancelled
         return colorAnswers.takeFirst();
     }
+    std::optional<QString> getSaveFileName(QWidget*, const SaveFileRequest& request) override {
+        saveRequests.append(request);
+        if (saveAnswers.isEmpty())
+            return std::nullopt; // cancelled
+        return saveAnswers.takeFirst();
+    }
 
     QList<Message> messages;
+    QList<SaveFileRequest> saveRequests;
+    QStringList saveAnswers; // next answers of the save dialog; none left: cancel
     QList<OpenFileRequest> openRequests;
     QStringList fileAnswers;    // next answers of the open dialog; none left: cancel
     QStringList colorRequests;  // titles of the colour dialogs asked for

@@ -62,6 +62,23 @@ std::optional<QColor> UserPrompts::getColor(QWidget* parent, const QColor& initi
     return chosen;
 }
 
+std::optional<QString> UserPrompts::getSaveFileName(QWidget* parent,
+                                                    const SaveFileRequest& request) {
+    QString selected;
+    const QString filter = toQtFilter(request.filter, request.selectedFilter, &selected);
+    QFileDialog dialog(parent, request.title,
+                       request.path.isEmpty() ? QDir::currentPath() : request.path, filter);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!request.path.isEmpty())
+        dialog.selectFile(request.path);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 UserPrompts& UserPrompts::standard() {
     static UserPrompts prompts;
     return prompts;

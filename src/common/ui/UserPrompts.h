@@ -20,6 +20,13 @@ struct OpenFileRequest {
     bool mustExist = true;  // the chosen file and its folder must exist
 };
 
+struct SaveFileRequest {
+    QString title;          // empty: the platform's default caption
+    QString path;           // the suggested file (folder and name); empty: the working directory
+    QString filter;         // "Name (*.a)|*.a|..." pairs, as OpenFileRequest
+    int selectedFilter = 0; // 0-based index into the filter pairs
+};
+
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
@@ -30,6 +37,8 @@ public:
     // The colour dialog; nothing when the user cancels.
     virtual std::optional<QColor> getColor(QWidget* parent, const QColor& initial,
                                            const QString& title);
+    // The file-save dialog (it asks before replacing a file); nothing when the user cancels.
+    virtual std::optional<QString> getSaveFileName(QWidget* parent, const SaveFileRequest& request);
 
     // The real dialogs.
     static UserPrompts& standard();

@@ -63,6 +63,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     setWindowTitle(QStringLiteral("Read Text"));
     createControls();
     createMenus();
+    addExportCommand();
     followSpeech();
     addLookTools();
 }

@@ -101,6 +101,8 @@ private:
 
     void createControls();
     void createMenus();
+    void addExportCommand(); // EnglishFExport.cpp: "Export to Audio..." in the Tools menu
+    void exportToAudio();
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
     void Form_Unload();

@@ -43,6 +43,7 @@ public:
     void handOver(const QString& text) override;
     bool isIdle() const override { return !m_core.isSpeaking(); }
     SpeakingCore& speakingCore() override { return m_core; }
+    SpeechChoice speechChoice() const override;
     void StopVoice() override;
     void Form_Load() override;
     void showWindow() override;

@@ -150,4 +150,15 @@ void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& toke
     VoiceCB_Click();
 }
 
+SpeechChoice TTSSetup::speechChoice() const {
+    SpeechChoice choice;
+    choice.replacementList = m_core.replacementList();
+    if (m_voice) {
+        choice.voiceId = m_voice->Voice().Id();
+        choice.rate = m_voice->Rate();
+        choice.volume = m_voice->Volume();
+    }
+    return choice;
+}
+
 } // namespace orasent

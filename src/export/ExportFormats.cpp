@@ -1,0 +1,90 @@
+#include "export/ExportFormats.h"
+
+#include <QFileInfo>
+#include <sndfile.h>
+
+namespace orasent {
+
+namespace {
+struct AudioEntry {
+    AudioFileFormat format;
+    const char* name;
+    const char* caption;
+    int sndfile;
+};
+const AudioEntry kAudio[] = {
+    {AudioFileFormat::Wav, "wav", "WAV", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+    {AudioFileFormat::Flac, "flac", "FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+    {AudioFileFormat::OggVorbis, "ogg", "Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+    {AudioFileFormat::Opus, "opus", "Opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},
+    {AudioFileFormat::Mp3, "mp3", "MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+};
+const AudioEntry& entry(AudioFileFormat format) {
+    return kAudio[int(format)];
+}
+const char* const kCaptionNames[] = {"", "srt", "vtt", "lrc"};
+const char* const kCaptionCaptions[] = {"None", "SRT", "WebVTT", "LRC"};
+} // namespace
+
+std::optional<AudioFileFormat> audioFormatFromName(const QString& name) {
+    for (const AudioEntry& e : kAudio)
+        if (name.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
+            return e.format;
+    return std::nullopt;
+}
+
+std::optional<AudioFileFormat> audioFormatFromPath(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QLatin1String("oga"), Qt::CaseInsensitive) == 0)
+        return AudioFileFormat::OggVorbis;
+    return audioFormatFromName(suffix);
+}
+
+QString audioFormatName(AudioFileFormat format) {
+    return QLatin1String(entry(format).name);
+}
+QString audioFormatCaption(AudioFileFormat format) {
+    return QLatin1String(entry(format).caption);
+}
+QString audioFormatExtension(AudioFileFormat format) {
+    return audioFormatName(format);
+}
+int audioFormatSampleRate(AudioFileFormat format) {
+    return format == AudioFileFormat::Opus ? 48000 : 22050;
+}
+int sndfileFormat(AudioFileFormat format) {
+    return entry(format).sndfile;
+}
+
+std::optional<CaptionFormat> captionFormatFromName(const QString& name) {
+    for (int i = 1; i < 4; ++i)
+        if (name.compare(QLatin1String(kCaptionNames[i]), Qt::CaseInsensitive) == 0)
+            return CaptionFormat(i);
+    return std::nullopt;
+}
+QString captionFormatName(CaptionFormat format) {
+    return QLatin1String(kCaptionNames[int(format)]);
+}
+QString captionFormatCaption(CaptionFormat format) {
+    return QLatin1String(kCaptionCaptions[int(format)]);
+}
+
+QString captionPathFor(const QString& audioPath, CaptionFormat format) {
+    if (format == CaptionFormat::None)
+        return {};
+    const QString suffix = QFileInfo(audioPath).suffix();
+    const QString stem = suffix.isEmpty() ? audioPath : audioPath.chopped(suffix.size() + 1);
+    return stem + QLatin1Char('.') + captionFormatName(format);
+}
+
+QStringList audioFormatNames() {
+    QStringList names;
+    for (const AudioEntry& e : kAudio)
+        names << QLatin1String(e.name);
+    return names;
+}
+QStringList captionFormatNames() {
+    return {QStringLiteral("srt"), QStringLiteral("vtt"), QStringLiteral("lrc")};
+}
+
+} // namespace orasent

@@ -1,0 +1,41 @@
+#pragma once
+// The export's input: sentences cut as the reader cuts them, and each one prepared for the
+// engine as the reader's Talk prepares it.
+#include "documents/DocumentLoader.h"
+#include "speech/TextEdits.h"
+
+#include <QString>
+#include <QVector>
+
+namespace orasent {
+
+// The text of a file to export: text files as the reader loads them, documents as the document
+// reader turns them into text.
+DocumentLoad exportInputText(const QString& path);
+
+struct SentenceSpan {
+    qsizetype start = 0; // 0-based into the text
+    qsizetype length = 0;
+};
+
+// The sentences from the 1-based position `from` (the reader's NextPos: rounded, below 1 taken
+// as 1) to the end: each through the next period followed by a blank, the next one starting at
+// that blank. What follows the last such period is one more sentence (the reader never speaks
+// it; an export keeps it unless it is blank), so a text without any sentence end is one
+// sentence.
+QVector<SentenceSpan> cutExportSentences(const QString& text, double from = 1);
+
+struct PreparedSentence {
+    QString spoken;  // what the engine is given
+    TextEdits edits; // maps spans of `spoken` back to the sentence
+};
+
+// Talk's steps: upper case one character at a time, the replacement list, the text box form.
+PreparedSentence prepareForSpeaking(const QString& sentence, const QString& replacementList);
+
+// The sentence as a caption shows it: blanks at both ends dropped, every run of blanks holding a
+// line break one line break. `offsets` (ascending offsets into the sentence) are mapped onto the
+// result in place.
+QString captionText(const QString& sentence, QVector<qsizetype>* offsets = nullptr);
+
+} // namespace orasent

@@ -1,0 +1,72 @@
+// "Export to Audio..." in the Tools menu: the reader's text, read into an audio file with the
+// speech window's voice, rate, volume and replacement list.
+#include "common/ui/UserPrompts.h"
+#include "export/ui/ExportDialog.h"
+#include "export/ui/ExportRun.h"
+#include "reader/ui/EnglishF.h"
+#include "speech/SpeechWindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QProgressDialog>
+
+namespace orasent {
+
+namespace {
+// The previous choice of this run, offered again.
+ExportChoice& lastChoice() {
+    static ExportChoice choice;
+    return choice;
+}
+
+QString suggestedPath(const QString& fileName, AudioFileFormat format) {
+    const QFileInfo text(fileName.isEmpty() ? QStringLiteral("Reading.txt") : fileName);
+    return text.absoluteDir().filePath(text.completeBaseName() + QLatin1Char('.') +
+                                       audioFormatExtension(format));
+}
+} // namespace
+
+void EnglishF::addExportCommand() {
+    QAction* action = toolsMenu()->addAction(QStringLiteral("&Export to Audio..."));
+    action->setObjectName(QStringLiteral("ExportToAudio"));
+    connect(action, &QAction::triggered, this, &EnglishF::exportToAudio);
+}
+
+void EnglishF::exportToAudio() {
+    if (auto* running = findChild<ExportRun*>(); running && running->isRunning()) {
+        running->progressDialog()->show();
+        running->progressDialog()->raise();
+        return;
+    }
+    ExportChoice choice = lastChoice();
+    if (choice.outputPath.isEmpty())
+        choice.outputPath = suggestedPath(m_model.FileName, choice.format);
+    ExportDialog dialog(m_prompts, choice.outputPath, this);
+    dialog.setChoice(choice);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    choice = dialog.choice();
+    lastChoice() = choice;
+
+    const SpeechChoice speech = m_tts.speechChoice();
+    ExportRequest request;
+    request.text = m_model.BookText;
+    request.inputPath = m_model.FileName;
+    // The current sentence is the one shown; before any, the one Talk would show next.
+    if (choice.fromCurrentSentence)
+        request.fromPosition = m_shownSentence.isEmpty() ? m_model.NextPos : m_model.LastPos;
+    request.outputPath = choice.outputPath;
+    request.format = choice.format;
+    request.captions = choice.captions;
+    request.voiceIdentifier = speech.voiceId;
+    request.rate = speech.rate;
+    request.volume = speech.volume;
+    request.replacementList = speech.replacementList;
+    // A finished run is replaced by the new one.
+    delete findChild<ExportRun*>();
+    new ExportRun(request, m_prompts, this);
+}
+
+} // namespace orasent
