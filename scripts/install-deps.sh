@@ -10,9 +10,11 @@ runtime_packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
   fonts-dejavu-core fonts-liberation2
+  libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
-  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng)
+  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
+  tesseract-ocr)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then
