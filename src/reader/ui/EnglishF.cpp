@@ -62,6 +62,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     setWindowTitle(QStringLiteral("Read Text"));
     createControls();
     createMenus();
+    addReadFromScreen();
     followSpeech();
 }
 

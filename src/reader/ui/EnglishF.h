@@ -21,6 +21,7 @@ class QTimer;
 
 namespace orasent {
 
+class ScreenReading;
 class SecondsF;
 class SpeechWindow;
 class UserPrompts;
@@ -53,6 +54,9 @@ public:
     const FollowAlongSettings& followAlong() const { return m_followAlong; }
     void setFollowAlong(const FollowAlongSettings& settings);
 
+    // "Read from Screen" (Tools menu), for tests that drive it.
+    ScreenReading* screenReading() const { return m_screenReading; }
+
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
 
@@ -76,6 +80,7 @@ private:
 
     void createControls();
     void createMenus();
+    void addReadFromScreen(); // EnglishFScreen.cpp
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
     void Form_Unload();
@@ -107,6 +112,7 @@ private:
     std::array<QPushButton*, 12> m_command{}; // Command1 .. Command11; [0] unused
     QTimer* m_timer1 = nullptr;
     QMenu* m_toolsMenu = nullptr;
+    ScreenReading* m_screenReading = nullptr;
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)
