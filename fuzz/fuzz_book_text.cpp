@@ -1,6 +1,6 @@
 // Loading a text file into the reading text on arbitrary bytes.
 #include "FuzzInput.h"
-#include "reader/BookTextLoader.h"
+#include "documents/BookTextLoader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = fuzz::writeTemporaryFile(data, size);

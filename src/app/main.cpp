@@ -1,4 +1,7 @@
-// Program start: the reader window is the first window; closing it ends the program.
+// Program start: the command line, then the reader window as the first window; closing it ends
+// the program.
+#include "app/CommandLine.h"
+#include "app/UserFolder.h"
 #include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
@@ -7,16 +10,62 @@
 #include "speech/ui/TTSSetup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// --help, --version and usage errors end the program before any window; -1 means go on.
+int answerWithoutWindow(const orasent::CommandLine& line) {
+    using Action = orasent::CommandLine::Action;
+    if (line.action == Action::Help) {
+        QTextStream(stdout) << orasent::usageText();
+        return 0;
+    }
+    if (line.action == Action::Version) {
+        QTextStream(stdout) << "orasent " << orasent::programVersion() << '\n';
+        return 0;
+    }
+    if (line.action == Action::UsageError) {
+        QTextStream(stderr) << "orasent: " << line.error << ". " << orasent::usageHint() << '\n';
+        return orasent::usageErrorStatus();
+    }
+    return -1;
+}
+} // namespace
 
 int main(int argc, char* argv[]) {
+    const orasent::CommandLine line = orasent::parseCommandLine(argumentsOf(argc, argv));
+    if (const int status = answerWithoutWindow(line); status >= 0)
+        return status;
+    // A relative FILE names a file in the folder the command was started in.
+    const QString startupFile =
+        line.file.isEmpty() ? QString() : QFileInfo(line.file).absoluteFilePath();
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(orasent::programTitle());
     QApplication::setApplicationVersion(orasent::programVersion());
+    QApplication::setDesktopFileName(QStringLiteral("org.orasent.Orasent"));
     orasent::installAccessibleInterfaces();
 
     orasent::UserPrompts& prompts = orasent::UserPrompts::standard();
+    if (line.userFolder) {
+        const QString folder = orasent::userFolderPath();
+        const QString problem = orasent::prepareUserFolder(folder, orasent::poolSourceFolder());
+        if (!problem.isEmpty())
+            prompts.showMessage(nullptr, problem, orasent::programTitle());
+        QDir::setCurrent(folder);
+    }
     orasent::TTSSetup ttsSetup([] { return orasent::createEspeakVoice(); }, prompts);
     orasent::EnglishF reader(ttsSetup, prompts);
+    reader.setStartupFile(startupFile);
     reader.Form_Load();
     reader.show();
     return app.exec();

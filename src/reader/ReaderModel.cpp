@@ -2,7 +2,6 @@
 
 #include "common/Numbers.h"
 #include "common/ProgramFiles.h"
-#include "reader/BookTextLoader.h"
 
 #include <QFileInfo>
 #include <QStringView>
@@ -14,17 +13,6 @@ namespace orasent {
 
 namespace {
 
-const QString kNoFileMessage = QStringLiteral(
-    "You have not designated a file to read. Go to the File menu as open a text file");
-const QString kInstructionMessage = QStringLiteral(
-    "Click the talk button to play each sentence. Or touch the space bar to toggle continuous "
-    "play on and off.");
-const QString kWrongTypeMessage = QStringLiteral(
-    "Can not read this file type. Can only read files with an extension of dot t x t");
-const QString kInvalidPathMessage =
-    QStringLiteral("You have entered an invalid file path, name or type.");
-const QString kLoadErrorMessage = QStringLiteral("Error loading file");
-
 // Above this a double has no fraction left, and stepping back by one no longer changes it.
 constexpr double kWholeNumbersOnly = 4503599627370496.0; // 2^52
 
@@ -33,51 +21,6 @@ constexpr QStringView kBoundary = u". ";
 } // namespace
 
 ReaderModel::ReaderModel(ReaderPort& port) : m_port(port) {}
-
-// --- Loading ------------------------------------------------------------------------------
-
-void ReaderModel::OpenfF() {
-    if (FileName.isEmpty()) {
-        BookText.clear();
-        m_port.handOver(kNoFileMessage);
-        return;
-    }
-    if (!loadBookText(FileName, &BookText)) {
-        m_port.showMessage(kLoadErrorMessage);
-        return;
-    }
-    m_port.handOver(kInstructionMessage);
-}
-
-void ReaderModel::startNewReading() {
-    std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
-    BookNum = 0;
-    NextPos = 0;
-}
-
-bool ReaderModel::openChosenFile(const QString& path) {
-    if (!path.toUpper().contains(QLatin1String(".TXT"))) {
-        m_port.handOver(kWrongTypeMessage);
-        return false;
-    }
-    startNewReading();
-    m_port.showPathBox(path);
-    FileName = path;
-    OpenfF();
-    return true;
-}
-
-bool ReaderModel::openTypedPath(const QString& typedPath) {
-    const bool hasWildcard =
-        typedPath.contains(u'*') || typedPath.contains(u'?') || typedPath.contains(u'[');
-    if (typedPath.isEmpty() || hasWildcard || !QFileInfo(typedPath).isFile()) {
-        m_port.handOver(kInvalidPathMessage);
-        return false;
-    }
-    FileName = typedPath;
-    OpenfF();
-    return true;
-}
 
 void ReaderModel::applyFirstRunDefaults() {
     if (ReservedNum == 0)
@@ -308,10 +251,12 @@ bool ReaderModel::openPool(const QString& poolFileName) {
         m_port.showMessage(poolFileName + QStringLiteral(" not found"));
         return false;
     }
+    const ReadingPlace before = place();
     FileName = poolFileName;
     m_port.showPathBox(FileName);
     startNewReading();
-    OpenfF();
+    if (!OpenfF())
+        restorePlace(before);
     return true;
 }
 

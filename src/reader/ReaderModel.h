@@ -25,13 +25,19 @@ public:
     int ContinuousPlay = 0; // 0 off, -1 on
 
     // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
-    void OpenfF();
+    // False only when the user cancelled a long load: BookText is then unchanged.
+    bool OpenfF();
     // A new text starts from its beginning without bookmarks (LastPos is kept).
     void startNewReading();
     // Open File after the dialog returned `path` (not cancelled): type test (".TXT" anywhere,
-    // upper-cased); accepted -> startNewReading(), showPathBox, FileName, OpenfF; refused -> the
-    // spoken refusal. The caller restores the working directory. Returns true if accepted.
+    // upper-cased, or a readable document); accepted -> startNewReading(), showPathBox, FileName,
+    // OpenfF; refused -> the spoken refusal. A cancelled load puts the previous file and place
+    // back. The caller restores the working directory. Returns true if accepted.
     bool openChosenFile(const QString& path);
+    // The file named on the command line, before the start-up load: the file of the saved state
+    // resumes where it stopped; another one is opened as a new reading; a refused one leaves the
+    // saved state alone and its message is returned, to be handed over after the start-up load.
+    QString openStartupFile(const QString& absolutePath);
     // The path box lost focus holding `typedPath`: an existing file -> FileName + OpenfF (place
     // kept); else the spoken message. Empty text and wildcard characters (* ? [) count as invalid.
     bool openTypedPath(const QString& typedPath);
@@ -71,6 +77,20 @@ public:
     static constexpr int kMaxSeconds = 32;
 
 private:
+    // What a cancelled load puts back.
+    struct ReadingPlace {
+        QString fileName;
+        double nextPos = 0;
+        double lastPos = 0;
+        std::array<double, 101> bookMarks{};
+        int bookNum = 0;
+    };
+    ReadingPlace place() const;
+    void restorePlace(const ReadingPlace& before);
+    // Why `path` cannot be opened (a line break in its name, which the state file cannot hold);
+    // empty when it can.
+    static QString unstorableNameMessage(const QString& path);
+
     // True when characters `position` and `position` + 1 (1-based) are ". ".
     bool boundaryAt(std::int64_t position) const;
     // 1-based position of the first ". " at or after nearest(position + 1); 0 when none.

@@ -1,4 +1,6 @@
 #pragma once
+#include "documents/DocumentLoader.h"
+
 #include <QString>
 
 namespace orasent {
@@ -15,6 +17,8 @@ public:
     virtual void focusSentenceBox() = 0;               // move keyboard focus to Text1
     virtual void showPathBox(const QString& path) = 0; // Text2 text := path
     virtual void showMessage(const QString& text) = 0; // message box, OK button, program title
+    // Reads a text or document; the window runs it off its thread with progress and Cancel.
+    virtual DocumentLoad loadText(const QString& path) { return loadDocument(path); }
 };
 
 } // namespace orasent

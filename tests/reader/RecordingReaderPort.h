@@ -3,6 +3,7 @@
 #include "reader/ReaderPort.h"
 
 #include <QStringList>
+#include <optional>
 
 namespace orasent::test {
 
@@ -16,12 +17,17 @@ public:
     void focusSentenceBox() override { log << "focus"; }
     void showPathBox(const QString& path) override { text2 = path; }
     void showMessage(const QString& text) override { messages << text; }
+    DocumentLoad loadText(const QString& path) override {
+        return scriptedLoad ? *scriptedLoad : ReaderPort::loadText(path);
+    }
 
     int count(const QString& call) const { return log.count(call); }
     QString lastHandedOver() const { return handedOver.value(handedOver.size() - 1); }
     void clear() { handedOver.clear(), messages.clear(), log.clear(); }
 
     bool idle = true;
+    std::optional<DocumentLoad> scriptedLoad; // what every load gives, instead of the file
+
     QString text1, text2;
     QStringList handedOver, messages, log;
 };

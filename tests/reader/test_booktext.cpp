@@ -1,5 +1,5 @@
 // Building the book text from a file: line ends, joining, answer lines, encodings, big files.
-#include "reader/BookTextLoader.h"
+#include "documents/BookTextLoader.h"
 
 #include <QDir>
 #include <QFile>

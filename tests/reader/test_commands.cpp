@@ -1,6 +1,6 @@
 // Loading commands: Open File, the path box and the question pools.
 #include "RecordingReaderPort.h"
-#include "reader/BookTextLoader.h"
+#include "documents/BookTextLoader.h"
 #include "reader/ReaderModel.h"
 
 #include <QDir>

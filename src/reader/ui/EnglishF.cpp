@@ -74,6 +74,7 @@ void EnglishF::createControls() {
     setCentralWidget(client);
     installEventFilter(this);
     client->installEventFilter(this);
+    setAcceptDrops(true); // a file dropped anywhere on the window opens like Open File
 
     m_text1 = new QPlainTextEdit(client);
     m_text1->setObjectName(QStringLiteral("Text1"));
@@ -82,6 +83,8 @@ void EnglishF::createControls() {
     m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text1->setFont(arialBlackFont(kDesignedSentenceSize));
     m_text1->installEventFilter(this);
+    m_text1->setAcceptDrops(false);
+    m_text1->viewport()->setAcceptDrops(false);
     setSentenceText(kStartText);
 
     m_text2 = new QLineEdit(client);
@@ -90,6 +93,7 @@ void EnglishF::createControls() {
     QFont pathFont = arialBlackFont(kPathBoxSize);
     m_text2->setFont(pathFont);
     m_text2->installEventFilter(this);
+    m_text2->setAcceptDrops(false);
 
     for (int i = 1; i <= 11; ++i) {
         auto* button = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), client);
@@ -133,6 +137,8 @@ void EnglishF::Form_Load() {
         return;
     restoreState();
     m_model.applyFirstRunDefaults();
+    const QString startupRefusal =
+        m_startupFile.isEmpty() ? QString() : m_model.openStartupFile(m_startupFile);
 
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
@@ -145,6 +151,8 @@ void EnglishF::Form_Load() {
     m_tts.setReaderSentenceBox(m_text1);
     m_tts.Form_Load();
     m_model.OpenfF();
+    if (!startupRefusal.isEmpty())
+        handOver(startupRefusal);
     // The sentence box reaches up to the button column.
     m_text1->resize(twipsToPixels(layout.text1.width, dpi), m_text1->height());
 

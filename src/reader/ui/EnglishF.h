@@ -11,8 +11,14 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <atomic>
+#include <functional>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QEventLoop;
+class QThread;
 class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
@@ -57,11 +63,22 @@ public:
     // "Read from Screen" (Tools menu), for tests that drive it.
     ScreenReading* screenReading() const { return m_screenReading; }
 
+    // How a file becomes BookText (loadDocument unless a test says otherwise), called on a thread
+    // of its own; the progress dialog shows after `milliseconds` of it.
+    using DocumentLoaderFunction = std::function<DocumentLoad(const QString&, const LoadProgress&)>;
+    void setDocumentLoader(DocumentLoaderFunction loader);
+    void setProgressDelay(int milliseconds) { m_progressDelayMs = milliseconds; }
+
+    // The file named on the command line, as an absolute path; call before Form_Load.
+    void setStartupFile(const QString& absolutePath) { m_startupFile = absolutePath; }
+
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The "Tools" menu, between "Seconds " and "Help": the reading features past the design.
@@ -77,6 +94,9 @@ private:
     void focusSentenceBox() override;
     void showPathBox(const QString& path) override;
     void showMessage(const QString& text) override;
+    DocumentLoad loadText(const QString& path) override;
+    void waitWithProgress(QThread& worker, QEventLoop& loop, const std::atomic<int>& done,
+                          const std::atomic<int>& total, std::atomic<bool>& cancelled);
 
     void createControls();
     void createMenus();
@@ -121,6 +141,9 @@ private:
     bool m_inHandOverWait = false;
     int m_handOverWaitMs = 1000;
     FollowAlongSettings m_followAlong;
+    DocumentLoaderFunction m_documentLoader;
+    int m_progressDelayMs = 1000;
+    QString m_startupFile;
 };
 
 } // namespace orasent

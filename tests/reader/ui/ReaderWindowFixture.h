@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace orasent::test {
@@ -73,6 +74,8 @@ public:
             writeFile("Tech Pool.txt", techPool);
         reader = std::make_unique<EnglishF>(tts, prompts);
         reader->setHandOverWait(20);
+        if (beforeLoad)
+            beforeLoad(*reader);
         reader->Form_Load();
         if (show) {
             reader->show();
@@ -101,6 +104,7 @@ public:
 
     FakeSpeechWindow tts;
     FakePrompts prompts;
+    std::function<void(EnglishF&)> beforeLoad; // runs between construction and Form_Load
     std::unique_ptr<EnglishF> reader;
 
 private:

@@ -1,4 +1,4 @@
-#include "reader/BookTextLoader.h"
+#include "documents/BookTextLoader.h"
 
 #include "common/TextCodec.h"
 

@@ -1,0 +1,76 @@
+#include "app/CommandLine.h"
+
+namespace orasent {
+
+namespace {
+CommandLine usageError(const QString& message) {
+    CommandLine line;
+    line.action = CommandLine::Action::UsageError;
+    line.error = message;
+    return line;
+}
+
+// Options that end the run at once; the first one named wins.
+bool takeFinalOption(const QString& argument, CommandLine* line) {
+    if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+        line->action = CommandLine::Action::Help;
+        return true;
+    }
+    if (argument == QLatin1String("--version")) {
+        line->action = CommandLine::Action::Version;
+        return true;
+    }
+    return false;
+}
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    CommandLine line;
+    bool optionsEnded = false;
+    for (const QString& argument : arguments) {
+        const bool looksLikeOption = argument.startsWith(u'-') && argument.size() > 1;
+        if (!optionsEnded && looksLikeOption) {
+            if (argument == QLatin1String("--")) {
+                optionsEnded = true;
+            } else if (takeFinalOption(argument, &line)) {
+                return line;
+            } else if (argument == QLatin1String("--user-folder")) {
+                line.userFolder = true;
+            } else {
+                return usageError(QStringLiteral("unknown option '%1'").arg(argument));
+            }
+            continue;
+        }
+        if (!line.file.isEmpty())
+            return usageError(QStringLiteral("only one file can be opened at a time"));
+        if (argument.isEmpty())
+            return usageError(QStringLiteral("the file name is empty"));
+        line.file = argument;
+    }
+    return line;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: orasent [--user-folder] [FILE]\n"
+        "Shows a text one sentence at a time in very large type and speaks it.\n"
+        "\n"
+        "  FILE           open FILE from its start (a text file, EPUB, PDF, Word .docx,\n"
+        "                 OpenDocument .odt, HTML or Markdown); the file read last time\n"
+        "                 resumes where it stopped\n"
+        "  --user-folder  keep the reading state and settings in the Orasent folder of your\n"
+        "                 home folder, created with the question pools on first use\n"
+        "                 (otherwise the folder the program was started in)\n"
+        "  --help         show this help and exit\n"
+        "  --version      show the version and exit\n");
+}
+
+QString usageHint() {
+    return QStringLiteral("Try 'orasent --help' for more information.");
+}
+
+int usageErrorStatus() {
+    return 2;
+}
+
+} // namespace orasent

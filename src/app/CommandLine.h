@@ -1,0 +1,23 @@
+#pragma once
+// What the program was asked to do on its command line.
+#include <QString>
+#include <QStringList>
+
+namespace orasent {
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    QString file;            // as given; empty when none
+    bool userFolder = false; // work in the user's Orasent folder (the desktop menu's start)
+    QString error;           // UsageError: one line, without the program name
+};
+
+// `arguments` without the program name.
+CommandLine parseCommandLine(const QStringList& arguments);
+
+QString usageText();    // for --help
+QString usageHint();    // after a usage error: where to look
+int usageErrorStatus(); // the exit status of a usage error
+
+} // namespace orasent

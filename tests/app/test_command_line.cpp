@@ -1,0 +1,105 @@
+// The command line: what each form asks for, the user's folder, and the real program's answers.
+#include "app/CommandLine.h"
+#include "app/UserFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orasent;
+using Action = CommandLine::Action;
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("userFolder");
+        QTest::newRow("nothing") << QStringList{} << int(Action::Run) << "" << false;
+        QTest::newRow("a file") << QStringList{"book.epub"} << int(Action::Run) << "book.epub"
+                                << false;
+        QTest::newRow("desktop start")
+            << QStringList{"--user-folder", "/a b.pdf"} << int(Action::Run) << "/a b.pdf" << true;
+        QTest::newRow("dash file after --")
+            << QStringList{"--", "-notes.txt"} << int(Action::Run) << "-notes.txt" << false;
+        QTest::newRow("lone dash is a file")
+            << QStringList{"-"} << int(Action::Run) << "-" << false;
+        QTest::newRow("help wins")
+            << QStringList{"x.txt", "--help", "--bogus"} << int(Action::Help) << "x.txt" << false;
+        QTest::newRow("version") << QStringList{"--version"} << int(Action::Version) << "" << false;
+        QTest::newRow("unknown option")
+            << QStringList{"--bogus"} << int(Action::UsageError) << "" << false;
+        QTest::newRow("two files")
+            << QStringList{"a.txt", "b.txt"} << int(Action::UsageError) << "" << false;
+        QTest::newRow("empty name") << QStringList{""} << int(Action::UsageError) << "" << false;
+    }
+    void parse() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, file);
+        QFETCH(bool, userFolder);
+        const CommandLine line = parseCommandLine(arguments);
+        QCOMPARE(int(line.action), action);
+        if (line.action == Action::UsageError) {
+            QVERIFY(!line.error.isEmpty() && !line.error.contains('\n'));
+            return;
+        }
+        QCOMPARE(line.file, file);
+        QCOMPARE(line.userFolder, userFolder);
+    }
+
+    // Created with the pools on first use; a pool the user changed is never replaced.
+    void userFolderKeepsUsersFiles() {
+        QTemporaryDir home;
+        const QString folder = home.filePath("Orasent/deeper");
+        QVERIFY(prepareUserFolder(folder, poolSourceFolder()).isEmpty());
+        const QStringList pools = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(pools, (QStringList{"Extra Pool.txt", "General Pool.txt", "Tech Pool.txt"}));
+        QFile changed(QDir(folder).filePath("Tech Pool.txt"));
+        QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write("mine. ") == 6);
+        changed.close();
+        QVERIFY(prepareUserFolder(folder, poolSourceFolder()).isEmpty());
+        QVERIFY(changed.open(QIODevice::ReadOnly));
+        QCOMPARE(changed.readAll(), QByteArray("mine. "));
+        QVERIFY(!prepareUserFolder("/proc/orasent", poolSourceFolder()).isEmpty());
+    }
+
+    // The real program answers these without opening a window.
+    void programAnswers_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: orasent"
+                              << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "orasent 1."
+                                 << "";
+        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << ""
+                                 << "orasent: unknown option '--bogus'. Try 'orasent --help'";
+    }
+    void programAnswers() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QProcess program;
+        program.setProgram(QStringLiteral(ORASENT_PROGRAM));
+        program.setArguments(arguments);
+        program.start();
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), status);
+        const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
+        const QString stdErr = QString::fromUtf8(program.readAllStandardError());
+        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), qPrintable(stdErr));
+        if (!err.isEmpty())
+            QCOMPARE(stdErr.count('\n'), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "test_command_line.moc"
