@@ -1,10 +1,14 @@
 #include "documents/DocumentLoader.h"
 
 #include "documents/BookTextLoader.h"
+#include "recognition/ImagePages.h"
+#include "recognition/PictureReading.h"
 
 namespace orasent {
 
-DocumentLoad loadDocument(const QString& path, const LoadProgress&) {
+DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
+    if (isPictureFile(path))
+        return loadImageDocument(path, progress);
     DocumentLoad load;
     load.status = loadBookText(path, &load.bookText) ? DocumentLoad::Status::Loaded
                                                      : DocumentLoad::Status::Failed;
@@ -12,7 +16,7 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress&) {
 }
 
 bool isReadablePath(const QString& path) {
-    return path.toUpper().contains(QLatin1String(".TXT"));
+    return path.toUpper().contains(QLatin1String(".TXT")) || hasPictureExtension(path);
 }
 
 QString readableTypesMessage() {

@@ -19,6 +19,11 @@ struct DocumentLoad {
     // Failed: a sentence for the user ("This PDF is locked with a password."); empty means the
     // design's "Error loading file" box. bookText then holds what plain text loading kept.
     QString error;
+    // Failed: `error` is spoken, not shown in a box ("No text was found in this picture.").
+    bool errorSpoken = false;
+    // Loaded: a sentence spoken before the reading starts (pictures read as English because the
+    // voice's language has no recognition data).
+    QString notice;
 };
 
 // Safe to call from a worker thread.

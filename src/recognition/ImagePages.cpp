@@ -3,6 +3,7 @@
 #include "recognition/PageRecognizer.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QLocale>
 
@@ -12,6 +13,16 @@ namespace {
 // A decoded page may take four bytes per pixel, and a little more for the decoder.
 constexpr int kAllocationLimitMiB = int(kMaxPagePixels * 4 / (1024 * 1024)) + 64;
 
+// "BM", then zero reserved bytes and a known header size: a text starting "BMW" is no bitmap.
+bool isBmpHeader(const QByteArray& head) {
+    if (head.size() < 18 || !head.startsWith("BM") || head.mid(6, 4) != QByteArray(4, '\0'))
+        return false;
+    const int headerSize = quint8(head[14]) | quint8(head[15]) << 8;
+    return head[16] == '\0' && head[17] == '\0' &&
+           (headerSize == 12 || headerSize == 40 || headerSize == 52 || headerSize == 56 ||
+            headerSize == 64 || headerSize == 108 || headerSize == 124);
+}
+
 QByteArray formatOf(const QByteArray& head) {
     if (head.startsWith("\x89PNG\r\n\x1a\n"))
         return "png";
@@ -19,7 +30,7 @@ QByteArray formatOf(const QByteArray& head) {
         return "jpeg";
     if (head.startsWith("II*\0") || head.startsWith(QByteArray("MM\0*", 4)))
         return "tiff";
-    if (head.startsWith("BM") && head.size() >= 26)
+    if (isBmpHeader(head))
         return "bmp";
     if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
         return "webp";
@@ -33,6 +44,13 @@ bool sizeAllowed(const QSize& size) {
 
 bool looksLikePicture(const QByteArray& head) {
     return !formatOf(head).isEmpty();
+}
+
+bool isPictureFile(const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && looksLikePicture(file.read(32)))
+        return true;
+    return hasPictureExtension(path);
 }
 
 bool hasPictureExtension(const QString& path) {

@@ -11,6 +11,8 @@ namespace orasent {
 bool looksLikePicture(const QByteArray& head);
 // By the name's ending, in any letter case: .png .jpg .jpeg .tif .tiff .bmp .webp
 bool hasPictureExtension(const QString& path);
+// A picture by its content first, else by its name (a damaged picture is still one).
+bool isPictureFile(const QString& path);
 
 // Files past this are refused before they are read: 200 MB.
 constexpr qint64 kMaxPictureFileBytes = 200LL * 1024 * 1024;

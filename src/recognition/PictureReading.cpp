@@ -226,13 +226,19 @@ PictureReading recognizeImage(const QImage& image, int dotsPerInch,
 }
 
 DocumentLoad loadImageDocument(const QString& path, const LoadProgress& progress) {
-    const PictureReading reading =
-        recognizeImageFile(path, preferredRecognitionLanguage(), progress);
+    const RecognitionLanguage language = preferredRecognitionLanguage();
+    const PictureReading reading = recognizeImageFile(path, language, progress);
     DocumentLoad load;
     switch (reading.status) {
     case PictureReading::Status::Read:
         load.status = DocumentLoad::Status::Loaded;
         load.bookText = bookTextFromParagraphs(reading.paragraphs);
+        load.notice = takeFallbackNoticeOnce(language);
+        break;
+    case PictureReading::Status::NoText:
+        load.status = DocumentLoad::Status::Failed;
+        load.error = reading.error;
+        load.errorSpoken = true;
         break;
     case PictureReading::Status::Cancelled:
         load.status = DocumentLoad::Status::Cancelled;

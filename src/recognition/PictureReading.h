@@ -37,8 +37,8 @@ PictureReading recognizeImage(const QImage& image, int dotsPerInch,
                               const std::function<bool()>& cancelled = {});
 
 // A picture file as the reader's BookText, in the language of preferredRecognitionLanguage().
-// Status Failed with `error` set for a picture without text, too large or damaged: the caller
-// speaks `error` and keeps the previous text.
+// Status Failed with `error` set for a picture too large or damaged, and for one without text
+// (with errorSpoken); a fallback to English is the load's notice.
 DocumentLoad loadImageDocument(const QString& path, const LoadProgress& progress = {});
 
 // Reads the PDF pages that have no text layer (rendered at 300 dpi), with the cache; polls

@@ -231,6 +231,38 @@ private slots:
         QCOMPARE(recognitionRunCount(), before + 1);
     }
 
+    // Content first: a picture named .txt is read as a picture, a text starting "BM" as text.
+    void documentLoaderTellsPicturesByContent_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("spoken");
+        QImage blank(600, 400, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QTest::newRow("picture named .txt") << "letter.txt" << encoded(renderPage(kLetter), "bmp")
+                                            << int(DocumentLoad::Status::Loaded) << false;
+        QTest::newRow("picture without text")
+            << "blank.PNG" << encoded(blank, "png") << int(DocumentLoad::Status::Failed) << true;
+        QTest::newRow("text starting BM") << "cars.txt" << QByteArray("BMW\0\0\0\0 and more. ")
+                                          << int(DocumentLoad::Status::Loaded) << false;
+    }
+    void documentLoaderTellsPicturesByContent() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, status);
+        QFETCH(bool, spoken);
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, name, bytes);
+        QVERIFY(isReadablePath(path));
+        const DocumentLoad load = loadDocument(path);
+        QCOMPARE(int(load.status), status);
+        QCOMPARE(load.errorSpoken, spoken);
+        if (name == QLatin1String("cars.txt"))
+            QCOMPARE(load.bookText, QString::fromLatin1(bytes));
+        else if (load.status == DocumentLoad::Status::Loaded)
+            QVERIFY(wordAccuracy(joined(kLetter), load.bookText) >= 0.98);
+    }
+
     void languageFollowsTheVoice_data() {
         QTest::addColumn<QString>("voice");
         QTest::addColumn<QString>("code");
