@@ -12,10 +12,11 @@ runtime_packages=(
   libzip-dev libgumbo-dev libcmark-dev
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
+  libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
-  poppler-utils)
+  poppler-utils tesseract-ocr)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

@@ -1,5 +1,6 @@
 #include "documents/DocumentLoader.h"
 
+#include "documents/BookTextLoader.h"
 #include "documents/EpubText.h"
 #include "documents/Extraction.h"
 #include "documents/MarkdownText.h"
@@ -8,7 +9,8 @@
 #include "documents/ParagraphText.h"
 #include "documents/PdfText.h"
 #include "documents/ZipArchive.h"
-#include "documents/BookTextLoader.h"
+#include "recognition/ImagePages.h"
+#include "recognition/PictureReading.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -115,7 +117,9 @@ QString failureMessage(Extraction::Status status, Kind kind) {
 }
 
 Extraction fromPdf(const QByteArray& data, const LoadProgress& progress) {
-    PdfExtraction pdf = extractPdfParagraphs(data, progress);
+    // Pages without a text layer are recognised, in the chosen voice's language.
+    PdfExtraction pdf = extractPdfParagraphs(
+        data, progress, recognitionPageReader(preferredRecognitionLanguage(), progress.cancelled));
     Extraction result;
     switch (pdf.status) {
     case PdfExtraction::Status::Ok:
@@ -190,6 +194,8 @@ Kind detectKind(const QString& path, QFile& file, QByteArray* data) {
 } // namespace
 
 DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
+    if (isPictureFile(path))
+        return loadImageDocument(path, progress);
     const QFileInfo info(path);
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
@@ -233,12 +239,14 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
 }
 
 bool isReadablePath(const QString& path) {
-    return path.toUpper().contains(QLatin1String(".TXT")) || kindFromExtension(path) != Kind::Text;
+    return path.toUpper().contains(QLatin1String(".TXT")) ||
+           kindFromExtension(path) != Kind::Text || hasPictureExtension(path);
 }
 
 QString readableTypesMessage() {
     return QStringLiteral("Can not read this file type. Can read text files, EPUB e-books, PDF "
-                          "files, Word and OpenDocument documents, web pages and Markdown files.");
+                          "files, Word and OpenDocument documents, web pages, Markdown files and "
+                          "pictures.");
 }
 
 } // namespace orasent

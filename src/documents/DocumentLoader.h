@@ -19,8 +19,11 @@ struct DocumentLoad {
     // Failed: a sentence for the user ("This PDF is locked with a password."); empty means the
     // design's "Error loading file" box. bookText then holds what plain text loading kept.
     QString error;
-    // Loaded: a sentence worth telling the user ("2 chapters of this e-book are missing from
-    // the file and were left out."); empty when there is none.
+    // Failed: `error` is spoken, not shown in a box ("No text was found in this picture.").
+    bool errorSpoken = false;
+    // Loaded: a sentence spoken before the reading starts ("2 chapters of this e-book are missing
+    // from the file and were left out.", or pictures read as English because the voice's
+    // language has no recognition data); empty when there is none.
     QString notice;
 };
 

@@ -33,10 +33,14 @@ bool ReaderModel::OpenfF() {
         return false;
     BookText = std::move(load.bookText);
     if (load.status == DocumentLoad::Status::Failed) {
-        m_port.showMessage(load.error.isEmpty() ? kLoadErrorMessage : load.error);
+        if (load.errorSpoken)
+            m_port.handOver(load.error);
+        else
+            m_port.showMessage(load.error.isEmpty() ? kLoadErrorMessage : load.error);
         return true;
     }
-    m_port.handOver(kInstructionMessage);
+    m_port.handOver(load.notice.isEmpty() ? kInstructionMessage
+                                          : load.notice + QLatin1Char(' ') + kInstructionMessage);
     return true;
 }
 

@@ -87,7 +87,7 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         const QString refusal =
             "Can not read this file type. Can read text files, EPUB e-books, PDF files, Word and "
-            "OpenDocument documents, web pages and Markdown files.";
+            "OpenDocument documents, web pages, Markdown files and pictures.";
         QTest::newRow("mixed case") << "NOTES.TxT" << true << kInstruction << QStringList{};
         QTest::newRow(".txt inside the name")
             << "archive.txt.bak" << true << kInstruction << QStringList{};

@@ -64,6 +64,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     createControls();
     createMenus();
     addExportCommand();
+    addReadFromScreen();
     followSpeech();
     addLookTools();
 }

@@ -27,6 +27,7 @@ class QTimer;
 
 namespace orasent {
 
+class ScreenReading;
 class SecondsF;
 struct ReadingLook;
 class SpeechWindow;
@@ -59,6 +60,9 @@ public:
     // The follow-along band in Text1: on or off, and its colour.
     const FollowAlongSettings& followAlong() const { return m_followAlong; }
     void setFollowAlong(const FollowAlongSettings& settings);
+
+    // "Read from Screen" (Tools menu), for tests that drive it.
+    ScreenReading* screenReading() const { return m_screenReading; }
 
     // How a file becomes BookText (loadDocument unless a test says otherwise), called on a thread
     // of its own; the progress dialog shows after `milliseconds` of it.
@@ -103,6 +107,7 @@ private:
     void createMenus();
     void addExportCommand(); // EnglishFExport.cpp: "Export to Audio..." in the Tools menu
     void exportToAudio();
+    void addReadFromScreen(); // EnglishFScreen.cpp
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
     void Form_Unload();
@@ -139,6 +144,7 @@ private:
     std::array<QPushButton*, 12> m_command{}; // Command1 .. Command11; [0] unused
     QTimer* m_timer1 = nullptr;
     QMenu* m_toolsMenu = nullptr;
+    ScreenReading* m_screenReading = nullptr;
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)

@@ -56,7 +56,7 @@ private slots:
         QTest::newRow("refused type")
             << "readme.rtf" << tech << text << 1.0
             << "Can not read this file type. Can read text files, EPUB e-books, PDF files, Word "
-               "and OpenDocument documents, web pages and Markdown files.";
+               "and OpenDocument documents, web pages, Markdown files and pictures.";
         QTest::newRow("accepted")
             << "books/Story.TXT"
             << "books/Story.TXT"
