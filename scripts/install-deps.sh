@@ -8,11 +8,12 @@ set -euo pipefail
 runtime_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
-  libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
+  libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev
   fonts-dejavu-core fonts-liberation2
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
-  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng)
+  xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
+  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

@@ -2,7 +2,7 @@
 #include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
-#include "engine/EspeakVoice.h"
+#include "engine/CombinedVoice.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     orasent::installAccessibleInterfaces();
 
     orasent::UserPrompts& prompts = orasent::UserPrompts::standard();
-    orasent::TTSSetup ttsSetup([] { return orasent::createEspeakVoice(); }, prompts);
+    orasent::TTSSetup ttsSetup([] { return orasent::createDesktopVoice(); }, prompts);
     orasent::EnglishF reader(ttsSetup, prompts);
     reader.Form_Load();
     reader.show();

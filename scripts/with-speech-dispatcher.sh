@@ -1,0 +1,63 @@
+#!/bin/sh
+# Runs a command with a private speech-dispatcher: its own configuration (the espeak-ng module,
+# PulseAudio output), its own socket named in SPEECHD_ADDRESS, no autospawn of the system's
+# server. Stops it afterwards and returns the command's exit code. Without speech-dispatcher
+# the command runs as it is (tests that need the server then skip).
+#
+#   scripts/with-pulseaudio.sh scripts/with-speech-dispatcher.sh ctest -L speechd
+set -u
+if [ "$#" -eq 0 ]; then
+    echo "usage: $0 COMMAND [ARGS...]" >&2
+    exit 2
+fi
+if ! command -v speech-dispatcher >/dev/null 2>&1; then
+    echo "with-speech-dispatcher: speech-dispatcher is not installed" >&2
+    exec "$@"
+fi
+
+home=$(mktemp -d "${TMPDIR:-/tmp}/orasent-speechd.XXXXXX") || exit 1
+chmod 700 "$home"
+mkdir -p "$home/config/modules" "$home/log" "$home/xdg/speech-dispatcher"
+if [ -f /etc/speech-dispatcher/modules/espeak-ng.conf ]; then
+    cp /etc/speech-dispatcher/modules/espeak-ng.conf "$home/config/modules/"
+fi
+cat >"$home/config/speechd.conf" <<CONF
+LogLevel 3
+LogDir "$home/log"
+AudioOutputMethod "pulse"
+AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"
+DefaultModule espeak-ng
+DefaultVolume 100
+CONF
+# A client's autospawn must not start the system's server in the middle of a test.
+printf 'DisableAutoSpawn\n' >"$home/xdg/speech-dispatcher/speechd.conf"
+
+socket="$home/speechd.sock"
+speech-dispatcher -s -t 0 -C "$home/config" -S "$socket" -P "$home/speechd.pid" \
+    -L "$home/log" >"$home/log/stdout" 2>&1 &
+server=$!
+
+tries=0
+while [ ! -S "$socket" ] && kill -0 "$server" 2>/dev/null && [ "$tries" -lt 100 ]; do
+    tries=$((tries + 1))
+    sleep 0.1
+done
+if [ ! -S "$socket" ]; then
+    echo "with-speech-dispatcher: the server did not start; see $home/log" >&2
+fi
+
+export SPEECHD_ADDRESS="unix_socket:$socket"
+export XDG_CONFIG_HOME_FOR_SPEECHD="$home/xdg"
+"$@"
+status=$?
+
+kill "$server" 2>/dev/null
+tries=0
+while kill -0 "$server" 2>/dev/null && [ "$tries" -lt 50 ]; do
+    tries=$((tries + 1))
+    sleep 0.1
+done
+kill -9 "$server" 2>/dev/null
+wait "$server" 2>/dev/null
+rm -rf "$home"
+exit "$status"
