@@ -209,6 +209,8 @@ void TTSSetup::VoiceCB_Click() {
         warnRefused("change the voice", error);
     }
     m_applyingVoice = false;
+    m_savedVoiceIndex = -1;
+    showWhetherAudioSettingsApply();
 }
 
 void TTSSetup::FormatCB_Click() {
@@ -278,7 +280,7 @@ void TTSSetup::LoadDat() {
         const int value = int(action.value);
         switch (action.kind) {
         case SettingAction::VoiceIndex:
-            selectVoiceIndex(value);
+            selectSavedVoiceIndex(value);
             break;
         case SettingAction::FormatIndex:
             selectFormatIndex(value);
