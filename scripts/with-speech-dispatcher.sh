@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs a command with a private speech-dispatcher: its own configuration (the espeak-ng module,
-# PulseAudio output), its own socket named in SPEECHD_ADDRESS, no autospawn of the system's
-# server. Stops it afterwards and returns the command's exit code. Without speech-dispatcher
+# PulseAudio output) and its own socket, named to clients in SPEECHD_ADDRESS (so no client
+# autospawns the system's server). It plays to a null sink of its own whose monitor is named in
+# ORASENT_SPEECHD_MONITOR (when a PulseAudio server answers). Stops it afterwards and returns the command's exit code. Without speech-dispatcher
 # the command runs as it is (tests that need the server then skip).
 #
 #   scripts/with-pulseaudio.sh scripts/with-speech-dispatcher.sh ctest -L speechd
@@ -17,7 +18,7 @@ fi
 
 home=$(mktemp -d "${TMPDIR:-/tmp}/orasent-speechd.XXXXXX") || exit 1
 chmod 700 "$home"
-mkdir -p "$home/config/modules" "$home/log" "$home/xdg/speech-dispatcher"
+mkdir -p "$home/config/modules" "$home/log"
 if [ -f /etc/speech-dispatcher/modules/espeak-ng.conf ]; then
     cp /etc/speech-dispatcher/modules/espeak-ng.conf "$home/config/modules/"
 fi
@@ -29,11 +30,20 @@ AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"
 DefaultModule espeak-ng
 DefaultVolume 100
 CONF
-# A client's autospawn must not start the system's server in the middle of a test.
-printf 'DisableAutoSpawn\n' >"$home/xdg/speech-dispatcher/speechd.conf"
+
+# A null sink of its own, so that what the server says can be recorded apart from other sound.
+sink="orasent_speechd_$$"
+module=$(pactl load-module module-null-sink sink_name="$sink" \
+    sink_properties=device.description=Speech_Dispatcher_Output 2>/dev/null) || module=""
+if [ -n "$module" ]; then
+    export ORASENT_SPEECHD_MONITOR="$sink.monitor"
+    server_sink="$sink"
+else
+    server_sink="${PULSE_SINK:-}"
+fi
 
 socket="$home/speechd.sock"
-speech-dispatcher -s -t 0 -C "$home/config" -S "$socket" -P "$home/speechd.pid" \
+PULSE_SINK="$server_sink" speech-dispatcher -s -t 0 -C "$home/config" -S "$socket" -P "$home/speechd.pid" \
     -L "$home/log" >"$home/log/stdout" 2>&1 &
 server=$!
 
@@ -47,7 +57,6 @@ if [ ! -S "$socket" ]; then
 fi
 
 export SPEECHD_ADDRESS="unix_socket:$socket"
-export XDG_CONFIG_HOME_FOR_SPEECHD="$home/xdg"
 "$@"
 status=$?
 
@@ -59,5 +68,8 @@ while kill -0 "$server" 2>/dev/null && [ "$tries" -lt 50 ]; do
 done
 kill -9 "$server" 2>/dev/null
 wait "$server" 2>/dev/null
+if [ -n "$module" ]; then
+    pactl unload-module "$module" 2>/dev/null
+fi
 rm -rf "$home"
 exit "$status"

@@ -71,7 +71,7 @@ void TestSpeechdVoice::initTestCase() {
             break;
         }
     }
-    QVERIFY(m_recorder.start());
+    QVERIFY(m_recorder.start(qEnvironmentVariable("ORASENT_SPEECHD_MONITOR").toStdString()));
 }
 
 void TestSpeechdVoice::listsModuleVoices() {

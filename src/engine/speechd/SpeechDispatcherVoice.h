@@ -26,7 +26,7 @@ namespace orasent {
 class SpeechDispatcherVoice : public SpVoice {
     Q_OBJECT
 public:
-    static constexpr int kConnectWaitMs = 250;
+    static constexpr int kConnectWaitMs = 200;
 
     explicit SpeechDispatcherVoice(QObject* parent = nullptr, int connectWaitMs = kConnectWaitMs);
     ~SpeechDispatcherVoice() override;
