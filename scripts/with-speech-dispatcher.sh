@@ -22,11 +22,27 @@ mkdir -p "$home/config/modules" "$home/log"
 if [ -f /etc/speech-dispatcher/modules/espeak-ng.conf ]; then
     cp /etc/speech-dispatcher/modules/espeak-ng.conf "$home/config/modules/"
 fi
+# A second module, speech-dispatcher's generic one running the espeak-ng program: like several
+# desktop modules it drops SSML marks.
+cat >"$home/config/modules/espeak-ng-generic.conf" <<'CONF'
+GenericExecuteSynth "printf %s \'$DATA\' | espeak-ng -v en-us -s $RATE -a $VOLUME --stdout | paplay"
+GenericCmdDependency "espeak-ng"
+GenericRateAdd 175
+GenericRateMultiply 50
+GenericVolumeAdd 100
+GenericVolumeMultiply 50
+AddVoice "en" "MALE1" "en-us"
+CONF
+generic=""
+if command -v espeak-ng >/dev/null 2>&1; then
+    generic='AddModule "espeak-ng-generic" "sd_generic" "espeak-ng-generic.conf"'
+fi
 cat >"$home/config/speechd.conf" <<CONF
 LogLevel 3
 LogDir "$home/log"
 AudioOutputMethod "pulse"
 AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"
+$generic
 DefaultModule espeak-ng
 DefaultVolume 100
 CONF

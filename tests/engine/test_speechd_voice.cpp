@@ -52,6 +52,7 @@ private slots:
     void wordsInOrderAndHeard();
     void stopSilences();
     void synchronousSpeakWaits();
+    void moduleWithoutMarksGivesTheSentence();
 
 private:
     std::unique_ptr<SpeechDispatcherVoice> m_voice;
@@ -78,7 +79,8 @@ void TestSpeechdVoice::listsModuleVoices() {
     const SpObjectTokens voices = m_voice->GetVoices();
     QVERIFY(voices.size() > 10);
     for (const SpObjectToken& v : voices) {
-        QVERIFY2(v.GetDescription().endsWith(QLatin1String(" (espeak-ng)")),
+        QVERIFY2(v.GetDescription().endsWith(QLatin1String(" (espeak-ng)")) ||
+                     v.GetDescription().endsWith(QLatin1String(" (espeak-ng-generic)")),
                  qPrintable(v.GetDescription()));
         QVERIFY2(!v.GetDescription().contains(QLatin1Char('+')), qPrintable(v.GetDescription()));
     }
@@ -150,6 +152,35 @@ void TestSpeechdVoice::synchronousSpeakWaits() {
     Journal journal(*m_voice);
     const int stream = m_voice->Speak(QStringLiteral("one"), SVSFDefault);
     QCOMPARE(journal.ended, stream);
+}
+
+// The generic module drops marks: no Word events, a Sentence over the whole text instead.
+void TestSpeechdVoice::moduleWithoutMarksGivesTheSentence() {
+    const SpObjectToken english = m_voice->Voice();
+    SpObjectToken generic;
+    for (const SpObjectToken& v : m_voice->GetVoices())
+        if (v.GetDescription().endsWith(QLatin1String(" (espeak-ng-generic)")))
+            generic = v;
+    if (generic.isNull())
+        QSKIP("the server has no generic module");
+    m_voice->setVoice(generic);
+    const QString text = QStringLiteral("Speaking without <b>marks</b> here.");
+    for (int round = 0; round < 2; ++round) {
+        Journal journal(*m_voice);
+        const int stream = m_voice->Speak(text, SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML);
+        QVERIFY(waitFor([&] { return journal.ended == stream; }, kEnoughMs));
+        QStringList kinds;
+        for (const Event& e : std::as_const(journal.events)) {
+            kinds << e.kind;
+            if (e.kind == QLatin1String("sentence"))
+                QCOMPARE(text.mid(e.pos, e.length),
+                         QStringLiteral("Speaking without <b>marks</b> here"));
+        }
+        QCOMPARE(kinds, QStringList({"start", "sentence", "end"}));
+        QCOMPARE(m_voice->marksOf(QStringLiteral("espeak-ng-generic")),
+                 SpeechDispatcherVoice::Marks::Dropped);
+    }
+    m_voice->setVoice(english);
 }
 
 QTEST_GUILESS_MAIN(TestSpeechdVoice)
