@@ -297,50 +297,55 @@ int SpeechDispatcherVoice::speakNothing(int stream) {
 }
 
 void SpeechDispatcherVoice::onEvent(int msgId, Event event, const QByteArray& mark) {
-    auto it = m_utterances.find(msgId);
+    const auto it = m_utterances.find(msgId);
     if (it == m_utterances.end() || it->stream <= m_purgedThrough)
         return;
-    const int stream = it->stream;
-    const QVariant position(qint64(0));
     switch (event) {
-    case Event::Begin: {
-        const bool sentence = !it->marked.words.isEmpty() && marksOf(it->module) != Marks::Given;
-        const MarkedText::Span whole = it->marked.wholeSpan();
-        const SpObjectToken voice = it->voice;
-        emit StartStream(stream, position);
-        // Handlers may speak anew; each event checks that its stream is still the one playing.
-        if (isLive(stream))
-            emit VoiceChange(stream, position, voice);
-        if (sentence && isLive(stream))
-            emit Sentence(stream, position, whole.pos, whole.length);
+    case Event::Begin:
+        onBegin(it.value());
         break;
-    }
-    case Event::Mark: {
-        const MarkedText::Span* span = it->marked.wordForMark(mark.constData());
-        const int index = span ? mark.toInt() : -1;
-        if (!span || index <= it->lastMark)
-            return; // speech-dispatcher's own marks, or one that would move backwards
-        it->lastMark = index;
-        it->marksSeen = true;
-        const MarkedText::Span word = *span;
-        emit Word(stream, position, word.pos, word.length);
+    case Event::Mark:
+        onMark(it.value(), mark);
         break;
-    }
     case Event::End:
     case Event::Cancel: {
         const Utterance u = it.value();
         m_utterances.erase(it);
         if (event == Event::End)
-            finish(msgId, u);
-        emit EndStream(stream, position);
+            finish(u);
+        emit EndStream(u.stream, QVariant(qint64(0)));
         releaseWaiters();
         break;
     }
     }
 }
 
+// Handlers may speak anew; each event checks that its stream is still the one playing.
+void SpeechDispatcherVoice::onBegin(const Utterance& started) {
+    const Utterance u = started;
+    const QVariant position(qint64(0));
+    emit StartStream(u.stream, position);
+    if (isLive(u.stream))
+        emit VoiceChange(u.stream, position, u.voice);
+    if (!u.marked.words.isEmpty() && marksOf(u.module) != Marks::Given && isLive(u.stream)) {
+        const MarkedText::Span whole = u.marked.wholeSpan();
+        emit Sentence(u.stream, position, whole.pos, whole.length);
+    }
+}
+
+void SpeechDispatcherVoice::onMark(Utterance& u, const QByteArray& mark) {
+    const MarkedText::Span* span = u.marked.wordForMark(mark.constData());
+    const int index = span ? mark.toInt() : -1;
+    if (!span || index <= u.lastMark)
+        return; // speech-dispatcher's own marks, or one that would move backwards
+    u.lastMark = index;
+    u.marksSeen = true;
+    const MarkedText::Span word = *span;
+    emit Word(u.stream, QVariant(qint64(0)), word.pos, word.length);
+}
+
 // What a spoken stream tells about its module: marks came, or a text with words got none.
-void SpeechDispatcherVoice::finish(int, const Utterance& u) {
+void SpeechDispatcherVoice::finish(const Utterance& u) {
     if (u.marksSeen)
         m_moduleMarks.insert(u.module, Marks::Given);
     else if (!u.marked.words.isEmpty() && marksOf(u.module) == Marks::Unknown)

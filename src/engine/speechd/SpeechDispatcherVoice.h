@@ -76,7 +76,9 @@ private:
 
     void takeConnection();
     void onEvent(int msgId, Event event, const QByteArray& mark);
-    void finish(int msgId, const Utterance& u);
+    void onBegin(const Utterance& u);
+    void onMark(Utterance& u, const QByteArray& mark);
+    void finish(const Utterance& u);
     void applySettings();
     int speakNothing(int stream);
     void waitFor(int stream);
