@@ -46,8 +46,8 @@ public:
     bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }
     QString SdkPath() const override { return m_first->SdkPath(); }
 
-    // The first engine's voice: what writes files while a voice of the second is chosen.
-    SpObjectToken firstEngineVoice() const { return m_first->Voice(); }
+    // The first engine writes the files, with its own voice, also while the second speaks.
+    SpObjectToken WaveFileVoice() const override { return m_first->Voice(); }
     SpVoice* firstEngine() const { return m_first.get(); }
     SpVoice* secondEngine() const { return m_second.get(); }
 

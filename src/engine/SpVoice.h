@@ -90,6 +90,8 @@ public:
     // Whether the audio format, the audio output and wave files apply to the chosen voice (an
     // engine that plays through a server of its own ignores them).
     virtual bool audioSettingsApply() const { return true; }
+    // The voice that speaks into wave files (the chosen one, unless its engine cannot write them).
+    virtual SpObjectToken WaveFileVoice() const { return Voice(); }
 
     // The folder that holds the "samples/common" sample texts, ending in "/", or "" when none.
     // It plays the part of the speech SDK's "SDKPath" setting.

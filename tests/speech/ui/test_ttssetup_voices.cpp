@@ -93,6 +93,8 @@ private slots:
         Rig rig;
         rig.choose(4);
         QCOMPARE(rig.second->Voice().Id(), QStringLiteral("speechd:festival/kal"));
+        // Files are still written by the first engine, with its last voice.
+        QCOMPARE(rig.window->Voice()->WaveFileVoice().Id(), QStringLiteral("voice/en-us"));
         QVERIFY(rig.box("FormatCB")->toolTip().contains(QLatin1String("espeak-ng voices only")));
         QVERIFY(
             rig.box("AudioOutputCB")->toolTip().contains(QLatin1String("espeak-ng voices only")));
