@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -51,10 +52,12 @@ inline bool waitFor(const std::function<bool()>& done, int timeoutMs) {
 // that carries it arrives: the same recorder delay is in every figure, so the ratios are fair.
 class Recorder {
 public:
-    bool start() {
-        m_pipe = popen("exec parec --device=@DEFAULT_MONITOR@ --rate=16000 --channels=1 "
-                       "--format=s16le --latency-msec=10 --raw",
-                       "r");
+    // `device`: a source such as a sink's monitor, "@DEFAULT_MONITOR@" when empty.
+    bool start(const std::string& device = {}) {
+        const std::string command =
+            "exec parec --device=" + (device.empty() ? std::string("@DEFAULT_MONITOR@") : device) +
+            " --rate=16000 --channels=1 --format=s16le --latency-msec=10 --raw";
+        m_pipe = popen(command.c_str(), "r");
         if (!m_pipe)
             return false;
         m_thread = std::thread([this] { run(); });

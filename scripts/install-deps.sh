@@ -8,7 +8,7 @@ set -euo pipefail
 runtime_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
-  libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev
+  libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev
   libzip-dev libgumbo-dev libcmark-dev
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
@@ -16,7 +16,8 @@ runtime_packages=(
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
-  poppler-utils tesseract-ocr)
+  poppler-utils tesseract-ocr
+  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

@@ -6,7 +6,7 @@
 #include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
-#include "engine/EspeakVoice.h"
+#include "engine/CombinedVoice.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -70,7 +70,7 @@ int main(int argc, char* argv[]) {
             prompts.showMessage(nullptr, problem, orasent::programTitle());
         QDir::setCurrent(folder);
     }
-    orasent::TTSSetup ttsSetup([] { return orasent::createEspeakVoice(); }, prompts);
+    orasent::TTSSetup ttsSetup([] { return orasent::createDesktopVoice(); }, prompts);
     orasent::EnglishF reader(ttsSetup, prompts);
     reader.setStartupFile(startupFile);
     reader.Form_Load();

@@ -87,6 +87,12 @@ public:
         throw SpeechError("this engine cannot write wave files");
     }
 
+    // Whether the audio format, the audio output and wave files apply to the chosen voice (an
+    // engine that plays through a server of its own ignores them).
+    virtual bool audioSettingsApply() const { return true; }
+    // The voice that speaks into wave files (the chosen one, unless its engine cannot write them).
+    virtual SpObjectToken WaveFileVoice() const { return Voice(); }
+
     // The folder that holds the "samples/common" sample texts, ending in "/", or "" when none.
     // It plays the part of the speech SDK's "SDKPath" setting.
     virtual QString SdkPath() const = 0;
@@ -99,6 +105,8 @@ signals:
     void Sentence(int streamNumber, const QVariant& streamPosition, int pos, int length);
     void VoiceChange(int streamNumber, const QVariant& streamPosition,
                      const orasent::SpObjectToken& token);
+    // Voices were appended at the end of GetVoices(); the earlier ones keep their places.
+    void VoicesAdded();
     // Declared for completeness; the engines here never raise them.
     void Bookmark(int streamNumber, const QVariant& streamPosition, const QVariant& bookmark,
                   int bookmarkId);

@@ -30,6 +30,7 @@ void SpeakingCore::setVoice(SpVoice* voice) {
         return;
     connect(voice, &SpVoice::StartStream, this, &SpeakingCore::onStartStream);
     connect(voice, &SpVoice::Word, this, &SpeakingCore::onWord);
+    connect(voice, &SpVoice::Sentence, this, &SpeakingCore::onSentence);
     connect(voice, &SpVoice::EndStream, this, &SpeakingCore::onEndStream);
 }
 
@@ -179,6 +180,17 @@ void SpeakingCore::onWord(int stream, const QVariant&, int pos, int length) {
     emit wordSpoken(pos, length);
     if (stream != m_following.stream || pos < 0)
         return;
+    m_following.wordHeard = true;
+    followHeard(pos, length);
+}
+
+void SpeakingCore::onSentence(int stream, const QVariant&, int pos, int length) {
+    if (isStale(stream) || stream != m_following.stream || m_following.wordHeard || pos < 0)
+        return;
+    followHeard(pos, length);
+}
+
+void SpeakingCore::followHeard(int pos, int length) {
     const auto [start, span] = m_following.edits.originalSpan(pos, length);
     // A word beyond the text shows nothing, rather than leaving the band on the word before.
     const qsizetype size = m_following.handedOver.size();

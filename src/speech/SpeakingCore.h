@@ -80,7 +80,8 @@ signals:
     void streamEnded();
     void tickedWithoutPickup();
     // Follow-along for texts taken from the speak box: the word heard as a span of the text as
-    // it was handed over (length 0: a word that came from nothing there).
+    // it was handed over (length 0: a word that came from nothing there). Until a stream's first
+    // word, its sentence events stand in: an engine without word events shows the sentence.
     void handedOverWordHeard(const QString& handedOver, int start, int length);
     // The text taken from the speak box is no longer being heard: ended, stopped or replaced.
     void handedOverSpeechEnded();
@@ -90,6 +91,7 @@ private:
         int stream = 0; // 0: nothing followed
         QString handedOver;
         TextEdits edits;
+        bool wordHeard = false;
     };
 
     bool canTakeSpeakBox() const;
@@ -100,6 +102,8 @@ private:
     bool isStale(int stream) const { return stream < m_lastStream; }
     void onStartStream(int stream, const QVariant& position);
     void onWord(int stream, const QVariant& position, int pos, int length);
+    void onSentence(int stream, const QVariant& position, int pos, int length);
+    void followHeard(int pos, int length);
     void onEndStream(int stream, const QVariant& position);
 
     QPointer<SpVoice> m_voice;

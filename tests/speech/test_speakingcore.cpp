@@ -62,9 +62,9 @@ class TestSpeakingCore : public QObject {
 private slots:
     // Steps: "box:T" hands T over, "tick", "run" (queued calls), "say:T" speaks T, "stop"
     // (StopVoice), "fail" (Speak throws), "begin" (the window's load; rows without it start
-    // loaded), "start", "end", "word:p,l" and "through" are engine events, "@n" aims one at stream
-    // n. Checks: "idle", "busy", "box=T", "band=T" (the handed-over text under the band).
-    // Every row also checks all that was spoken, always with flags 11.
+    // loaded), "start", "end", "word:p,l", "sentence:p,l" and "through" are engine events, "@n"
+    // aims one at stream n. Checks: "idle", "busy", "box=T", "band=T" (the handed-over text under
+    // the band). Every row also checks all that was spoken, always with flags 11.
     void script_data() {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("steps"); // separated by "; "
@@ -124,6 +124,15 @@ private slots:
             << ""
             << "box:one; run; word:0,3; band=one; word:50,3; band=; say:two; word:0,3; band="
             << QStringList{"ONE", "two"};
+        QTest::newRow("sentence band until the first word, then words only")
+            << ""
+            << "box:One two. Three.; run; start; sentence:0,8; band=One two.; word:0,3; band=One; "
+               "sentence:9,6; band=One; end; band="
+            << QStringList{"ONE TWO. THREE."};
+        QTest::newRow("an engine without word events shows the sentence")
+            << ""
+            << "box:Hello there.; run; start; sentence:0,12; band=Hello there.; end; band="
+            << QStringList{"HELLO THERE."};
     }
 
     void script() {
@@ -163,6 +172,8 @@ private slots:
                 rig.voice.endStream(stream);
             } else if (name == "word") {
                 raiseWord(rig.voice, arg);
+            } else if (name == "sentence") {
+                rig.voice.sentence(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt());
             } else if (name == "through") {
                 rig.voice.speakThrough();
             } else {

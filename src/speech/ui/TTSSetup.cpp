@@ -210,6 +210,8 @@ void TTSSetup::VoiceCB_Click() {
         warnRefused("change the voice", error);
     }
     m_applyingVoice = false;
+    m_savedVoiceIndex = -1;
+    showWhetherAudioSettingsApply();
 }
 
 void TTSSetup::FormatCB_Click() {
@@ -288,7 +290,7 @@ void TTSSetup::LoadDat() {
         const int value = int(action.value);
         switch (action.kind) {
         case SettingAction::VoiceIndex:
-            selectVoiceIndex(value);
+            selectSavedVoiceIndex(value);
             break;
         case SettingAction::FormatIndex:
             selectFormatIndex(value);

@@ -133,6 +133,11 @@ private:
     void selectAudioOutputIndex(int index);
     void setSliderFromCode(QSlider* slider, int value);
 
+    // Voices that an engine adds late, and the audio settings' tooltips (TTSSetupVoices.cpp).
+    void selectSavedVoiceIndex(int index);
+    void appendAddedVoices();
+    void showWhetherAudioSettingsApply();
+
     // Speaking (TTSSetupSpeaking.cpp).
     QString ApplyReplacements(const QString& text);
     void speakMainText();
@@ -156,6 +161,7 @@ private:
     bool m_unloading = false;
     bool m_unloaded = false;
     bool m_applyingVoice = false;
+    int m_savedVoiceIndex = -1; // a saved voice not (yet) in the list
 
     // Controls.
     QWidget* m_central = nullptr;

@@ -126,8 +126,10 @@ void TTSSetup::HighlightSpokenText(int start, int length) {
 
 void TTSSetup::attachVoiceEvents() {
     m_core.setVoice(m_voice.get());
-    if (m_voice)
+    if (m_voice) {
         connect(m_voice.get(), &SpVoice::VoiceChange, this, &TTSSetup::Voice_VoiceChange);
+        connect(m_voice.get(), &SpVoice::VoicesAdded, this, &TTSSetup::appendAddedVoices);
+    }
 }
 
 void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& token) {

@@ -1,0 +1,138 @@
+#include "engine/CombinedVoice.h"
+
+#include "engine/EspeakVoice.h"
+#include "engine/speechd/SpeechDispatcherVoice.h"
+
+namespace orasent {
+
+std::unique_ptr<SpVoice> createDesktopVoice(QObject* parent) {
+    return std::make_unique<CombinedVoice>(createEspeakVoice(),
+                                           std::make_unique<SpeechDispatcherVoice>(), parent);
+}
+
+CombinedVoice::CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpVoice> second,
+                             QObject* parent)
+    : SpVoice(parent), m_first(std::move(first)), m_second(std::move(second)),
+      m_active(m_first.get()) {
+    forward(m_first.get());
+    if (m_second) {
+        forward(m_second.get());
+        connect(m_second.get(), &SpVoice::VoicesAdded, this, &SpVoice::VoicesAdded);
+    }
+}
+
+CombinedVoice::~CombinedVoice() {
+    if (m_second)
+        m_second->disconnect(this);
+    m_first->disconnect(this);
+}
+
+void CombinedVoice::forward(SpVoice* engine) {
+    connect(engine, &SpVoice::StartStream, this, [this, engine](int s, const QVariant& p) {
+        if (const int outer = outerStream(engine, s))
+            emit StartStream(outer, p);
+    });
+    connect(engine, &SpVoice::Word, this, [this, engine](int s, const QVariant& p, int a, int b) {
+        if (const int outer = outerStream(engine, s))
+            emit Word(outer, p, a, b);
+    });
+    connect(engine, &SpVoice::Sentence, this,
+            [this, engine](int s, const QVariant& p, int a, int b) {
+                if (const int outer = outerStream(engine, s))
+                    emit Sentence(outer, p, a, b);
+            });
+    connect(engine, &SpVoice::VoiceChange, this,
+            [this, engine](int s, const QVariant& p, const SpObjectToken& token) {
+                if (const int outer = outerStream(engine, s))
+                    emit VoiceChange(outer, p, token);
+            });
+    connect(engine, &SpVoice::EndStream, this, [this, engine](int s, const QVariant& p) {
+        const int outer = outerStream(engine, s);
+        m_streams.remove({engine, s});
+        m_silencers.remove({engine, s});
+        if (outer)
+            emit EndStream(outer, p);
+    });
+}
+
+int CombinedVoice::outerStream(SpVoice* engine, int inner) {
+    const QPair<SpVoice*, int> key(engine, inner);
+    if (m_silencers.contains(key))
+        return 0;
+    if (const int outer = m_streams.value(key))
+        return outer;
+    // Events that a synchronous Speak raises before it returns its number.
+    if (engine == m_pendingEngine) {
+        m_streams.insert(key, m_pendingStream);
+        return m_pendingStream;
+    }
+    return 0;
+}
+
+SpObjectTokens CombinedVoice::GetVoices(const QString& required, const QString& optional) {
+    SpObjectTokens voices = m_first->GetVoices(required, optional);
+    if (m_second)
+        voices += m_second->GetVoices(required, optional);
+    return voices;
+}
+
+SpObjectTokens CombinedVoice::GetAudioOutputs(const QString& required, const QString& optional) {
+    return m_first->GetAudioOutputs(required, optional);
+}
+
+void CombinedVoice::setVoice(const SpObjectToken& voice) {
+    if (m_first->GetVoices().contains(voice)) {
+        m_first->setVoice(voice);
+        m_active = m_first.get();
+    } else if (m_second && m_second->GetVoices().contains(voice)) {
+        m_second->setVoice(voice);
+        m_active = m_second.get();
+    } else {
+        throw SpeechError("no such voice");
+    }
+}
+
+void CombinedVoice::setRate(int rate) {
+    m_first->setRate(rate);
+    if (m_second)
+        m_second->setRate(rate);
+}
+
+void CombinedVoice::setVolume(int volume) {
+    m_first->setVolume(volume);
+    if (m_second)
+        m_second->setVolume(volume);
+}
+
+int CombinedVoice::Speak(const QString& text, int flags) {
+    SpVoice* engine = m_active;
+    if ((flags & SVSFPurgeBeforeSpeak) && m_lastSpoken && m_lastSpoken != engine) {
+        // What the other engine still says stops too; its blank's events are not ours.
+        try {
+            const int blank =
+                m_lastSpoken->Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak);
+            m_silencers.insert({m_lastSpoken, blank});
+        } catch (const SpeechError&) {
+        }
+    }
+    if (flags & SVSFPurgeBeforeSpeak)
+        m_streams.clear(); // purged streams raise nothing more
+    const int outer = ++m_lastStream;
+    m_pendingEngine = engine;
+    m_pendingStream = outer;
+    int inner = 0;
+    try {
+        inner = engine->Speak(text, flags);
+    } catch (...) {
+        m_pendingEngine = nullptr;
+        throw;
+    }
+    m_pendingEngine = nullptr;
+    m_lastSpoken = engine;
+    // A synchronous stream has ended by now and must not be mapped again.
+    if (flags & SVSFlagsAsync)
+        m_streams.insert({engine, inner}, outer);
+    return outer;
+}
+
+} // namespace orasent

@@ -1,0 +1,70 @@
+#pragma once
+// One voice object over two engines: the voices of the first engine (espeak-ng) come first, in
+// their own order, then those of the second (speech-dispatcher). Choosing a voice routes speech
+// to its engine; rate and volume go to both; the audio format, the outputs and wave files are
+// the first engine's. Stream numbers are the combined voice's own, rising over both engines,
+// and a Speak that purges silences the other engine too.
+#include "engine/SpVoice.h"
+
+#include <QHash>
+#include <QSet>
+#include <memory>
+
+namespace orasent {
+
+// The program's voice: espeak-ng, and speech-dispatcher's voices when a server answers.
+std::unique_ptr<SpVoice> createDesktopVoice(QObject* parent = nullptr);
+
+class CombinedVoice : public SpVoice {
+    Q_OBJECT
+public:
+    // `second` may be null: then this is the first engine alone.
+    CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpVoice> second,
+                  QObject* parent = nullptr);
+    ~CombinedVoice() override;
+
+    SpObjectTokens GetVoices(const QString& required = {}, const QString& optional = {}) override;
+    SpObjectTokens GetAudioOutputs(const QString& required = {},
+                                   const QString& optional = {}) override;
+    SpObjectToken Voice() const override { return m_active->Voice(); }
+    void setVoice(const SpObjectToken& voice) override;
+    SpObjectToken AudioOutput() const override { return m_first->AudioOutput(); }
+    void setAudioOutput(const SpObjectToken& output) override { m_first->setAudioOutput(output); }
+    int Rate() const override { return m_first->Rate(); }
+    void setRate(int rate) override;
+    int Volume() const override { return m_first->Volume(); }
+    void setVolume(int volume) override;
+    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override {
+        m_first->setAllowAudioOutputFormatChangesOnNextSet(allow);
+    }
+    int AudioOutputFormatType() const override { return m_first->AudioOutputFormatType(); }
+    void setAudioOutputFormatType(int type) override { m_first->setAudioOutputFormatType(type); }
+    void setAudioOutputToWaveFile(const QString& path) override {
+        m_first->setAudioOutputToWaveFile(path);
+    }
+    int Speak(const QString& text, int flags) override;
+    bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }
+    QString SdkPath() const override { return m_first->SdkPath(); }
+
+    // The first engine writes the files, with its own voice, also while the second speaks.
+    SpObjectToken WaveFileVoice() const override { return m_first->Voice(); }
+    SpVoice* firstEngine() const { return m_first.get(); }
+    SpVoice* secondEngine() const { return m_second.get(); }
+
+private:
+    void forward(SpVoice* engine);
+    // The combined number of an engine's stream, or 0 for a stream that is not forwarded.
+    int outerStream(SpVoice* engine, int inner);
+
+    std::unique_ptr<SpVoice> m_first;
+    std::unique_ptr<SpVoice> m_second;
+    SpVoice* m_active;
+    SpVoice* m_lastSpoken = nullptr;
+    int m_lastStream = 0;
+    QHash<QPair<SpVoice*, int>, int> m_streams; // engine's stream -> combined stream
+    QSet<QPair<SpVoice*, int>> m_silencers;     // blanks that stopped the other engine
+    SpVoice* m_pendingEngine = nullptr;         // inside Speak: its stream is not known yet
+    int m_pendingStream = 0;
+};
+
+} // namespace orasent

@@ -1,0 +1,53 @@
+// Voices that an engine lists only after the load (a speech server that answered late) are
+// appended to VoiceCB, and a saved choice among them is taken then. While the chosen voice
+// ignores the audio format and output, their lists say so in their tooltips.
+#include "speech/ui/TTSSetup.h"
+
+#include "engine/SpVoice.h"
+
+#include <QComboBox>
+
+namespace orasent {
+
+namespace {
+const char* const kFormatNotApplied =
+    "The chosen voice plays through speech-dispatcher: this format applies to espeak-ng voices "
+    "only (it is still saved)";
+const char* const kOutputNotApplied =
+    "The chosen voice plays through speech-dispatcher: this output applies to espeak-ng voices "
+    "only (it is still saved)";
+} // namespace
+
+// A saved index beyond the list is kept until the list grows to it or the user chooses.
+void TTSSetup::selectSavedVoiceIndex(int index) {
+    selectVoiceIndex(index);
+    if (index >= m_voiceCB->count())
+        m_savedVoiceIndex = index;
+}
+
+void TTSSetup::appendAddedVoices() {
+    if (!m_voice)
+        return;
+    SpObjectTokens voices;
+    try {
+        voices = m_voice->GetVoices(QString(), QString());
+    } catch (const SpeechError&) {
+        return;
+    }
+    for (int i = m_voiceCB->count(); i < voices.size(); ++i)
+        m_voiceCB->addItem(voices.at(i).GetDescription(0));
+    if (m_savedVoiceIndex >= 0 && m_savedVoiceIndex < m_voiceCB->count())
+        selectVoiceIndex(m_savedVoiceIndex);
+}
+
+void TTSSetup::showWhetherAudioSettingsApply() {
+    bool apply = true;
+    try {
+        apply = !m_voice || m_voice->audioSettingsApply();
+    } catch (const SpeechError&) {
+    }
+    m_formatCB->setToolTip(apply ? QString() : QString::fromLatin1(kFormatNotApplied));
+    m_audioOutputCB->setToolTip(apply ? QString() : QString::fromLatin1(kOutputNotApplied));
+}
+
+} // namespace orasent

@@ -1,0 +1,154 @@
+// The speech window on the program's own voice (espeak-ng and speech-dispatcher). Without a
+// server the lists are espeak-ng's alone and the load does not wait for one; with the private
+// server of scripts/with-speech-dispatcher.sh (on the PulseAudio null sink) its voices follow,
+// Test is heard with its words in order, the window returns to idle and a stop silences it.
+#include "../../../bench/HeardRecorder.h"
+#include "FakePrompts.h"
+#include "engine/CombinedVoice.h"
+#include "engine/EspeakVoice.h"
+#include "engine/speechd/SpeechDispatcherVoice.h"
+#include "speech/ui/TTSSetup.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orasent;
+using orasent::bench::nowMs;
+using orasent::bench::Recorder;
+using orasent::bench::waitFor;
+
+namespace {
+constexpr int kEnoughMs = 20000; // an upper bound for a stuck server, not a speed figure
+
+QStringList items(const QComboBox* box) {
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
+
+QStringList descriptions(const SpObjectTokens& tokens) {
+    QStringList texts;
+    for (const SpObjectToken& t : tokens)
+        texts << t.GetDescription();
+    return texts;
+}
+
+struct Window {
+    QTemporaryDir folder;
+    QString previous = QDir::currentPath();
+    test::FakePrompts prompts;
+    TTSSetup w{[] { return createDesktopVoice(); }, prompts};
+    Window() {
+        QDir::setCurrent(folder.path());
+        w.Form_Load();
+        w.Timer1()->stop();
+    }
+    ~Window() { QDir::setCurrent(previous); }
+    QComboBox* box(const char* name) const { return w.findChild<QComboBox*>(name); }
+};
+} // namespace
+
+class TestSpeechdWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void noServerSameListsAsBefore();
+    void serverVoicesSpeakThroughTheWindow();
+};
+
+void TestSpeechdWindow::noServerSameListsAsBefore() {
+    const QByteArray saved = qgetenv("SPEECHD_ADDRESS");
+    QTemporaryDir nowhere;
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + nowhere.filePath("none.sock").toUtf8());
+    QElapsedTimer clock;
+    clock.start();
+    {
+        SpeechDispatcherVoice absent;
+        QVERIFY(!absent.isConnected());
+        QVERIFY(absent.GetVoices().isEmpty());
+    }
+    const qint64 waited = clock.elapsed();
+    qInfo("no server: the connection was given up after %lld ms", waited);
+    QVERIFY2(waited <= 300, qPrintable(QString::number(waited)));
+
+    EspeakVoice espeak;
+    {
+        Window win;
+        QCOMPARE(items(win.box("VoiceCB")), descriptions(espeak.GetVoices()));
+        QCOMPARE(win.box("AudioOutputCB")->count(),
+                 qMax<qsizetype>(1, espeak.GetAudioOutputs().size()));
+        QCOMPARE(win.box("FormatCB")->count(), 36);
+        QVERIFY(win.box("FormatCB")->toolTip().isEmpty());
+    }
+    if (saved.isNull())
+        qunsetenv("SPEECHD_ADDRESS");
+    else
+        qputenv("SPEECHD_ADDRESS", saved);
+}
+
+void TestSpeechdWindow::serverVoicesSpeakThroughTheWindow() {
+    if (qEnvironmentVariableIsEmpty("SPEECHD_ADDRESS"))
+        QSKIP("no private speech-dispatcher (run under scripts/with-speech-dispatcher.sh)");
+    const QStringList espeak = descriptions(EspeakVoice().GetVoices());
+    Window win;
+    QComboBox* voices = win.box("VoiceCB");
+    // The server may answer after the load; its voices are appended then.
+    if (!waitFor([&] { return voices->count() > espeak.size(); }, kEnoughMs))
+        QSKIP("the speech-dispatcher server does not answer");
+    const QStringList listed = items(voices);
+    QCOMPARE(listed.mid(0, espeak.size()), espeak);
+    for (const QString& text : listed.mid(espeak.size()))
+        QVERIFY2(text.endsWith(QLatin1String(" (espeak-ng)")) ||
+                     text.endsWith(QLatin1String(" (espeak-ng-generic)")),
+                 qPrintable(text));
+    const int english = listed.indexOf(QStringLiteral("English (America) (espeak-ng)"));
+    QVERIFY(english >= espeak.size());
+    voices->setCurrentIndex(english);
+    emit voices->activated(english);
+    QVERIFY(!win.box("FormatCB")->toolTip().isEmpty());
+
+    Recorder recorder;
+    QVERIFY(recorder.start(qEnvironmentVariable("ORASENT_SPEECHD_MONITOR").toStdString()));
+    QStringList words;
+    int lastPos = -1;
+    bool inOrder = true;
+    const QString sentence = QString::fromLatin1(TTSSetup::kTestSentence);
+    QObject::connect(win.w.Voice(), &SpVoice::Word, &win.w,
+                     [&](int, const QVariant&, int p, int l) {
+                         inOrder = inOrder && p > lastPos && p + l <= sentence.size();
+                         lastPos = p;
+                         words << sentence.mid(p, l);
+                     });
+    const qint64 before = recorder.count();
+    win.w.findChild<QPushButton*>("BtnTest")->click();
+    QVERIFY(!win.w.SpeakBtn()->isEnabled());
+    QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    QVERIFY(waitFor([&] { return recorder.firstLoud(before) >= 0; }, 2000));
+    QVERIFY(inOrder);
+    QCOMPARE(words.join(u' '), QStringLiteral("This is a test of the Speech Recognition System"));
+    QVERIFY(!win.w.findChild<QPushButton*>("StopBtn")->isEnabled());
+
+    // A long text, then Stop: the time to the last loud sample is reported and held to 100 ms.
+    const qint64 start = recorder.count();
+    win.w.SPKBX()->setText(QStringLiteral("a long text that goes on and on. ").repeated(20));
+    win.w.Timer1_Timer();
+    QVERIFY(waitFor([&] { return recorder.firstLoud(start) >= 0; }, kEnoughMs));
+    const double stopAt = nowMs();
+    win.w.StopVoice();
+    QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    waitFor([] { return false; }, 1000); // what is still heard arrives meanwhile
+    qint64 lastLoud = -1;
+    for (qint64 i = recorder.indexAt(stopAt); (i = recorder.firstLoud(i)) >= 0; ++i)
+        lastLoud = i;
+    const double heardFor = lastLoud < 0 ? 0 : recorder.timeOf(lastLoud) - stopAt;
+    qInfo("speech window on speech-dispatcher: heard %.0f ms after Stop", heardFor);
+    QVERIFY2(heardFor <= 100, qPrintable(QString::number(heardFor)));
+}
+
+QTEST_MAIN(TestSpeechdWindow)
+#include "test_speechd_window.moc"
