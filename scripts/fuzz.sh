@@ -4,7 +4,7 @@
 set -euo pipefail
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="$source_dir/build-fuzz"
-runs="${ORASENT_FUZZ_RUNS:-20000}"
+runs="${ORASENT_FUZZ_RUNS:-10000}"
 
 CC=clang-14 CXX=clang++-14 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORASENT_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null

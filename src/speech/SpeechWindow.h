@@ -10,7 +10,8 @@ namespace orasent {
 
 // What the speech window would speak with now, for work that speaks without it (an export).
 struct SpeechChoice {
-    QString voiceId; // the voice token's Id
+    QString voiceId;   // the Id of the voice that writes files (espeak-ng)
+    QString voiceNote; // set when that is not the chosen voice: which one is used instead
     int rate = 0;
     int volume = 100;
     QString replacementList;

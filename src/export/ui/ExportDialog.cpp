@@ -77,6 +77,11 @@ ExportDialog::ExportDialog(UserPrompts& prompts, const QString& suggestedPath, Q
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(what);
     layout->addLayout(form);
+    m_voiceNote = new QLabel(this);
+    m_voiceNote->setObjectName(QStringLiteral("VoiceNote"));
+    m_voiceNote->setWordWrap(true);
+    m_voiceNote->hide();
+    layout->addWidget(m_voiceNote);
     layout->addWidget(buttons);
 
     const auto fromPath = audioFormatFromPath(suggestedPath);
@@ -98,6 +103,11 @@ ExportChoice ExportDialog::choice() const {
     c.format = AudioFileFormat(m_format->currentData().toInt());
     c.captions = CaptionFormat(m_captions->currentData().toInt());
     return c;
+}
+
+void ExportDialog::setVoiceNote(const QString& note) {
+    m_voiceNote->setText(note);
+    m_voiceNote->setVisible(!note.isEmpty());
 }
 
 void ExportDialog::setChoice(const ExportChoice& c) {

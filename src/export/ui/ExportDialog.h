@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -28,6 +29,8 @@ public:
 
     ExportChoice choice() const;
     void setChoice(const ExportChoice& choice);
+    // Which voice writes the file when the chosen one cannot; empty hides the line.
+    void setVoiceNote(const QString& note);
 
     void browse(); // the Browse button
     void accept() override;
@@ -42,6 +45,7 @@ private:
     QLineEdit* m_path = nullptr;
     QComboBox* m_format = nullptr;
     QComboBox* m_captions = nullptr;
+    QLabel* m_voiceNote = nullptr;
 };
 
 } // namespace orasent

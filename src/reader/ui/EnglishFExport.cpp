@@ -43,14 +43,15 @@ void EnglishF::exportToAudio() {
     ExportChoice choice = lastChoice();
     if (choice.outputPath.isEmpty())
         choice.outputPath = suggestedPath(m_model.FileName, choice.format);
+    const SpeechChoice speech = m_tts.speechChoice();
     ExportDialog dialog(m_prompts, choice.outputPath, this);
     dialog.setChoice(choice);
+    dialog.setVoiceNote(speech.voiceNote);
     if (dialog.exec() != QDialog::Accepted)
         return;
     choice = dialog.choice();
     lastChoice() = choice;
 
-    const SpeechChoice speech = m_tts.speechChoice();
     ExportRequest request;
     request.text = m_model.BookText;
     request.inputPath = m_model.FileName;

@@ -156,7 +156,13 @@ SpeechChoice TTSSetup::speechChoice() const {
     SpeechChoice choice;
     choice.replacementList = m_core.replacementList();
     if (m_voice) {
-        choice.voiceId = m_voice->Voice().Id();
+        // The desktop's voices cannot write files: espeak-ng's current voice does it for them.
+        const SpObjectToken writer = m_voice->WaveFileVoice();
+        choice.voiceId = writer.Id();
+        if (writer.Id() != m_voice->Voice().Id())
+            choice.voiceNote = QStringLiteral("The chosen voice can not write files; the export "
+                                              "uses the espeak-ng voice %1.")
+                                   .arg(writer.GetDescription());
         choice.rate = m_voice->Rate();
         choice.volume = m_voice->Volume();
     }
