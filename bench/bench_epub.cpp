@@ -2,8 +2,8 @@
 // against the same text as a .txt file through loadBookText; peak memory of each in a fresh
 // process. Prints the figures; asserts nothing.
 #include "../tests/support/ZipBuilder.h"
-#include "documents/DocumentLoader.h"
 #include "documents/BookTextLoader.h"
+#include "documents/DocumentLoader.h"
 #include "reader/ReaderModel.h"
 
 #include <QCoreApplication>

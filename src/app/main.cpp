@@ -1,8 +1,8 @@
 // Program start: the command line, then the reader window as the first window; closing it ends
 // the program.
 #include "app/CommandLine.h"
-#include "app/UserFolder.h"
 #include "app/ExportCommand.h"
+#include "app/UserFolder.h"
 #include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
