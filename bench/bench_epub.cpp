@@ -1,7 +1,9 @@
 // A novel-sized e-book (1 MB of text in 40 chapters) from loadDocument to the first sentence cut,
 // against the same text as a .txt file through loadBookText; peak memory of each in a fresh
 // process. Prints the figures; asserts nothing.
+#include "../tests/support/SilentReaderPort.h"
 #include "../tests/support/ZipBuilder.h"
+#include "ProcessFigures.h"
 #include "documents/BookTextLoader.h"
 #include "documents/DocumentLoader.h"
 #include "reader/ReaderModel.h"
@@ -17,32 +19,9 @@
 #include <functional>
 
 using namespace orasent;
+using namespace orasent::bench;
 
 namespace {
-
-class QuietPort : public ReaderPort {
-public:
-    void StopVoice() override {}
-    void handOver(const QString&) override {}
-    bool speechIdle() const override { return true; }
-    QString sentenceText() const override { return text1; }
-    void setSentenceText(const QString& text) override { text1 = text; }
-    void focusSentenceBox() override {}
-    void showPathBox(const QString&) override {}
-    void showMessage(const QString&) override {}
-    QString text1;
-};
-
-long statusKiB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 // 40 chapters of paragraphs, 1 MB of text in all: the book's XHTML chapters and the same
 // paragraphs as lines of a text file.
@@ -92,7 +71,7 @@ void generateBook(const QString& epubPath, const QString& txtPath) {
 
 // Loads the file as Open File does and cuts the first sentence; its length, or -1.
 qsizetype openAndCut(const QString& path, bool asDocument) {
-    QuietPort port;
+    test::SilentReaderPort port;
     ReaderModel model(port);
     if (asDocument) {
         model.BookText = loadDocument(path).bookText;

@@ -2,6 +2,7 @@
 // pages at a time, against the `tesseract` program run once per page in sequence on the same
 // pages, with the word accuracy of both; and the time from opening a one-page photo-like JPEG
 // to its first sentence. Prints the figures; asserts nothing.
+#include "ProcessFigures.h"
 #include "RenderedPages.h"
 #include "recognition/PictureReading.h"
 #include "recognition/RecognitionCache.h"
@@ -23,6 +24,7 @@
 #include <sys/resource.h>
 
 using namespace orasent;
+using namespace orasent::bench;
 using namespace orasent::test;
 
 namespace {
@@ -64,19 +66,6 @@ QString writeTiff(const QTemporaryDir& dir, const QStringList& pngs) {
     pixaWriteMultipageTiff(path.toLocal8Bit().constData(), pixa);
     pixaDestroy(&pixa);
     return path;
-}
-
-double processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double childrenCpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 double loadAverage() {

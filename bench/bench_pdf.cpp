@@ -2,6 +2,7 @@
 // paragraphs and a page number per page): extraction time against `pdftotext` on the same file
 // as a ratio (goal: at most 1.5), and the peak memory of each. Prints the figures; asserts
 // nothing.
+#include "ProcessFigures.h"
 #include "documents/PdfText.h"
 
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include <ctime>
 
 using namespace orasent;
+using namespace orasent::bench;
 
 namespace {
 
@@ -73,12 +75,6 @@ struct ChildRun {
     long maxRssKiB = -1;
     double cpuMs = -1;
 };
-
-double processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 // One run of a program under the peak_memory launcher beside this bench: its own peak memory
 // and wall time.

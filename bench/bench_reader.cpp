@@ -1,6 +1,7 @@
 // Reader figures on a generated 100 MB text: load time against `wc -l`, peak memory against
 // the file size, sentence steps at the start and at the end, the spread of 25 bookmarks, and
 // memory over 10,000 Talk presses. Prints the figures; asserts nothing.
+#include "ProcessFigures.h"
 #include "reader/ReaderModel.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <sys/resource.h>
 
 using namespace orasent;
+using namespace orasent::bench;
 
 namespace {
 
@@ -35,31 +37,6 @@ public:
     QString text1;
     QString spoken;
 };
-
-// A field of /proc/self/status in kB.
-long statusKiB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-double processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double childrenCpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 struct Timing {
     double wallMs = 1e300;
