@@ -123,7 +123,8 @@ Extraction fromPdf(const QByteArray& data, const LoadProgress& progress) {
     Extraction result;
     switch (pdf.status) {
     case PdfExtraction::Status::Ok:
-        result.paragraphs = std::move(pdf.paragraphs);
+        for (QString& text : pdf.paragraphs)
+            result.paragraphs.append(Paragraph{std::move(text), Paragraph::Kind::Body, 0, {}, {}});
         break;
     case PdfExtraction::Status::Locked:
         result.status = Extraction::Status::Locked;
@@ -222,7 +223,14 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
     }
     if (extraction.status != Extraction::Status::Ok)
         return failed(failureMessage(extraction.status, kind));
-    load.bookText = bookTextFromParagraphs(extraction.paragraphs);
+    BookTextMap map = bookTextFromDocument(extraction.paragraphs);
+    load.bookText = std::move(map.bookText);
+    load.paragraphStarts = std::move(map.starts);
+    load.document.paragraphs = extraction.paragraphs;
+    load.document.metadata = extraction.metadata;
+    load.document.contents = extraction.contents.isEmpty()
+                                 ? contentsFromHeadings(extraction.paragraphs)
+                                 : extraction.contents;
     if (load.bookText.isEmpty())
         return failed(QStringLiteral("This %1 holds no text to read.").arg(kindName(kind)));
     load.status = DocumentLoad::Status::Loaded;

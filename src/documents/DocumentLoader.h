@@ -1,6 +1,8 @@
 #pragma once
 // Turns a file of any readable kind (plain text, EPUB, PDF, DOCX, ODT, HTML, Markdown) into the
 // reader's BookText. Plain text files go through loadBookText unchanged.
+#include "documents/Document.h"
+
 #include <QString>
 #include <functional>
 
@@ -16,6 +18,10 @@ struct DocumentLoad {
     enum class Status { Loaded, Failed, Cancelled };
     Status status = Status::Failed;
     QString bookText;
+    // Loaded: the document BookText was made from, and where each of its paragraphs starts in
+    // BookText (0-based). Plain text files have one body paragraph per paragraph of the file.
+    Document document;
+    QVector<qsizetype> paragraphStarts;
     // Failed: a sentence for the user ("This PDF is locked with a password."); empty means the
     // design's "Error loading file" box. bookText then holds what plain text loading kept.
     QString error;

@@ -110,7 +110,7 @@ bool isMarkup(const QString& mediaType) {
 Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& progress) {
     ZipArchive zip(archive);
     if (!zip.isOpen())
-        return Extraction{Status::Corrupt, {}, 0};
+        return Extraction{Status::Corrupt, {}, 0, {}, {}};
     QString packagePath;
     QList<Chapter> chapters;
     int missing = 0;
@@ -118,12 +118,12 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
     if (status == Status::Ok)
         status = readSpine(zip, packagePath, &chapters, &missing);
     if (status != Status::Ok)
-        return Extraction{status, {}, 0};
+        return Extraction{status, {}, 0, {}, {}};
 
     const QSet<QString> locked = protectedParts(zip);
     for (const Chapter& chapter : std::as_const(chapters))
         if (locked.contains(chapter.path))
-            return Extraction{Status::Locked, {}, 0};
+            return Extraction{Status::Locked, {}, 0, {}, {}};
 
     ParagraphCollector out(progress);
     int read = 0;
@@ -131,7 +131,7 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
         if (progress.report)
             progress.report(int(i), int(chapters.size()));
         if (progress.cancelled && progress.cancelled())
-            return Extraction{Status::Cancelled, {}, 0};
+            return Extraction{Status::Cancelled, {}, 0, {}, {}};
         if (!isMarkup(chapters[i].mediaType))
             continue; // a picture or other non-text page
         QByteArray bytes;
@@ -143,13 +143,13 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
         if (status == Status::Ok)
             status = collectXhtml(bytes, out);
         if (status != Status::Ok)
-            return Extraction{status, {}, 0};
+            return Extraction{status, {}, 0, {}, {}};
         ++read;
     }
     if (progress.report)
         progress.report(int(chapters.size()), int(chapters.size()));
     if (read == 0 && missing > 0 && !out.stopped())
-        return Extraction{Status::PartsMissing, {}, missing};
+        return Extraction{Status::PartsMissing, {}, missing, {}, {}};
     Extraction result = out.finish();
     result.skippedParts = missing;
     return result;

@@ -19,12 +19,12 @@ void ParagraphCollector::append(QStringView text) {
     }
     m_total += text.size();
     if (!text.contains(QChar(kSoftHyphen))) {
-        m_current += text;
+        m_current.text += text;
         return;
     }
     for (QChar c : text)
         if (c != QChar(kSoftHyphen))
-            m_current += c;
+            m_current.text += c;
 }
 
 void ParagraphCollector::appendUtf8(const char* text, qsizetype size) {
@@ -33,18 +33,31 @@ void ParagraphCollector::appendUtf8(const char* text, qsizetype size) {
 }
 
 void ParagraphCollector::appendBlank() {
-    if (!m_current.isEmpty() && !m_current.back().isSpace())
+    if (!m_current.text.isEmpty() && !m_current.text.back().isSpace())
         append(u" ");
 }
 
 void ParagraphCollector::endParagraph() {
-    for (QChar c : std::as_const(m_current)) {
+    for (QChar c : std::as_const(m_current.text)) {
         if (!c.isSpace()) {
             m_paragraphs.append(m_current);
             break;
         }
     }
-    m_current.clear();
+    m_current = Paragraph();
+}
+
+void ParagraphCollector::setParagraphKind(Paragraph::Kind kind, int level) {
+    m_current.kind = kind;
+    m_current.level = level;
+}
+
+void ParagraphCollector::setParagraphLanguage(const QString& language) {
+    m_current.language = language;
+}
+
+void ParagraphCollector::setParagraphSourceId(const QString& sourceId) {
+    m_current.sourceId = sourceId;
 }
 
 bool ParagraphCollector::tick() {
@@ -67,7 +80,7 @@ ParagraphCollector::Mark ParagraphCollector::mark() {
 void ParagraphCollector::rollback(const Mark& mark) {
     while (m_paragraphs.size() > mark.paragraphs)
         m_paragraphs.removeLast();
-    m_current.clear();
+    m_current = Paragraph();
     m_total = mark.total;
     m_overLimit = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // What every extractor returns, and the limits that keep hostile files from exhausting memory.
+#include "documents/Document.h"
 #include "documents/DocumentLoader.h"
 
 #include <QString>
@@ -39,8 +40,10 @@ struct Extraction {
         Cancelled,
     };
     Status status = Status::Ok;
-    QStringList paragraphs;
+    QVector<Paragraph> paragraphs;
     int skippedParts = 0; // named parts that were absent and left out
+    DocumentMetadata metadata;
+    QVector<ContentsEntry> contents; // empty: made from the headings
 };
 
 // Gathers paragraphs, counts the text against the limit and checks for Cancel now and then.
@@ -53,6 +56,12 @@ public:
     void appendUtf8(const char* text, qsizetype size);
     void appendBlank();
     void endParagraph();
+    // What the open paragraph is; each ends with it and the next starts as a body paragraph.
+    void setParagraphKind(Paragraph::Kind kind, int level = 0);
+    void setParagraphLanguage(const QString& language);
+    void setParagraphSourceId(const QString& sourceId);
+    // Paragraphs collected so far: the index the next one will have.
+    int paragraphCount() const { return int(m_paragraphs.size()); }
 
     // Counts one unit of work; every few thousand asks whether the user cancelled. False once
     // extraction must stop (cancelled or over the text limit).
@@ -76,8 +85,8 @@ public:
 private:
     const LoadProgress& m_progress;
     qsizetype m_maxChars;
-    QStringList m_paragraphs;
-    QString m_current;
+    QVector<Paragraph> m_paragraphs;
+    Paragraph m_current;
     qsizetype m_total = 0;
     unsigned m_ticks = 0;
     bool m_cancelled = false;
