@@ -18,10 +18,6 @@ struct DocumentLoad {
     enum class Status { Loaded, Failed, Cancelled };
     Status status = Status::Failed;
     QString bookText;
-    // Loaded: the document BookText was made from, and where each of its paragraphs starts in
-    // BookText (0-based). Plain text files have one body paragraph per paragraph of the file.
-    Document document;
-    QVector<qsizetype> paragraphStarts;
     // Failed: a sentence for the user ("This PDF is locked with a password."); empty means the
     // design's "Error loading file" box. bookText then holds what plain text loading kept.
     QString error;
@@ -31,6 +27,10 @@ struct DocumentLoad {
     // from the file and were left out.", or pictures read as English because the voice's
     // language has no recognition data); empty when there is none.
     QString notice;
+    // Loaded: the document BookText was made from, and where each of its paragraphs starts in
+    // BookText (0-based). Plain text files have one body paragraph per paragraph of the file.
+    Document document;
+    QVector<qsizetype> paragraphStarts;
 };
 
 // Safe to call from a worker thread.
