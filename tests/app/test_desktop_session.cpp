@@ -1,0 +1,121 @@
+// The running program's side of the desktop: requests of later starts, the clipboard read
+// aloud, the media player's metadata, and a quit signal in the middle of an export.
+#include "../reader/ui/ReaderWindowFixture.h"
+#include "app/DesktopSession.h"
+#include "app/QuitSignals.h"
+#include "export/ui/ExportRun.h"
+#include "reader/DocumentOutline.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QtTest>
+#include <csignal>
+
+using namespace orasent;
+using namespace orasent::test;
+
+class DesktopSessionTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A flood of requests: each one silences what is heard, and the latest text is the one
+    // waiting in the speak box.
+    void latestClipboardTextWins() {
+        ReaderWindowFixture f;
+        f.open(false);
+        DesktopSession session(*f.reader, f.tts, nullptr);
+        f.model().ContinuousPlay = -1;
+        const int stopsBefore = f.tts.stopVoiceCalls;
+        for (int i = 0; i < 100; ++i) {
+            QGuiApplication::clipboard()->setText(QString("Text %1.").arg(i));
+            session.run({HandOver::Kind::ReadClipboard, {}});
+        }
+        QCOMPARE(f.tts.spoken(), QString("Text 99."));
+        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.tts.stopVoiceCalls - stopsBefore, 100);
+        QVERIFY(!f.reader->isVisible()); // read in the background
+    }
+
+    // Where the desktop shares no selection the clipboard is read, and that is said once.
+    void selectionFallsBackToClipboardOnce() {
+        if (QGuiApplication::clipboard()->supportsSelection())
+            QSKIP("this platform shares the selection");
+        ReaderWindowFixture f;
+        f.open(false);
+        DesktopSession session(*f.reader, f.tts, nullptr);
+        QGuiApplication::clipboard()->setText("Copied words.");
+        session.run({HandOver::Kind::ReadSelection, {}});
+        QCOMPARE(f.tts.spoken(), clipboardInsteadNotice() + " Copied words.");
+        session.run({HandOver::Kind::ReadSelection, {}});
+        QCOMPARE(f.tts.spoken(), QString("Copied words."));
+    }
+
+    // A missing file is refused aloud; the reading place stays.
+    void missingFileKeepsThePlace() {
+        ReaderWindowFixture f;
+        f.open(false);
+        DesktopSession session(*f.reader, f.tts, nullptr);
+        f.model().NextPos = 6;
+        const QString before = f.model().FileName;
+        session.run({HandOver::Kind::Open, QDir::current().filePath("gone.txt")});
+        QVERIFY(f.tts.spoken().contains("gone.txt can not be found"));
+        QCOMPARE(f.model().FileName, before);
+        QCOMPARE(f.model().NextPos, 6.0);
+        QVERIFY(f.reader->isVisible()); // the window came up to say so
+    }
+
+    // Title and author from the document, the chapter from its contents, the file name
+    // otherwise.
+    void metadataFollowsTheReading() {
+        ReaderWindowFixture f;
+        OutlineRecorder outlines;
+        f.open(false);
+        DesktopSession session(*f.reader, f.tts, &outlines);
+        QCOMPARE(session.metadata().title, QString("Tech Pool"));
+        DocumentLoad load;
+        load.status = DocumentLoad::Status::Loaded;
+        load.document.metadata.title = "The Book";
+        load.document.metadata.author = "A. Writer";
+        load.document.contents = {{"One", 1, 0}, {"Two", 1, 2}};
+        load.paragraphStarts = {0, 5, 10};
+        outlines.record(f.model().FileName, load);
+        f.model().LastPos = 10; // in the first chapter
+        QCOMPARE(session.metadata().chapter, QString("One"));
+        f.model().LastPos = 11;
+        const PlayerMetadata data = session.metadata();
+        QCOMPARE(data.title, QString("The Book"));
+        QCOMPARE(data.author, QString("A. Writer"));
+        QCOMPARE(data.chapter, QString("Two"));
+        const QVariantMap map = mprisMetadata(data);
+        QCOMPARE(map.value("xesam:title").toString(), QString("Two"));
+        QCOMPARE(map.value("xesam:artist").toStringList(), QStringList{"A. Writer"});
+    }
+
+    // SIGTERM while an export runs: the state file and the speech settings are saved, the
+    // export is cancelled and leaves no file.
+    void quitSignalDuringExport() {
+        ReaderWindowFixture f;
+        f.open(false);
+        DesktopSession session(*f.reader, f.tts, nullptr);
+        QuitSignals quitSignals;
+        QVERIFY(quitSignals.isInstalled());
+        connect(&quitSignals, &QuitSignals::quitRequested, &session, &DesktopSession::quitAsQuit);
+        QTemporaryDir out;
+        ExportRequest request;
+        request.text = QString("A sentence that is being exported. ").repeated(300);
+        request.outputPath = out.filePath("book.ogg");
+        auto* run = new ExportRun(request, f.prompts, f.reader.get());
+        QSignalSpy asked(&quitSignals, &QuitSignals::quitRequested);
+        std::raise(SIGTERM);
+        QVERIFY(asked.wait(10000));
+        QCOMPARE(asked.first().first().toInt(), int(SIGTERM));
+        QVERIFY(f.reader->findChildren<ExportRun*>().isEmpty());
+        Q_UNUSED(run);
+        QVERIFY(QFile::exists(EnglishF::stateFileName()));
+        QCOMPARE(f.tts.unloadCalls, 1);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+};
+
+QTEST_MAIN(DesktopSessionTest)
+#include "test_desktop_session.moc"
