@@ -108,9 +108,19 @@ void DesktopSession::readText(SelectionSource source) {
     m_tts.handOver(insteadNotice + spokenSelection(speech));
 }
 
+void DesktopSession::setReady() {
+    m_ready = true;
+    if (m_quitWhenReady)
+        quitAsQuit();
+}
+
 void DesktopSession::quitAsQuit() {
     if (m_quitting)
         return;
+    if (!m_ready) {
+        m_quitWhenReady = true; // the state is saved once it has been read and the text loaded
+        return;
+    }
     m_quitting = true;
     // Each export's thread is cancelled and joined; its partial files go with it.
     for (ExportRun* run : m_reader.findChildren<ExportRun*>())

@@ -27,7 +27,9 @@ public:
     bool publishPlayer();
     // Requests arriving before this, or while the reader is inside other work (a load, a dialog),
     // wait for the event loop to be free.
-    void setReady() { m_ready = true; }
+    // A quit asked for before is carried out now.
+    void setReady();
+    bool hasQuit() const { return m_quitting; }
 
     // Runs `request` when the reader is free (at once when it is).
     void take(const orasent::HandOver& request);
@@ -35,7 +37,8 @@ public:
     void run(const HandOver& request);
 
     // Saves as Quit does: the state file, the speech settings; a running export is cancelled
-    // and its temporaries removed; then the event loop ends.
+    // and its temporaries removed; then the event loop ends. Before setReady() (the reader still
+    // loading) it waits for it.
     void quitAsQuit();
 
     // PlayerControls
@@ -62,6 +65,7 @@ private:
     QTimer m_retry;
     bool m_ready = false;
     bool m_quitting = false;
+    bool m_quitWhenReady = false;
     bool m_toldClipboardInstead = false;
 };
 

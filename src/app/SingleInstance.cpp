@@ -40,7 +40,12 @@ public:
                      qPrintable(why));
             return true;
         }
-        emit m_owner.received(*request);
+        // Delivered on the program's own thread, once its event loop runs: the bus may call
+        // this from a thread of its own, and before the window is there to take it.
+        SingleInstance* owner = &m_owner;
+        QMetaObject::invokeMethod(
+            owner, [owner, taken = *request] { emit owner->received(taken); },
+            Qt::QueuedConnection);
         return true;
     }
 

@@ -122,5 +122,7 @@ int main(int argc, char* argv[]) {
     else
         session.run(request);
     session.setReady();
+    if (session.hasQuit())
+        return 0; // a signal came while the reader was loading: saved already
     return app.exec();
 }

@@ -55,7 +55,8 @@ class Desktop:
         self.env["DISPLAY"] = ":" + number
         if with_bus:
             self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                                        stdout=subprocess.PIPE, text=True)
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                        text=True)
             self.processes.append(self.bus)
             self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.stdout.readline().strip()
         else:
@@ -145,7 +146,8 @@ def case_lock(desk):
     before = sorted(os.listdir(desk.folder))
     second = desk.run("second.txt")
     assert second.returncode == 1, second.returncode
-    assert second.stderr.strip() == "Orasent is already running in this folder.", second.stderr
+    said = second.stderr.strip().splitlines()
+    assert said[-1] == "Orasent is already running in this folder.", second.stderr
     assert sorted(os.listdir(desk.folder)) == before, "the second start wrote files"
     assert desk.run("--version").returncode == 0
     first.send_signal(signal.SIGTERM)
@@ -159,7 +161,15 @@ def case_lock(desk):
     killed.kill()
     killed.wait()
     third = desk.start()
-    wait_for("the lock taken over", lambda: desk.run("--stop").returncode == 1)
+
+    def held_by_third():
+        try:
+            with open(lock) as f:
+                return f.readline().strip() == str(third.pid)
+        except FileNotFoundError:  # between the stale one's removal and the new one
+            return False
+    wait_for("the lock taken over", held_by_third)
+    assert desk.run("--stop").returncode == 1
     third.send_signal(signal.SIGTERM)
     ended(third, 0)
 
@@ -168,7 +178,8 @@ def case_player(desk):
     program = desk.start("book.txt")
     wait_for("the media player", lambda: desk.owned("org.mpris.MediaPlayer2.orasent"))
     assert desk.player("metadata", "title") == "book"
-    assert desk.player("status") == "Paused"
+    # The instructions are spoken at start.
+    wait_for("the instructions heard", lambda: desk.player("status") == "Paused")
     desk.player("play-pause")
     wait_for("playing", lambda: desk.player("status") == "Playing")
     desk.player("play-pause")
@@ -238,7 +249,7 @@ def main():
     if len(sys.argv) < 2:
         print(__doc__)
         return 2
-    PROGRAM = sys.argv[1]
+    PROGRAM = os.path.abspath(sys.argv[1])
     for tool in ("Xvfb", "dbus-daemon", "dbus-send", "xdotool", "xclip", "playerctl"):
         if shutil.which(tool) is None:
             print("SKIP: %s is not installed" % tool)

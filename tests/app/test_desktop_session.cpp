@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace orasent;
 using namespace orasent::test;
@@ -100,20 +102,40 @@ private slots:
         QuitSignals quitSignals;
         QVERIFY(quitSignals.isInstalled());
         connect(&quitSignals, &QuitSignals::quitRequested, &session, &DesktopSession::quitAsQuit);
+        session.setReady();
         QTemporaryDir out;
         ExportRequest request;
         request.text = QString("A sentence that is being exported. ").repeated(300);
         request.outputPath = out.filePath("book.ogg");
-        auto* run = new ExportRun(request, f.prompts, f.reader.get());
+        new ExportRun(request, f.prompts, f.reader.get());
+        const auto written = [&out] {
+            return QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!written().isEmpty(), 60000); // its temporary is there
         QSignalSpy asked(&quitSignals, &QuitSignals::quitRequested);
         std::raise(SIGTERM);
         QVERIFY(asked.wait(10000));
         QCOMPARE(asked.first().first().toInt(), int(SIGTERM));
         QVERIFY(f.reader->findChildren<ExportRun*>().isEmpty());
-        Q_UNUSED(run);
         QVERIFY(QFile::exists(EnglishF::stateFileName()));
         QCOMPARE(f.tts.unloadCalls, 1);
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(written(), QStringList());
+    }
+
+    // A second signal while the first quit is under way ends the program at once.
+    void secondSignalEndsAtOnce() {
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            QuitSignals quitSignals;
+            std::raise(SIGTERM); // taken: waits for the event loop
+            std::raise(SIGTERM);
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 128 + SIGTERM);
     }
 };
 
