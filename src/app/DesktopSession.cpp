@@ -22,6 +22,9 @@ DesktopSession::DesktopSession(EnglishF& reader, SpeechWindow& tts, const Outlin
     m_retry.setSingleShot(true);
     m_retry.setInterval(100);
     connect(&m_retry, &QTimer::timeout, this, &DesktopSession::runPending);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(150);
+    connect(&m_settle, &QTimer::timeout, this, &DesktopSession::runPending);
     m_player = new MediaPlayerService(*this, this);
     connect(&m_tts.speakingCore(), &SpeakingCore::speakingStateApplied, m_player,
             &MediaPlayerService::refresh);
@@ -39,9 +42,23 @@ bool DesktopSession::publishPlayer() {
     return m_player->publish();
 }
 
+namespace {
+bool readsText(HandOver::Kind kind) {
+    return kind == HandOver::Kind::ReadSelection || kind == HandOver::Kind::ReadClipboard;
+}
+} // namespace
+
 void DesktopSession::take(const HandOver& request) {
+    if (!readsText(request.kind)) {
+        m_pending.append(request);
+        QTimer::singleShot(0, this, &DesktopSession::runPending);
+        return;
+    }
+    // The latest text wins: a burst of requests (a held shortcut key) is read once, when it
+    // has settled, instead of starting and cutting off the speech for each one.
+    m_pending.removeIf([](const HandOver& waiting) { return readsText(waiting.kind); });
     m_pending.append(request);
-    QTimer::singleShot(0, this, &DesktopSession::runPending);
+    m_settle.start();
 }
 
 void DesktopSession::runPending() {

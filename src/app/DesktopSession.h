@@ -31,7 +31,8 @@ public:
     void setReady();
     bool hasQuit() const { return m_quitting; }
 
-    // Runs `request` when the reader is free (at once when it is).
+    // Runs `request` when the reader is free (at once when it is; a request to read text once
+    // no other one has followed for a moment).
     void take(const orasent::HandOver& request);
     // Runs it now.
     void run(const HandOver& request);
@@ -63,6 +64,7 @@ private:
     MediaPlayerService* m_player = nullptr;
     QList<HandOver> m_pending;
     QTimer m_retry;
+    QTimer m_settle; // a burst of read requests settles before the text is read
     bool m_ready = false;
     bool m_quitting = false;
     bool m_quitWhenReady = false;

@@ -63,8 +63,12 @@ class Desktop:
             self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + self.folder + "/no-bus"
 
     def start(self, *arguments):
+        """The program in the background; what it says goes to a file (a pipe nobody reads
+        would fill up and stop it)."""
+        log = open(os.path.join(self.folder, ".log%d" % len(self.processes)), "w+")
         program = subprocess.Popen([PROGRAM] + list(arguments), cwd=self.folder, env=self.env,
-                                   stderr=subprocess.PIPE, text=True)
+                                   stderr=log, text=True)
+        program.log = log
         self.processes.append(program)
         return program
 
@@ -135,7 +139,8 @@ def case_bus(desk):
     ended(first, 0)
     state = desk.state()
     assert state[104] == os.path.join(desk.folder, "second.txt"), state[104]
-    log = first.stderr.read()
+    first.log.seek(0)
+    log = first.log.read()
     assert log.count("orasent: ignored a request") == 2, log
 
 
@@ -232,6 +237,7 @@ def case_selection(desk):
         desk.send("org.orasent.Orasent", "/org/orasent/Orasent", "org.orasent.Orasent.HandOver",
                   "array:string:read-selection")
     for action in ("--read-selection", "--read-clipboard", "--stop"):
+        assert background.poll() is None, "the program ended with %d" % background.returncode
         assert desk.run(action).returncode == 0
     wait_for("silent after --stop", lambda: desk.player("status") != "Playing")
     assert desk.run().returncode == 0  # a start from the menu shows the same program

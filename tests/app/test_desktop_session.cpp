@@ -20,21 +20,21 @@ using namespace orasent::test;
 class DesktopSessionTest : public QObject {
     Q_OBJECT
 private slots:
-    // A flood of requests: each one silences what is heard, and the latest text is the one
-    // waiting in the speak box.
+    // A flood of requests: the latest text is read, once, silencing what was heard.
     void latestClipboardTextWins() {
         ReaderWindowFixture f;
         f.open(false);
         DesktopSession session(*f.reader, f.tts, nullptr);
+        session.setReady();
         f.model().ContinuousPlay = -1;
         const int stopsBefore = f.tts.stopVoiceCalls;
         for (int i = 0; i < 100; ++i) {
             QGuiApplication::clipboard()->setText(QString("Text %1.").arg(i));
-            session.run({HandOver::Kind::ReadClipboard, {}});
+            session.take({HandOver::Kind::ReadClipboard, {}});
         }
-        QCOMPARE(f.tts.spoken(), QString("Text 99."));
+        QTRY_COMPARE(f.tts.spoken(), QString("Text 99."));
         QCOMPARE(f.model().ContinuousPlay, 0);
-        QCOMPARE(f.tts.stopVoiceCalls - stopsBefore, 100);
+        QCOMPARE(f.tts.stopVoiceCalls - stopsBefore, 1);
         QVERIFY(!f.reader->isVisible()); // read in the background
     }
 
