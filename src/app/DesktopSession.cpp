@@ -28,7 +28,9 @@ DesktopSession::DesktopSession(EnglishF& reader, SpeechWindow& tts, const Outlin
     m_player = new MediaPlayerService(*this, this);
     connect(&m_tts.speakingCore(), &SpeakingCore::speakingStateApplied, m_player,
             &MediaPlayerService::refresh);
+    // The session's end; and any other way out of the event loop saves as Quit does too.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this] { quitAsQuit(); });
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { quitAsQuit(); });
     if (m_outlines) {
         m_reader.sleepTimer()->setChapterSource([this](double position) {
             return m_outlines->outlineOf(m_reader.model().FileName).chapterAt(position);

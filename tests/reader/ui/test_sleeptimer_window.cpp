@@ -14,7 +14,7 @@ class SleepTimerWindowTest : public QObject {
 private slots:
     void stopsAfterTheSentenceWhenTimeIsUp() {
         ReaderWindowFixture f;
-        f.open(false);
+        f.open();
         std::int64_t now = 0;
         SleepTimerMenu& sleep = *f.reader->sleepTimer();
         sleep.setClock([&now] { return now; });
@@ -23,6 +23,12 @@ private slots:
         f.action("SleepAfter5")->trigger();
         QCOMPARE(f.tts.spoken(), QString("Reading stops after 5 minutes."));
         QCOMPARE(status.text(), QString("Reading stops in 5 minutes"));
+        QVERIFY(status.isVisible());
+        // Under the path box, inside the window.
+        QVERIFY(status.geometry().top() > f.text2()->geometry().bottom());
+        QVERIFY2(f.reader->centralWidget()->rect().contains(status.geometry()),
+                 qPrintable(QString("%1 %2").arg(status.geometry().bottom()).arg(
+                     f.reader->centralWidget()->rect().bottom())));
         f.model().GetKey();
         now = 4 * 60000 + 1;
         sleep.check();
