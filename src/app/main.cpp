@@ -5,6 +5,7 @@
 #include "app/ExportCommand.h"
 #include "app/HandOver.h"
 #include "app/QuitSignals.h"
+#include "app/ShortcutPortal.h"
 #include "app/SingleInstance.h"
 #include "app/UserFolder.h"
 #include "common/ProgramFiles.h"
@@ -116,6 +117,15 @@ int main(int argc, char* argv[]) {
     reader.setStartupFile(startupFile);
     reader.Form_Load();
     session.publishPlayer();
+    orasent::ShortcutPortal shortcuts;
+    QObject::connect(&shortcuts, &orasent::ShortcutPortal::activated, &session,
+                     [&session](const QString& id) {
+                         session.take({id == orasent::ShortcutPortal::stopId()
+                                           ? orasent::HandOver::Kind::Stop
+                                           : orasent::HandOver::Kind::ReadSelection,
+                                       {}});
+                     });
+    shortcuts.registerShortcuts();
     // Reading the selection starts in the background: the user stays where the text is.
     if (orasent::showsReader(request))
         reader.show();

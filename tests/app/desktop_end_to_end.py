@@ -5,9 +5,11 @@
 
 Cases: bus (a second start hands its file over), lock (no session bus: the lock file),
 player (playerctl drives the media player; SIGTERM while reading), selection (--read-selection
-in the background, heard on the PulseAudio null sink; a flood of requests).
+in the background, heard on the PulseAudio null sink; a flood of requests), portal (the shortcuts
+registered with a stand-in GlobalShortcuts portal, and pressed).
 Exit 77 (skipped) when Xvfb, dbus-daemon, xdotool, xclip or playerctl is missing.
 """
+import json
 import os
 import shutil
 import signal
@@ -17,6 +19,7 @@ import tempfile
 import time
 
 SKIP = 77
+HERE = os.path.dirname(os.path.abspath(__file__))
 TEXT = b"The first sentence is here. The second one follows it. A third one ends it. "
 
 
@@ -246,8 +249,42 @@ def case_selection(desk):
     ended(background, 0)
 
 
+def case_portal(desk):
+    """Where the desktop offers the GlobalShortcuts portal, the two shortcuts are registered
+    there and a press reads the selection."""
+    if subprocess.run(["/usr/bin/python3", "-c", "import dbus, gi"]).returncode != 0:
+        print("skipped portal: python3-dbus or python3-gi is not installed")
+        return
+    record = os.path.join(desk.folder, ".shortcuts")
+    portal = subprocess.Popen(["/usr/bin/python3", os.path.join(HERE, "fake_shortcut_portal.py"),
+                               record], env=desk.env, stdout=subprocess.PIPE, text=True)
+    desk.processes.append(portal)
+    assert portal.stdout.readline().strip() == "ready"
+    selection = subprocess.Popen(["xclip", "-quiet", "-selection", "primary", "-i"],
+                                 stdin=subprocess.PIPE, env=desk.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+    desk.processes.append(selection)
+    selection.stdin.write(b"A shortcut reads these words. " * 4)
+    selection.stdin.close()
+    program = desk.start("book.txt")
+    wait_for("the shortcuts bound", lambda: os.path.exists(record) and os.path.getsize(record))
+    with open(record) as f:
+        bound = json.load(f)
+    assert sorted(bound) == ["read-selection", "stop"], bound
+    assert bound["read-selection"]["description"] == "Read selection", bound
+    wait_for("the instructions heard", lambda: desk.player("status") == "Paused")
+    with open(record + ".press", "w") as f:
+        f.write("read-selection")
+    wait_for("the selection read", lambda: desk.player("status") == "Playing")
+    with open(record + ".press", "w") as f:
+        f.write("stop")
+    wait_for("silent", lambda: desk.player("status") == "Paused")
+    desk.quit_player()
+    ended(program, 0)
+
+
 CASES = {"bus": (case_bus, True), "lock": (case_lock, False), "player": (case_player, True),
-         "selection": (case_selection, True)}
+         "selection": (case_selection, True), "portal": (case_portal, True)}
 
 
 def main():
