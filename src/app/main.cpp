@@ -126,10 +126,11 @@ int main(int argc, char* argv[]) {
                                        {}});
                      });
     shortcuts.registerShortcuts();
-    // Reading the selection starts in the background: the user stays where the text is.
-    if (orasent::showsReader(request))
+    // Reading the selection starts in the background: the user stays where the text is. Without
+    // a session bus nothing could reach a hidden program again, so the window shows then.
+    if (orasent::showsReader(request) || !instance.onSessionBus())
         reader.show();
-    else
+    if (!orasent::showsReader(request))
         session.run(request);
     session.setReady();
     if (session.hasQuit())
