@@ -27,8 +27,9 @@ private slots:
         // Under the path box, inside the window.
         QVERIFY(status.geometry().top() > f.text2()->geometry().bottom());
         QVERIFY2(f.reader->centralWidget()->rect().contains(status.geometry()),
-                 qPrintable(QString("%1 %2").arg(status.geometry().bottom()).arg(
-                     f.reader->centralWidget()->rect().bottom())));
+                 qPrintable(QString("%1 %2")
+                                .arg(status.geometry().bottom())
+                                .arg(f.reader->centralWidget()->rect().bottom())));
         f.model().GetKey();
         now = 4 * 60000 + 1;
         sleep.check();
