@@ -154,6 +154,7 @@ void EnglishF::Form_Load() {
     m_tts.setReaderSentenceBox(m_text1);
     m_tts.Form_Load();
     m_model.OpenfF();
+    m_model.alignToSentenceStart();
     if (!startupRefusal.isEmpty())
         handOver(startupRefusal);
     // The sentence box reaches up to the button column.
