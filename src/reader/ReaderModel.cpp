@@ -145,11 +145,12 @@ std::int64_t ReaderModel::cutLongStretch(std::int64_t first, std::int64_t window
 }
 
 double ReaderModel::sentenceStartBefore(double start, double position) const {
-    // Follows the sentences from `start` to the last one that begins at or before `position`.
+    // Follows the pieces of a long stretch from `start` to the last one that begins at or before
+    // `position`; a sentence that ends in ". " is where the caller's own scan already stopped.
     double p = start;
     while (p < position) {
         const std::int64_t end = sentenceEndAt(p);
-        if (end == 0 || double(end) + 1 > position)
+        if (end == 0 || double(end) + 1 > position || boundaryAt(end))
             break;
         p = double(end) + 1;
     }
@@ -303,14 +304,15 @@ void ReaderModel::SpreadBookmarks() {
     const double length = double(BookText.size());
     const double step = length / 25;
     BookMarks[1] = 1;
+    double lastPieceStart = 0;
     for (int slot = 2; slot <= 26; ++slot) {
         const double p = (slot - 1) * step;
         const auto found = p < 1 ? std::nullopt : scanBackForBoundary(p, 1);
         const double from = !found || *found == 1 ? 1 : *found + 1;
         // Long stretches without ". " are read in pieces: the mark goes to the piece's start.
-        // The previous mark lies on the same chain of pieces when no ". " came between.
-        const double chainFrom = slot > 2 ? std::max(from, BookMarks[slot - 1]) : from;
-        BookMarks[slot] = p < 1 ? from : sentenceStartBefore(chainFrom, p);
+        // The previous piece start lies on the same chain of pieces when no ". " came between.
+        BookMarks[slot] = p < 1 ? from : sentenceStartBefore(std::max(from, lastPieceStart), p);
+        lastPieceStart = BookMarks[slot] != from ? BookMarks[slot] : 0;
         if (!found && BookMarks[slot] == 1)
             break; // no sentence start before this point: the rest keeps its old values
     }
