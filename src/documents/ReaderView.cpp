@@ -18,6 +18,11 @@ struct TextStats {
 };
 using StatsMap = std::unordered_map<const GumboNode*, TextStats>;
 
+TextStats statsOf(const StatsMap& stats, const GumboNode* node) {
+    const auto found = stats.find(node);
+    return found == stats.end() ? TextStats() : found->second;
+}
+
 const GumboVector* childrenOf(const GumboNode* node) {
     if (node->type == GUMBO_NODE_ELEMENT)
         return &node->v.element.children;
@@ -182,7 +187,8 @@ Survey survey(const GumboNode* body, const StatsMap& stats, DroppedNodes* drops)
         const GumboNode* node = item.node;
         if (node->type != GUMBO_NODE_ELEMENT || isUnread(node))
             continue;
-        if (node != body && (isChrome(node, item.inArticle) || isLinkList(node, stats.at(node)))) {
+        if (node != body &&
+            (isChrome(node, item.inArticle) || isLinkList(node, statsOf(stats, node)))) {
             drops->insert(node);
             continue;
         }
@@ -206,11 +212,11 @@ Survey survey(const GumboNode* body, const StatsMap& stats, DroppedNodes* drops)
 
 // Text of a node left after the drops, approximately: drops are few and near the top.
 qsizetype keptText(const GumboNode* node, const StatsMap& stats, const DroppedNodes& drops) {
-    qsizetype text = stats.at(node).text;
+    qsizetype text = statsOf(stats, node).text;
     for (const GumboNode* dropped : drops) {
         for (const GumboNode* up = dropped->parent; up; up = up->parent)
             if (up == node) {
-                text -= stats.at(dropped).text;
+                text -= statsOf(stats, dropped).text;
                 break;
             }
     }
@@ -221,7 +227,7 @@ qsizetype keptText(const GumboNode* node, const StatsMap& stats, const DroppedNo
 const GumboNode* bestScored(const Survey& found, const StatsMap& stats) {
     std::unordered_map<const GumboNode*, double> scores;
     for (const GumboNode* block : found.blocks) {
-        const qsizetype length = stats.at(block).text;
+        const qsizetype length = statsOf(stats, block).text;
         if (length < 25 || !block->parent)
             continue;
         const double score = 1.0 + qMin(3.0, double(length) / 100.0);
@@ -232,7 +238,7 @@ const GumboNode* bestScored(const Survey& found, const StatsMap& stats) {
     const GumboNode* best = nullptr;
     double bestScore = 0;
     for (const auto& [node, score] : scores) {
-        const double weighted = score * (1.0 - stats.at(node).density());
+        const double weighted = score * (1.0 - statsOf(stats, node).density());
         if (weighted > bestScore) {
             best = node;
             bestScore = weighted;

@@ -39,7 +39,7 @@ QString dump(const Extraction& e) {
     for (const Paragraph& p : e.paragraphs)
         lines << QStringLiteral("%1%2|%3|%4|%5")
                      .arg(QLatin1String(kindName(p.kind)))
-                     .arg(p.level)
+                     .arg(p.level > 0 ? QString::number(p.level) : QString())
                      .arg(p.language, p.sourceId, p.text.simplified());
     return lines.join(u'\n');
 }
