@@ -9,6 +9,8 @@
 #include "documents/MarkupText.h"
 #include "documents/NoteFilter.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -147,6 +149,7 @@ private slots:
     void entities_data();
     void entities();
     void withoutNotes();
+    void corpusContents();
 };
 
 void TestMarkupModel::epubModel_data() {
@@ -264,6 +267,32 @@ void TestMarkupModel::withoutNotes() {
     QCOMPARE(load.document.contents.at(1).paragraph, 5); // "Part Two"
     QCOMPARE(load.document.contents.at(2).paragraph, 7); // "Chapter Two", after the notes
     QVERIFY(!dropNotes(&load));
+}
+
+// Real books: their own contents point at headings in reading order, inside the book.
+void TestMarkupModel::corpusContents() {
+    // The test data folder is tests/data in the source folder; the corpus lies beside that.
+    const QDir corpus(QDir::cleanPath(qEnvironmentVariable("ORASENT_TEST_DATA") +
+                                      QStringLiteral("/../../../shared/corpus")));
+    const QStringList books = corpus.entryList({QStringLiteral("*.epub")});
+    if (books.isEmpty())
+        QSKIP("No shared corpus beside the source folder.");
+    for (const QString& name : books) {
+        QFile file(corpus.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const Extraction e = extractEpubParagraphs(file.readAll());
+        QCOMPARE(e.status, Extraction::Status::Ok);
+        QVERIFY2(!e.contents.isEmpty(), qPrintable(name));
+        QVERIFY2(!e.metadata.title.isEmpty() && !e.metadata.language.isEmpty(), qPrintable(name));
+        int previous = 0;
+        for (const ContentsEntry& entry : e.contents) {
+            QVERIFY2(entry.paragraph >= previous && entry.paragraph < e.paragraphs.size(),
+                     qPrintable(name + QLatin1Char(' ') + entry.title));
+            previous = entry.paragraph;
+        }
+        qInfo("%s: %d entries, language %s", qPrintable(name), int(e.contents.size()),
+              qPrintable(e.metadata.language));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMarkupModel)
