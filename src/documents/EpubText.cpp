@@ -66,7 +66,8 @@ struct Package {
 // unique one, else the first.
 void readMetadataField(QXmlStreamReader& xml, const QString& uniqueId, DocumentMetadata* meta) {
     const QStringView name = xml.name();
-    const bool unique = xml.attributes().value(QLatin1String("id")) == uniqueId;
+    const bool unique =
+        !uniqueId.isEmpty() && xml.attributes().value(QLatin1String("id")) == uniqueId;
     QString* field = name == u"title"        ? &meta->title
                      : name == u"creator"    ? &meta->author
                      : name == u"language"   ? &meta->language

@@ -10,6 +10,10 @@ namespace orasent {
 
 namespace {
 
+// Less text than this left after the chrome is taken out, and under a quarter of the page, means
+// the chrome was misjudged.
+constexpr qsizetype kMinMainChars = 500;
+
 // Visible text and the part of it inside links, in characters, for each element.
 struct TextStats {
     qsizetype text = 0;
@@ -55,8 +59,9 @@ bool isUnread(const GumboNode* node) {
     }
 }
 
-// Post-order over the tree with an explicit stack: text counts go up to every ancestor.
-StatsMap measure(const GumboNode* root) {
+// Post-order over the tree with an explicit stack: text counts go up to every ancestor. Nodes
+// in `drops` count nothing.
+StatsMap measure(const GumboNode* root, const DroppedNodes& drops = DroppedNodes()) {
     StatsMap stats;
     struct Frame {
         const GumboNode* node;
@@ -72,9 +77,10 @@ StatsMap measure(const GumboNode* root) {
             continue;
         }
         TextStats own;
-        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA)
+        const bool counted = !drops.count(node);
+        if (counted && (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA))
             own.text = qsizetype(QString::fromUtf8(node->v.text.text).simplified().size());
-        else
+        else if (counted)
             own = stats[node];
         if (isElement(node, GUMBO_TAG_A))
             own.links = own.text;
@@ -95,17 +101,8 @@ bool matches(const QRegularExpression& pattern, const GumboNode* node) {
     return pattern.match(both).hasMatch();
 }
 
-// Page chrome by its element, role or class and id names.
+// Page chrome by its element or role.
 bool isChrome(const GumboNode* node, bool inArticle) {
-    static const QRegularExpression unlikely(
-        QStringLiteral("-ad-|banner|breadcrumb|combx|comment|community|cookie|consent|disqus|"
-                       "footer|gdpr|header|menu|related|remark|replies|rss|shoutbox|sidebar|"
-                       "skyscraper|social|sponsor|supplemental|ad-break|agegate|pagination|"
-                       "pager|popup|navbox|printfooter|catlinks|mw-jump|noprint|editsection|"
-                       "share|newsletter|subscribe|toolbar|masthead|skip-link|jump-to"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression maybe(QStringLiteral("article|body|column|main|shadow"),
-                                          QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression chromeRoles(
         QStringLiteral("^(navigation|banner|contentinfo|complementary|search|menu|menubar|"
                        "dialog|alertdialog|alert|toolbar|tablist)$"),
@@ -130,9 +127,29 @@ bool isChrome(const GumboNode* node, bool inArticle) {
     default:
         break;
     }
-    if (chromeRoles.match(attributeOf(node->v.element, "role").trimmed()).hasMatch())
-        return true;
-    return matches(unlikely, node) && !matches(maybe, node);
+    return chromeRoles.match(attributeOf(node->v.element, "role").trimmed()).hasMatch();
+}
+
+// Chrome by its class and id names ("sidebar", "cookie-banner").
+bool hasChromeName(const GumboNode* node) {
+    static const QRegularExpression unlikely(
+        QStringLiteral("-ad-|banner|breadcrumb|combx|comment|community|cookie|consent|disqus|"
+                       "footer|gdpr|header|menu|related|remark|replies|rss|shoutbox|sidebar|"
+                       "skyscraper|social|sponsor|supplemental|ad-break|agegate|pagination|"
+                       "pager|popup|navbox|printfooter|catlinks|mw-jump|noprint|editsection|"
+                       "share|newsletter|subscribe|toolbar|masthead|skip-link|jump-to"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression maybe(QStringLiteral("article|body|column|main|shadow"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    switch (node->v.element.tag) {
+    case GUMBO_TAG_BODY:
+    case GUMBO_TAG_HTML:
+    case GUMBO_TAG_MAIN:
+    case GUMBO_TAG_ARTICLE:
+        return false;
+    default:
+        return matches(unlikely, node) && !matches(maybe, node);
+    }
 }
 
 // A list or block made mostly of links: a menu, a list of related pages.
@@ -187,8 +204,11 @@ Survey survey(const GumboNode* body, const StatsMap& stats, DroppedNodes* drops)
         const GumboNode* node = item.node;
         if (node->type != GUMBO_NODE_ELEMENT || isUnread(node))
             continue;
-        if (node != body &&
-            (isChrome(node, item.inArticle) || isLinkList(node, statsOf(stats, node)))) {
+        // A wrapper whose name sounds like chrome but that holds most of the page is kept.
+        const bool namedChrome =
+            hasChromeName(node) && statsOf(stats, node).text * 2 < statsOf(stats, body).text;
+        if (node != body && (isChrome(node, item.inArticle) || namedChrome ||
+                             isLinkList(node, statsOf(stats, node)))) {
             drops->insert(node);
             continue;
         }
@@ -210,17 +230,9 @@ Survey survey(const GumboNode* body, const StatsMap& stats, DroppedNodes* drops)
     return found;
 }
 
-// Text of a node left after the drops, approximately: drops are few and near the top.
-qsizetype keptText(const GumboNode* node, const StatsMap& stats, const DroppedNodes& drops) {
-    qsizetype text = statsOf(stats, node).text;
-    for (const GumboNode* dropped : drops) {
-        for (const GumboNode* up = dropped->parent; up; up = up->parent)
-            if (up == node) {
-                text -= statsOf(stats, dropped).text;
-                break;
-            }
-    }
-    return text;
+// Text of a node left after the drops.
+qsizetype keptText(const GumboNode* node, const StatsMap& kept) {
+    return statsOf(kept, node).text;
 }
 
 // Text blocks score their parent fully and grandparent by half, by their length.
@@ -249,9 +261,9 @@ const GumboNode* bestScored(const Survey& found, const StatsMap& stats) {
 
 // Goes down while one element child holds nearly all of the text: from a main that also holds
 // the page title and the site's line to the article's own text.
-const GumboNode* narrow(const GumboNode* node, const StatsMap& stats, const DroppedNodes& drops) {
+const GumboNode* narrow(const GumboNode* node, const StatsMap& kept, const DroppedNodes& drops) {
     for (;;) {
-        const qsizetype total = keptText(node, stats, drops);
+        const qsizetype total = keptText(node, kept);
         const GumboNode* heavy = nullptr;
         const GumboVector& children = node->v.element.children;
         for (unsigned i = 0; i < children.length; ++i) {
@@ -262,7 +274,7 @@ const GumboNode* narrow(const GumboNode* node, const StatsMap& stats, const Drop
             if (tag != GUMBO_TAG_DIV && tag != GUMBO_TAG_SECTION && tag != GUMBO_TAG_ARTICLE &&
                 tag != GUMBO_TAG_MAIN)
                 continue;
-            if (double(keptText(child, stats, drops)) >= 0.9 * double(total))
+            if (double(keptText(child, kept)) >= 0.9 * double(total))
                 heavy = child;
         }
         if (!heavy || total == 0)
@@ -274,15 +286,14 @@ const GumboNode* narrow(const GumboNode* node, const StatsMap& stats, const Drop
 // The main part: one <main> or role="main", else the one <article> with most of the text, else
 // the best-scored block; null when none stands out.
 const GumboNode* mainPart(const GumboNode* body, const Survey& found, const StatsMap& stats,
-                          const DroppedNodes& drops) {
-    const qsizetype bodyText = keptText(body, stats, drops);
-    if (found.mains.size() == 1 && keptText(found.mains.front(), stats, drops) * 5 >= bodyText)
-        return narrow(found.mains.front(), stats, drops);
-    if (found.articles.size() == 1 &&
-        keptText(found.articles.front(), stats, drops) * 2 >= bodyText)
-        return narrow(found.articles.front(), stats, drops);
+                          const StatsMap& kept, const DroppedNodes& drops) {
+    const qsizetype bodyText = keptText(body, kept);
+    if (found.mains.size() == 1 && keptText(found.mains.front(), kept) * 5 >= bodyText)
+        return narrow(found.mains.front(), kept, drops);
+    if (found.articles.size() == 1 && keptText(found.articles.front(), kept) * 2 >= bodyText)
+        return narrow(found.articles.front(), kept, drops);
     const GumboNode* best = bestScored(found, stats);
-    if (best && keptText(best, stats, drops) * 2 >= bodyText)
+    if (best && keptText(best, kept) * 2 >= bodyText)
         return best;
     return nullptr;
 }
@@ -309,7 +320,11 @@ DroppedNodes readerViewDrops(const GumboNode* document) {
         return drops;
     const StatsMap stats = measure(body);
     const Survey found = survey(body, stats, &drops);
-    const GumboNode* main = mainPart(body, found, stats, drops);
+    const StatsMap kept = measure(body, drops);
+    // Chrome that took nearly all the text was not chrome: the page is read whole.
+    if (keptText(body, kept) < kMinMainChars && keptText(body, kept) * 4 < keptText(body, stats))
+        return DroppedNodes();
+    const GumboNode* main = mainPart(body, found, stats, kept, drops);
     if (!main)
         return drops;
     // Everything beside the path from the body down to the main part.
