@@ -32,8 +32,11 @@ bool declares(const MarkupCollector::Attributes& attribute, std::initializer_lis
     return false;
 }
 
+// Page numbers of the printed book: declared, or as Project Gutenberg marks them.
 bool isPageBreak(const MarkupCollector::Attributes& attribute) {
-    return declares(attribute, {"pagebreak"}, {"doc-pagebreak"});
+    const QString cls = attribute("class");
+    return declares(attribute, {"pagebreak"}, {"doc-pagebreak"}) ||
+           hasToken(cls, QLatin1String("pagenum")) || hasToken(cls, QLatin1String("pagebreak"));
 }
 
 // A note's number in the text, or the way back from the note to it.

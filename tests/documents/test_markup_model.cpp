@@ -179,7 +179,8 @@ void TestMarkupModel::markup_data() {
     QTest::newRow("web page: French paragraph, main part, odd tags")
         << "html" << QByteArray(R"(<html lang="en-GB"><head><title>News</title>
 <meta name="author" content="Ann"></head><body><header><a href="/">Home</a> Site</header>
-<nav><a href="/a">A</a></nav><main><h2 id="t">Story</h2><p>English text, told at length.</p>
+<nav><a href="/a">A</a></nav><main><h2 id="t">Story</h2><p>English text,<span class="pagenum">
+[Pg 3]</span> told at length.</p>
 <p lang="fr">Un paragraphe en français.</p><p lang="x-klingon">Qapla.</p><p lang="zz">Zz.</p>
 <p lang="not a tag!">Plain.</p><ul><li><a href="/1">Link one</a></li><li><a href="/2">Link
 two</a></li></ul><aside role="note" class="x"><p>Kept aside.</p></aside></main>
