@@ -39,13 +39,16 @@ bool isPageBreak(const MarkupCollector::Attributes& attribute) {
            hasToken(cls, QLatin1String("pagenum")) || hasToken(cls, QLatin1String("pagebreak"));
 }
 
-// A note's number in the text, or the way back from the note to it.
-bool isNoteReference(const MarkupCollector::Attributes& attribute) {
+// A note's number in the text, or the way back from the note to it. Wikipedia marks its
+// citation numbers <sup class="reference">; elsewhere "reference" names ordinary links.
+bool isNoteReference(std::string_view name, const MarkupCollector::Attributes& attribute) {
     const QString cls = attribute("class");
     return declares(attribute, {"noteref", "backlink"}, {"doc-noteref", "doc-backlink"}) ||
            hasToken(cls, QLatin1String("footnote-ref")) ||
+           hasToken(cls, QLatin1String("footnote-reference")) ||
            hasToken(cls, QLatin1String("footnote-back")) ||
-           hasToken(cls, QLatin1String("noteref")) || hasToken(cls, QLatin1String("reference"));
+           hasToken(cls, QLatin1String("noteref")) ||
+           (name == "sup" && hasToken(cls, QLatin1String("reference")));
 }
 
 bool isNoteBody(const MarkupCollector::Attributes& attribute) {
@@ -140,7 +143,7 @@ MarkupCollector::Role MarkupCollector::roleOf(std::string_view name,
     const Role role = found == roles.end() ? Role::Inline : found->second;
     if (role == Role::Skip || role == Role::Head || role == Role::Title || role == Role::Meta)
         return role;
-    if (isHidden(attribute) || isPageBreak(attribute) || isNoteReference(attribute))
+    if (isHidden(attribute) || isPageBreak(attribute) || isNoteReference(name, attribute))
         return Role::Skip;
     return role;
 }
