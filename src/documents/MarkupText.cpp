@@ -107,7 +107,6 @@ void MarkupCollector::restart() {
     m_stack.clear();
     Context root;
     root.language = m_documentLanguage;
-    root.id = QString();
     m_stack.append(root);
     m_head = DocumentMetadata();
     m_anchors.clear();
