@@ -2,6 +2,7 @@
 // the program.
 #include "app/CommandLine.h"
 #include "app/ExportCommand.h"
+#include "app/PrintTextCommand.h"
 #include "app/UserFolder.h"
 #include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
@@ -48,6 +49,10 @@ int main(int argc, char* argv[]) {
     if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isExportCommand(all)) {
         QCoreApplication app(argc, argv); // no window, no display
         return orasent::runExportCommand(QCoreApplication::arguments());
+    }
+    if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isPrintTextCommand(all)) {
+        QCoreApplication app(argc, argv); // no window, no display
+        return orasent::runPrintTextCommand(QCoreApplication::arguments());
     }
     const orasent::CommandLine line = orasent::parseCommandLine(argumentsOf(argc, argv));
     if (const int status = answerWithoutWindow(line); status >= 0)

@@ -104,8 +104,8 @@ QString failureMessage(Extraction::Status status, Kind kind) {
                               "than Orasent reads.")
             .arg(name);
     case Status::Entities:
-        return QStringLiteral("This %1 declares its own XML entities, which Orasent does not "
-                              "read for safety.")
+        return QStringLiteral("This %1 declares its own XML entities in a way Orasent does "
+                              "not read, for safety.")
             .arg(name);
     case Status::PartsMissing:
         return QStringLiteral("This %1 names chapters that are not in the file, so there is "

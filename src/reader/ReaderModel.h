@@ -29,6 +29,10 @@ public:
     bool OpenfF();
     // A new text starts from its beginning without bookmarks (LastPos is kept).
     void startNewReading();
+    // Tools > "Read Notes": when off, the documents loaded from now on are read without their
+    // notes.
+    void setReadNotes(bool on) { m_readNotes = on; }
+    bool readNotes() const { return m_readNotes; }
     // Open File after the dialog returned `path` (not cancelled): type test (".TXT" anywhere,
     // upper-cased, or a readable document); accepted -> startNewReading(), showPathBox, FileName,
     // OpenfF; refused -> the spoken refusal. A cancelled load puts the previous file and place
@@ -80,6 +84,7 @@ public:
     static constexpr int kMaxSeconds = 32;
 
 private:
+    bool m_readNotes = true;
     // What a cancelled load puts back.
     struct ReadingPlace {
         QString fileName;

@@ -67,6 +67,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addReadFromScreen();
     followSpeech();
     addLookTools();
+    addReadNotes();
 }
 
 EnglishF::~EnglishF() = default;
