@@ -81,6 +81,8 @@ QString usageText() {
         "  --user-folder  keep the reading state and settings in the Orasent folder of your\n"
         "                 home folder, created with the question pools on first use\n"
         "                 (otherwise the folder the program was started in)\n"
+        "  --print-text FILE  write the text Orasent reads from FILE to standard output,\n"
+        "                 one paragraph a line, and exit\n"
         "  --read-selection  speak the text selected in any program (the clipboard where\n"
         "                 the desktop shares no selection)\n"
         "  --read-clipboard  speak the text on the clipboard\n"

@@ -4,6 +4,7 @@
 #include "app/DesktopSession.h"
 #include "app/ExportCommand.h"
 #include "app/HandOver.h"
+#include "app/PrintTextCommand.h"
 #include "app/QuitSignals.h"
 #include "app/ShortcutPortal.h"
 #include "app/SingleInstance.h"
@@ -68,6 +69,10 @@ int main(int argc, char* argv[]) {
     if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isExportCommand(all)) {
         QCoreApplication app(argc, argv); // no window, no display
         return orasent::runExportCommand(QCoreApplication::arguments());
+    }
+    if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isPrintTextCommand(all)) {
+        QCoreApplication app(argc, argv); // no window, no display
+        return orasent::runPrintTextCommand(QCoreApplication::arguments());
     }
     const orasent::CommandLine line = orasent::parseCommandLine(argumentsOf(argc, argv));
     if (const int status = answerWithoutWindow(line); status >= 0)

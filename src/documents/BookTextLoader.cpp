@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -43,18 +44,28 @@ void adviseHugePages(QChar* data, qsizetype chars) {
 #endif
 }
 
-// Appends decoded text to the book, line by line: line ends (CR LF or a lone CR) are dropped,
-// lines are joined with nothing between them, and a line holding the answer marker is preceded
-// by CR LF. Writes straight into the book's storage, which was sized from the file up front.
+// Appends decoded text to the book, line by line. A line ends at CR LF, a lone CR or a lone LF.
+// The lines of a paragraph are joined with a blank (none after a line that already ends in a
+// blank or tab); an empty line ends the paragraph, which then closes its own sentence as a
+// document's paragraphs do, and the next paragraph starts on a new CR LF line. A line holding
+// the answer marker is preceded by CR LF instead of the blank. Writes straight into the book's
+// storage, which was sized from the file up front.
 class BookTextBuilder {
 public:
-    explicit BookTextBuilder(QString* book) : m_book(book) {}
+    BookTextBuilder(QString* book, QVector<qsizetype>* paragraphStarts)
+        : m_book(book), m_starts(paragraphStarts) {}
 
     void reset() {
         m_used = 0;
+        m_separatorStart = 0;
         m_lineStart = 0;
+        m_lineOpen = false;
         m_lineHasAnswer = false;
         m_skipLeadingLineFeed = false;
+        m_inParagraph = false;
+        m_anyParagraph = false;
+        if (m_starts)
+            m_starts->clear();
     }
 
     void reserve(qsizetype chars) {
@@ -64,54 +75,64 @@ public:
 
     void feed(QStringView chunk) {
         const qsizetype n = chunk.size();
-        if (n == 0)
-            return;
         qsizetype i = 0;
-        if (m_skipLeadingLineFeed) {
+        if (n > 0 && m_skipLeadingLineFeed) {
             // The CR that ended the last chunk is followed by this LF: one CR LF.
             m_skipLeadingLineFeed = false;
             if (chunk[0] == u'\n')
                 i = 1;
         }
-        // Markers never contain CR, so each lies within one segment; find them once per chunk.
+        // Markers never contain a line end, so each lies within one segment; find them once.
         qsizetype marker = chunk.indexOf(kAnswerMarker, i);
         bool firstSegment = true;
         while (i < n) {
-            qsizetype cr = chunk.indexOf(u'\r', i);
-            const qsizetype end = cr < 0 ? n : cr;
+            const qsizetype lineEnd = nextLineEnd(chunk, i);
+            const qsizetype end = lineEnd < 0 ? n : lineEnd;
             if (marker >= 0 && marker < i)
                 marker = chunk.indexOf(kAnswerMarker, i);
             if (marker >= i && marker < end)
                 m_lineHasAnswer = true;
             append(chunk.constData() + i, end - i, firstSegment);
             firstSegment = false;
-            if (cr < 0)
+            if (lineEnd < 0)
                 break;
             endLine();
-            i = cr + 1;
-            if (i < n) {
-                if (chunk[i] == u'\n')
-                    ++i;
-            } else {
-                m_skipLeadingLineFeed = true;
+            i = lineEnd + 1;
+            if (chunk[lineEnd] == u'\r') {
+                if (i < n) {
+                    if (chunk[i] == u'\n')
+                        ++i;
+                } else {
+                    m_skipLeadingLineFeed = true;
+                }
             }
         }
     }
 
-    // The last line counts even without a line end.
+    // The last line and paragraph count even without a line end.
     void finish() {
         endLine();
+        closeParagraph();
         m_book->resize(m_used);
     }
 
     // What was built so far, for a read that failed part-way.
     void keepPartial() {
-        if (m_lineHasAnswer)
-            endLine();
+        endLine();
         m_book->resize(m_used);
     }
 
 private:
+    static qsizetype nextLineEnd(QStringView chunk, qsizetype from) {
+        const QChar* data = chunk.constData();
+        for (qsizetype i = from, n = chunk.size(); i < n; ++i)
+            if (data[i] == u'\r' || data[i] == u'\n')
+                return i;
+        return -1;
+    }
+
+    static bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+
     void ensureRoom(qsizetype extra) {
         const qsizetype needed = m_used + extra;
         if (needed > m_book->size())
@@ -123,7 +144,29 @@ private:
         adviseHugePages(m_book->data(), m_book->size());
     }
 
+    void put(QStringView text) {
+        ensureRoom(text.size());
+        std::memcpy(m_book->data() + m_used, text.data(), size_t(text.size()) * sizeof(QChar));
+        m_used += text.size();
+    }
+
+    // Writes what goes before a line: a blank inside a paragraph, a line break before a new
+    // paragraph. Taken back if the line turns out to be empty.
+    void beginLine() {
+        m_lineOpen = true;
+        m_separatorStart = m_used;
+        if (m_inParagraph) {
+            if (m_used > 0 && !isBlank(m_book->at(m_used - 1)))
+                put(u" ");
+        } else if (m_anyParagraph) {
+            put(u"\r\n");
+        }
+        m_lineStart = m_used;
+    }
+
     void append(const QChar* data, qsizetype count, bool mayContinueMarker) {
+        if (!m_lineOpen)
+            beginLine();
         const qsizetype before = m_used;
         ensureRoom(count);
         if (count > 0)
@@ -139,25 +182,69 @@ private:
         }
     }
 
+    bool lineIsEmpty() const {
+        const QChar* data = m_book->constData();
+        for (qsizetype i = m_lineStart; i < m_used; ++i)
+            if (!data[i].isSpace())
+                return false;
+        return true;
+    }
+
     void endLine() {
-        if (m_lineHasAnswer) {
-            ensureRoom(2);
-            QChar* data = m_book->data();
-            std::memmove(data + m_lineStart + 2, data + m_lineStart,
-                         size_t(m_used - m_lineStart) * sizeof(QChar));
-            data[m_lineStart] = u'\r';
-            data[m_lineStart + 1] = u'\n';
-            m_used += 2;
+        if (!m_lineOpen)
+            beginLine();
+        m_lineOpen = false;
+        if (lineIsEmpty()) {
+            m_used = m_separatorStart;
+            m_lineHasAnswer = false;
+            closeParagraph();
+            return;
         }
-        m_lineStart = m_used;
+        if (m_lineHasAnswer)
+            breakBeforeAnswer();
+        if (!m_inParagraph && m_starts)
+            m_starts->append(m_lineStart);
+        m_inParagraph = m_anyParagraph = true;
         m_lineHasAnswer = false;
     }
 
+    // The answer line starts on a line of its own: its blank becomes CR LF, or CR LF is put in.
+    void breakBeforeAnswer() {
+        const qsizetype separator = m_lineStart - m_separatorStart;
+        if (separator == 2)
+            return; // already after a paragraph's line break
+        const qsizetype shift = 2 - separator;
+        ensureRoom(shift);
+        QChar* data = m_book->data();
+        std::memmove(data + m_lineStart + shift, data + m_lineStart,
+                     size_t(m_used - m_lineStart) * sizeof(QChar));
+        data[m_separatorStart] = u'\r';
+        data[m_separatorStart + 1] = u'\n';
+        m_used += shift;
+        m_lineStart += shift;
+    }
+
+    // A paragraph closes its sentence: "." gets a blank after it, anything else ". ".
+    void closeParagraph() {
+        if (!m_inParagraph)
+            return;
+        m_inParagraph = false;
+        const QChar* data = m_book->constData();
+        while (m_used > 0 && isBlank(data[m_used - 1]))
+            --m_used;
+        put(m_used > 0 && data[m_used - 1] == u'.' ? QStringView(u" ") : QStringView(u". "));
+    }
+
     QString* m_book;
+    QVector<qsizetype>* m_starts;
     qsizetype m_used = 0;
-    qsizetype m_lineStart = 0;
+    qsizetype m_separatorStart = 0; // where the current line's blank or line break begins
+    qsizetype m_lineStart = 0;      // where the current line's own text begins
+    bool m_lineOpen = false;
     bool m_lineHasAnswer = false;
     bool m_skipLeadingLineFeed = false;
+    bool m_inParagraph = false;
+    bool m_anyParagraph = false;
 };
 
 // Length of the leading part of `data` that holds only whole UTF-8 sequences; the rest (at most
@@ -186,9 +273,23 @@ void setError(QString* error, const QString& text) {
         *error = text;
 }
 
+// A byte-order mark names the encoding of a UTF-16 or UTF-32 file; the decoder drops the mark.
+std::optional<QStringConverter::Encoding> unicodeFromByteOrderMark(const QByteArray& head) {
+    if (head.startsWith(QByteArrayLiteral("\xFF\xFE\x00\x00")))
+        return QStringConverter::Utf32LE;
+    if (head.startsWith(QByteArrayLiteral("\x00\x00\xFE\xFF")))
+        return QStringConverter::Utf32BE;
+    if (head.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    if (head.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
 } // namespace
 
-bool loadBookText(const QString& path, QString* bookText, QString* error) {
+bool loadBookText(const QString& path, QString* bookText, QString* error,
+                  QVector<qsizetype>* paragraphStarts) {
     // Emptied but its storage kept for now: reloading a file of about the same size reuses it.
     bookText->resize(0);
     const QFileInfo info(path);
@@ -211,16 +312,19 @@ bool loadBookText(const QString& path, QString* bookText, QString* error) {
     const qsizetype kept = bookText->capacity();
     if (kept < wanted || kept > wanted + wanted / 4 + (qsizetype(1) << 20))
         bookText->clear(); // release first, so the old and the new storage never coexist
-    BookTextBuilder builder(bookText);
+    BookTextBuilder builder(bookText, paragraphStarts);
     builder.reserve(wanted);
 
     QByteArray buffer(kChunkBytes + 4, Qt::Uninitialized);
     QString decoded;
-    bool utf8 = true;
+    const std::optional<QStringConverter::Encoding> unicode =
+        unicodeFromByteOrderMark(file.peek(4));
+    bool utf8 = !unicode;
     for (;;) {
         builder.reset();
-        QStringDecoder decoder =
-            utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder("windows-1252");
+        QStringDecoder decoder = unicode ? QStringDecoder(*unicode)
+                                 : utf8  ? QStringDecoder(QStringDecoder::Utf8)
+                                         : QStringDecoder("windows-1252");
         if (!decoder.isValid()) {
             setError(error, QStringLiteral("No decoder for Windows-1252"));
             bookText->clear();

@@ -104,8 +104,8 @@ QString failureMessage(Extraction::Status status, Kind kind) {
                               "than Orasent reads.")
             .arg(name);
     case Status::Entities:
-        return QStringLiteral("This %1 declares its own XML entities, which Orasent does not "
-                              "read for safety.")
+        return QStringLiteral("This %1 declares its own XML entities in a way Orasent does "
+                              "not read, for safety.")
             .arg(name);
     case Status::PartsMissing:
         return QStringLiteral("This %1 names chapters that are not in the file, so there is "
@@ -160,8 +160,16 @@ Extraction extract(Kind kind, const QByteArray& data, const LoadProgress& progre
 
 DocumentLoad loadPlainText(const QString& path) {
     DocumentLoad load;
-    load.status = loadBookText(path, &load.bookText) ? DocumentLoad::Status::Loaded
-                                                     : DocumentLoad::Status::Failed;
+    if (!loadBookText(path, &load.bookText, nullptr, &load.paragraphStarts)) {
+        load.status = DocumentLoad::Status::Failed;
+        return load;
+    }
+    load.status = DocumentLoad::Status::Loaded;
+    // Only blanks, line ends or nothing: nothing would ever be shown or spoken.
+    if (load.paragraphStarts.isEmpty()) {
+        load.status = DocumentLoad::Status::Failed;
+        load.error = QStringLiteral("This text file holds no text to read.");
+    }
     return load;
 }
 
@@ -244,6 +252,21 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
                           .arg(extraction.skippedParts)
                           .arg(kindName(kind));
     return load;
+}
+
+QVector<Paragraph> paragraphTexts(const DocumentLoad& load) {
+    if (!load.document.paragraphs.isEmpty() || load.paragraphStarts.isEmpty())
+        return load.document.paragraphs;
+    QVector<Paragraph> paragraphs;
+    paragraphs.reserve(load.paragraphStarts.size());
+    const QVector<qsizetype>& starts = load.paragraphStarts;
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        const qsizetype end = i + 1 < starts.size() ? starts.at(i + 1) : load.bookText.size();
+        Paragraph paragraph;
+        paragraph.text = load.bookText.mid(starts.at(i), end - starts.at(i)).trimmed();
+        paragraphs.append(std::move(paragraph));
+    }
+    return paragraphs;
 }
 
 bool isReadablePath(const QString& path) {

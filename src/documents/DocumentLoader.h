@@ -28,10 +28,15 @@ struct DocumentLoad {
     // language has no recognition data); empty when there is none.
     QString notice;
     // Loaded: the document BookText was made from, and where each of its paragraphs starts in
-    // BookText (0-based). Plain text files have one body paragraph per paragraph of the file.
+    // BookText (0-based). Plain text files give only the starts: their paragraphs are BookText's
+    // own lines, so document.paragraphs stays empty rather than holding the text twice (see
+    // paragraphTexts()).
     Document document;
     QVector<qsizetype> paragraphStarts;
 };
+
+// The paragraphs of a load: the document's, or for a plain text file its BookText lines.
+QVector<Paragraph> paragraphTexts(const DocumentLoad& load);
 
 // Safe to call from a worker thread.
 DocumentLoad loadDocument(const QString& path, const LoadProgress& progress = {});

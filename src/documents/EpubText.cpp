@@ -1,6 +1,8 @@
 #include "documents/EpubText.h"
 
+#include "documents/EpubContents.h"
 #include "documents/MarkupText.h"
+#include "documents/XmlEntities.h"
 #include "documents/ZipArchive.h"
 
 #include <QHash>
@@ -25,7 +27,11 @@ Status readXmlPart(ZipArchive& zip, const QString& name, OnElement onElement) {
     const Status status = zip.read(name, &bytes);
     if (status != Status::Ok)
         return status == Status::PartsMissing ? Status::Corrupt : status;
-    QXmlStreamReader xml(bytes);
+    QByteArray expanded;
+    const EntityExpansion expansion = expandDeclaredEntities(bytes, &expanded);
+    if (expansion == EntityExpansion::Refused)
+        return Status::Entities;
+    QXmlStreamReader xml(expansion == EntityExpansion::Expanded ? expanded : bytes);
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::DTD && !xml.entityDeclarations().isEmpty())
@@ -49,31 +55,67 @@ Status findPackage(ZipArchive& zip, QString* packagePath) {
     return status;
 }
 
+struct Package {
+    QList<Chapter> chapters;
+    QString navPath; // EPUB 3 navigation document
+    QString ncxPath; // EPUB 2 table of contents
+    DocumentMetadata metadata;
+};
+
+// The Dublin Core fields of the package's metadata; the identifier the package names as its
+// unique one, else the first.
+void readMetadataField(QXmlStreamReader& xml, const QString& uniqueId, DocumentMetadata* meta) {
+    const QStringView name = xml.name();
+    const bool unique =
+        !uniqueId.isEmpty() && xml.attributes().value(QLatin1String("id")) == uniqueId;
+    QString* field = name == u"title"        ? &meta->title
+                     : name == u"creator"    ? &meta->author
+                     : name == u"language"   ? &meta->language
+                     : name == u"identifier" ? &meta->identifier
+                                             : nullptr;
+    if (!field || (!field->isEmpty() && !(unique && name == u"identifier")))
+        return;
+    const QString text =
+        xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified().left(1000);
+    *field = name == u"language" ? cleanLanguageTag(text) : text;
+}
+
 // The spine's chapters in reading order; items marked linear="no" (notes, pop-ups) are left out.
-Status readSpine(ZipArchive& zip, const QString& packagePath, QList<Chapter>* chapters,
-                 int* unknownItems) {
+Status readPackage(ZipArchive& zip, const QString& packagePath, Package* package,
+                   int* unknownItems) {
     QHash<QString, Chapter> manifest;
     QStringList spine;
+    QString uniqueId;
+    QString ncxId;
     const Status status = readXmlPart(zip, packagePath, [&](QXmlStreamReader& xml) {
         const QXmlStreamAttributes attributes = xml.attributes();
-        if (xml.name() == u"item") {
-            manifest.insert(
-                attributes.value(QLatin1String("id")).toString(),
-                Chapter{resolveArchivePath(packagePath,
-                                           attributes.value(QLatin1String("href")).toString()),
-                        attributes.value(QLatin1String("media-type")).toString()});
-        } else if (xml.name() == u"itemref" && attributes.value(QLatin1String("linear")) != u"no") {
-            spine.append(attributes.value(QLatin1String("idref")).toString());
+        const auto value = [&attributes](const char* key) {
+            return attributes.value(QLatin1String(key)).toString();
+        };
+        if (xml.name() == u"package") {
+            uniqueId = value("unique-identifier");
+        } else if (xml.namespaceUri() == u"http://purl.org/dc/elements/1.1/") {
+            readMetadataField(xml, uniqueId, &package->metadata);
+        } else if (xml.name() == u"item") {
+            const Chapter item{resolveArchivePath(packagePath, value("href")), value("media-type")};
+            manifest.insert(value("id"), item);
+            if (value("properties").split(QLatin1Char(' ')).contains(QLatin1String("nav")))
+                package->navPath = item.path;
+        } else if (xml.name() == u"spine") {
+            ncxId = value("toc");
+        } else if (xml.name() == u"itemref" && value("linear") != QLatin1String("no")) {
+            spine.append(value("idref"));
         }
     });
     if (status != Status::Ok)
         return status;
+    package->ncxPath = manifest.value(ncxId).path;
     for (const QString& id : std::as_const(spine)) {
         const auto found = manifest.constFind(id);
         if (found == manifest.constEnd() || found->path.isEmpty())
             ++*unknownItems; // not in the manifest, or pointing outside the archive
         else
-            chapters->append(*found);
+            package->chapters.append(*found);
     }
     return Status::Ok;
 }
@@ -105,6 +147,19 @@ bool isMarkup(const QString& mediaType) {
            mediaType == QLatin1String("text/html") || mediaType.isEmpty();
 }
 
+// The book's own contents, mapped onto the paragraphs read; empty when it has none.
+QVector<ContentsEntry> bookContents(ZipArchive& zip, const Package& package,
+                                    const QHash<QString, int>& anchors, int paragraphCount) {
+    QByteArray bytes;
+    QVector<ContentsTarget> targets;
+    if (!package.navPath.isEmpty() && zip.read(package.navPath, &bytes) == Status::Ok)
+        targets = readNavContents(bytes, package.navPath);
+    if (targets.isEmpty() && !package.ncxPath.isEmpty() &&
+        zip.read(package.ncxPath, &bytes) == Status::Ok)
+        targets = readNcxContents(bytes, package.ncxPath);
+    return mapContents(targets, anchors, paragraphCount);
+}
+
 } // namespace
 
 Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& progress) {
@@ -112,20 +167,23 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
     if (!zip.isOpen())
         return Extraction{Status::Corrupt, {}, 0, {}, {}};
     QString packagePath;
-    QList<Chapter> chapters;
+    Package package;
     int missing = 0;
     Status status = findPackage(zip, &packagePath);
     if (status == Status::Ok)
-        status = readSpine(zip, packagePath, &chapters, &missing);
+        status = readPackage(zip, packagePath, &package, &missing);
     if (status != Status::Ok)
         return Extraction{status, {}, 0, {}, {}};
+    const QList<Chapter>& chapters = package.chapters;
 
     const QSet<QString> locked = protectedParts(zip);
-    for (const Chapter& chapter : std::as_const(chapters))
+    for (const Chapter& chapter : chapters)
         if (locked.contains(chapter.path))
             return Extraction{Status::Locked, {}, 0, {}, {}};
 
     ParagraphCollector out(progress);
+    QHash<QString, int> anchors;
+    QString language = package.metadata.language;
     int read = 0;
     for (qsizetype i = 0; i < chapters.size() && !out.stopped(); ++i) {
         if (progress.report)
@@ -140,10 +198,14 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
             ++missing;
             continue;
         }
+        MarkupCollector markup(out, chapters[i].path, language);
         if (status == Status::Ok)
-            status = collectXhtml(bytes, out);
+            status = collectXhtml(bytes, out, markup);
         if (status != Status::Ok)
             return Extraction{status, {}, 0, {}, {}};
+        language = markup.documentLanguage();
+        for (auto it = markup.anchors().cbegin(); it != markup.anchors().cend(); ++it)
+            anchors.insert(it.key(), it.value());
         ++read;
     }
     if (progress.report)
@@ -152,6 +214,9 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
         return Extraction{Status::PartsMissing, {}, missing, {}, {}};
     Extraction result = out.finish();
     result.skippedParts = missing;
+    result.metadata = package.metadata;
+    result.metadata.language = language;
+    result.contents = bookContents(zip, package, anchors, int(result.paragraphs.size()));
     return result;
 }
 

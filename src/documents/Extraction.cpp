@@ -47,6 +47,39 @@ void ParagraphCollector::endParagraph() {
     m_current = Paragraph();
 }
 
+bool ParagraphCollector::paragraphBlank() const {
+    for (QChar c : m_current.text)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+QVector<int> ParagraphCollector::gatherNotes(int from, const QString& sourceId) {
+    endParagraph();
+    from = qBound(0, from, int(m_paragraphs.size()));
+    const int count = int(m_paragraphs.size());
+    int notes = 0;
+    for (int i = from; i < count; ++i)
+        notes += m_paragraphs.at(i).kind == Paragraph::Kind::Note ? 1 : 0;
+    if (notes == 0)
+        return {};
+    // Body paragraphs keep their order; the label, then the notes, follow them.
+    QVector<int> moved(count - from);
+    int nextBody = from;
+    int nextNote = count - notes + 1;
+    for (int i = from; i < count; ++i)
+        moved[i - from] =
+            m_paragraphs.at(i).kind == Paragraph::Kind::Note ? nextNote++ : nextBody++;
+    QVector<Paragraph> reordered(count + 1 - from);
+    for (int i = from; i < count; ++i)
+        reordered[moved[i - from] - from] = std::move(m_paragraphs[i]);
+    reordered[count - notes - from] =
+        Paragraph{QStringLiteral("Notes"), Paragraph::Kind::Note, 0, {}, sourceId};
+    m_paragraphs.resize(from);
+    m_paragraphs += reordered;
+    return moved;
+}
+
 void ParagraphCollector::setParagraphKind(Paragraph::Kind kind, int level) {
     m_current.kind = kind;
     m_current.level = level;

@@ -62,6 +62,12 @@ public:
     void setParagraphSourceId(const QString& sourceId);
     // Paragraphs collected so far: the index the next one will have.
     int paragraphCount() const { return int(m_paragraphs.size()); }
+    // True while the open paragraph holds nothing but blanks.
+    bool paragraphBlank() const;
+    // Ends the open paragraph and moves the Note paragraphs from index `from` on to the end,
+    // after a "Notes" paragraph of kind Note. Returns where each paragraph from `from` on went
+    // (entry i for old index from + i); empty when nothing moved.
+    QVector<int> gatherNotes(int from, const QString& sourceId = QString());
 
     // Counts one unit of work; every few thousand asks whether the user cancelled. False once
     // extraction must stop (cancelled or over the text limit).

@@ -1,6 +1,7 @@
 // Web pages through gumbo, the HTML5 parser.
 #include "common/TextCodec.h"
 #include "documents/MarkupText.h"
+#include "documents/ReaderView.h"
 
 #include <QStringDecoder>
 
@@ -60,18 +61,10 @@ private:
     size_t m_left = 0;
 };
 
-QString attributeOf(const GumboElement& element, std::string_view name) {
-    for (unsigned i = 0; i < element.attributes.length; ++i) {
-        const auto* a = static_cast<const GumboAttribute*>(element.attributes.data[i]);
-        if (name == a->name)
-            return QString::fromUtf8(a->value);
-    }
-    return {};
-}
-
-// Depth-first over the tree with an explicit stack: pages may nest without limit.
-void walk(const GumboNode* root, ParagraphCollector& out) {
-    MarkupCollector markup(out);
+// Depth-first over the tree with an explicit stack: pages may nest without limit. Nodes in
+// `dropped` are not read.
+void walk(const GumboNode* root, ParagraphCollector& out, MarkupCollector& markup,
+          const DroppedNodes& dropped) {
     struct Frame {
         const GumboNode* node;
         unsigned next;
@@ -80,9 +73,13 @@ void walk(const GumboNode* root, ParagraphCollector& out) {
     while (!stack.empty() && out.tick()) {
         Frame& frame = stack.back();
         const GumboNode* node = frame.node;
+        if (frame.next == 0 && dropped.count(node)) {
+            stack.pop_back();
+            continue;
+        }
         if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA ||
             node->type == GUMBO_NODE_WHITESPACE) {
-            out.appendUtf8(node->v.text.text, qsizetype(std::strlen(node->v.text.text)));
+            markup.text(QString::fromUtf8(node->v.text.text));
             stack.pop_back();
             continue;
         }
@@ -93,7 +90,7 @@ void walk(const GumboNode* root, ParagraphCollector& out) {
         const bool element = node->type == GUMBO_NODE_ELEMENT;
         const GumboVector& children =
             element ? node->v.element.children : node->v.document.children;
-        const char* name = element ? gumbo_normalized_tagname(node->v.element.tag) : "";
+        const char* name = element ? elementName(node) : "";
         if (element && frame.next == 0) {
             const auto attribute = [node](std::string_view key) {
                 return attributeOf(node->v.element, key);
@@ -171,7 +168,8 @@ GumboOutput* parseWithEscape(const GumboOptions& options, const QByteArray& utf8
 
 } // namespace
 
-void collectHtml(const QByteArray& bytes, ParagraphCollector& out) {
+void collectHtml(const QByteArray& bytes, MarkupCollector& markup, bool readerView) {
+    ParagraphCollector& out = markup.collector();
     const QByteArray utf8 = htmlToUtf8(bytes);
     std::jmp_buf escape;
     Arena arena(out, &escape);
@@ -181,16 +179,23 @@ void collectHtml(const QByteArray& bytes, ParagraphCollector& out) {
     options.userdata = &arena;
     options.max_errors = 0; // errors are not reported, so not kept
     GumboOutput* output = parseWithEscape(options, utf8, escape);
-    if (output)
-        walk(output->document, out);
+    if (output) {
+        const DroppedNodes dropped =
+            readerView ? readerViewDrops(output->document) : DroppedNodes();
+        walk(output->document, out, markup, dropped);
+    }
     out.endParagraph();
     // No gumbo_destroy_output: the arena releases everything.
 }
 
 Extraction extractHtmlParagraphs(const QByteArray& bytes, const LoadProgress& progress) {
     ParagraphCollector out(progress);
-    collectHtml(bytes, out);
-    return out.finish();
+    MarkupCollector markup(out, QString(), QString());
+    collectHtml(bytes, markup, true);
+    markup.finish();
+    Extraction result = out.finish();
+    takeHead(markup, &result);
+    return result;
 }
 
 } // namespace orasent

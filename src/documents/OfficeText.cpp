@@ -160,7 +160,7 @@ Extraction readXml(const QByteArray& xml, RoleOf roleOf, bool textInParagraphs,
     OfficeReader reader(roleOf, textInParagraphs, out);
     const Extraction::Status status = reader.read(xml);
     if (status != Extraction::Status::Ok)
-        return Extraction{status, {}, 0};
+        return Extraction{status, {}, 0, {}, {}};
     return out.finish();
 }
 
@@ -172,7 +172,7 @@ Extraction readPart(const QByteArray& archive, const QString& part, RoleOf roleO
     if (status == Extraction::Status::PartsMissing)
         status = Extraction::Status::Corrupt; // the one part every such file has
     if (status != Extraction::Status::Ok)
-        return Extraction{status, {}, 0};
+        return Extraction{status, {}, 0, {}, {}};
     if (progress.report)
         progress.report(0, 1);
     Extraction result = readXml(xml, roleOf, textInParagraphs, progress);

@@ -249,7 +249,7 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
     std::unique_ptr<SynthesisContext> ctx;
     try {
         ctx.reset(new SynthesisContext{this, job, SpokenText(job.text, job.xml),
-                                       PcmConverter(job.format, job.gain)});
+                                       PcmConverter(job.format, job.gain), StreamChunk{}, 0, 0});
     } catch (const std::exception& e) {
         failure.error = QString::fromUtf8(e.what());
         job.deliver(std::move(failure));

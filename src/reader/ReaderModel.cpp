@@ -18,6 +18,13 @@ constexpr double kWholeNumbersOnly = 4503599627370496.0; // 2^52
 
 constexpr QStringView kBoundary = u". ";
 
+// A stretch without ". " is shown and spoken in pieces of at most this many characters.
+constexpr std::int64_t kLongestSentence = 1000;
+
+bool isLineBreak(QChar c) {
+    return c == u'\r' || c == u'\n';
+}
+
 } // namespace
 
 ReaderModel::ReaderModel(ReaderPort& port) : m_port(port) {}
@@ -45,12 +52,14 @@ bool ReaderModel::boundaryAt(std::int64_t position) const {
     return text[position - 1] == u'.' && text[position] == u' ';
 }
 
-std::int64_t ReaderModel::sentenceEndFrom(double position) const {
+std::int64_t ReaderModel::sentenceEndFrom(double position, std::int64_t lastPeriod) const {
     const std::int64_t start = std::max<std::int64_t>(1, nearestInt(position + 1));
-    if (start > BookText.size())
+    const std::int64_t last = std::min<std::int64_t>(lastPeriod, std::int64_t(BookText.size()) - 1);
+    if (start > last)
         return 0;
-    const qsizetype found = QStringView(BookText).indexOf(kBoundary, qsizetype(start - 1));
-    return found < 0 ? 0 : std::int64_t(found) + 1;
+    const QStringView stretch(BookText.constData() + start - 1, qsizetype(last - start + 2));
+    const qsizetype found = stretch.indexOf(kBoundary);
+    return found < 0 ? 0 : start + std::int64_t(found);
 }
 
 double ReaderModel::nearTextEnd(double position) const {
@@ -93,10 +102,75 @@ std::optional<double> ReaderModel::scanBackForBoundary(double start, double lowe
 
 // --- Sentence playback ----------------------------------------------------------------------
 
+std::int64_t ReaderModel::sentenceEndAt(double position) const {
+    const std::int64_t start = std::max<std::int64_t>(1, nearestInt(position));
+    const std::int64_t size = BookText.size();
+    if (start > size)
+        return 0;
+    // The ". " is looked for only as far as a sentence may reach.
+    const std::int64_t reach = start - 1 + kLongestSentence; // the last character it may take
+    if (const std::int64_t period = sentenceEndFrom(position, reach))
+        return period;
+    std::int64_t first = start - 1; // 0-based
+    while (first < size && BookText.at(qsizetype(first)).isSpace())
+        ++first;
+    if (first >= size)
+        return 0; // only blanks are left
+    if (size <= reach)
+        return size; // the text after the last ". " is a sentence of its own
+    return cutLongStretch(first, reach);
+}
+
+std::int64_t ReaderModel::cutLongStretch(std::int64_t first, std::int64_t windowEnd) const {
+    // 0-based indexes in [first, windowEnd); returns a 1-based last character.
+    const QChar* text = BookText.constData();
+    const std::int64_t size = BookText.size();
+    std::int64_t lastBlank = -1;
+    for (std::int64_t i = windowEnd - 1; i > first; --i) {
+        const QChar c = text[i];
+        const QChar next = i + 1 < size ? text[i + 1] : QChar();
+        if ((c == u'?' || c == u'!') && next == u' ')
+            return i + 1;
+        if (c == u'.' && isLineBreak(next))
+            return i + 1;
+        if (isLineBreak(c))
+            return c == u'\r' && next == u'\n' ? i + 2 : i + 1;
+        if (lastBlank < 0 && (c == u' ' || c == u'\t'))
+            lastBlank = i;
+    }
+    if (lastBlank > 0)
+        return lastBlank; // up to the character before that blank
+    const bool splitsPair = text[windowEnd - 1].isHighSurrogate() && windowEnd > first + 1;
+    return splitsPair ? windowEnd - 1 : windowEnd;
+}
+
+double ReaderModel::sentenceStartBefore(double start, double position) const {
+    // Follows the pieces of a long stretch from `start` to the last one that begins at or before
+    // `position`; a sentence that ends in ". " is where the caller's own scan already stopped.
+    double p = start;
+    while (p < position) {
+        const std::int64_t end = sentenceEndAt(p);
+        if (end == 0 || double(end) + 1 > position || boundaryAt(end))
+            break;
+        p = double(end) + 1;
+    }
+    return p;
+}
+
+void ReaderModel::alignToSentenceStart() {
+    if (!(NextPos > 1))
+        return;
+    const std::optional<double> period = scanBackForBoundary(NextPos - 1, 1);
+    const double from = !period || *period == 1 ? 1 : *period + 1;
+    const double start = sentenceStartBefore(from, NextPos);
+    if (start != NextPos)
+        NextPos = LastPos = start;
+}
+
 std::optional<ReaderModel::SentenceCut> ReaderModel::cutSentenceAtNextPos() {
     if (!(NextPos >= 1))
         NextPos = 1;
-    const std::int64_t end = sentenceEndFrom(NextPos);
+    const std::int64_t end = sentenceEndAt(NextPos);
     if (end == 0)
         return std::nullopt;
     const std::int64_t start = nearestInt(NextPos);
@@ -127,11 +201,13 @@ void ReaderModel::ReplayScan() {
         NextPos = *found;
         if (NextPos != 1)
             NextPos += 1; // the space after that period, where the sentence begins
-        return;
-    }
-    // Not found: the scan stopped at its first value below 2 (a value of 1 stays).
-    if (NextPos > 1)
+    } else if (NextPos > 1) {
+        // Not found: the scan stopped at its first value below 2 (a value of 1 stays).
         NextPos -= std::max(1.0, std::floor(NextPos) - 1);
+    }
+    // Pieces of a long stretch lie between that ". " and the sentence shown: take the last one.
+    if (NextPos < LastPos)
+        NextPos = sentenceStartBefore(NextPos, LastPos - 1);
 }
 
 void ReaderModel::talk(int button) {
@@ -228,15 +304,17 @@ void ReaderModel::SpreadBookmarks() {
     const double length = double(BookText.size());
     const double step = length / 25;
     BookMarks[1] = 1;
+    double lastPieceStart = 0;
     for (int slot = 2; slot <= 26; ++slot) {
         const double p = (slot - 1) * step;
         const auto found = p < 1 ? std::nullopt : scanBackForBoundary(p, 1);
-        if (!found) {
-            // No sentence start before this point: the rest of the spread keeps its old values.
-            BookMarks[slot] = 1;
-            break;
-        }
-        BookMarks[slot] = *found == 1 ? 1 : *found + 1;
+        const double from = !found || *found == 1 ? 1 : *found + 1;
+        // Long stretches without ". " are read in pieces: the mark goes to the piece's start.
+        // The previous piece start lies on the same chain of pieces when no ". " came between.
+        BookMarks[slot] = p < 1 ? from : sentenceStartBefore(std::max(from, lastPieceStart), p);
+        lastPieceStart = BookMarks[slot] != from ? BookMarks[slot] : 0;
+        if (!found && BookMarks[slot] == 1)
+            break; // no sentence start before this point: the rest keeps its old values
     }
     std::fill(BookMarks.begin() + 26, BookMarks.end(), 0.0);
     BookNum = 1;

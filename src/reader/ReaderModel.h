@@ -29,6 +29,10 @@ public:
     bool OpenfF();
     // A new text starts from its beginning without bookmarks (LastPos is kept).
     void startNewReading();
+    // Tools > "Read Notes": when off, the documents loaded from now on are read without their
+    // notes.
+    void setReadNotes(bool on) { m_readNotes = on; }
+    bool readNotes() const { return m_readNotes; }
     // Open File after the dialog returned `path` (not cancelled): type test (".TXT" anywhere,
     // upper-cased, or a readable document); accepted -> startNewReading(), showPathBox, FileName,
     // OpenfF; refused -> the spoken refusal. A cancelled load puts the previous file and place
@@ -61,6 +65,9 @@ public:
     void prevBookmark();
     void clearBookmarks();
     void SpreadBookmarks(); // "Set 25 Bookmarks"
+    // A resumed place that is not where a sentence begins (a place saved by an earlier version,
+    // whose text joined lines differently) moves back to the start of the sentence holding it.
+    void alignToSentenceStart();
     void ShowBookmark();
 
     // Question pools ("Tech Pool.txt" etc., working directory); false + message "<name> not
@@ -77,6 +84,7 @@ public:
     static constexpr int kMaxSeconds = 32;
 
 private:
+    bool m_readNotes = true;
     // What a cancelled load puts back.
     struct ReadingPlace {
         QString fileName;
@@ -93,8 +101,9 @@ private:
 
     // True when characters `position` and `position` + 1 (1-based) are ". ".
     bool boundaryAt(std::int64_t position) const;
-    // 1-based position of the first ". " at or after nearest(position + 1); 0 when none.
-    std::int64_t sentenceEndFrom(double position) const;
+    // 1-based position of the first ". " at or after nearest(position + 1) whose period lies at
+    // or before `lastPeriod`; 0 when none.
+    std::int64_t sentenceEndFrom(double position, std::int64_t lastPeriod) const;
     // The sentence that starts at NextPos (taken as 1 below 1), through its ". ", and the
     // position of that period; nothing when no ". " follows.
     struct SentenceCut {
@@ -102,6 +111,13 @@ private:
         std::int64_t end = 0;
     };
     std::optional<SentenceCut> cutSentenceAtNextPos();
+    // The 1-based last character of the sentence that starts at `position`: its ". " within
+    // kLongestSentence characters, else a cut at the last sentence end, line break or blank
+    // before that; the text's end when no ". " follows. 0 when only blanks are left.
+    std::int64_t sentenceEndAt(double position) const;
+    std::int64_t cutLongStretch(std::int64_t first, std::int64_t windowEnd) const;
+    // From a sentence start, the last sentence start at or before `position`.
+    double sentenceStartBefore(double start, double position) const;
     double nearTextEnd(double position) const;
     std::optional<double> scanBackForBoundary(double start, double lowest) const;
 

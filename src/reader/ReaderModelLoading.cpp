@@ -1,6 +1,7 @@
 // Loading a text or document into BookText, and the ways a file is named.
 #include "common/ProgramFiles.h"
 #include "documents/DocumentLoader.h"
+#include "documents/NoteFilter.h"
 #include "reader/ReaderModel.h"
 
 #include <QDir>
@@ -29,6 +30,8 @@ bool ReaderModel::OpenfF() {
         return true;
     }
     DocumentLoad load = m_port.loadText(FileName);
+    if (!m_readNotes)
+        dropNotes(&load);
     if (load.status == DocumentLoad::Status::Cancelled)
         return false;
     BookText = std::move(load.bookText);

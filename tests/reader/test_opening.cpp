@@ -52,7 +52,8 @@ private slots:
         RecordingReaderPort port;
         ReaderModel model(port);
         readFirst(model);
-        port.scriptedLoad = DocumentLoad{DocumentLoad::Status::Cancelled, "ignored", {}, false, {}};
+        port.scriptedLoad =
+            DocumentLoad{DocumentLoad::Status::Cancelled, "ignored", {}, false, {}, {}, {}};
         port.clear();
         const QString pool = writeFile(m_dir, "Pool.txt", "Q. ");
         if (way == 0)
@@ -74,8 +75,13 @@ private slots:
     void failedDocumentSaysWhy() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        port.scriptedLoad = DocumentLoad{
-            DocumentLoad::Status::Failed, {}, "This PDF is locked with a password.", false, {}};
+        port.scriptedLoad = DocumentLoad{DocumentLoad::Status::Failed,
+                                         {},
+                                         "This PDF is locked with a password.",
+                                         false,
+                                         {},
+                                         {},
+                                         {}};
         QVERIFY(model.openChosenFile(m_second));
         QCOMPARE(port.messages, QStringList{"This PDF is locked with a password."});
         QVERIFY(model.BookText.isEmpty());

@@ -22,8 +22,10 @@ private slots:
         const QString four = "One. Two. Three. Four";
         QTest::newRow("left") << example << QList<int>{1} << "One." << 1.0 << 5.0 << true;
         QTest::newRow("left x2") << example << QList<int>{1, 1} << " Two." << 5.0 << 10.0 << true;
+        QTest::newRow("the text after the last \". \" is a sentence")
+            << example << QList<int>{1, 1, 1} << " Three." << 10.0 << 17.0 << true;
         QTest::newRow("end of text: only StopVoice")
-            << example << QList<int>{1, 1, 1} << " Two." << 5.0 << 10.0 << false;
+            << example << QList<int>{1, 1, 1, 1} << " Three." << 10.0 << 17.0 << false;
         QTest::newRow("middle") << example << QList<int>{4} << "One." << 1.0 << 5.0 << true;
         QTest::newRow("right, nothing read")
             << example << QList<int>{2} << "One." << 1.0 << 5.0 << true;
@@ -33,8 +35,11 @@ private slots:
             << example << QList<int>{1, 1, 2} << "One." << 1.0 << 5.0 << true;
         QTest::newRow("right after the third")
             << four << QList<int>{1, 1, 1, 2} << " Two." << 5.0 << 10.0 << true;
-        QTest::newRow("no \". \"")
-            << "No period here! Nor.here." << QList<int>{1, 2} << "" << 0.0 << 1.0 << false;
+        QTest::newRow("no \". \": one sentence, replayed")
+            << "No period here! Nor.here." << QList<int>{1, 2} << "No period here! Nor.here." << 1.0
+            << 26.0 << true;
+        QTest::newRow("only blanks after the last \". \"")
+            << "One. \r\n \t" << QList<int>{1, 1} << "One." << 1.0 << 5.0 << false;
         QTest::newRow("empty text") << "" << QList<int>{2, 1} << "" << 0.0 << 1.0 << false;
     }
     void talk() {
@@ -118,6 +123,95 @@ private slots:
         QCOMPARE(model.NextPos, nextPos);
     }
 
+    // Long stretches without ". " are read in pieces of at most 1,000 characters: every character
+    // is read once, in order, and the right button goes back one piece.
+    void longStretches_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("firstPieces"); // as shown; the rest is checked as a whole
+        QTest::addColumn<int>("pieces");
+        const QString words = QString("word ").repeated(500);
+        QTest::newRow("2,500 letters: cut where the limit falls")
+            << QString(2500, 'x') << QStringList{QString(1000, 'x')} << 3;
+        QTest::newRow("2,500 characters of words: cut before a blank")
+            << words << QStringList{words.left(999)} << 3;
+        QTest::newRow("a question mark ends a piece")
+            << QString(600, 'a') + "? " + QString(600, 'b') + ". "
+            << QStringList{QString(600, 'a') + "?", " " + QString(600, 'b') + "."} << 2;
+        QTest::newRow("a period at a line end ends a piece")
+            << QString(999, 'a') + ".\r\n" + QString(600, 'b')
+            << QStringList{QString(999, 'a') + "."} << 2;
+        QTest::newRow("a line break ends a piece, with the break")
+            << QString(600, 'a') + "\r\n" + QString(600, 'b')
+            << QStringList{QString(600, 'a') + "\r\n"} << 2;
+        QTest::newRow("a surrogate pair is never split")
+            << QString(999, 'x') + QString::fromUtf8("😀") + "x" << QStringList{QString(999, 'x')}
+            << 2;
+        QTest::newRow("a long sentence before a short one")
+            << words + "end. Next. " << QStringList{words.left(999)} << 4;
+    }
+    void longStretches() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, firstPieces);
+        QFETCH(int, pieces);
+        RecordingReaderPort port;
+        ReaderModel model(port);
+        model.BookText = text;
+        QStringList shown;
+        while (model.SayNextSentence())
+            shown << port.text1;
+        QCOMPARE(shown.size(), pieces);
+        QCOMPARE(shown.mid(0, firstPieces.size()), firstPieces);
+        const QString read = shown.join(QString());
+        QVERIFY(text.startsWith(read));
+        QVERIFY(text.mid(read.size()).trimmed().isEmpty());
+        for (const QString& piece : std::as_const(shown))
+            QVERIFY(piece.size() <= 1000);
+        model.talk(2);
+        QCOMPARE(port.text1, shown.at(shown.size() - 2));
+    }
+
+    void spreadBookmarksOverPieces() {
+        RecordingReaderPort port;
+        ReaderModel model(port);
+        model.BookText = QString("a poem without periods\r\n").repeated(4000); // pieces of ~1,000
+        model.SpreadBookmarks();
+        const double step = double(model.BookText.size()) / 25;
+        for (int slot = 2; slot <= 25; ++slot) {
+            // Each mark is where the piece holding its share of the text begins.
+            model.NextPos = model.BookMarks[slot];
+            QVERIFY(model.SayNextSentence());
+            QVERIFY2(model.LastPos <= (slot - 1) * step && model.NextPos > (slot - 1) * step,
+                     qPrintable(QString("slot %1: %2 to %3 for %4")
+                                    .arg(slot)
+                                    .arg(model.LastPos)
+                                    .arg(model.NextPos)
+                                    .arg((slot - 1) * step)));
+        }
+    }
+
+    // A place saved by a version that joined lines differently may fall inside a sentence.
+    void resumedPlaceMovesToItsSentence_data() {
+        QTest::addColumn<double>("saved");
+        QTest::addColumn<double>("aligned");
+        // "One two. Three four. Five. ": ". " at 8 and 20.
+        QTest::newRow("a sentence start stays") << 9.0 << 9.0;
+        QTest::newRow("inside a word") << 13.0 << 9.0;
+        QTest::newRow("inside the first sentence") << 3.0 << 1.0;
+        QTest::newRow("on the period") << 20.0 << 9.0;
+        QTest::newRow("the start of the text") << 0.0 << 0.0;
+    }
+    void resumedPlaceMovesToItsSentence() {
+        QFETCH(double, saved);
+        QFETCH(double, aligned);
+        RecordingReaderPort port;
+        ReaderModel model(port);
+        model.BookText = "One two. Three four. Five. ";
+        model.NextPos = model.LastPos = saved;
+        model.alignToSentenceStart();
+        QCOMPARE(model.NextPos, aligned);
+        QCOMPARE(model.LastPos, aligned);
+    }
+
     void continuousPlay() {
         RecordingReaderPort port;
         ReaderModel model(port);
@@ -135,6 +229,8 @@ private slots:
         QCOMPARE(port.text1, "One.");
         model.talk(1); // Talk leaves play on
         QCOMPARE(port.text1, " Two.");
+        QCOMPARE(model.timerTick(), Tick::Stepped);
+        QCOMPARE(port.text1, " Three.");
         port.clear();
         for (int i = 0; i < 3; ++i)
             QCOMPARE(model.timerTick(), Tick::EndOfText);

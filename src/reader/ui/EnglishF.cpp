@@ -70,6 +70,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addReadFromScreen();
     followSpeech();
     addLookTools();
+    addReadNotes();
     m_sleepTimer = new SleepTimerMenu(m_model, m_tts, *m_statusLine, *m_toolsMenu, this);
 }
 
@@ -161,6 +162,7 @@ void EnglishF::Form_Load() {
     m_tts.setReaderSentenceBox(m_text1);
     m_tts.Form_Load();
     m_model.OpenfF();
+    m_model.alignToSentenceStart();
     if (!startupRefusal.isEmpty())
         handOver(startupRefusal);
     // The sentence box reaches up to the button column.

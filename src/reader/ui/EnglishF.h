@@ -113,6 +113,7 @@ private:
     void addExportCommand(); // EnglishFExport.cpp: "Export to Audio..." in the Tools menu
     void exportToAudio();
     void addReadFromScreen(); // EnglishFScreen.cpp
+    void addReadNotes();      // EnglishFNotes.cpp: "Read Notes" in the Tools menu
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
     void Form_Unload();

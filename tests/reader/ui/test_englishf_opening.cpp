@@ -67,7 +67,7 @@ private slots:
             progress.report(1, 500);
             while (!progress.cancelled())
                 std::this_thread::yield();
-            return DocumentLoad{DocumentLoad::Status::Cancelled, {}, {}, false, {}};
+            return DocumentLoad{DocumentLoad::Status::Cancelled, {}, {}, false, {}, {}, {}};
         });
         int sawPage = 0;
         QTimer presser; // presses Cancel once the dialog has shown its progress
