@@ -169,6 +169,7 @@ void DesktopSession::stop() {
 }
 
 void DesktopSession::raise() {
+    m_reader.setWindowState(m_reader.windowState() & ~Qt::WindowMinimized);
     m_reader.show();
     m_reader.raise();
     m_reader.activateWindow();
