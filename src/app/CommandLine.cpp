@@ -22,6 +22,17 @@ bool takeFinalOption(const QString& argument, CommandLine* line) {
     }
     return false;
 }
+
+// The actions for a desktop shortcut; 0 when `argument` is none of them.
+CommandLine::Action shortcutAction(const QString& argument) {
+    if (argument == QLatin1String("--read-selection"))
+        return CommandLine::Action::ReadSelection;
+    if (argument == QLatin1String("--read-clipboard"))
+        return CommandLine::Action::ReadClipboard;
+    if (argument == QLatin1String("--stop"))
+        return CommandLine::Action::Stop;
+    return CommandLine::Action::Run;
+}
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -36,6 +47,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                 return line;
             } else if (argument == QLatin1String("--user-folder")) {
                 line.userFolder = true;
+            } else if (const auto action = shortcutAction(argument);
+                       action != CommandLine::Action::Run) {
+                if (line.action != CommandLine::Action::Run && line.action != action)
+                    return usageError(QStringLiteral("only one of --read-selection, "
+                                                     "--read-clipboard and --stop can be given"));
+                line.action = action;
             } else {
                 return usageError(QStringLiteral("unknown option '%1'").arg(argument));
             }
@@ -47,12 +64,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             return usageError(QStringLiteral("the file name is empty"));
         line.file = argument;
     }
+    if (line.action != CommandLine::Action::Run && !line.file.isEmpty())
+        return usageError(QStringLiteral("a file can not be opened together with an action"));
     return line;
 }
 
 QString usageText() {
     return QStringLiteral(
         "Usage: orasent [--user-folder] [FILE]\n"
+        "       orasent [--user-folder] --read-selection | --read-clipboard | --stop\n"
         "Shows a text one sentence at a time in very large type and speaks it.\n"
         "\n"
         "  FILE           open FILE from its start (a text file, EPUB, PDF, Word .docx,\n"
@@ -63,6 +83,13 @@ QString usageText() {
         "                 (otherwise the folder the program was started in)\n"
         "  --print-text FILE  write the text Orasent reads from FILE to standard output,\n"
         "                 one paragraph a line, and exit\n"
+        "  --read-selection  speak the text selected in any program (the clipboard where\n"
+        "                 the desktop shares no selection)\n"
+        "  --read-clipboard  speak the text on the clipboard\n"
+        "  --stop         silence the speech\n"
+        "                 One Orasent runs at a time: a second start hands its file or\n"
+        "                 action to the running one; these three start it in the\n"
+        "                 background when none runs\n"
         "  --help         show this help and exit\n"
         "  --version      show the version and exit\n");
 }

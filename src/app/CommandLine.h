@@ -6,7 +6,9 @@
 namespace orasent {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, UsageError };
+    // ReadSelection, ReadClipboard and Stop are handed to the running Orasent (or, for the
+    // first two, start one in the background).
+    enum class Action { Run, Help, Version, UsageError, ReadSelection, ReadClipboard, Stop };
     Action action = Action::Run;
     QString file;            // as given; empty when none
     bool userFolder = false; // work in the user's Orasent folder (the desktop menu's start)

@@ -1,13 +1,19 @@
-// Program start: the command line, then the reader window as the first window; closing it ends
-// the program.
+// Program start: the command line, one Orasent per user, then the reader window as the first
+// window; closing it ends the program.
 #include "app/CommandLine.h"
+#include "app/DesktopSession.h"
 #include "app/ExportCommand.h"
+#include "app/HandOver.h"
 #include "app/PrintTextCommand.h"
+#include "app/QuitSignals.h"
+#include "app/ShortcutPortal.h"
+#include "app/SingleInstance.h"
 #include "app/UserFolder.h"
 #include "common/ProgramFiles.h"
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/CombinedVoice.h"
+#include "reader/DocumentOutline.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -43,6 +49,20 @@ int answerWithoutWindow(const orasent::CommandLine& line) {
     }
     return -1;
 }
+
+// Hands the request to a running Orasent when there is one: the exit status then, else -1.
+int handOverToRunning(orasent::SingleInstance& instance, const orasent::HandOver& request) {
+    switch (instance.claim(request)) {
+    case orasent::SingleInstance::Outcome::HandedOver:
+        return 0;
+    case orasent::SingleInstance::Outcome::Refused:
+        QTextStream(stderr) << instance.message() << '\n';
+        return 1;
+    case orasent::SingleInstance::Outcome::First:
+        break;
+    }
+    return -1;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -65,7 +85,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(orasent::programTitle());
     QApplication::setApplicationVersion(orasent::programVersion());
     QApplication::setDesktopFileName(QStringLiteral("org.orasent.Orasent"));
-    orasent::installAccessibleInterfaces();
+    // The reader ends the program when it closes; a hidden reader with the speech window closed
+    // keeps running for the next request.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     orasent::UserPrompts& prompts = orasent::UserPrompts::standard();
     if (line.userFolder) {
@@ -75,10 +97,48 @@ int main(int argc, char* argv[]) {
             prompts.showMessage(nullptr, problem, orasent::programTitle());
         QDir::setCurrent(folder);
     }
+    orasent::SingleInstance instance;
+    const orasent::HandOver request = orasent::handOverFor(line, startupFile);
+    if (const int status = handOverToRunning(instance, request); status >= 0)
+        return status;
+    if (request.kind == orasent::HandOver::Kind::Stop)
+        return 0; // nothing runs that could be silenced
+
+    orasent::installAccessibleInterfaces();
     orasent::TTSSetup ttsSetup([] { return orasent::createDesktopVoice(); }, prompts);
     orasent::EnglishF reader(ttsSetup, prompts);
+    orasent::OutlineRecorder outlines;
+    reader.setDocumentLoader(
+        outlines.recording([](const QString& path, const orasent::LoadProgress& progress) {
+            return orasent::loadDocument(path, progress);
+        }));
+    orasent::DesktopSession session(reader, ttsSetup, &outlines);
+    QObject::connect(&instance, &orasent::SingleInstance::received, &session,
+                     &orasent::DesktopSession::take);
+    orasent::QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &orasent::QuitSignals::quitRequested, &session,
+                     &orasent::DesktopSession::quitAsQuit);
+
     reader.setStartupFile(startupFile);
     reader.Form_Load();
-    reader.show();
+    session.publishPlayer();
+    orasent::ShortcutPortal shortcuts;
+    QObject::connect(&shortcuts, &orasent::ShortcutPortal::activated, &session,
+                     [&session](const QString& id) {
+                         session.take({id == orasent::ShortcutPortal::stopId()
+                                           ? orasent::HandOver::Kind::Stop
+                                           : orasent::HandOver::Kind::ReadSelection,
+                                       {}});
+                     });
+    shortcuts.registerShortcuts();
+    // Reading the selection starts in the background: the user stays where the text is. Without
+    // a session bus nothing could reach a hidden program again, so the window shows then.
+    if (orasent::showsReader(request) || !instance.onSessionBus())
+        reader.show();
+    if (!orasent::showsReader(request))
+        session.run(request);
+    session.setReady();
+    if (session.hasQuit())
+        return 0; // a signal came while the reader was loading: saved already
     return app.exec();
 }

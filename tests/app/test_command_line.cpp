@@ -1,5 +1,7 @@
 // The command line: what each form asks for, the user's folder, and the real program's answers.
 #include "app/CommandLine.h"
+#include "app/HandOver.h"
+#include "app/SelectionText.h"
 #include "app/UserFolder.h"
 
 #include <QDir>
@@ -36,6 +38,13 @@ private slots:
         QTest::newRow("two files")
             << QStringList{"a.txt", "b.txt"} << int(Action::UsageError) << "" << false;
         QTest::newRow("empty name") << QStringList{""} << int(Action::UsageError) << "" << false;
+        QTest::newRow("read selection") << QStringList{"--user-folder", "--read-selection"}
+                                        << int(Action::ReadSelection) << "" << true;
+        QTest::newRow("stop") << QStringList{"--stop"} << int(Action::Stop) << "" << false;
+        QTest::newRow("action with a file")
+            << QStringList{"--read-clipboard", "a.txt"} << int(Action::UsageError) << "" << false;
+        QTest::newRow("two actions")
+            << QStringList{"--stop", "--read-selection"} << int(Action::UsageError) << "" << false;
     }
     void parse() {
         QFETCH(QStringList, arguments);
@@ -50,6 +59,66 @@ private slots:
         }
         QCOMPARE(line.file, file);
         QCOMPARE(line.userFolder, userFolder);
+    }
+
+    // What a second start sends, and what the running one accepts of a caller on the bus.
+    void handOver_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("open") << QStringList{"open", "/home/a/../b c.epub"} << true
+                              << int(HandOver::Kind::Open) << "/home/b c.epub";
+        QTest::newRow("show") << QStringList{"show"} << true << int(HandOver::Kind::Show) << "";
+        QTest::newRow("stop") << QStringList{"stop"} << true << int(HandOver::Kind::Stop) << "";
+        QTest::newRow("nothing") << QStringList{} << false << 0 << "";
+        QTest::newRow("unknown") << QStringList{"format-disk"} << false << 0 << "";
+        QTest::newRow("relative file") << QStringList{"open", "b.txt"} << false << 0 << "";
+        QTest::newRow("open without file") << QStringList{"open"} << false << 0 << "";
+        QTest::newRow("extra argument") << QStringList{"stop", "now"} << false << 0 << "";
+        QTest::newRow("NUL in name")
+            << QStringList{"open", QString("/a") + QChar(0) + "b"} << false << 0 << "";
+        QTest::newRow("huge name")
+            << QStringList{"open", "/" + QString(5000, 'x')} << false << 0 << "";
+    }
+    void handOver() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, accepted);
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        QString why;
+        const auto request = decodeHandOver(arguments, &why);
+        QCOMPARE(request.has_value(), accepted);
+        if (!request) {
+            QVERIFY(!why.isEmpty());
+            return;
+        }
+        QCOMPARE(int(request->kind), kind);
+        QCOMPARE(request->file, file);
+        QCOMPARE(decodeHandOver(encodeHandOver(*request))->file, file); // the way back
+    }
+
+    // A selection as it is read: cleaned, cut at 100,000 characters, or nothing to read.
+    void selection_data() {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("spokenStart");
+        QTest::addColumn<int>("textLength");
+        QTest::newRow("words") << "Two\tlines\r\nof text"
+                               << "Two lines of text" << 17;
+        QTest::newRow("empty") << ""
+                               << "No text is selected." << 0;
+        QTest::newRow("binary") << QString::fromLatin1("\x01\x02\x7f\x1b", 4)
+                                << "No text is selected." << 0;
+        QTest::newRow("ten megabytes")
+            << QString("word ").repeated(2'000'000) << "The text is very long" << 99999;
+    }
+    void selection() {
+        QFETCH(QString, raw);
+        QFETCH(QString, spokenStart);
+        QFETCH(int, textLength);
+        const SelectionSpeech speech = prepareSelection(raw, SelectionSource::Selection);
+        QVERIFY2(spokenSelection(speech).startsWith(spokenStart), qPrintable(speech.notice));
+        QCOMPARE(speech.text.size(), textLength);
     }
 
     // Created with the pools on first use; a pool the user changed is never replaced.

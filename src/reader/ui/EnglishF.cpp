@@ -5,8 +5,10 @@
 #include "reader/StateFile.h"
 #include "reader/ui/ReaderFonts.h"
 #include "reader/ui/ReaderLayout.h"
+#include "reader/ui/ReaderStatusLine.h"
 #include "reader/ui/SecondsF.h"
 #include "reader/ui/SentenceBox.h"
+#include "reader/ui/SleepTimerMenu.h"
 #include "speech/SpeechWindow.h"
 
 #include <QCloseEvent>
@@ -37,6 +39,7 @@ const char* const kButtonCaptions[12] = {nullptr,
 constexpr double kDesignedSentenceSize = 18; // points
 constexpr double kPathBoxSize = 20.25;       // points
 constexpr double kButtonSize = 24;           // points
+constexpr double kStatusLineSize = 14;       // points
 constexpr int kDesignedPauseMs = 2000;
 
 const QString kStartText =
@@ -68,6 +71,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     followSpeech();
     addLookTools();
     addReadNotes();
+    m_sleepTimer = new SleepTimerMenu(m_model, m_tts, *m_statusLine, *m_toolsMenu, this);
 }
 
 EnglishF::~EnglishF() = default;
@@ -98,6 +102,8 @@ void EnglishF::createControls() {
     m_text2->setFont(pathFont);
     m_text2->installEventFilter(this);
     m_text2->setAcceptDrops(false);
+    m_statusLine = new ReaderStatusLine(client);
+    m_statusLine->setFont(arialBlackFont(kStatusLineSize));
 
     for (int i = 1; i <= 11; ++i) {
         auto* button = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), client);
@@ -117,6 +123,7 @@ void EnglishF::createControls() {
         previous = m_command[i];
     }
     setTabOrder(previous, m_text2);
+    setTabOrder(m_text2, m_statusLine);
 
     // Talk acts on the mouse press (see eventFilter); it has no click action.
     connect(m_command[1], &QPushButton::clicked, this, &EnglishF::Command1_Click);
@@ -185,6 +192,9 @@ void EnglishF::applyLayout(const ReaderLayout& layout, double dpi) {
         m_command[i]->setGeometry(toPixels(layout.command[i], dpi));
     m_text1->setGeometry(toPixels(layout.text1, dpi));
     m_text2->setGeometry(toPixels(layout.text2, dpi));
+    const QRect path = m_text2->geometry();
+    m_statusLine->setGeometry(path.left(), path.bottom() + 1, path.width(),
+                              m_statusLine->sizeHint().height());
 }
 
 void EnglishF::setPauseInterval(int seconds) {

@@ -27,7 +27,9 @@ class QTimer;
 
 namespace orasent {
 
+class ReaderStatusLine;
 class ScreenReading;
+class SleepTimerMenu;
 class SecondsF;
 struct ReadingLook;
 class SpeechWindow;
@@ -63,6 +65,9 @@ public:
 
     // "Read from Screen" (Tools menu), for tests that drive it.
     ScreenReading* screenReading() const { return m_screenReading; }
+    // The status line under the path box, and "Stop Reading After…" (Tools menu).
+    ReaderStatusLine* statusLine() const { return m_statusLine; }
+    SleepTimerMenu* sleepTimer() const { return m_sleepTimer; }
 
     // How a file becomes BookText (loadDocument unless a test says otherwise), called on a thread
     // of its own; the progress dialog shows after `milliseconds` of it.
@@ -146,6 +151,8 @@ private:
     QTimer* m_timer1 = nullptr;
     QMenu* m_toolsMenu = nullptr;
     ScreenReading* m_screenReading = nullptr;
+    ReaderStatusLine* m_statusLine = nullptr;
+    SleepTimerMenu* m_sleepTimer = nullptr;
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)

@@ -1,0 +1,208 @@
+#include "app/DesktopSession.h"
+
+#include "export/ui/ExportRun.h"
+#include "reader/DocumentOutline.h"
+#include "reader/ui/EnglishF.h"
+#include "reader/ui/SleepTimerMenu.h"
+#include "speech/SpeakingCore.h"
+#include "speech/SpeechWindow.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QThread>
+
+namespace orasent {
+
+DesktopSession::DesktopSession(EnglishF& reader, SpeechWindow& tts, const OutlineRecorder* outlines,
+                               QObject* parent)
+    : QObject(parent), m_reader(reader), m_tts(tts), m_outlines(outlines) {
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(100);
+    connect(&m_retry, &QTimer::timeout, this, &DesktopSession::runPending);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(150);
+    connect(&m_settle, &QTimer::timeout, this, &DesktopSession::runPending);
+    m_player = new MediaPlayerService(*this, this);
+    connect(&m_tts.speakingCore(), &SpeakingCore::speakingStateApplied, m_player,
+            &MediaPlayerService::refresh);
+    // The session's end; and any other way out of the event loop saves as Quit does too.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this] { quitAsQuit(); });
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { quitAsQuit(); });
+    if (m_outlines) {
+        m_reader.sleepTimer()->setChapterSource([this](double position) {
+            return m_outlines->outlineOf(m_reader.model().FileName).chapterAt(position);
+        });
+    }
+}
+
+DesktopSession::~DesktopSession() = default;
+
+bool DesktopSession::publishPlayer() {
+    return m_player->publish();
+}
+
+namespace {
+bool readsText(HandOver::Kind kind) {
+    return kind == HandOver::Kind::ReadSelection || kind == HandOver::Kind::ReadClipboard;
+}
+} // namespace
+
+void DesktopSession::take(const HandOver& request) {
+    if (!readsText(request.kind)) {
+        m_pending.append(request);
+        QTimer::singleShot(0, this, &DesktopSession::runPending);
+        return;
+    }
+    // The latest text wins: a burst of requests (a held shortcut key) is read once, when it
+    // has settled, instead of starting and cutting off the speech for each one.
+    m_pending.removeIf([](const HandOver& waiting) { return readsText(waiting.kind); });
+    m_pending.append(request);
+    m_settle.start();
+}
+
+void DesktopSession::runPending() {
+    if (m_pending.isEmpty() || m_quitting)
+        return;
+    // A load, a dialog or the hand-over wait runs an event loop of its own: the request waits
+    // until it has ended.
+    if (!m_ready || QThread::currentThread()->loopLevel() > 1) {
+        m_retry.start();
+        return;
+    }
+    while (!m_pending.isEmpty() && !m_quitting)
+        run(m_pending.takeFirst());
+}
+
+void DesktopSession::run(const HandOver& request) {
+    switch (request.kind) {
+    case HandOver::Kind::Show:
+        raise();
+        break;
+    case HandOver::Kind::Open:
+        raise();
+        if (!QFileInfo(request.file).isFile()) {
+            m_tts.handOver(QStringLiteral("The file %1 can not be found.")
+                               .arg(QDir::toNativeSeparators(request.file)));
+            break;
+        }
+        {
+            const QString workingDir = QDir::currentPath();
+            m_reader.model().openChosenFile(request.file);
+            QDir::setCurrent(workingDir);
+        }
+        break;
+    case HandOver::Kind::ReadSelection:
+        readText(SelectionSource::Selection);
+        break;
+    case HandOver::Kind::ReadClipboard:
+        readText(SelectionSource::Clipboard);
+        break;
+    case HandOver::Kind::Stop:
+        stop();
+        break;
+    }
+    m_player->refresh();
+}
+
+void DesktopSession::readText(SelectionSource source) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QClipboard::Mode mode = QClipboard::Clipboard;
+    QString insteadNotice;
+    if (source == SelectionSource::Selection) {
+        if (clipboard->supportsSelection()) {
+            mode = QClipboard::Selection;
+        } else {
+            source = SelectionSource::Clipboard;
+            if (!m_toldClipboardInstead)
+                insteadNotice = clipboardInsteadNotice() + QLatin1Char(' ');
+            m_toldClipboardInstead = true;
+        }
+    }
+    const SelectionSpeech speech = prepareSelection(clipboard->text(mode), source);
+    // As a new sentence does: what is being heard stops, and continuous play with it.
+    m_reader.model().stop();
+    m_tts.handOver(insteadNotice + spokenSelection(speech));
+}
+
+void DesktopSession::setReady() {
+    m_ready = true;
+    if (m_quitWhenReady)
+        quitAsQuit();
+}
+
+void DesktopSession::quitAsQuit() {
+    if (m_quitting)
+        return;
+    if (!m_ready) {
+        m_quitWhenReady = true; // the state is saved once it has been read and the text loaded
+        return;
+    }
+    m_quitting = true;
+    // Each export's thread is cancelled and joined; its partial files go with it.
+    for (ExportRun* run : m_reader.findChildren<ExportRun*>())
+        delete run;
+    m_reader.close(); // writes the state file and unloads the speech window
+    QCoreApplication::quit();
+}
+
+void DesktopSession::play() {
+    m_reader.model().GetKey();
+}
+
+void DesktopSession::pause() {
+    m_reader.model().stop();
+}
+
+void DesktopSession::next() {
+    m_reader.model().talk(1);
+}
+
+void DesktopSession::previous() {
+    m_reader.model().talk(2);
+}
+
+void DesktopSession::stop() {
+    m_reader.model().stop();
+}
+
+void DesktopSession::raise() {
+    m_reader.setWindowState(m_reader.windowState() & ~Qt::WindowMinimized);
+    m_reader.show();
+    m_reader.raise();
+    m_reader.activateWindow();
+}
+
+void DesktopSession::quit() {
+    // After the answer to the caller has gone out.
+    QTimer::singleShot(0, this, &DesktopSession::quitAsQuit);
+}
+
+void DesktopSession::openFile(const QString& absolutePath) {
+    take({HandOver::Kind::Open, absolutePath});
+}
+
+bool DesktopSession::isPlaying() const {
+    return m_reader.model().ContinuousPlay != 0 || !m_tts.isIdle();
+}
+
+PlayerMetadata DesktopSession::metadata() const {
+    const ReaderModel& model = m_reader.model();
+    PlayerMetadata data;
+    if (model.FileName.isEmpty())
+        return data;
+    data.file = QFileInfo(model.FileName).absoluteFilePath();
+    const DocumentOutline outline =
+        m_outlines ? m_outlines->outlineOf(model.FileName) : DocumentOutline{};
+    data.title = outline.metadata.title.trimmed();
+    if (data.title.isEmpty())
+        data.title = QFileInfo(model.FileName).completeBaseName();
+    data.author = outline.metadata.author.trimmed();
+    if (const auto chapter = outline.chapterAt(model.LastPos > 0 ? model.LastPos : 1))
+        data.chapter = chapter->title.trimmed();
+    return data;
+}
+
+} // namespace orasent

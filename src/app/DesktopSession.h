@@ -1,0 +1,74 @@
+#pragma once
+// The running Orasent on the desktop: takes the requests of later starts, reads the selection or
+// the clipboard, answers the media keys, and quits as Quit does when the session ends or a
+// signal asks it to.
+#include "app/HandOver.h"
+#include "app/MediaPlayer.h"
+#include "app/SelectionText.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+namespace orasent {
+
+class EnglishF;
+class OutlineRecorder;
+class SpeechWindow;
+
+class DesktopSession : public QObject, public PlayerControls {
+    Q_OBJECT
+public:
+    DesktopSession(EnglishF& reader, SpeechWindow& tts, const OutlineRecorder* outlines,
+                   QObject* parent = nullptr);
+    ~DesktopSession() override;
+
+    // Offers the media player on the session bus; false without one.
+    bool publishPlayer();
+    // Requests arriving before this, or while the reader is inside other work (a load, a dialog),
+    // wait for the event loop to be free.
+    // A quit asked for before is carried out now.
+    void setReady();
+    bool hasQuit() const { return m_quitting; }
+
+    // Runs `request` when the reader is free (at once when it is; a request to read text once
+    // no other one has followed for a moment).
+    void take(const orasent::HandOver& request);
+    // Runs it now.
+    void run(const HandOver& request);
+
+    // Saves as Quit does: the state file, the speech settings; a running export is cancelled
+    // and its temporaries removed; then the event loop ends. Before setReady() (the reader still
+    // loading) it waits for it.
+    void quitAsQuit();
+
+    // PlayerControls
+    void play() override;
+    void pause() override;
+    void next() override;
+    void previous() override;
+    void stop() override;
+    void raise() override;
+    void quit() override;
+    void openFile(const QString& absolutePath) override;
+    bool isPlaying() const override;
+    PlayerMetadata metadata() const override;
+
+private:
+    void runPending();
+    void readText(SelectionSource source);
+
+    EnglishF& m_reader;
+    SpeechWindow& m_tts;
+    const OutlineRecorder* m_outlines;
+    MediaPlayerService* m_player = nullptr;
+    QList<HandOver> m_pending;
+    QTimer m_retry;
+    QTimer m_settle; // a burst of read requests settles before the text is read
+    bool m_ready = false;
+    bool m_quitting = false;
+    bool m_quitWhenReady = false;
+    bool m_toldClipboardInstead = false;
+};
+
+} // namespace orasent
