@@ -7,6 +7,7 @@
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/CombinedVoice.h"
+#include "reader/RecognitionPages.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -45,6 +46,7 @@ int answerWithoutWindow(const orasent::CommandLine& line) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    orasent::useRecognitionForPages(); // pictures and scanned pages, by every route
     if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isExportCommand(all)) {
         QCoreApplication app(argc, argv); // no window, no display
         return orasent::runExportCommand(QCoreApplication::arguments());

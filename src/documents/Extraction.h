@@ -38,6 +38,7 @@ struct Extraction {
         Entities,     // XML that declares entities (entity expansion, external entities)
         PartsMissing, // every part the document names is absent
         Cancelled,
+        PasswordProtected, // encrypted whole with a password (Word, OpenDocument)
     };
     Status status = Status::Ok;
     QVector<Paragraph> paragraphs;
@@ -62,6 +63,7 @@ public:
     void setParagraphSourceId(const QString& sourceId);
     // Paragraphs collected so far: the index the next one will have.
     int paragraphCount() const { return int(m_paragraphs.size()); }
+    const LoadProgress& progress() const { return m_progress; }
 
     // Counts one unit of work; every few thousand asks whether the user cancelled. False once
     // extraction must stop (cancelled or over the text limit).
