@@ -172,6 +172,7 @@ private slots:
     void notesPlacement();
     void languageIdentification_data();
     void languageIdentification();
+    void undeclaredLanguageIdentified();
 };
 
 void OfficeModelTest::model_data() {
@@ -287,6 +288,14 @@ void OfficeModelTest::languageIdentification() {
     QFETCH(QString, text);
     QFETCH(QString, language);
     QCOMPARE(identifyLanguage(text), language);
+}
+
+// Markdown declares no language: the text tells it. A Word file that declares one keeps it.
+void OfficeModelTest::undeclaredLanguageIdentified() {
+    const QByteArray french = "# Conte\n\nIl était une fois une petite fille qui vivait avec sa "
+                              "mère au bord de la forêt, dans une maison de bois.\n";
+    QCOMPARE(loadBytes("conte.md", french).document.metadata.language, QString("fr"));
+    QCOMPARE(loadBytes("sea.docx", docx()).document.metadata.language, QString("en-GB"));
 }
 
 QTEST_GUILESS_MAIN(OfficeModelTest)

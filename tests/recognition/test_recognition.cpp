@@ -176,6 +176,7 @@ private slots:
         const DocumentLoad load = loadImageDocument(path);
         QCOMPARE(load.status, DocumentLoad::Status::Loaded);
         QCOMPARE(load.bookText, bookTextFromParagraphs(first.paragraphs));
+        QCOMPARE(load.document.metadata.language, QString("en")); // identified from the text
     }
 
     void unusableCacheFolderStillReads() {
