@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace orasent {
 
@@ -35,26 +36,40 @@ bool startsWithTitle(const QString& paragraph, const QString& title) {
     return !t.isEmpty() && (p.startsWith(t) || (p.size() >= 3 && t.startsWith(p)));
 }
 
-void collectOutline(const QVector<Poppler::OutlineItem>& items, int level,
-                    const Poppler::Document& document, std::vector<PdfOutlineEntry>& out) {
-    for (const Poppler::OutlineItem& item : items) {
-        if (int(out.size()) >= kMaxOutlineEntries)
-            return;
-        const QSharedPointer<const Poppler::LinkDestination> destination = item.destination();
-        if (destination && destination->pageNumber() > 0) {
-            PdfOutlineEntry entry{item.name().simplified(), level, destination->pageNumber() - 1};
-            if (destination->isChangeTop() && destination->top() >= 0 && destination->top() <= 1) {
-                const std::unique_ptr<Poppler::Page> page = document.page(entry.page);
-                if (page)
-                    entry.top = destination->top() * page->pageSizeF().height();
-            }
-            if (!entry.title.isEmpty())
-                out.push_back(entry);
-        }
-        if (level < kMaxOutlineDepth && item.hasChildren())
-            collectOutline(item.children(), level + 1, document, out);
+struct OutlineReader {
+    const Poppler::Document& document;
+    std::vector<PdfOutlineEntry> entries;
+    std::map<int, qreal> pageHeights; // in points, by page, as they are asked for
+
+    qreal pageHeight(int index) {
+        const auto known = pageHeights.find(index);
+        if (known != pageHeights.end())
+            return known->second;
+        const std::unique_ptr<Poppler::Page> page = document.page(index);
+        return pageHeights[index] = page ? page->pageSizeF().height() : 0;
     }
-}
+
+    void add(const Poppler::OutlineItem& item, int level) {
+        const QSharedPointer<const Poppler::LinkDestination> destination = item.destination();
+        if (!destination || destination->pageNumber() <= 0)
+            return;
+        PdfOutlineEntry entry{item.name().simplified(), level, destination->pageNumber() - 1};
+        if (destination->isChangeTop() && destination->top() >= 0 && destination->top() <= 1)
+            entry.top = destination->top() * pageHeight(entry.page);
+        if (!entry.title.isEmpty())
+            entries.push_back(entry);
+    }
+
+    void read(const QVector<Poppler::OutlineItem>& items, int level) {
+        for (const Poppler::OutlineItem& item : items) {
+            if (int(entries.size()) >= kMaxOutlineEntries)
+                return;
+            add(item, level);
+            if (level < kMaxOutlineDepth && item.hasChildren())
+                read(item.children(), level + 1);
+        }
+    }
+};
 
 // The first paragraph on `page` or after it.
 size_t firstOnPage(const std::vector<PdfParagraph>& placed, int page) {
@@ -239,11 +254,11 @@ void readPdfStructure(const Poppler::Document& document, const QByteArray& data,
     result.metadata.language = declaredPdfLanguage(data);
     if (result.metadata.language.isEmpty())
         result.metadata.language = xmpLanguage(document.metadata());
-    std::vector<PdfOutlineEntry> outline;
-    collectOutline(document.outline(), 1, document, outline);
+    OutlineReader outline{document, {}, {}};
+    outline.read(document.outline(), 1);
     result.headingLevels = QVector<int>(qsizetype(placed.size()), 0);
-    if (!outline.empty()) {
-        fillContents(outline, placed, result);
+    if (!outline.entries.empty()) {
+        fillContents(outline.entries, placed, result);
         return;
     }
     result.headingLevels = layoutHeadingLevels(placed);

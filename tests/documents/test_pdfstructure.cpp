@@ -103,6 +103,7 @@ class PdfStructureTest : public QObject {
 private slots:
     void structure_data();
     void structure();
+    void tenThousandEntries();
     void passwords_data();
     void passwords();
 };
@@ -140,6 +141,24 @@ void PdfStructureTest::structure() {
     QCOMPARE(declaredPdfLanguage(pdf), language);
     QCOMPARE(read.metadata.title, QString("The Tide Book"));
     QCOMPARE(read.metadata.author, QString("Ann Lee"));
+}
+
+// An outline of 10,000 entries, each a chapter on the first page: read whole, each found.
+void PdfStructureTest::tenThousandEntries() {
+    constexpr int kEntries = 10000;
+    QList<QByteArray> outline = {"<< /Type /Outlines /First 10 0 R /Last " +
+                                 QByteArray::number(9 + kEntries) + " 0 R /Count " +
+                                 QByteArray::number(kEntries) + " >>"};
+    for (int i = 0; i < kEntries; ++i) {
+        const QByteArray next =
+            i + 1 < kEntries ? " /Next " + QByteArray::number(11 + i) + " 0 R" : QByteArray();
+        outline << "<< /Title (Chapter One) /Parent 9 0 R" + next +
+                       " /Dest [$PAGE1 0 R /XYZ 0 842 0] >>";
+    }
+    const PdfExtraction read = extractPdfParagraphs(buildPdf(kBook, "/Outlines 9 0 R", outline));
+    QCOMPARE(read.contents.size(), kEntries);
+    QCOMPARE(read.contents.last().paragraph, 0);
+    QCOMPARE(read.headingLevels.first(), 1);
 }
 
 // locked.pdf: one page, AES-256, user password "secret" (made with
