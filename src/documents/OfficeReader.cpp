@@ -30,6 +30,7 @@ enum class OfficeReader::Role {
 namespace {
 
 constexpr int kMaxHeadingLevel = 6;
+constexpr int kMaxNoteNesting = 2;
 
 bool isWordNamespace(QStringView ns) {
     return ns == u"http://schemas.openxmlformats.org/wordprocessingml/2006/main" ||
@@ -342,14 +343,22 @@ void OfficeReader::readParagraphProperties(QXmlStreamReader& xml) {
 
 // ODF's text:note: the citation is left out and the body read into paragraphs of its own.
 void OfficeReader::readInlineNote(QXmlStreamReader& xml) {
+    if (m_noteNesting >= kMaxNoteNesting) {
+        xml.skipCurrentElement(); // notes within notes within notes: no real document has them
+        return;
+    }
     ParagraphCollector body(m_progress);
     OfficeReader reader(m_format, m_styles, body);
+    reader.m_noteNesting = m_noteNesting + 1;
     const Extraction::Status status = reader.readUntilEnd(xml, 0);
     const Extraction read = body.finish(status);
     if (read.status != Extraction::Status::Ok && m_noteStatus == Extraction::Status::Ok)
         m_noteStatus = read.status;
-    if (!read.paragraphs.isEmpty())
-        m_notes.append(PlacedNote{m_out.paragraphCount(), read.paragraphs});
+    QVector<Paragraph> paragraphs = read.paragraphs;
+    for (const PlacedNote& inner : reader.notes()) // a note's own notes follow it
+        paragraphs += inner.body;
+    if (!paragraphs.isEmpty())
+        m_notes.append(PlacedNote{m_out.paragraphCount(), paragraphs});
 }
 
 void OfficeReader::altText(QStringView alt) {

@@ -74,6 +74,7 @@ private:
     QVector<NoteReference> m_references;
     QVector<NoteRange> m_ranges;
     Extraction::Status m_noteStatus;
+    int m_noteNesting = 0; // notes this reader's note lies within
 };
 
 } // namespace orasent

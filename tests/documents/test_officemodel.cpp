@@ -7,6 +7,7 @@
 #include "documents/DocumentLoader.h"
 #include "documents/LanguageIdentifier.h"
 #include "documents/NotePlacement.h"
+#include "documents/OfficeText.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -173,6 +174,7 @@ private slots:
     void languageIdentification_data();
     void languageIdentification();
     void undeclaredLanguageIdentified();
+    void notesWithinNotes();
 };
 
 void OfficeModelTest::model_data() {
@@ -296,6 +298,18 @@ void OfficeModelTest::undeclaredLanguageIdentified() {
                               "mère au bord de la forêt, dans une maison de bois.\n";
     QCOMPARE(loadBytes("conte.md", french).document.metadata.language, QString("fr"));
     QCOMPARE(loadBytes("sea.docx", docx()).document.metadata.language, QString("en-GB"));
+}
+
+// A note inside a note, 5,000 deep: the outer two are read, the rest left out, no overflow.
+void OfficeModelTest::notesWithinNotes() {
+    const QByteArray open = "<text:note><text:note-body><text:p>Deeper";
+    const QByteArray close = "</text:p></text:note-body></text:note>";
+    const QByteArray xml = "<office:document-content " + kOdfNs + "><office:body><office:text>" +
+                           "<text:p>Top" + open.repeated(5000) + close.repeated(5000) +
+                           "</text:p></office:text></office:body></office:document-content>";
+    const Extraction read = odtXmlParagraphs(xml);
+    QCOMPARE(read.status, Extraction::Status::Ok);
+    QCOMPARE(read.paragraphs.size(), 4); // Top, Notes, a note and the note within it
 }
 
 QTEST_GUILESS_MAIN(OfficeModelTest)
