@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         result.metadata = orasent::readDocumentProperties(rest);
         break;
     }
-    for (const QString& paragraph : result.paragraphs)
-        if (paragraph.trimmed().isEmpty())
+    for (const orasent::Paragraph& paragraph : result.paragraphs)
+        if (paragraph.text.trimmed().isEmpty())
             __builtin_trap(); // blank paragraphs are never kept
     return 0;
 }

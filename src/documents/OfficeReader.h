@@ -60,7 +60,7 @@ private:
     const OfficeStyle* styleOf(const QString& name) const;
 
     Format m_format;
-    const OfficeStyles& m_styles;
+    const OfficeStyles m_styles; // shared, not copied: QHash is implicitly shared
     ParagraphCollector& m_out;
     const LoadProgress& m_progress;
     ParagraphState m_paragraph;

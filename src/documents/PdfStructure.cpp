@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -80,7 +81,10 @@ size_t firstOnPage(const std::vector<PdfParagraph>& placed, int page) {
 
 // A type size to the nearest half point, as a key.
 int sizeKey(qreal lineHeight) {
-    return int(lineHeight * 2 + 0.5);
+    // A broken file's boxes may be of any height; no type is taller than a page.
+    if (!std::isfinite(lineHeight))
+        return 0;
+    return int(std::clamp<qreal>(lineHeight, 0, 10000) * 2 + 0.5);
 }
 
 // The body text's size: the one that carries the most characters.
