@@ -140,7 +140,7 @@ Extraction fromPdf(const QByteArray& data, const LoadProgress& progress) {
                           level ? Paragraph::Kind::Heading : Paragraph::Kind::Body,
                           level,
                           {},
-                          {}});
+                          QStringLiteral("page %1").arg(pdf.pages.value(i) + 1)});
         }
         result.metadata = pdf.metadata;
         result.contents = pdf.contents;

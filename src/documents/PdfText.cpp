@@ -111,8 +111,10 @@ PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& p
     dropRunningLines(pages);
     PdfExtraction result = withStatus(PdfExtraction::Status::Ok);
     const std::vector<PdfParagraph> placed = placedParagraphsFromPages(pages);
-    for (const PdfParagraph& paragraph : placed)
+    for (const PdfParagraph& paragraph : placed) {
         result.paragraphs << paragraph.text;
+        result.pages << paragraph.page;
+    }
     readPdfStructure(*document, data, placed, result);
     return result;
 }

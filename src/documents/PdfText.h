@@ -22,6 +22,8 @@ struct PdfExtraction {
     QVector<ContentsEntry> contents;
     // One per paragraph: its heading level (1 to 6), 0 for any other paragraph.
     QVector<int> headingLevels;
+    // One per paragraph: the page it starts on, 0-based.
+    QVector<int> pages;
 };
 
 // Reads a page that has no text layer, rendered at 300 dpi; an empty result skips the page.

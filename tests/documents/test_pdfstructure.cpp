@@ -137,6 +137,8 @@ void PdfStructureTest::structure() {
     QCOMPARE(read.status, Status::Ok);
     QCOMPARE(contentsText(read.contents), contents);
     QCOMPARE(levelsText(read.headingLevels), levels);
+    QCOMPARE(read.pages.size(), read.paragraphs.size());
+    QCOMPARE(read.pages.last(), read.paragraphs.size() > 1 ? 1 : 0); // "Night fell" on page 2
     QCOMPARE(read.metadata.language, language);
     QCOMPARE(declaredPdfLanguage(pdf), language);
     QCOMPARE(read.metadata.title, QString("The Tide Book"));
