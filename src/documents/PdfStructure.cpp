@@ -164,19 +164,26 @@ QString pdfString(const QByteArray& data, qsizetype at) {
     return QString::fromLatin1(bytes).trimmed();
 }
 
-// /Lang in the dictionary of an uncompressed object typed /Catalog.
+// /Lang in the dictionary of an uncompressed object typed /Catalog. Each candidate is looked at
+// within a few kilobytes around it, and only the first few, so that a hostile file full of
+// "/Catalog" costs no more than one pass.
 QString catalogLanguage(const QByteArray& data) {
-    for (qsizetype at = data.indexOf("/Catalog"); at >= 0; at = data.indexOf("/Catalog", at + 1)) {
-        const qsizetype start = data.lastIndexOf(" obj", at);
-        qsizetype end = data.indexOf("endobj", at);
-        if (start < 0 || end < 0)
-            continue;
-        const qsizetype lang = data.indexOf("/Lang", start);
-        if (lang < 0 || lang > end)
-            continue;
-        const QString tag = pdfString(data, lang + 5);
-        if (isLanguageTag(tag))
-            return tag;
+    constexpr qsizetype kReach = 4096;
+    constexpr int kMaxCandidates = 16;
+    qsizetype at = data.indexOf("/Catalog");
+    for (int seen = 0; at >= 0 && seen < kMaxCandidates; ++seen) {
+        const qsizetype from = std::max<qsizetype>(0, at - kReach);
+        const QByteArray around = data.mid(from, 2 * kReach);
+        const qsizetype here = at - from;
+        const qsizetype start = around.lastIndexOf(" obj", here);
+        const qsizetype end = around.indexOf("endobj", here);
+        const qsizetype lang = start < 0 ? -1 : around.indexOf("/Lang", start);
+        if (lang >= 0 && (end < 0 || lang < end)) {
+            const QString tag = pdfString(around, lang + 5);
+            if (isLanguageTag(tag))
+                return tag;
+        }
+        at = data.indexOf("/Catalog", at + 1);
     }
     return {};
 }

@@ -104,6 +104,7 @@ private slots:
     void structure_data();
     void structure();
     void tenThousandEntries();
+    void catalogFlood();
     void passwords_data();
     void passwords();
 };
@@ -161,6 +162,13 @@ void PdfStructureTest::tenThousandEntries() {
     QCOMPARE(read.contents.size(), kEntries);
     QCOMPARE(read.contents.last().paragraph, 0);
     QCOMPARE(read.headingLevels.first(), 1);
+}
+
+// Eight megabytes of "/Catalog" after one object start: looked at briefly, no language.
+void PdfStructureTest::catalogFlood() {
+    const QByteArray flood = "1 0 obj " + QByteArray("/Catalog").repeated(1 << 20);
+    QCOMPARE(declaredPdfLanguage(flood), QString());
+    QCOMPARE(declaredPdfLanguage(flood + "/Lang (en)"), QString());
 }
 
 // locked.pdf: one page, AES-256, user password "secret" (made with
