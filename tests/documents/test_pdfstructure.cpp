@@ -14,12 +14,12 @@ namespace {
 using Status = PdfExtraction::Status;
 
 // One A4 page: lines of Helvetica, each {size in points, baseline from the page's top, text}.
-struct PdfLineSpec {
+struct PdfTextLine {
     int size;
     int y;
     QByteArray text;
 };
-using PdfPage = QList<PdfLineSpec>;
+using PdfPage = QList<PdfTextLine>;
 
 // Objects 1 catalog, 2 pages, 3 font, 4 info, then page and content pairs, then `extra`
 // (numbered on from there; "$PAGE1" stands for the first page's object number).
@@ -33,7 +33,7 @@ QByteArray buildPdf(const QList<PdfPage>& pages, const QByteArray& catalogExtra 
         const int number = int(objects.size()) + 1;
         kids += QByteArray::number(number) + " 0 R ";
         QByteArray content;
-        for (const PdfLineSpec& line : page)
+        for (const PdfTextLine& line : page)
             content += "BT /F1 " + QByteArray::number(line.size) + " Tf 72 " +
                        QByteArray::number(842 - line.y) + " Td (" + line.text + ") Tj ET\n";
         objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font "
