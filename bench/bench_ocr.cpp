@@ -4,6 +4,7 @@
 // to its first sentence. Prints the figures; asserts nothing.
 #include "ProcessFigures.h"
 #include "RenderedPages.h"
+#include "reader/RecognitionPages.h"
 #include "recognition/PictureReading.h"
 #include "recognition/RecognitionCache.h"
 

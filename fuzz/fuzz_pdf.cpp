@@ -1,6 +1,7 @@
 // PDF text extraction on arbitrary bytes, and the layout rules on arbitrary word boxes (NaN,
 // infinities, overlaps): never a crash, and paragraphs only from a file that was read.
 #include "documents/PdfLayout.h"
+#include "documents/PdfStructure.h"
 #include "documents/PdfText.h"
 
 #include <cstring>
@@ -42,9 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (pdf.status != orasent::PdfExtraction::Status::Ok && !pdf.paragraphs.isEmpty())
         __builtin_trap();
     checkParagraphs(pdf.paragraphs);
+    for (const orasent::ContentsEntry& entry : pdf.contents)
+        if (entry.paragraph < 0 || entry.paragraph >= pdf.paragraphs.size())
+            __builtin_trap();
+    orasent::declaredPdfLanguage(bytes);
 
     std::vector<orasent::PdfPageLines> pages = pagesFrom(data, size);
     orasent::dropRunningLines(pages);
     checkParagraphs(orasent::paragraphsFromPages(pages));
+    const std::vector<orasent::PdfParagraph> placed = orasent::placedParagraphsFromPages(pages);
+    if (orasent::layoutHeadingLevels(placed).size() != qsizetype(placed.size()))
+        __builtin_trap();
+    const int at =
+        orasent::paragraphOfOutlineEntry({QStringLiteral("a"), 1, int(size % 3), 100}, placed);
+    if (at < -1 || at >= int(placed.size()) || (at == -1 && !placed.empty()))
+        __builtin_trap();
     return 0;
 }

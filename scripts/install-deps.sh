@@ -10,7 +10,7 @@ runtime_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev
-  libzip-dev libgumbo-dev libcmark-dev
+  libzip-dev libgumbo-dev libcmark-dev libexttextcat-dev libexttextcat-data
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins

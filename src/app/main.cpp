@@ -14,6 +14,7 @@
 #include "common/ui/UserPrompts.h"
 #include "engine/CombinedVoice.h"
 #include "reader/DocumentOutline.h"
+#include "reader/RecognitionPages.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -66,6 +67,7 @@ int handOverToRunning(orasent::SingleInstance& instance, const orasent::HandOver
 } // namespace
 
 int main(int argc, char* argv[]) {
+    orasent::useRecognitionForPages(); // pictures and scanned pages, by every route
     if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isExportCommand(all)) {
         QCoreApplication app(argc, argv); // no window, no display
         return orasent::runExportCommand(QCoreApplication::arguments());

@@ -3,17 +3,18 @@
 #include "documents/BookTextLoader.h"
 #include "documents/EpubText.h"
 #include "documents/Extraction.h"
+#include "documents/LanguageIdentifier.h"
 #include "documents/MarkdownText.h"
 #include "documents/MarkupText.h"
 #include "documents/OfficeText.h"
-#include "documents/ParagraphText.h"
+#include "documents/PageReader.h"
 #include "documents/PdfText.h"
 #include "documents/ZipArchive.h"
-#include "recognition/ImagePages.h"
-#include "recognition/PictureReading.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace orasent {
 
@@ -67,6 +68,10 @@ Kind kindFromArchive(const QByteArray& data) {
     return Kind::Text;
 }
 
+QString passwordProtectedMessage() {
+    return QStringLiteral("This document is protected with a password and can not be read.");
+}
+
 // How a kind is named in messages.
 QString kindName(Kind kind) {
     switch (kind) {
@@ -111,20 +116,34 @@ QString failureMessage(Extraction::Status status, Kind kind) {
         return QStringLiteral("This %1 names chapters that are not in the file, so there is "
                               "nothing to read.")
             .arg(name);
+    case Status::PasswordProtected:
+        return passwordProtectedMessage();
     default:
         return QStringLiteral("This %1 is damaged or incomplete and can not be read.").arg(name);
     }
 }
 
 Extraction fromPdf(const QByteArray& data, const LoadProgress& progress) {
-    // Pages without a text layer are recognised, in the chosen voice's language.
-    PdfExtraction pdf = extractPdfParagraphs(
-        data, progress, recognitionPageReader(preferredRecognitionLanguage(), progress.cancelled));
+    // Pages without a text layer are recognised, in the PDF's language when it declares one.
+    const PageReader reader = pageReader();
+    const TextlessPageReader readTextless =
+        reader.textlessPages ? reader.textlessPages(declaredPdfLanguage(data), progress.cancelled)
+                             : TextlessPageReader();
+    PdfExtraction pdf = extractPdfParagraphs(data, progress, readTextless);
     Extraction result;
     switch (pdf.status) {
     case PdfExtraction::Status::Ok:
-        for (QString& text : pdf.paragraphs)
-            result.paragraphs.append(Paragraph{std::move(text), Paragraph::Kind::Body, 0, {}, {}});
+        for (qsizetype i = 0; i < pdf.paragraphs.size(); ++i) {
+            const int level = pdf.headingLevels.value(i);
+            result.paragraphs.append(
+                Paragraph{std::move(pdf.paragraphs[i]),
+                          level ? Paragraph::Kind::Heading : Paragraph::Kind::Body,
+                          level,
+                          {},
+                          QStringLiteral("page %1").arg(pdf.pages.value(i) + 1)});
+        }
+        result.metadata = pdf.metadata;
+        result.contents = pdf.contents;
         break;
     case PdfExtraction::Status::Locked:
         result.status = Extraction::Status::Locked;
@@ -200,11 +219,24 @@ Kind detectKind(const QString& path, QFile& file, QByteArray* data) {
     return byExtension;
 }
 
+// A document that names no language anywhere.
+bool declaresLanguage(const Document& document) {
+    if (!document.metadata.language.isEmpty())
+        return true;
+    return std::any_of(document.paragraphs.begin(), document.paragraphs.end(),
+                       [](const Paragraph& p) { return !p.language.isEmpty(); });
+}
+
+bool hasPictureName(const QString& path) {
+    const PageReader reader = pageReader();
+    return reader.hasPictureName && reader.hasPictureName(path);
+}
+
 } // namespace
 
 DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
-    if (isPictureFile(path))
-        return loadImageDocument(path, progress);
+    if (const PageReader reader = pageReader(); reader.isPicture && reader.isPicture(path))
+        return reader.loadPicture(path, progress);
     const QFileInfo info(path);
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
@@ -220,6 +252,8 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
                           .arg(maxFileBytes(kind) >> 20));
     if (file.error() != QFileDevice::NoError || data.size() != file.size())
         return failed(QString()); // a read error: the "Error loading file" box
+    if (isArchiveKind(kind) && isEncryptedOfficeFile(data))
+        return failed(passwordProtectedMessage());
     if (isArchiveKind(kind) && !ZipArchive(data).isOpen())
         return failed(failureMessage(Extraction::Status::Corrupt, kind));
 
@@ -239,6 +273,8 @@ DocumentLoad loadDocument(const QString& path, const LoadProgress& progress) {
     load.document.contents = extraction.contents.isEmpty()
                                  ? contentsFromHeadings(extraction.paragraphs)
                                  : extraction.contents;
+    if (!declaresLanguage(load.document))
+        load.document.metadata.language = identifyLanguage(load.bookText);
     if (load.bookText.isEmpty())
         return failed(QStringLiteral("This %1 holds no text to read.").arg(kindName(kind)));
     load.status = DocumentLoad::Status::Loaded;
@@ -271,7 +307,7 @@ QVector<Paragraph> paragraphTexts(const DocumentLoad& load) {
 
 bool isReadablePath(const QString& path) {
     return path.toUpper().contains(QLatin1String(".TXT")) ||
-           kindFromExtension(path) != Kind::Text || hasPictureExtension(path);
+           kindFromExtension(path) != Kind::Text || hasPictureName(path);
 }
 
 QString readableTypesMessage() {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace orasent {
 
@@ -12,6 +13,9 @@ namespace orasent {
 struct LoadProgress {
     std::function<void(int done, int total)> report; // e.g. pages or chapters
     std::function<bool()> cancelled;                 // true: stop as soon as possible
+    // Asked when the document needs a password to open; `again` is true after a wrong one. No
+    // value: the user gave up, and the load is cancelled. Nothing keeps the password.
+    std::function<std::optional<QString>(bool again)> password;
 };
 
 struct DocumentLoad {

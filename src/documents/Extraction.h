@@ -38,6 +38,7 @@ struct Extraction {
         Entities,     // XML that declares entities (entity expansion, external entities)
         PartsMissing, // every part the document names is absent
         Cancelled,
+        PasswordProtected, // encrypted whole with a password (Word, OpenDocument)
     };
     Status status = Status::Ok;
     QVector<Paragraph> paragraphs;
@@ -68,6 +69,7 @@ public:
     // after a "Notes" paragraph of kind Note. Returns where each paragraph from `from` on went
     // (entry i for old index from + i); empty when nothing moved.
     QVector<int> gatherNotes(int from, const QString& sourceId = QString());
+    const LoadProgress& progress() const { return m_progress; }
 
     // Counts one unit of work; every few thousand asks whether the user cancelled. False once
     // extraction must stop (cancelled or over the text limit).

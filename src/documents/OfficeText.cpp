@@ -1,202 +1,160 @@
 #include "documents/OfficeText.h"
 
+#include "documents/NotePlacement.h"
+#include "documents/OfficeReader.h"
+#include "documents/OfficeStyles.h"
 #include "documents/ZipArchive.h"
 
-#include <QXmlStreamReader>
+#include <algorithm>
 
 namespace orasent {
 
 namespace {
 
-// What an element of the document's XML means for the text.
-// Text: character data that is read (runs split words anywhere, so no blank is added);
-// AltTitle: an image's alternative text as an element, AltText: as the descr attribute.
-enum class Role { Other, Paragraph, Text, AltTitle, Blank, Hyphen, Skip, AltText };
-
-using RoleOf = Role (*)(QStringView ns, QStringView name);
-
-bool isWordNamespace(QStringView ns) {
-    return ns == u"http://schemas.openxmlformats.org/wordprocessingml/2006/main" ||
-           ns == u"http://purl.oclc.org/ooxml/wordprocessingml/main";
+// A part that may be absent: empty then. False when it is present but cannot be unpacked.
+bool readOptional(ZipArchive& zip, const QString& name, QByteArray* out,
+                  Extraction::Status* status) {
+    const Extraction::Status read = zip.read(name, out);
+    if (read == Extraction::Status::Ok || read == Extraction::Status::PartsMissing)
+        return true;
+    *status = read;
+    return false;
 }
 
-Role wordRole(QStringView ns, QStringView name) {
-    if (name == u"docPr")
-        return Role::AltText; // a drawing's properties: descr is the alt text
-    if (name == u"Fallback")
-        return Role::Skip; // markup-compatibility copy of the content just read
-    if (!isWordNamespace(ns))
-        return Role::Other;
-    if (name == u"p")
-        return Role::Paragraph;
-    if (name == u"t")
-        return Role::Text;
-    if (name == u"tab" || name == u"br" || name == u"cr" || name == u"ptab")
-        return Role::Blank;
-    if (name == u"noBreakHyphen")
-        return Role::Hyphen;
-    if (name == u"delText" || name == u"instrText" || name == u"pPr" || name == u"rPr" ||
-        name == u"sectPr" || name == u"del" || name == u"moveFrom")
-        return Role::Skip;
-    return Role::Other;
+Extraction failure(Extraction::Status status) {
+    Extraction result;
+    result.status = status;
+    return result;
 }
 
-Role odfRole(QStringView ns, QStringView name) {
-    if (ns == u"urn:oasis:names:tc:opendocument:xmlns:text:1.0") {
-        if (name == u"p" || name == u"h")
-            return Role::Paragraph;
-        if (name == u"s" || name == u"tab" || name == u"line-break")
-            return Role::Blank;
-        if (name == u"note" || name == u"tracked-changes" || name == u"sequence-decls" ||
-            name == u"table-of-content")
-            return Role::Skip;
-    }
-    if (ns == u"urn:oasis:names:tc:opendocument:xmlns:office:1.0") {
-        if (name == u"annotation" || name == u"automatic-styles" || name == u"font-face-decls" ||
-            name == u"scripts" || name == u"forms")
-            return Role::Skip;
-    }
-    if (ns == u"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0") {
-        if (name == u"title")
-            return Role::AltTitle;
-        if (name == u"desc")
-            return Role::Skip;
-    }
-    return Role::Other;
-}
-
-class OfficeReader {
-public:
-    OfficeReader(RoleOf roleOf, bool textInParagraphs, ParagraphCollector& out)
-        : m_roleOf(roleOf), m_textInParagraphs(textInParagraphs), m_out(out) {}
-
-    Extraction::Status read(const QByteArray& bytes) {
-        QXmlStreamReader xml(bytes);
-        while (!xml.atEnd() && m_out.tick()) {
-            switch (xml.readNext()) {
-            case QXmlStreamReader::DTD:
-                if (!xml.entityDeclarations().isEmpty())
-                    return Extraction::Status::Entities;
-                break;
-            case QXmlStreamReader::StartElement:
-                start(xml);
-                break;
-            case QXmlStreamReader::EndElement:
-                end(m_roleOf(xml.namespaceUri(), xml.name()));
-                break;
-            case QXmlStreamReader::Characters:
-                if (m_textDepth > 0 || (m_textInParagraphs && m_paragraphDepth > 0))
-                    m_out.append(xml.text());
-                break;
-            default:
-                break;
-            }
-        }
-        if (xml.hasError() && !m_out.stopped())
-            return Extraction::Status::Corrupt;
-        return Extraction::Status::Ok;
-    }
-
-private:
-    void start(QXmlStreamReader& xml) {
-        switch (m_roleOf(xml.namespaceUri(), xml.name())) {
-        case Role::Paragraph:
-            m_out.endParagraph(); // a text box's paragraphs sit inside the outer one
-            ++m_paragraphDepth;
-            break;
-        case Role::AltTitle:
-            m_out.appendBlank();
-            ++m_textDepth;
-            break;
-        case Role::Text:
-            ++m_textDepth;
-            break;
-        case Role::Blank:
-            m_out.appendBlank();
-            break;
-        case Role::Hyphen:
-            m_out.append(u"-");
-            break;
-        case Role::Skip:
-            xml.skipCurrentElement();
-            break;
-        case Role::AltText:
-            altText(xml.attributes().value(QLatin1String("descr")));
-            break;
-        case Role::Other:
-            break;
-        }
-    }
-
-    void end(Role role) {
-        if (role == Role::Paragraph) {
-            m_out.endParagraph();
-            --m_paragraphDepth;
-        } else if (role == Role::Text || role == Role::AltTitle) {
-            --m_textDepth;
-            if (role == Role::AltTitle)
-                m_out.append(u" ");
-        }
-    }
-
-    void altText(QStringView alt) {
-        if (alt.trimmed().isEmpty())
-            return;
-        m_out.appendBlank();
-        m_out.append(alt);
-        m_out.append(u" ");
-    }
-
-    RoleOf m_roleOf;
-    bool m_textInParagraphs;
-    ParagraphCollector& m_out;
-    int m_paragraphDepth = 0;
-    int m_textDepth = 0;
-};
-
-Extraction readXml(const QByteArray& xml, RoleOf roleOf, bool textInParagraphs,
-                   const LoadProgress& progress) {
-    ParagraphCollector out(progress);
-    OfficeReader reader(roleOf, textInParagraphs, out);
+// The main part, then its notes placed at the ends of their chapters.
+Extraction readBody(const QByteArray& xml, OfficeReader& reader, ParagraphCollector& out,
+                    const QHash<QString, QVector<Paragraph>>& noteBodies) {
     const Extraction::Status status = reader.read(xml);
     if (status != Extraction::Status::Ok)
-        return Extraction{status, {}, 0, {}, {}};
-    return out.finish();
+        return failure(status);
+    Extraction result = out.finish();
+    QVector<PlacedNote> notes = reader.notes();
+    for (const OfficeReader::NoteReference& ref : reader.noteReferences())
+        if (noteBodies.contains(ref.id))
+            notes.append(PlacedNote{ref.paragraph, noteBodies.value(ref.id)});
+    std::stable_sort(notes.begin(), notes.end(), [](const PlacedNote& a, const PlacedNote& b) {
+        return a.paragraph < b.paragraph;
+    });
+    if (!notes.isEmpty())
+        result.paragraphs = withNotesAtChapterEnds(result.paragraphs, notes);
+    return result;
 }
 
-Extraction readPart(const QByteArray& archive, const QString& part, RoleOf roleOf,
-                    bool textInParagraphs, const LoadProgress& progress) {
-    ZipArchive zip(archive);
+// word/footnotes.xml or word/endnotes.xml: each note's paragraphs by "f1", "e1" (kind, id).
+Extraction::Status readWordNotes(ZipArchive& zip, const QString& part, QChar kind,
+                                 const OfficeStyles& styles, const LoadProgress& progress,
+                                 QHash<QString, QVector<Paragraph>>& bodies) {
     QByteArray xml;
-    Extraction::Status status = zip.read(part, &xml);
-    if (status == Extraction::Status::PartsMissing)
-        status = Extraction::Status::Corrupt; // the one part every such file has
+    Extraction::Status status = Extraction::Status::Ok;
+    if (!readOptional(zip, part, &xml, &status) || xml.isEmpty())
+        return status;
+    ParagraphCollector out(progress);
+    OfficeReader reader(OfficeReader::Format::Word, styles, out);
+    status = reader.read(xml);
     if (status != Extraction::Status::Ok)
-        return Extraction{status, {}, 0, {}, {}};
+        return status;
+    const QVector<Paragraph> paragraphs = out.finish().paragraphs;
+    for (const OfficeReader::NoteRange& range : reader.noteRanges())
+        bodies.insert(kind + range.id, paragraphs.mid(range.first, range.end - range.first));
+    return Extraction::Status::Ok;
+}
+
+bool isEncryptedOdf(const QByteArray& manifest) {
+    return manifest.contains("encryption-data");
+}
+
+void reportStep(const LoadProgress& progress, int done) {
     if (progress.report)
-        progress.report(0, 1);
-    Extraction result = readXml(xml, roleOf, textInParagraphs, progress);
-    if (progress.report)
-        progress.report(1, 1);
-    return result;
+        progress.report(done, 1);
 }
 
 } // namespace
 
 Extraction docxXmlParagraphs(const QByteArray& xml, const LoadProgress& progress) {
-    return readXml(xml, &wordRole, false, progress);
+    ParagraphCollector out(progress);
+    OfficeReader reader(OfficeReader::Format::Word, OfficeStyles(), out);
+    return readBody(xml, reader, out, {});
 }
 
 Extraction odtXmlParagraphs(const QByteArray& xml, const LoadProgress& progress) {
-    return readXml(xml, &odfRole, true, progress);
+    ParagraphCollector out(progress);
+    OfficeReader reader(OfficeReader::Format::Odf, OfficeStyles(), out);
+    return readBody(xml, reader, out, {});
 }
 
 Extraction extractDocxParagraphs(const QByteArray& archive, const LoadProgress& progress) {
-    return readPart(archive, QStringLiteral("word/document.xml"), &wordRole, false, progress);
+    ZipArchive zip(archive);
+    QByteArray document, styleXml, properties;
+    Extraction::Status status = zip.read(QStringLiteral("word/document.xml"), &document);
+    if (status != Extraction::Status::Ok)
+        return failure(status == Extraction::Status::PartsMissing ? Extraction::Status::Corrupt
+                                                                  : status);
+    if (!readOptional(zip, QStringLiteral("word/styles.xml"), &styleXml, &status) ||
+        !readOptional(zip, QStringLiteral("docProps/core.xml"), &properties, &status))
+        return failure(status);
+    reportStep(progress, 0);
+    const OfficeStyles styles = readWordStyles(styleXml);
+    QHash<QString, QVector<Paragraph>> notes;
+    status =
+        readWordNotes(zip, QStringLiteral("word/footnotes.xml"), u'f', styles, progress, notes);
+    if (status == Extraction::Status::Ok)
+        status =
+            readWordNotes(zip, QStringLiteral("word/endnotes.xml"), u'e', styles, progress, notes);
+    if (status != Extraction::Status::Ok)
+        return failure(status);
+    ParagraphCollector out(progress);
+    OfficeReader reader(OfficeReader::Format::Word, styles, out);
+    Extraction result = readBody(document, reader, out, notes);
+    result.metadata = readDocumentProperties(properties);
+    if (result.metadata.language.isEmpty())
+        result.metadata.language = styles.defaultLanguage;
+    reportStep(progress, 1);
+    return result;
 }
 
 Extraction extractOdtParagraphs(const QByteArray& archive, const LoadProgress& progress) {
-    return readPart(archive, QStringLiteral("content.xml"), &odfRole, true, progress);
+    ZipArchive zip(archive);
+    QByteArray content, styleXml, meta, manifest;
+    Extraction::Status status = Extraction::Status::Ok;
+    if (!readOptional(zip, QStringLiteral("META-INF/manifest.xml"), &manifest, &status))
+        return failure(status);
+    if (isEncryptedOdf(manifest))
+        return failure(Extraction::Status::PasswordProtected);
+    status = zip.read(QStringLiteral("content.xml"), &content);
+    if (status != Extraction::Status::Ok)
+        return failure(status == Extraction::Status::PartsMissing ? Extraction::Status::Corrupt
+                                                                  : status);
+    if (!readOptional(zip, QStringLiteral("styles.xml"), &styleXml, &status) ||
+        !readOptional(zip, QStringLiteral("meta.xml"), &meta, &status))
+        return failure(status);
+    reportStep(progress, 0);
+    const OfficeStyles styles = readOdfStyles({styleXml, content});
+    ParagraphCollector out(progress);
+    OfficeReader reader(OfficeReader::Format::Odf, styles, out);
+    Extraction result = readBody(content, reader, out, {});
+    result.metadata = readDocumentProperties(meta);
+    if (result.metadata.language.isEmpty())
+        result.metadata.language = styles.defaultLanguage;
+    reportStep(progress, 1);
+    return result;
+}
+
+bool isEncryptedOfficeFile(const QByteArray& data) {
+    // An OLE compound file holding an "EncryptedPackage" stream (its name in UTF-16).
+    static const QByteArray oleMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    static const QByteArray stream = [] {
+        QByteArray utf16le;
+        for (const char c : QByteArrayView("EncryptedPackage"))
+            utf16le.append(c).append('\0');
+        return utf16le;
+    }();
+    return data.startsWith(oleMagic) && data.contains(stream);
 }
 
 } // namespace orasent

@@ -14,4 +14,7 @@ Extraction extractOdtParagraphs(const QByteArray& archive, const LoadProgress& p
 Extraction docxXmlParagraphs(const QByteArray& xml, const LoadProgress& progress = {});
 Extraction odtXmlParagraphs(const QByteArray& xml, const LoadProgress& progress = {});
 
+// A Word file encrypted with a password: an OLE compound file that holds an encrypted package.
+bool isEncryptedOfficeFile(const QByteArray& data);
+
 } // namespace orasent

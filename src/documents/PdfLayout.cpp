@@ -1,6 +1,6 @@
 #include "documents/PdfLayout.h"
 
-#include "documents/ParagraphText.h"
+#include "common/ParagraphText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -170,12 +170,17 @@ struct Paragraph {
     qreal space = 0;          // a blank's width in its last line
     bool textless = false;    // read from a page without text: never joined
     bool opensBlock = false;  // first in its column or cell: it may go on from the last one
+    int page = 0;
+    qreal top = 0;
+    qreal lineHeight = 0; // of its first line
 };
 
 Paragraph startParagraph(const PdfLine& line) {
     Paragraph p;
     p.lines << line.text;
     p.firstWordWidth = line.firstWordWidth;
+    p.top = line.box.top();
+    p.lineHeight = heightOf(line);
     return p;
 }
 
@@ -267,16 +272,25 @@ std::vector<PdfLine> linesFromWords(const std::vector<PdfWord>& words) {
 }
 
 QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
+    QStringList paragraphs;
+    for (const PdfParagraph& p : placedParagraphsFromPages(pages))
+        paragraphs << p.text;
+    return paragraphs;
+}
+
+std::vector<PdfParagraph> placedParagraphsFromPages(const std::vector<PdfPageLines>& pages) {
     std::vector<Paragraph> found;
-    for (const PdfPageLines& page : pages) {
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const PdfPageLines& page = pages[i];
         std::vector<Paragraph> own;
         if (page.lines.empty()) {
             for (const QString& text : page.readParagraphs)
-                own.push_back({{text}, 0, 0, 0, true, false});
+                own.push_back({{text}, 0, 0, 0, true, false, 0, 0, 0});
         } else {
             appendPageParagraphs(page.lines, own);
         }
         for (Paragraph& p : own) {
+            p.page = page.pageIndex >= 0 ? page.pageIndex : int(i);
             if (!found.empty() && (isLoneBullet(found.back()) || continues(found.back(), p))) {
                 found.back().lines += p.lines;
                 found.back().slack = p.slack;
@@ -286,14 +300,15 @@ QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
             }
         }
     }
-    QStringList paragraphs;
+    std::vector<PdfParagraph> paragraphs;
     for (const Paragraph& p : found) {
         QStringList lines;
         for (const QString& line : p.lines)
             lines << withPlainHyphen(line);
-        const QString text = joinParagraphLines(lines).simplified();
+        QString text = joinParagraphLines(lines).simplified();
         if (!text.isEmpty())
-            paragraphs << text;
+            paragraphs.push_back(
+                {std::move(text), p.page, p.top, p.lineHeight, int(p.lines.size())});
     }
     return paragraphs;
 }

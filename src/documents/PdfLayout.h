@@ -27,6 +27,16 @@ struct PdfPageLines {
     QSizeF size;                // the page, in points
     std::vector<PdfLine> lines; // in the PDF library's reading order
     QStringList readParagraphs; // a page without text: what the page reader found on it
+    int pageIndex = -1;         // 0-based in the PDF; -1: its place among `pages`
+};
+
+// A paragraph with the place and type size of its first line.
+struct PdfParagraph {
+    QString text;
+    int page = 0;         // 0-based
+    qreal top = 0;        // points from the page's top
+    qreal lineHeight = 0; // points; 0 for text read from a page without a text layer
+    int lineCount = 0;
 };
 
 // Words in reading order, each line's words in a row, become lines.
@@ -42,5 +52,6 @@ bool isPageNumber(const QString& line);
 // The paragraphs of the pages in reading order; a paragraph that runs on to the next page or
 // column is joined with its continuation.
 QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages);
+std::vector<PdfParagraph> placedParagraphsFromPages(const std::vector<PdfPageLines>& pages);
 
 } // namespace orasent

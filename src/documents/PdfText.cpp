@@ -1,6 +1,7 @@
 #include "documents/PdfText.h"
 
 #include "documents/PdfLayout.h"
+#include "documents/PdfStructure.h"
 
 #include <poppler-qt6.h>
 
@@ -81,8 +82,8 @@ PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& p
     const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(data);
     if (!document)
         return withStatus(PdfExtraction::Status::Unreadable);
-    if (document->isLocked())
-        return withStatus(PdfExtraction::Status::Locked);
+    if (const auto unlocked = unlockPdf(*document, progress); unlocked != PdfExtraction::Status::Ok)
+        return withStatus(unlocked);
     if (readTextlessPage) {
         document->setRenderHint(Poppler::Document::Antialiasing);
         document->setRenderHint(Poppler::Document::TextAntialiasing);
@@ -98,7 +99,7 @@ PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& p
         const std::unique_ptr<Poppler::Page> page = document->page(i);
         if (!page)
             continue;
-        PdfPageLines lines{page->pageSizeF(), linesFromWords(pageWords(*page, progress)), {}};
+        PdfPageLines lines{page->pageSizeF(), linesFromWords(pageWords(*page, progress)), {}, i};
         if (isCancelled(progress)) // the words may be cut short
             return withStatus(PdfExtraction::Status::Cancelled);
         if (lines.lines.empty() && readTextlessPage)
@@ -109,7 +110,12 @@ PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& p
         progress.report(total, total);
     dropRunningLines(pages);
     PdfExtraction result = withStatus(PdfExtraction::Status::Ok);
-    result.paragraphs = paragraphsFromPages(pages);
+    const std::vector<PdfParagraph> placed = placedParagraphsFromPages(pages);
+    for (const PdfParagraph& paragraph : placed) {
+        result.paragraphs << paragraph.text;
+        result.pages << paragraph.page;
+    }
+    readPdfStructure(*document, data, placed, result);
     return result;
 }
 

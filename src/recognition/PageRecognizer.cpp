@@ -1,6 +1,6 @@
 #include "recognition/PageRecognizer.h"
 
-#include "documents/ParagraphText.h"
+#include "common/ParagraphText.h"
 #include "recognition/RecognitionLanguage.h"
 
 #include <QMutex>

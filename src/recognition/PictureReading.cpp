@@ -1,6 +1,5 @@
 #include "recognition/PictureReading.h"
 
-#include "documents/ParagraphText.h"
 #include "recognition/ImagePages.h"
 #include "recognition/PageRecognizer.h"
 #include "recognition/RecognitionCache.h"
@@ -79,7 +78,7 @@ void work(PageJob& job, const ImagePages& pages, const QString& language) {
 }
 
 // Waits for the workers on the calling thread, reporting pages done and passing on Cancel.
-bool superviseJob(PageJob& job, const LoadProgress& progress) {
+bool superviseJob(PageJob& job, const RecognitionProgress& progress) {
     const int total = int(job.results.size());
     int reported = -1;
     bool cancelled = false;
@@ -106,7 +105,7 @@ bool superviseJob(PageJob& job, const LoadProgress& progress) {
 }
 
 PictureReading readPages(const ImagePages& pages, const QString& language,
-                         const LoadProgress& progress) {
+                         const RecognitionProgress& progress) {
     PageJob job(pages.pageCount());
     const int workers = std::min(pages.pageCount(), kWorkers);
     std::vector<std::thread> threads;
@@ -162,7 +161,7 @@ QString noTextInPictureMessage() {
 }
 
 PictureReading recognizeImageFile(const QString& path, const RecognitionLanguage& language,
-                                  const LoadProgress& progress) {
+                                  const RecognitionProgress& progress) {
     PictureReading reading;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -182,7 +181,7 @@ PictureReading recognizeImageFile(const QString& path, const RecognitionLanguage
 }
 
 PictureReading recognizeImageData(const QByteArray& data, const RecognitionLanguage& language,
-                                  const LoadProgress& progress) {
+                                  const RecognitionProgress& progress) {
     PictureReading reading;
     const QByteArray key = RecognitionCache::key(data, language.code);
     if (const std::optional<QStringList> cached = RecognitionCache::find(key)) {
@@ -225,33 +224,8 @@ PictureReading recognizeImage(const QImage& image, int dotsPerInch,
     return withNoTextChecked(reading);
 }
 
-DocumentLoad loadImageDocument(const QString& path, const LoadProgress& progress) {
-    const RecognitionLanguage language = preferredRecognitionLanguage();
-    const PictureReading reading = recognizeImageFile(path, language, progress);
-    DocumentLoad load;
-    switch (reading.status) {
-    case PictureReading::Status::Read:
-        load.status = DocumentLoad::Status::Loaded;
-        load.bookText = bookTextFromParagraphs(reading.paragraphs);
-        load.notice = takeFallbackNoticeOnce(language);
-        break;
-    case PictureReading::Status::NoText:
-        load.status = DocumentLoad::Status::Failed;
-        load.error = reading.error;
-        load.errorSpoken = true;
-        break;
-    case PictureReading::Status::Cancelled:
-        load.status = DocumentLoad::Status::Cancelled;
-        break;
-    default:
-        load.status = DocumentLoad::Status::Failed;
-        load.error = reading.error;
-    }
-    return load;
-}
-
-TextlessPageReader recognitionPageReader(const RecognitionLanguage& language,
-                                         std::function<bool()> cancelled) {
+PageTextReader recognitionPageReader(const RecognitionLanguage& language,
+                                     std::function<bool()> cancelled) {
     auto held = std::make_shared<HeldRecognizer>();
     return [held, language, cancelled](const QImage& page, int) -> QStringList {
         if (page.isNull() || qint64(page.width()) * page.height() > kMaxPagePixels)

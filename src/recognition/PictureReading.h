@@ -1,9 +1,7 @@
 #pragma once
-// Pictures and scanned pages as text: the entry points that the document loader and the
-// reader's Read from Screen use. Results come from the recognition cache when the same content
-// was read before in the same language.
-#include "documents/DocumentLoader.h"
-#include "documents/PdfText.h"
+// Pictures and scanned pages as text: the entry points that the document loader's page reader
+// and the reader's Read from Screen use. Results come from the recognition cache when the same
+// content was read before in the same language.
 #include "recognition/RecognitionLanguage.h"
 
 #include <QByteArray>
@@ -13,6 +11,15 @@
 #include <functional>
 
 namespace orasent {
+
+// Called from the thread that reads; both may be empty.
+struct RecognitionProgress {
+    std::function<void(int done, int total)> report; // pages
+    std::function<bool()> cancelled;                 // true: stop as soon as possible
+};
+
+// Reads one page image (rendered at 300 dpi); an empty result skips the page.
+using PageTextReader = std::function<QStringList(const QImage& page, int pageIndex)>;
 
 struct PictureReading {
     enum class Status { Read, NoText, Failed, Cancelled };
@@ -27,23 +34,18 @@ QString noTextInPictureMessage();
 // Every page of a picture file read in `language`, two pages at a time on separate engines.
 // `progress` is called from the calling thread only.
 PictureReading recognizeImageFile(const QString& path, const RecognitionLanguage& language,
-                                  const LoadProgress& progress = {});
+                                  const RecognitionProgress& progress = {});
 PictureReading recognizeImageData(const QByteArray& data, const RecognitionLanguage& language,
-                                  const LoadProgress& progress = {});
+                                  const RecognitionProgress& progress = {});
 
 // One image (a part of the screen) at `dotsPerInch`; not cached.
 PictureReading recognizeImage(const QImage& image, int dotsPerInch,
                               const RecognitionLanguage& language,
                               const std::function<bool()>& cancelled = {});
 
-// A picture file as the reader's BookText, in the language of preferredRecognitionLanguage().
-// Status Failed with `error` set for a picture too large or damaged, and for one without text
-// (with errorSpoken); a fallback to English is the load's notice.
-DocumentLoad loadImageDocument(const QString& path, const LoadProgress& progress = {});
-
 // Reads the PDF pages that have no text layer (rendered at 300 dpi), with the cache; polls
 // `cancelled` while a page is being recognised.
-TextlessPageReader recognitionPageReader(const RecognitionLanguage& language,
-                                         std::function<bool()> cancelled = {});
+PageTextReader recognitionPageReader(const RecognitionLanguage& language,
+                                     std::function<bool()> cancelled = {});
 
 } // namespace orasent

@@ -149,7 +149,7 @@ void TestDocuments::load_data() {
                          << buildZip({{"mimetype", "application/vnd.oasis.opendocument.text"},
                                       {"content.xml", kOdtContent}})
                          << "Notes. \r\nDear class,. \r\nBring pens. \r\nMon. \r\nTue. \r\n"
-                            "Map A map here. "
+                            "Map A map here. \r\nNotes. \r\nA footnote. "
                          << "";
     QTest::newRow("html, Windows-1252") << "page.HTM" << kHtml
                                         << QString::fromUtf8("Café menu. \r\nOpening hours daily. "

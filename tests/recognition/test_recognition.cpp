@@ -1,7 +1,8 @@
 // Reading pictures: accuracy on pages drawn at 300 dpi, column order, turned pages, hyphens
 // joined, the cache, and the refusals.
 #include "RenderedPages.h"
-#include "documents/ParagraphText.h"
+#include "common/ParagraphText.h"
+#include "reader/RecognitionPages.h"
 #include "recognition/ImagePages.h"
 #include "recognition/PageRecognizer.h"
 #include "recognition/PictureReading.h"
@@ -105,6 +106,7 @@ private slots:
         QVERIFY2(isRecognitionLanguageInstalled(QStringLiteral("eng")), "tesseract-ocr-eng");
         QVERIFY(m_cache.isValid());
         RecognitionCache::setFolderForTesting(m_cache.path());
+        useRecognitionForPages();
     }
 
     void pagesReadAccurately_data() {
@@ -174,6 +176,7 @@ private slots:
         const DocumentLoad load = loadImageDocument(path);
         QCOMPARE(load.status, DocumentLoad::Status::Loaded);
         QCOMPARE(load.bookText, bookTextFromParagraphs(first.paragraphs));
+        QCOMPARE(load.document.metadata.language, QString("en")); // identified from the text
     }
 
     void unusableCacheFolderStillReads() {
@@ -223,7 +226,7 @@ private slots:
 
     void pdfPagesReadAndCached() {
         const QImage page = renderPage(kLetter);
-        const TextlessPageReader reader = recognitionPageReader(english());
+        const PageTextReader reader = recognitionPageReader(english());
         const int before = recognitionRunCount();
         const QStringList first = reader(page, 0);
         QVERIFY(wordAccuracy(joined(kLetter), joined(first)) >= 0.98);

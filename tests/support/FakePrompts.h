@@ -41,7 +41,16 @@ public:
         return saveAnswers.takeFirst();
     }
 
+    std::optional<QString> getPassword(QWidget*, const QString& message) override {
+        passwordRequests.append(message);
+        if (passwordAnswers.isEmpty())
+            return std::nullopt; // cancelled
+        return passwordAnswers.takeFirst();
+    }
+
     QList<Message> messages;
+    QStringList passwordRequests; // the messages of the password dialogs asked for
+    QStringList passwordAnswers;  // next answers of the password dialog; none left: cancel
     QList<SaveFileRequest> saveRequests;
     QStringList saveAnswers; // next answers of the save dialog; none left: cancel
     QList<OpenFileRequest> openRequests;

@@ -1,5 +1,7 @@
 #include "common/ui/UserPrompts.h"
 
+#include "common/ui/PasswordDialog.h"
+
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -14,6 +16,13 @@ QString programTitle() {
 
 void UserPrompts::showMessage(QWidget* parent, const QString& text, const QString& title) {
     QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
+std::optional<QString> UserPrompts::getPassword(QWidget* parent, const QString& message) {
+    PasswordDialog dialog(parent, message);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.takePassword();
 }
 
 QString toQtFilter(const QString& pairedFilter, int selectedIndex, QString* selectedQtFilter) {

@@ -39,6 +39,8 @@ public:
                                            const QString& title);
     // The file-save dialog (it asks before replacing a file); nothing when the user cancels.
     virtual std::optional<QString> getSaveFileName(QWidget* parent, const SaveFileRequest& request);
+    // The "Password" dialog with `message` above its field; nothing when the user cancels.
+    virtual std::optional<QString> getPassword(QWidget* parent, const QString& message);
 
     // The real dialogs.
     static UserPrompts& standard();

@@ -27,6 +27,12 @@ struct LoadShared {
     std::atomic<bool> cancelled{false};
 };
 
+QString passwordMessage(bool again) {
+    return again ? QStringLiteral("That password is wrong. Type the password again.")
+                 : QStringLiteral("This document is locked with a password. Type the password "
+                                  "to open it.");
+}
+
 // The one local file a drag carries, or empty.
 QString droppedFile(const QMimeData* mime) {
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
@@ -48,6 +54,21 @@ DocumentLoad EnglishF::loadText(const QString& path) {
         shared->total = total;
     };
     progress.cancelled = [shared] { return shared->cancelled.load(); };
+    // Asked from the loading thread; the dialog runs on the window's, and only the answer
+    // goes back.
+    progress.password = [this](bool again) {
+        std::optional<QString> answer;
+        const auto ask = [&] {
+            QApplication::restoreOverrideCursor(); // the user types now
+            answer = m_prompts.getPassword(this, passwordMessage(again));
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        };
+        if (QThread::currentThread() == thread())
+            ask();
+        else
+            QMetaObject::invokeMethod(this, ask, Qt::BlockingQueuedConnection);
+        return answer;
+    };
 
     DocumentLoad result;
     const DocumentLoaderFunction loader = m_documentLoader ? m_documentLoader : loadDocument;

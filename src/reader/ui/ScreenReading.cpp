@@ -1,6 +1,6 @@
 #include "reader/ui/ScreenReading.h"
 
-#include "documents/ParagraphText.h"
+#include "common/ParagraphText.h"
 #include "reader/ui/ScreenCapture.h"
 #include "reader/ui/ScreenSelection.h"
 

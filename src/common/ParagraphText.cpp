@@ -1,4 +1,4 @@
-#include "documents/ParagraphText.h"
+#include "common/ParagraphText.h"
 
 namespace orasent {
 
