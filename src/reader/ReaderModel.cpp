@@ -252,11 +252,14 @@ bool ReaderModel::openPool(const QString& poolFileName) {
         return false;
     }
     const ReadingPlace before = place();
+    leaveDocument();
     FileName = poolFileName;
     m_port.showPathBox(FileName);
     startNewReading();
     if (!OpenfF())
         restorePlace(before);
+    else
+        arriveAtDocument(true);
     return true;
 }
 

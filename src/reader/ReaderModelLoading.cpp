@@ -25,6 +25,8 @@ const QString kLineBreakInNameMessage = QStringLiteral(
 bool ReaderModel::OpenfF() {
     if (FileName.isEmpty()) {
         BookText.clear();
+        DocumentLoad none;
+        keepDocument(none);
         m_port.handOver(kNoFileMessage);
         return true;
     }
@@ -32,6 +34,7 @@ bool ReaderModel::OpenfF() {
     if (load.status == DocumentLoad::Status::Cancelled)
         return false;
     BookText = std::move(load.bookText);
+    keepDocument(load);
     if (load.status == DocumentLoad::Status::Failed) {
         if (load.errorSpoken)
             m_port.handOver(load.error);
@@ -78,11 +81,14 @@ bool ReaderModel::openChosenFile(const QString& path) {
         return false;
     }
     const ReadingPlace before = place();
+    leaveDocument();
     startNewReading();
     m_port.showPathBox(path);
     FileName = path;
     if (!OpenfF())
         restorePlace(before);
+    else
+        arriveAtDocument(true);
     return true;
 }
 
@@ -98,9 +104,12 @@ bool ReaderModel::openTypedPath(const QString& typedPath) {
         return false;
     }
     const ReadingPlace before = place();
+    leaveDocument();
     FileName = typedPath;
     if (!OpenfF())
         restorePlace(before);
+    else
+        arriveAtDocument(false);
     return true;
 }
 
@@ -113,6 +122,7 @@ QString ReaderModel::openStartupFile(const QString& absolutePath) {
         return refusal;
     const bool sameAsSaved =
         !FileName.isEmpty() && QFileInfo(FileName).absoluteFilePath() == absolutePath;
+    m_resumeAtStartup = !sameAsSaved;
     if (!sameAsSaved) {
         startNewReading();
         FileName = absolutePath;

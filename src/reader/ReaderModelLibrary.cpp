@@ -1,0 +1,128 @@
+// Each document keeps its own place: leaving one records where the reader stopped, arriving at a
+// known one takes the reader back there.
+#include "reader/ReaderModel.h"
+
+#include <QFileInfo>
+
+namespace orasent {
+
+namespace {
+QString resumingMessage(int percent) {
+    return QStringLiteral("Resuming where you stopped, %1 percent into the book.").arg(percent);
+}
+} // namespace
+
+void ReaderModel::keepDocument(DocumentLoad& load) {
+    m_lastLoadOk = load.status == DocumentLoad::Status::Loaded;
+    document = m_lastLoadOk ? std::move(load.document) : Document();
+    paragraphStarts = m_lastLoadOk ? std::move(load.paragraphStarts) : QVector<qsizetype>();
+}
+
+LibraryEntry ReaderModel::entryForPlace() const {
+    LibraryEntry entry;
+    if (const LibraryEntry* known = m_library.library().findByKey(m_current.key))
+        entry.voice = known->voice;
+    const QString voice = m_port.voiceName();
+    if (voice != m_current.voiceAtArrival)
+        entry.voice = voice; // chosen while reading it
+    entry.key = m_current.key;
+    entry.path = m_current.path;
+    entry.title = m_current.title;
+    entry.lastRead = QDateTime::currentDateTimeUtc();
+    entry.nextPos = NextPos;
+    entry.lastPos = LastPos;
+    entry.bookMarks = BookMarks;
+    entry.bookMarks[0] = 0;
+    entry.bookNum = BookNum;
+    entry.percent = percentInto(LastPos, BookText.size());
+    entry.placeHash = placeHash(BookText, LastPos);
+    return entry;
+}
+
+// Also called to bring the current document's entry up to date without leaving it.
+void ReaderModel::leaveDocument() {
+    if (m_current.key.isEmpty())
+        return;
+    m_library.library().remember(entryForPlace());
+    saveLibrary();
+}
+
+void ReaderModel::saveLibrary() {
+    QString error;
+    if (m_library.save(&error)) {
+        m_libraryFailureShown = false;
+        return;
+    }
+    // Once until it works again: the places stay in memory and the next save tries again.
+    if (m_libraryFailureShown)
+        return;
+    m_libraryFailureShown = true;
+    m_port.showMessage(QStringLiteral("The places of your documents could not be saved to \"%1\". "
+                                      "%2 They are kept while Orasent runs and saved again when "
+                                      "you open another document or quit.")
+                           .arg(m_library.path(), error));
+}
+
+const LibraryEntry* ReaderModel::knownPlace(const QString& path) const {
+    const DocumentLibrary& library = m_library.library();
+    if (const LibraryEntry* same = library.findByKey(m_current.key))
+        return same;
+    // The file was edited since: its place holds only if the text there is unchanged.
+    const LibraryEntry* edited = library.findByPath(path);
+    if (edited && edited->lastPos >= 1 && !edited->placeHash.isEmpty() &&
+        placeHash(BookText, edited->lastPos) == edited->placeHash)
+        return edited;
+    return nullptr;
+}
+
+bool ReaderModel::arriveAtDocument(bool resume) {
+    m_current = CurrentDocument();
+    if (!m_lastLoadOk)
+        return false;
+    const QFileInfo file(FileName);
+    m_current.key = contentKey(BookText);
+    m_current.path = file.absoluteFilePath();
+    m_current.title = document.metadata.title.simplified();
+    if (m_current.title.isEmpty())
+        m_current.title = file.completeBaseName();
+    const LibraryEntry* known = resume ? knownPlace(m_current.path) : nullptr;
+    if (known) {
+        const LibraryEntry entry = *known; // the library changes below
+        resumeAt(entry);
+    }
+    m_current.voiceAtArrival = m_port.voiceName();
+    return known != nullptr;
+}
+
+void ReaderModel::resumeAt(const LibraryEntry& entry) {
+    if (!entry.voice.isEmpty() && entry.voice != m_port.voiceName())
+        m_port.chooseVoice(entry.voice);
+    BookMarks = entry.bookMarks;
+    BookNum = entry.bookNum;
+    if (!(entry.lastPos >= 1)) {
+        NextPos = 0; // nothing was shown yet: it starts from the beginning, bookmarks kept
+        return;
+    }
+    // The sentence last shown is shown again; Talk speaks it, as after a restart.
+    NextPos = entry.lastPos;
+    const std::optional<SentenceCut> sentence = cutSentenceAtNextPos();
+    if (sentence)
+        m_port.setSentenceText(sentence->text);
+    LastPos = NextPos;
+    m_port.handOver(resumingMessage(percentInto(LastPos, BookText.size())));
+}
+
+bool ReaderModel::openLibraryEntry(const QByteArray& key) {
+    const LibraryEntry* entry = m_library.library().findByKey(key);
+    if (!entry || !QFileInfo(entry->path).isFile())
+        return false;
+    openChosenFile(entry->path);
+    return true;
+}
+
+void ReaderModel::forgetDocument(const QByteArray& key) {
+    if (m_library.library().remove(key))
+        saveLibrary();
+}
+
+} // namespace orasent
