@@ -114,9 +114,11 @@ void ReaderModel::resumeAt(const LibraryEntry& entry) {
 
 bool ReaderModel::openLibraryEntry(const QByteArray& key) {
     const LibraryEntry* entry = m_library.library().findByKey(key);
-    if (!entry || !QFileInfo(entry->path).isFile())
+    // A copy: leaving the current document reorders the library.
+    const QString path = entry ? entry->path : QString();
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    openChosenFile(entry->path);
+    openChosenFile(path);
     return true;
 }
 

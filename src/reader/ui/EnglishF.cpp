@@ -67,6 +67,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addReadFromScreen();
     followSpeech();
     addLookTools();
+    addLibraryTools();
 }
 
 EnglishF::~EnglishF() = default;
@@ -153,7 +154,9 @@ void EnglishF::Form_Load() {
 
     m_tts.setReaderSentenceBox(m_text1);
     m_tts.Form_Load();
+    loadLibrary();
     m_model.OpenfF();
+    m_model.arriveAtStartupDocument();
     if (!startupRefusal.isEmpty())
         handOver(startupRefusal);
     // The sentence box reaches up to the button column.
@@ -208,6 +211,7 @@ void EnglishF::Form_Unload() {
         return;
     m_unloaded = true;
     m_timer1->stop();
+    m_model.leaveDocument();
     QString error;
     if (!writeStateFile(stateFileName(), m_model, m_text1->font().pointSizeF(), &error)) {
         showMessage(QStringLiteral("The reading state could not be saved to \"%1\". %2")
