@@ -8,7 +8,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace orasent {
 
@@ -37,39 +39,54 @@ bool isHex(const QByteArray& text) {
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
+// The shortest form that reads back as the same double.
 QByteArray number(double value) {
-    return QByteArray::number(value, 'g', 17);
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    return QByteArray(digits, written.ptr - digits);
+}
+
+// A number that fills `text` exactly (blanks around it allowed).
+template <class T> bool readNumber(QByteArrayView text, T* value) {
+    text = text.trimmed();
+    const char* end = text.data() + text.size();
+    const auto read = std::from_chars(text.data(), end, *value);
+    return read.ec == std::errc() && read.ptr == end;
 }
 
 // A position as written: finite, not negative, not absurdly large.
-bool readPosition(const QByteArray& text, double* value) {
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v) || v < 0 || v > kHighestPosition)
+bool readPosition(QByteArrayView text, double* value) {
+    double v = 0;
+    if (!readNumber(text, &v) || !std::isfinite(v) || v < 0 || v > kHighestPosition)
         return false;
     *value = v;
     return true;
 }
 
-bool readWhole(const QByteArray& text, int lowest, int highest, int* value) {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    if (!ok || v < lowest || v > highest)
+bool readWhole(QByteArrayView text, int lowest, int highest, int* value) {
+    int v = 0;
+    if (!readNumber(text, &v) || v < lowest || v > highest)
         return false;
     *value = v;
     return true;
 }
 
 // "slot:position" pairs separated by blanks; only used slots are written.
-bool readBookmarks(const QByteArray& text, std::array<double, 101>* marks) {
-    for (const QByteArray& pair : text.simplified().split(' ')) {
+bool readBookmarks(QByteArrayView text, std::array<double, 101>* marks) {
+    qsizetype at = 0;
+    while (at < text.size()) {
+        qsizetype end = text.indexOf(' ', at);
+        if (end < 0)
+            end = text.size();
+        const QByteArrayView pair = text.sliced(at, end - at);
+        at = end + 1;
         if (pair.isEmpty())
             continue;
         const qsizetype colon = pair.indexOf(':');
         int slot = 0;
         double position = 0;
-        if (colon < 0 || !readWhole(pair.left(colon), 1, 100, &slot) ||
-            !readPosition(pair.mid(colon + 1), &position))
+        if (colon < 0 || !readWhole(pair.first(colon), 1, 100, &slot) ||
+            !readPosition(pair.sliced(colon + 1), &position))
             return false;
         (*marks)[slot] = position;
     }
@@ -78,12 +95,30 @@ bool readBookmarks(const QByteArray& text, std::array<double, 101>* marks) {
 
 QByteArray formatBookmarks(const std::array<double, 101>& marks) {
     QByteArray text;
+    text.reserve(101 * 24);
+    char pair[48];
     for (int slot = 1; slot <= 100; ++slot) {
-        if (marks[slot] != 0)
-            text +=
-                (text.isEmpty() ? "" : " ") + QByteArray::number(slot) + ':' + number(marks[slot]);
+        if (marks[slot] == 0)
+            continue;
+        char* end = std::to_chars(pair, pair + 4, slot).ptr;
+        *end++ = ':';
+        end = std::to_chars(end, pair + sizeof pair - 1, marks[slot]).ptr;
+        if (!text.isEmpty())
+            text += ' ';
+        text.append(pair, end - pair);
     }
     return text;
+}
+
+// 2026-12-07T03:20:00Z
+QByteArray isoUtc(const QDateTime& time) {
+    const QDateTime utc = time.toUTC();
+    const QDate d = utc.date();
+    const QTime t = utc.time();
+    char text[40];
+    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", d.year(),
+                                     d.month(), d.day(), t.hour(), t.minute(), t.second());
+    return QByteArray(text, length);
 }
 
 // One value line is a single line of text: line breaks in titles become blanks.
@@ -256,22 +291,27 @@ LibraryParse parseLibrary(const QByteArray& bytes) {
 }
 
 QByteArray formatLibrary(const DocumentLibrary& library) {
-    QByteArray out = kHeaderKey + QByteArray::number(kFormatVersion) + "\r\n";
+    QByteArray out;
+    out.reserve(64 + library.entries().size() * 2048);
+    const auto line = [&out](const char* key, QByteArrayView value) {
+        out.append(key).append('=').append(value).append("\r\n");
+    };
+    line(kHeaderKey.chopped(1).constData(), QByteArray::number(kFormatVersion));
     for (const LibraryEntry& e : library.entries()) {
-        out += "\r\n" + kRecordStart + "\r\n";
-        out += "KEY=" + e.key + "\r\n";
-        out += "PATH=" + oneLine(e.path) + "\r\n";
-        out += "TITLE=" + oneLine(e.title) + "\r\n";
+        out.append("\r\n").append(kRecordStart).append("\r\n");
+        line("KEY", e.key);
+        line("PATH", oneLine(e.path));
+        line("TITLE", oneLine(e.title));
         if (e.lastRead.isValid())
-            out += "LASTREAD=" + e.lastRead.toUTC().toString(Qt::ISODate).toLatin1() + "\r\n";
-        out += "NEXTPOS=" + number(e.nextPos) + "\r\n";
-        out += "LASTPOS=" + number(e.lastPos) + "\r\n";
-        out += "BOOKMARKS=" + formatBookmarks(e.bookMarks) + "\r\n";
-        out += "BOOKNUM=" + QByteArray::number(e.bookNum) + "\r\n";
-        out += "PERCENT=" + QByteArray::number(e.percent) + "\r\n";
-        out += "VOICE=" + oneLine(e.voice) + "\r\n";
-        out += "PLACE=" + e.placeHash + "\r\n";
-        out += kRecordEnd + "\r\n";
+            line("LASTREAD", isoUtc(e.lastRead));
+        line("NEXTPOS", number(e.nextPos));
+        line("LASTPOS", number(e.lastPos));
+        line("BOOKMARKS", formatBookmarks(e.bookMarks));
+        line("BOOKNUM", QByteArray::number(e.bookNum));
+        line("PERCENT", QByteArray::number(e.percent));
+        line("VOICE", oneLine(e.voice));
+        line("PLACE", e.placeHash);
+        out.append(kRecordEnd).append("\r\n");
     }
     return out;
 }
