@@ -259,7 +259,7 @@ bool ReaderModel::openPool(const QString& poolFileName) {
     if (!OpenfF())
         restorePlace(before);
     else
-        arriveAtDocument(false); // a question pool starts from its first question every time
+        arriveAtDocument(Arrival::NewReading); // a pool starts from its first question every time
     return true;
 }
 

@@ -80,10 +80,17 @@ public:
     // in the library; arriving at a loaded one resumes it when asked to and it is known.
     LibraryStore& library() { return m_library; }
     void leaveDocument();
-    bool arriveAtDocument(bool resume);
+    enum class Arrival {
+        Resume,     // a known document goes back to its place; another one starts anew
+        NewReading, // starts anew even when known
+        KeepPlace,  // the place in the model is this document's (typed path, the saved state)
+    };
+    bool arriveAtDocument(Arrival how);
     // Start-up, after the first load: a file named on the command line resumes; the file of the
     // saved state keeps the state file's place.
-    void arriveAtStartupDocument() { arriveAtDocument(m_resumeAtStartup); }
+    void arriveAtStartupDocument() {
+        arriveAtDocument(m_resumeAtStartup ? Arrival::Resume : Arrival::KeepPlace);
+    }
     // Recent Documents: opens the entry's file like Open File; false when the file is gone.
     bool openLibraryEntry(const QByteArray& key);
     // Recent Documents' Remove: the document's place is forgotten.
@@ -149,6 +156,10 @@ private:
         QString path;
         QString title;
         QString voiceAtArrival;
+        // A new reading keeps LastPos from the document before: until it changes, nothing of
+        // this document was shown.
+        bool lastPosInherited = false;
+        double lastPosAtArrival = 0;
     };
     void keepDocument(DocumentLoad& load);
     LibraryEntry entryForPlace() const;

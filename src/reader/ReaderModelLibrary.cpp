@@ -30,12 +30,13 @@ LibraryEntry ReaderModel::entryForPlace() const {
     entry.title = m_current.title;
     entry.lastRead = QDateTime::currentDateTimeUtc();
     entry.nextPos = NextPos;
-    entry.lastPos = LastPos;
+    const bool nothingShown = m_current.lastPosInherited && LastPos == m_current.lastPosAtArrival;
+    entry.lastPos = nothingShown ? 0 : LastPos;
     entry.bookMarks = BookMarks;
     entry.bookMarks[0] = 0;
     entry.bookNum = BookNum;
-    entry.percent = percentInto(LastPos, BookText.size());
-    entry.placeHash = placeHash(BookText, LastPos);
+    entry.percent = percentInto(entry.lastPos, BookText.size());
+    entry.placeHash = placeHash(BookText, entry.lastPos);
     return entry;
 }
 
@@ -75,7 +76,7 @@ const LibraryEntry* ReaderModel::knownPlace(const QString& path) const {
     return nullptr;
 }
 
-bool ReaderModel::arriveAtDocument(bool resume) {
+bool ReaderModel::arriveAtDocument(Arrival how) {
     m_current = CurrentDocument();
     if (!m_lastLoadOk)
         return false;
@@ -85,12 +86,14 @@ bool ReaderModel::arriveAtDocument(bool resume) {
     m_current.title = document.metadata.title.simplified();
     if (m_current.title.isEmpty())
         m_current.title = file.completeBaseName();
-    const LibraryEntry* known = resume ? knownPlace(m_current.path) : nullptr;
+    const LibraryEntry* known = how == Arrival::Resume ? knownPlace(m_current.path) : nullptr;
     if (known) {
         const LibraryEntry entry = *known; // the library changes below
         resumeAt(entry);
     }
     m_current.voiceAtArrival = m_port.voiceName();
+    m_current.lastPosInherited = how != Arrival::KeepPlace && !known;
+    m_current.lastPosAtArrival = LastPos;
     return known != nullptr;
 }
 

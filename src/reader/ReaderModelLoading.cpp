@@ -88,7 +88,7 @@ bool ReaderModel::openChosenFile(const QString& path) {
     if (!OpenfF())
         restorePlace(before);
     else
-        arriveAtDocument(true);
+        arriveAtDocument(Arrival::Resume);
     return true;
 }
 
@@ -109,7 +109,7 @@ bool ReaderModel::openTypedPath(const QString& typedPath) {
     if (!OpenfF())
         restorePlace(before);
     else
-        arriveAtDocument(false);
+        arriveAtDocument(Arrival::KeepPlace);
     return true;
 }
 

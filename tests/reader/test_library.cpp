@@ -134,6 +134,37 @@ private slots:
         QCOMPARE(r.model.NextPos, shown.isEmpty() ? 0.0 : 10.0);
     }
 
+    // The voice chosen while reading a document comes back with it; a document read with no
+    // choice of its own keeps the voice of the moment.
+    void voiceChosenWhileReading() {
+        Reader r(path("Library.ini"));
+        r.port.voice = "English";
+        QVERIFY(r.model.openChosenFile(path("book.txt")));
+        r.port.voice = "French"; // the user chooses a voice while reading
+        r.talk(1);
+        QVERIFY(r.model.openChosenFile(path("other.txt")));
+        r.port.voice = "German";
+        QVERIFY(r.model.openChosenFile(path("book.txt")));
+        QCOMPARE(r.port.voice, QString("French"));
+        QVERIFY(r.model.openChosenFile(path("other.txt")));
+        QCOMPARE(r.port.voice, QString("German")); // its own choice
+        QVERIFY(!r.port.log.contains("chooseVoice:English"));
+    }
+
+    // A new reading keeps the last document's LastPos; left before anything is shown, the new
+    // document starts from its beginning when opened again.
+    void leftBeforeReading() {
+        Reader r(path("Library.ini"));
+        QVERIFY(r.model.openChosenFile(path("book.txt")));
+        r.talk(3);
+        QVERIFY(r.model.openChosenFile(path("other.txt")));
+        QVERIFY(r.model.openChosenFile(path("book.txt")));
+        r.port.clear();
+        QVERIFY(r.model.openChosenFile(path("other.txt")));
+        QCOMPARE(r.model.NextPos, 0.0);
+        QVERIFY(!r.port.lastHandedOver().startsWith("Resuming"));
+    }
+
     void badLibraryFile_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("kept");
