@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -117,45 +118,40 @@ double bestOf(int runs, const std::function<double()>& measure) {
     return best;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    const QString bookPath = dir.filePath(QStringLiteral("book.epub"));
-    const QString smallPath = dir.filePath(QStringLiteral("small.txt"));
-    const QString libraryPath = dir.filePath(QStringLiteral("Library.ini"));
-    QFile book(bookPath), small(smallPath);
-    if (!book.open(QIODevice::WriteOnly) || !small.open(QIODevice::WriteOnly))
-        qFatal("cannot write the documents");
-    book.write(generateBook());
-    small.write("A small text. ");
-    book.close(), small.close();
+// The open with and without the library, for one book; prints a line of figures.
+void compareOpens(const QString& label, const QString& bookPath, const QString& folder) {
+    const QString smallPath = folder + QStringLiteral("/small.txt");
+    const QString libraryPath = folder + QStringLiteral("/Library.ini");
+    QFile::remove(libraryPath);
     writeFullLibrary(libraryPath, bookPath, smallPath);
-
     test::SilentReaderPort port;
     ReaderModel probe(port);
     probe.FileName = bookPath;
     probe.OpenfF();
-    std::printf("book: %.2f MB of text, e-book file %.2f MB; library %.2f MB, %d documents\n",
-                probe.BookText.size() / 1048576.0, QFile(bookPath).size() / 1048576.0,
-                QFile(libraryPath).size() / 1048576.0, DocumentLibrary::kMostDocuments);
     const double withMs = bestOf(5, [&] { return openBookMs(libraryPath, bookPath, smallPath); });
     const double withoutMs = bestOf(5, [&] { return openBookMs({}, bookPath, smallPath); });
     if (withMs < 0 || withoutMs < 0)
         qFatal("no sentence shown");
-    std::printf("open to the resumed sentence, with the library: %.1f ms; to the first sentence "
-                "without it: %.1f ms; ratio %.2f x\n",
-                withMs, withoutMs, withMs / withoutMs);
+    std::printf("%s: %.2f MB of text, file %.2f MB, library %.2f MB of %d documents\n"
+                "  open to the resumed sentence with the library %.1f ms; to the first sentence "
+                "without it %.1f ms; ratio %.2f x\n",
+                qPrintable(label), probe.BookText.size() / 1048576.0,
+                QFile(bookPath).size() / 1048576.0, QFile(libraryPath).size() / 1048576.0,
+                DocumentLibrary::kMostDocuments, withMs, withoutMs, withMs / withoutMs);
+}
+
+// The library's own costs: the key of a 1 MB text, reading and writing 1,000 documents.
+void libraryParts(const QString& libraryPath, const QString& text) {
     QFile libraryFile(libraryPath);
-    libraryFile.open(QIODevice::ReadOnly);
+    if (!libraryFile.open(QIODevice::ReadOnly))
+        qFatal("no library file");
     const QByteArray libraryBytes = libraryFile.readAll();
     const LibraryParse parsed = parseLibrary(libraryBytes);
     if (parsed.damaged || parsed.newer)
         qFatal("the library written is not read back whole");
     const double parseMs = bestMs(5, [&] { parseLibrary(libraryBytes); });
     const double formatMs = bestMs(5, [&] { formatLibrary(parsed.library); });
-    const double hashMs = bestMs(5, [&] { contentKey(probe.BookText); });
+    const double hashMs = bestMs(5, [&] { contentKey(text); });
     LibraryStore store;
     store.load(libraryPath);
     const double saveMs = bestMs(5, [&] { store.save(nullptr); });
@@ -163,5 +159,34 @@ int main(int argc, char** argv) {
     std::printf("parts: key of the text %.1f ms; library read %.1f ms (parse %.1f ms), written "
                 "%.1f ms (format %.1f ms)\n",
                 hashMs, loadMs, parseMs, saveMs, formatMs);
+}
+
+} // namespace
+
+// Optional argument: a real e-book to time as well (for example one of the shared corpus).
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString bookPath = dir.filePath(QStringLiteral("book.epub"));
+    QFile book(bookPath), small(dir.filePath(QStringLiteral("small.txt")));
+    if (!book.open(QIODevice::WriteOnly) || !small.open(QIODevice::WriteOnly))
+        qFatal("cannot write the documents");
+    book.write(generateBook());
+    small.write("A small text. ");
+    book.close(), small.close();
+
+    compareOpens(QStringLiteral("generated e-book"), bookPath, dir.path());
+    test::SilentReaderPort port;
+    ReaderModel probe(port);
+    probe.FileName = bookPath;
+    probe.OpenfF();
+    libraryParts(dir.filePath(QStringLiteral("Library.ini")), probe.BookText);
+    if (argc > 1) {
+        const QString given = QString::fromLocal8Bit(argv[1]);
+        if (QFile::exists(given))
+            compareOpens(QFileInfo(given).fileName(), given, dir.path());
+        else
+            std::printf("%s not found: skipped\n", argv[1]);
+    }
     return 0;
 }
