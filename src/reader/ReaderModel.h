@@ -171,6 +171,7 @@ private:
     LibraryStore m_library;
     CurrentDocument m_current;
     bool m_lastLoadOk = false;
+    QString m_loadNotice; // spoken before the reading starts, resumed or not
     bool m_resumeAtStartup = false;
     bool m_libraryFailureShown = false;
 };

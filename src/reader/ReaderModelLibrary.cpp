@@ -14,6 +14,7 @@ QString resumingMessage(int percent) {
 
 void ReaderModel::keepDocument(DocumentLoad& load) {
     m_lastLoadOk = load.status == DocumentLoad::Status::Loaded;
+    m_loadNotice = m_lastLoadOk ? load.notice : QString();
     document = m_lastLoadOk ? std::move(load.document) : Document();
     paragraphStarts = m_lastLoadOk ? std::move(load.paragraphStarts) : QVector<qsizetype>();
 }
@@ -112,7 +113,8 @@ void ReaderModel::resumeAt(const LibraryEntry& entry) {
     if (sentence)
         m_port.setSentenceText(sentence->text);
     LastPos = NextPos;
-    m_port.handOver(resumingMessage(percentInto(LastPos, BookText.size())));
+    const QString resuming = resumingMessage(percentInto(LastPos, BookText.size()));
+    m_port.handOver(m_loadNotice.isEmpty() ? resuming : m_loadNotice + QLatin1Char(' ') + resuming);
 }
 
 bool ReaderModel::openLibraryEntry(const QByteArray& key) {

@@ -165,6 +165,22 @@ private slots:
         QVERIFY(!r.port.lastHandedOver().startsWith("Resuming"));
     }
 
+    // A notice of the load (chapters missing from an e-book) is still heard, before the resume.
+    void noticeBeforeResuming() {
+        Reader r(path("Library.ini"));
+        DocumentLoad load;
+        load.status = DocumentLoad::Status::Loaded;
+        load.bookText = "One. Two. Three. ";
+        load.notice = "2 chapters are missing.";
+        r.port.scriptedLoad = load;
+        QVERIFY(r.model.openChosenFile(path("book.epub")));
+        r.talk(2);
+        QVERIFY(r.model.openChosenFile(path("book.epub")));
+        QCOMPARE(r.port.lastHandedOver(),
+                 QString("2 chapters are missing. Resuming where you stopped, 23 percent into the "
+                         "book."));
+    }
+
     void badLibraryFile_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("kept");
