@@ -79,7 +79,8 @@ public:
     // Places of the documents read (ReaderModelLibrary.cpp). Leaving a document keeps its place
     // in the library; arriving at a loaded one resumes it when asked to and it is known.
     LibraryStore& library() { return m_library; }
-    void leaveDocument();
+    void leaveDocument(bool quitting = false); // quitting: a failure is the last chance, said
+
     enum class Arrival {
         Resume,     // a known document goes back to its place; another one starts anew
         NewReading, // starts anew even when known
@@ -165,7 +166,7 @@ private:
     LibraryEntry entryForPlace() const;
     const LibraryEntry* knownPlace(const QString& path) const;
     void resumeAt(const LibraryEntry& entry);
-    void saveLibrary();
+    void saveLibrary(bool quitting = false);
 
     ReaderPort& m_port;
     LibraryStore m_library;

@@ -42,27 +42,32 @@ LibraryEntry ReaderModel::entryForPlace() const {
 }
 
 // Also called to bring the current document's entry up to date without leaving it.
-void ReaderModel::leaveDocument() {
+void ReaderModel::leaveDocument(bool quitting) {
     if (m_current.key.isEmpty())
         return;
     m_library.library().remember(entryForPlace());
-    saveLibrary();
+    saveLibrary(quitting);
 }
 
-void ReaderModel::saveLibrary() {
+void ReaderModel::saveLibrary(bool quitting) {
     QString error;
     if (m_library.save(&error)) {
         m_libraryFailureShown = false;
+        return;
+    }
+    const QString failed =
+        QStringLiteral("The places of your documents could not be saved to \"%1\". %2")
+            .arg(m_library.path(), error);
+    if (quitting) {
+        m_port.showMessage(failed + QStringLiteral(" The places of this session are lost."));
         return;
     }
     // Once until it works again: the places stay in memory and the next save tries again.
     if (m_libraryFailureShown)
         return;
     m_libraryFailureShown = true;
-    m_port.showMessage(QStringLiteral("The places of your documents could not be saved to \"%1\". "
-                                      "%2 They are kept while Orasent runs and saved again when "
-                                      "you open another document or quit.")
-                           .arg(m_library.path(), error));
+    m_port.showMessage(failed + QStringLiteral(" They are kept while Orasent runs and saved again "
+                                               "when you open another document or quit."));
 }
 
 const LibraryEntry* ReaderModel::knownPlace(const QString& path) const {
@@ -105,6 +110,7 @@ void ReaderModel::resumeAt(const LibraryEntry& entry) {
     BookNum = entry.bookNum;
     if (!(entry.lastPos >= 1)) {
         NextPos = 0; // nothing was shown yet: it starts from the beginning, bookmarks kept
+        LastPos = 0;
         return;
     }
     // The sentence last shown is shown again; Talk speaks it, as after a restart.

@@ -211,7 +211,7 @@ void EnglishF::Form_Unload() {
         return;
     m_unloaded = true;
     m_timer1->stop();
-    m_model.leaveDocument();
+    m_model.leaveDocument(true);
     QString error;
     if (!writeStateFile(stateFileName(), m_model, m_text1->font().pointSizeF(), &error)) {
         showMessage(QStringLiteral("The reading state could not be saved to \"%1\". %2")
