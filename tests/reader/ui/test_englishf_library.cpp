@@ -106,6 +106,21 @@ private slots:
         QCOMPARE(f.model().ContinuousPlay, 0);
     }
 
+    // Without headings the list still leads back to the start, and says why it holds no more.
+    void contentsWithoutChapters() {
+        ReaderWindowFixture f;
+        EnglishF& reader = f.open();
+        f.talk(), f.talk();
+        QTest::keyClick(f.text1(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(f.tts.spoken(), QString("This document has no chapters."));
+        auto* dialog = dialogOf<ContentsDialog>(reader);
+        QVERIFY(dialog);
+        auto* list = dialog->findChild<QListWidget*>("ContentsList");
+        QCOMPARE(list->count(), 1);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("ContentsGo"), Qt::LeftButton);
+        QCOMPARE(f.text1()->toPlainText(), QString("One."));
+    }
+
     void contentsDialog() {
         ReaderWindowFixture f;
         f.beforeLoad = [](EnglishF& reader) { reader.setDocumentLoader(chaptersBook); };
