@@ -26,6 +26,10 @@ inline QString wordList() {
 inline QString readingLook() {
     return QStringLiteral("ReadingLook.ini");
 }
+// The places of the documents read.
+inline QString library() {
+    return QStringLiteral("Library.ini");
+}
 inline QString techPool() {
     return QStringLiteral("Tech Pool.txt");
 }

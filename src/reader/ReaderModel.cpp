@@ -330,11 +330,14 @@ bool ReaderModel::openPool(const QString& poolFileName) {
         return false;
     }
     const ReadingPlace before = place();
+    leaveDocument();
     FileName = poolFileName;
     m_port.showPathBox(FileName);
     startNewReading();
     if (!OpenfF())
         restorePlace(before);
+    else
+        arriveAtDocument(Arrival::NewReading); // a pool starts from its first question every time
     return true;
 }
 

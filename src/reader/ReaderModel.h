@@ -1,8 +1,10 @@
 #pragma once
 // The reading state of the reader window and every reader command that is not about widgets.
+#include "reader/DocumentLibrary.h"
 #include "reader/ReaderPort.h"
 
 #include <QString>
+#include <QVector>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -23,6 +25,10 @@ public:
     int Seconds = 0; // pause in whole seconds, always 0..32
     int ReservedNum = 1;
     int ContinuousPlay = 0; // 0 off, -1 on
+    // The document BookText was made from, and where each of its paragraphs starts in BookText
+    // (0-based); empty when the last load failed.
+    Document document;
+    QVector<qsizetype> paragraphStarts;
 
     // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
     // False only when the user cancelled a long load: BookText is then unchanged.
@@ -77,6 +83,46 @@ public:
     static QString helpMessage(); // the version line, CR LF, and the help text
     void help();                  // shows it in Text1 and hands it over
 
+    // Places of the documents read (ReaderModelLibrary.cpp). Leaving a document keeps its place
+    // in the library; arriving at a loaded one resumes it when asked to and it is known.
+    LibraryStore& library() { return m_library; }
+    void leaveDocument(bool quitting = false); // quitting: a failure is the last chance, said
+
+    enum class Arrival {
+        Resume,     // a known document goes back to its place; another one starts anew
+        NewReading, // starts anew even when known
+        KeepPlace,  // the place in the model is this document's (typed path, the saved state)
+    };
+    bool arriveAtDocument(Arrival how);
+    // Start-up, after the first load: a file named on the command line resumes; the file of the
+    // saved state keeps the state file's place.
+    void arriveAtStartupDocument() {
+        arriveAtDocument(m_resumeAtStartup ? Arrival::Resume : Arrival::KeepPlace);
+    }
+    // Recent Documents: opens the entry's file like Open File; false when the file is gone.
+    bool openLibraryEntry(const QByteArray& key);
+    // Recent Documents' Remove: the document's place is forgotten.
+    void forgetDocument(const QByteArray& key);
+    // The current document's key; empty when none is loaded.
+    const QByteArray& currentDocumentKey() const { return m_current.key; }
+
+    // Contents and chapter steps (ReaderModelContents.cpp). Entries whose paragraph lies outside
+    // the document are left out.
+    struct Chapter {
+        QString title;
+        int level = 1;
+        double position = 1; // 1-based in BookText
+    };
+    QVector<Chapter> chapters() const;
+    // The index in chapters() of the chapter being read; -1 before the first.
+    int currentChapter() const;
+    // Shows and speaks the chapter's first sentence as Talk would from there.
+    void goToChapter(int index);
+    void nextChapter();
+    void previousChapter();
+    void startOfDocument();
+    static QString noChaptersMessage();
+
     // The pause dialog's entry: nullopt when outside 0..32 after rounding (the caller shows a
     // message, nothing changes).
     static std::optional<int> parseSeconds(const QString& entry);
@@ -121,7 +167,30 @@ private:
     double nearTextEnd(double position) const;
     std::optional<double> scanBackForBoundary(double start, double lowest) const;
 
+    // What is known of the loaded document, for its place in the library.
+    struct CurrentDocument {
+        QByteArray key;
+        QString path;
+        QString title;
+        QString voiceAtArrival;
+        // A new reading keeps LastPos from the document before: until it changes, nothing of
+        // this document was shown.
+        bool lastPosInherited = false;
+        double lastPosAtArrival = 0;
+    };
+    void keepDocument(DocumentLoad& load);
+    LibraryEntry entryForPlace() const;
+    const LibraryEntry* knownPlace(const QString& path) const;
+    void resumeAt(const LibraryEntry& entry);
+    void saveLibrary(bool quitting = false);
+
     ReaderPort& m_port;
+    LibraryStore m_library;
+    CurrentDocument m_current;
+    bool m_lastLoadOk = false;
+    QString m_loadNotice; // spoken before the reading starts, resumed or not
+    bool m_resumeAtStartup = false;
+    bool m_libraryFailureShown = false;
 };
 
 } // namespace orasent

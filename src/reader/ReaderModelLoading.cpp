@@ -26,6 +26,8 @@ const QString kLineBreakInNameMessage = QStringLiteral(
 bool ReaderModel::OpenfF() {
     if (FileName.isEmpty()) {
         BookText.clear();
+        DocumentLoad none;
+        keepDocument(none);
         m_port.handOver(kNoFileMessage);
         return true;
     }
@@ -35,6 +37,7 @@ bool ReaderModel::OpenfF() {
     if (load.status == DocumentLoad::Status::Cancelled)
         return false;
     BookText = std::move(load.bookText);
+    keepDocument(load);
     if (load.status == DocumentLoad::Status::Failed) {
         if (load.errorSpoken)
             m_port.handOver(load.error);
@@ -81,11 +84,14 @@ bool ReaderModel::openChosenFile(const QString& path) {
         return false;
     }
     const ReadingPlace before = place();
+    leaveDocument();
     startNewReading();
     m_port.showPathBox(path);
     FileName = path;
     if (!OpenfF())
         restorePlace(before);
+    else
+        arriveAtDocument(Arrival::Resume);
     return true;
 }
 
@@ -101,9 +107,12 @@ bool ReaderModel::openTypedPath(const QString& typedPath) {
         return false;
     }
     const ReadingPlace before = place();
+    leaveDocument();
     FileName = typedPath;
     if (!OpenfF())
         restorePlace(before);
+    else
+        arriveAtDocument(Arrival::KeepPlace);
     return true;
 }
 
@@ -116,6 +125,7 @@ QString ReaderModel::openStartupFile(const QString& absolutePath) {
         return refusal;
     const bool sameAsSaved =
         !FileName.isEmpty() && QFileInfo(FileName).absoluteFilePath() == absolutePath;
+    m_resumeAtStartup = !sameAsSaved;
     if (!sameAsSaved) {
         startNewReading();
         FileName = absolutePath;

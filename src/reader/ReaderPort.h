@@ -19,6 +19,10 @@ public:
     virtual void showMessage(const QString& text) = 0; // message box, OK button, program title
     // Reads a text or document; the window runs it off its thread with progress and Cancel.
     virtual DocumentLoad loadText(const QString& path) { return loadDocument(path); }
+    // The name of the voice the speech window speaks with, and choosing one by that name (as
+    // the user would); for the voice a document was read with.
+    virtual QString voiceName() const { return QString(); }
+    virtual void chooseVoice(const QString& name) { Q_UNUSED(name); }
 };
 
 } // namespace orasent

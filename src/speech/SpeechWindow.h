@@ -38,6 +38,10 @@ public:
     virtual SpeakingCore& speakingCore() = 0;
     // The chosen voice, rate, volume and replacement list.
     virtual SpeechChoice speechChoice() const { return {}; }
+    // The chosen voice's name as the voice list shows it, and choosing a voice by that name as
+    // the user would: the voice a document was read with.
+    virtual QString chosenVoiceName() const { return QString(); }
+    virtual void chooseVoiceByName(const QString& name) { static_cast<void>(name); }
 
     // The window's load (hidden), made visible ("TTS Setup"), and its unload at program end.
     virtual void Form_Load() = 0;

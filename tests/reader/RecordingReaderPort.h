@@ -20,6 +20,8 @@ public:
     DocumentLoad loadText(const QString& path) override {
         return scriptedLoad ? *scriptedLoad : ReaderPort::loadText(path);
     }
+    QString voiceName() const override { return voice; }
+    void chooseVoice(const QString& name) override { voice = name, log << "chooseVoice:" + name; }
 
     int count(const QString& call) const { return log.count(call); }
     QString lastHandedOver() const { return handedOver.value(handedOver.size() - 1); }
@@ -28,7 +30,7 @@ public:
     bool idle = true;
     std::optional<DocumentLoad> scriptedLoad; // what every load gives, instead of the file
 
-    QString text1, text2;
+    QString text1, text2, voice;
     QStringList handedOver, messages, log;
 };
 

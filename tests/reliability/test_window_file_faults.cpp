@@ -29,7 +29,8 @@ void TestWindowFileFaults::saveFails_data() {
     QTest::addColumn<bool>("quit"); // else the list editor's Save
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<QStringList>("files");
-    const QStringList atQuit{QStringLiteral("Orasent.txt"), QStringLiteral("VIC.INI")};
+    const QStringList atQuit{QStringLiteral("Library.ini"), QStringLiteral("Orasent.txt"),
+                             QStringLiteral("VIC.INI")};
     QTest::newRow("Quit, full disk") << true << false << atQuit;
     QTest::newRow("Quit, read-only") << true << true << atQuit;
     QTest::newRow("list Save, full disk")

@@ -72,6 +72,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addLookTools();
     addReadNotes();
     m_sleepTimer = new SleepTimerMenu(m_model, m_tts, *m_statusLine, *m_toolsMenu, this);
+    addLibraryTools();
 }
 
 EnglishF::~EnglishF() = default;
@@ -161,8 +162,10 @@ void EnglishF::Form_Load() {
 
     m_tts.setReaderSentenceBox(m_text1);
     m_tts.Form_Load();
+    loadLibrary();
     m_model.OpenfF();
     m_model.alignToSentenceStart();
+    m_model.arriveAtStartupDocument();
     if (!startupRefusal.isEmpty())
         handOver(startupRefusal);
     // The sentence box reaches up to the button column.
@@ -220,6 +223,7 @@ void EnglishF::Form_Unload() {
         return;
     m_unloaded = true;
     m_timer1->stop();
+    m_model.leaveDocument(true);
     QString error;
     if (!writeStateFile(stateFileName(), m_model, m_text1->font().pointSizeF(), &error)) {
         showMessage(QStringLiteral("The reading state could not be saved to \"%1\". %2")

@@ -105,6 +105,8 @@ private:
     void showPathBox(const QString& path) override;
     void showMessage(const QString& text) override;
     DocumentLoad loadText(const QString& path) override;
+    QString voiceName() const override; // EnglishFLibrary.cpp
+    void chooseVoice(const QString& name) override;
     void waitWithProgress(QThread& worker, QEventLoop& loop, const std::atomic<int>& done,
                           const std::atomic<int>& total, std::atomic<bool>& cancelled);
 
@@ -126,6 +128,13 @@ private:
     void followSpeech();
     void showHeardWord(const QString& handedOver, int start, int length);
     void clearBand();
+
+    // Tools menu: "Recent Documents…", "Contents…", "Next Chapter", "Previous Chapter", and the
+    // library of the documents' places (EnglishFLibrary.cpp).
+    void addLibraryTools();
+    void loadLibrary();
+    void openContents();
+    void openRecentDocuments();
 
     // Tools menu: "Reading Look…", "Faster" and "Slower" (EnglishFLook.cpp).
     void addLookTools();

@@ -44,6 +44,8 @@ public:
     bool isIdle() const override { return !m_core.isSpeaking(); }
     SpeakingCore& speakingCore() override { return m_core; }
     SpeechChoice speechChoice() const override;
+    QString chosenVoiceName() const override;
+    void chooseVoiceByName(const QString& name) override;
     void StopVoice() override;
     void Form_Load() override;
     void showWindow() override;

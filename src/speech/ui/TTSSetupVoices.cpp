@@ -50,4 +50,15 @@ void TTSSetup::showWhetherAudioSettingsApply() {
     m_audioOutputCB->setToolTip(apply ? QString() : QString::fromLatin1(kOutputNotApplied));
 }
 
+QString TTSSetup::chosenVoiceName() const {
+    return m_voiceCB->currentText();
+}
+
+void TTSSetup::chooseVoiceByName(const QString& name) {
+    // A voice no longer installed keeps the chosen one.
+    const int index = m_voiceCB->findText(name, Qt::MatchExactly);
+    if (index >= 0 && index != m_voiceCB->currentIndex())
+        selectVoiceIndex(index);
+}
+
 } // namespace orasent

@@ -1,0 +1,109 @@
+// The document's contents and the steps from chapter to chapter. Each step shows and speaks the
+// chapter's first sentence as Talk would from there.
+#include "reader/ReaderModel.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace orasent {
+
+namespace {
+const QString kNoChapterAfter = QStringLiteral("There is no chapter after this one.");
+const QString kNoChapterBefore = QStringLiteral("There is no chapter before this one.");
+} // namespace
+
+QString ReaderModel::noChaptersMessage() {
+    return QStringLiteral("This document has no chapters.");
+}
+
+QVector<ReaderModel::Chapter> ReaderModel::chapters() const {
+    QVector<Chapter> list;
+    list.reserve(document.contents.size());
+    for (const ContentsEntry& entry : document.contents) {
+        // An entry pointing outside the document, or past the text, leads nowhere.
+        if (entry.paragraph < 0 || entry.paragraph >= paragraphStarts.size())
+            continue;
+        const qsizetype start = paragraphStarts[entry.paragraph];
+        if (start < 0 || start >= BookText.size())
+            continue;
+        list.append({entry.title.simplified(), qBound(1, entry.level, 6), double(start) + 1});
+    }
+    return list;
+}
+
+int ReaderModel::currentChapter() const {
+    // The chapter that holds the end of the sentence last shown (it may begin with the line
+    // break before a heading); before anything is shown, the text before the next sentence.
+    const double reference = std::max(LastPos, NextPos - 1);
+    const QVector<Chapter> list = chapters();
+    int current = -1;
+    double best = -1;
+    for (int i = 0; i < list.size(); ++i) {
+        const double p = list[i].position;
+        if (p <= reference && p >= best) {
+            best = p;
+            current = i;
+        }
+    }
+    return current;
+}
+
+void ReaderModel::goToChapter(int index) {
+    const QVector<Chapter> list = chapters();
+    if (index < 0 || index >= list.size())
+        return;
+    NextPos = list[index].position;
+    SayNextSentence();
+}
+
+void ReaderModel::nextChapter() {
+    const QVector<Chapter> list = chapters();
+    if (list.isEmpty()) {
+        m_port.handOver(noChaptersMessage());
+        return;
+    }
+    const int current = currentChapter();
+    const double from = current < 0 ? 0 : list[current].position;
+    // The nearest chapter that starts after the current one.
+    int next = -1;
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].position > from && (next < 0 || list[i].position < list[next].position))
+            next = i;
+    }
+    if (next < 0) {
+        m_port.handOver(kNoChapterAfter);
+        return;
+    }
+    goToChapter(next);
+}
+
+void ReaderModel::previousChapter() {
+    const QVector<Chapter> list = chapters();
+    if (list.isEmpty()) {
+        m_port.handOver(noChaptersMessage());
+        return;
+    }
+    const int current = currentChapter();
+    const double from = current < 0 ? 0 : list[current].position;
+    // The nearest chapter that starts before the current one.
+    int previous = -1;
+    double best = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].position < from && list[i].position > best) {
+            best = list[i].position;
+            previous = i;
+        }
+    }
+    if (previous < 0) {
+        m_port.handOver(kNoChapterBefore);
+        return;
+    }
+    goToChapter(previous);
+}
+
+void ReaderModel::startOfDocument() {
+    NextPos = 1;
+    SayNextSentence();
+}
+
+} // namespace orasent
