@@ -3,13 +3,16 @@
 #include "FakePrompts.h"
 #include "FakeVoice.h"
 #include "common/ui/Accessibility.h"
+#include "reader/ReadingOptions.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/SecondsF.h"
+#include "reader/ui/SentenceBox.h"
 #include "speech/ui/TTSSetup.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -20,6 +23,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <memory>
 
@@ -124,6 +128,33 @@ bool nameIsDue(QAccessible::Role role) {
         return false;
     }
 }
+
+// What assistive technology is told while this exists.
+class Events {
+public:
+    Events() {
+        setAccessibleEventObserver([this](QAccessibleEvent& event) {
+            if (event.type() == QAccessible::TextInserted)
+                m_inserted.append({event.object(),
+                                   static_cast<QAccessibleTextInsertEvent&>(event).textInserted()});
+            else if (event.type() == QAccessible::TextUpdated)
+                m_inserted.append({event.object(),
+                                   static_cast<QAccessibleTextUpdateEvent&>(event).textInserted()});
+        });
+    }
+    ~Events() { setAccessibleEventObserver({}); }
+    // The texts inserted into `object`, by insert and update events.
+    QStringList inserted(QObject* object) const {
+        QStringList texts;
+        for (const auto& [source, text] : m_inserted)
+            if (source == object)
+                texts << text;
+        return texts;
+    }
+
+private:
+    QList<QPair<QObject*, QString>> m_inserted;
+};
 
 QString typed(QWidget* window, const QString& objectName) {
     QWidget* w = window->findChild<QWidget*>(objectName);
@@ -283,14 +314,53 @@ private slots:
                  w.reader->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText());
         QVERIFY(sentence->text(0, sentence->characterCount()).startsWith("First sentence."));
 
-        w.tts->findChild<QPlainTextEdit*>(QStringLiteral("MainTxtBox"))->setPlainText("MAIN ROAD");
+        // The spoken word is painted, not selected: the box's selection and caret stay put,
+        // so a screen reader hears no selection change per word.
+        auto* mainBox = w.tts->findChild<QPlainTextEdit*>(QStringLiteral("MainTxtBox"));
+        mainBox->setPlainText("MAIN ROAD");
+        QTextCursor caret = mainBox->textCursor();
+        caret.setPosition(2);
+        mainBox->setTextCursor(caret);
         w.tts->HighlightSpokenText(5, 4);
         QAccessibleTextInterface* main =
             find(w.tts.get(), QStringLiteral("MainTxtBox"))->textInterface();
+        QCOMPARE(main->selectionCount(), 0);
+        QCOMPARE(main->cursorPosition(), 2);
+        const auto [start, length] = w.tts->highlightedSpan();
+        QCOMPARE(main->text(start, start + length), QStringLiteral("ROAD"));
+    }
+
+    // A drop-down list shows its entry as its text, wholly selected; a new entry is raised as
+    // inserted text, which a screen reader speaks.
+    void comboBoxValues_data() {
+        QTest::addColumn<QString>("objectName");
+        QTest::newRow("voice") << "VoiceCB";
+        QTest::newRow("format") << "FormatCB";
+        QTest::newRow("output") << "AudioOutputCB";
+    }
+
+    void comboBoxValues() {
+        QFETCH(QString, objectName);
+        Windows w;
+        Events events;
+        auto* box = w.tts->findChild<QComboBox*>(objectName);
+        QAccessibleInterface* iface = find(w.tts.get(), objectName);
+        QAccessibleTextInterface* text = iface->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()), box->currentText());
+        QVERIFY(!box->currentText().isEmpty());
         int start = -1, end = -1;
-        QCOMPARE(main->selectionCount(), 1);
-        main->selection(0, &start, &end);
-        QCOMPARE(main->text(start, end), QStringLiteral("ROAD"));
+        text->selection(0, &start, &end);
+        QCOMPARE(end - start, box->currentText().size());
+        int startOffset = -1, endOffset = -1;
+        QCOMPARE(text->textAtOffset(0, QAccessible::LineBoundary, &startOffset, &endOffset),
+                 box->currentText());
+
+        box->addItem(QStringLiteral("Another entry"));
+        QTest::keyClick(box, Qt::Key_End); // as the arrow keys do, without opening the list
+        QCOMPARE(box->currentText(), QStringLiteral("Another entry"));
+        QCOMPARE(events.inserted(box), QStringList{"Another entry"});
+        QVERIFY(iface->text(QAccessible::Name) != box->currentText()); // still its label
     }
 
     // Tab goes round each window in the order of the screen, out of every multi-line box.
@@ -363,6 +433,83 @@ private slots:
             QTRY_COMPARE(clicks.count(), 1); // the animated click lands a moment later
         }
         QCOMPARE(w.reader->model().ContinuousPlay, 0);
+    }
+
+    // A screen reader that passes the Alt release on before the T: Alt alone has put the menu
+    // bar into keyboard mode, and the Talk that follows takes it out again.
+    void altReleaseBeforeTalk() {
+        Windows w;
+        QWidget* reader = w.activeWindow(QStringLiteral("reader"));
+        auto* bar = w.reader->findChild<QMenuBar*>();
+        QTest::keyPress(reader->windowHandle(), Qt::Key_Alt);
+        QTest::keyRelease(reader->windowHandle(), Qt::Key_Alt);
+        if (!bar->activeAction())
+            QSKIP("this style opens no menu bar at a lone Alt");
+        QTest::keyPress(reader->windowHandle(), Qt::Key_T, Qt::AltModifier);
+        QTest::keyRelease(reader->windowHandle(), Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(w.reader->model().LastPos, 1.0); // Talk stepped
+        QCOMPARE(bar->activeAction(), nullptr);
+        QVERIFY(!bar->hasFocus());
+    }
+
+    // Each new sentence reaches assistive technology as changed text of the Sentence box, capped
+    // for a megabyte; with "Screen reader speaks the sentences" it is announced instead of being
+    // handed to the speech window, and the choice is saved.
+    void sentenceToScreenReader_data() {
+        QTest::addColumn<bool>("screenReaderSpeaks");
+        QTest::newRow("program speaks") << false;
+        QTest::newRow("screen reader speaks") << true;
+    }
+
+    void sentenceToScreenReader() {
+        QFETCH(bool, screenReaderSpeaks);
+        Windows w;
+        Events events;
+        auto* item = w.reader->findChild<QAction*>(QStringLiteral("menuScreenReaderSpeaks"));
+        QVERIFY(item && item->isCheckable());
+        QCOMPARE(item->isChecked(), false); // off by default
+        item->setChecked(true);
+        item->setChecked(screenReaderSpeaks);
+        auto* text1 = w.reader->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+        QTest::mousePress(w.reader->findChild<QPushButton*>(QStringLiteral("Command3")),
+                          Qt::LeftButton);
+        const QString sentence = text1->toPlainText();
+        QVERIFY(sentence.startsWith("First sentence."));
+        QCOMPARE(events.inserted(text1), QStringList{sentence});
+        auto* notice = w.reader->findChild<QWidget*>(QStringLiteral("AccessibleNotice"));
+        QCOMPARE(w.tts->SPKBX()->text(), screenReaderSpeaks ? QString() : sentence);
+        QCOMPARE(w.reader->lastAnnouncement(), screenReaderSpeaks ? sentence : QString());
+        QCOMPARE(!notice->isHidden(), screenReaderSpeaks); // shown as it announces
+        QCOMPARE(QAccessible::queryAccessibleInterface(notice)->role(), QAccessible::Notification);
+
+        // Saved, and read by the next start.
+        QCOMPARE(readReadingOptionsFile(kReadingOptionsFileName).screenReaderSpeaks,
+                 screenReaderSpeaks);
+        EnglishF next(*w.tts, w.prompts);
+        QCOMPARE(next.findChild<QAction*>(QStringLiteral("menuScreenReaderSpeaks"))->isChecked(),
+                 screenReaderSpeaks);
+    }
+
+    // A megabyte in the Sentence box or an announcement reaches assistive technology cut short.
+    void megabyteIsCapped() {
+        Windows w;
+        Events events;
+        QString megabyte;
+        for (int i = 0; megabyte.size() < (1 << 20); ++i)
+            megabyte += QStringLiteral("word%1 ").arg(i);
+        auto* text1 = w.reader->findChild<SentenceBox*>(QStringLiteral("Text1"));
+        text1->showSentence(megabyte);
+        QCOMPARE(text1->toPlainText(), megabyte); // shown whole
+        const QStringList changes = events.inserted(text1);
+        QCOMPARE(changes.size(), 1);
+        QVERIFY(changes.first().size() <= kAssistiveTextLimit + 1);
+        QVERIFY(changes.first().endsWith(QChar(0x2026)));
+        QVERIFY(megabyte.startsWith(changes.first().chopped(1)));
+
+        AccessibleNotice notice(w.reader.get());
+        notice.announce(megabyte);
+        QVERIFY(notice.lastText().size() <= kAssistiveTextLimit + 1);
+        QVERIFY(megabyte.startsWith(notice.lastText().chopped(1)));
     }
 };
 

@@ -1,6 +1,7 @@
 // The reader window: its controls, start-up, layout, shut-down, and the model's view of it.
 #include "reader/ui/EnglishF.h"
 
+#include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
 #include "reader/StateFile.h"
 #include "reader/ui/ReaderFonts.h"
@@ -67,6 +68,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addReadFromScreen();
     followSpeech();
     addLookTools();
+    addScreenReaderTools();
 }
 
 EnglishF::~EnglishF() = default;
@@ -225,7 +227,10 @@ void EnglishF::StopVoice() {
 }
 
 void EnglishF::handOver(const QString& text) {
-    m_tts.handOver(text);
+    if (handsOverToScreenReader())
+        m_notice->announce(text);
+    else
+        m_tts.handOver(text);
 }
 
 bool EnglishF::speechIdle() const {
@@ -245,7 +250,7 @@ QString EnglishF::sentenceText() const {
 void EnglishF::setSentenceText(const QString& text) {
     m_shownSentence = text;
     clearBand();
-    m_text1->setPlainText(displayForm(text));
+    static_cast<SentenceBox*>(m_text1)->showSentence(displayForm(text));
 }
 
 void EnglishF::focusSentenceBox() {

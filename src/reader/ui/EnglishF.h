@@ -27,6 +27,7 @@ class QTimer;
 
 namespace orasent {
 
+class AccessibleNotice;
 class ScreenReading;
 class SecondsF;
 struct ReadingLook;
@@ -77,6 +78,13 @@ public:
     void applyReadingLook(const ReadingLook& look);
     const ReadingLook& readingLook() const;
 
+    // "Screen reader speaks the sentences" (Tools): texts are announced to the screen reader
+    // instead of being handed to the speech window (EnglishFScreenReader.cpp).
+    bool screenReaderSpeaks() const { return m_screenReaderSpeaks; }
+    void setScreenReaderSpeaks(bool on);
+    // The text of the last announcement, capped as the screen reader got it.
+    QString lastAnnouncement() const;
+
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
 
@@ -108,6 +116,8 @@ private:
     void addExportCommand(); // EnglishFExport.cpp: "Export to Audio..." in the Tools menu
     void exportToAudio();
     void addReadFromScreen(); // EnglishFScreen.cpp
+    void addScreenReaderTools();
+    bool handsOverToScreenReader() const;
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
     void Form_Unload();
@@ -115,6 +125,7 @@ private:
     void setPauseInterval(int seconds);
     void changeTypeSize(double deltaPoints);
     bool countsForGetKey(QObject* watched) const;
+    void leaveMenuBarKeyboardMode();
 
     // Follow-along (EnglishFFollow.cpp): the band behind the word being heard.
     void followSpeech();
@@ -145,6 +156,8 @@ private:
     QTimer* m_timer1 = nullptr;
     QMenu* m_toolsMenu = nullptr;
     ScreenReading* m_screenReading = nullptr;
+    AccessibleNotice* m_notice = nullptr;
+    bool m_screenReaderSpeaks = false;
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)

@@ -5,11 +5,14 @@
 #include "reader/ui/ReaderFonts.h"
 #include "reader/ui/ReaderKeys.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,6 +29,7 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
             Command3_MouseDown(static_cast<QMouseEvent*>(event)->button());
         break;
     case QEvent::Shortcut:
+        leaveMenuBarKeyboardMode();
         // Alt+T, the caption's mnemonic, is the keyboard's Talk: a step like a left press.
         // A key pressed on the focused button still only goes to GetKey.
         if (watched == m_command[3]) {
@@ -50,6 +54,17 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QMainWindow::eventFilter(watched, event); // the key or press still reaches the control
+}
+
+// A screen reader that grabs keys can pass the Alt release of Alt+T on before the T: the menu
+// bar then took Alt alone as a request to open itself. A button's mnemonic leaves that again.
+void EnglishF::leaveMenuBarKeyboardMode() {
+    QMenuBar* bar = menuBar();
+    QAction* active = bar->activeAction();
+    if (!active || (active->menu() && active->menu()->isVisible()))
+        return;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &escape);
 }
 
 bool EnglishF::countsForGetKey(QObject* watched) const {
