@@ -1,116 +1,19 @@
 // What a screen reader finds in the three windows, asked through Qt's accessibility interfaces,
 // and what a keyboard user reaches with Tab and the mnemonics.
-#include "FakePrompts.h"
-#include "FakeVoice.h"
-#include "common/ui/Accessibility.h"
-#include "reader/ReadingOptions.h"
-#include "reader/ui/EnglishF.h"
-#include "reader/ui/SecondsF.h"
-#include "reader/ui/SentenceBox.h"
-#include "speech/ui/TTSSetup.h"
+#include "AccessibleWindows.h"
 
-#include <QAccessible>
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextCursor>
-#include <QTimer>
-#include <memory>
 
 using namespace orasent;
 using namespace orasent::test;
 
 namespace {
-
-// Both windows as the program wires them, on the scripted engine, in a fresh working folder.
-struct Windows {
-    QTemporaryDir folder;
-    QString previousFolder = QDir::currentPath();
-    FakePrompts prompts;
-    FakeVoice* voice = nullptr;
-    std::unique_ptr<TTSSetup> tts;
-    std::unique_ptr<EnglishF> reader;
-
-    Windows() {
-        QDir::setCurrent(folder.path());
-        QFile pool(QStringLiteral("Tech Pool.txt"));
-        if (pool.open(QIODevice::WriteOnly))
-            pool.write("First sentence. Second one. ");
-        pool.close();
-        tts = std::make_unique<TTSSetup>(
-            [this] {
-                auto fake = std::make_unique<FakeVoice>();
-                voice = fake.get();
-                return fake;
-            },
-            prompts);
-        reader = std::make_unique<EnglishF>(*tts, prompts);
-        reader->setHandOverWait(0);
-        reader->Form_Load();
-        tts->Timer1()->stop();
-        // The start-up text is taken and heard to its end: the windows are idle.
-        QCoreApplication::processEvents();
-        if (voice && voice->currentStream())
-            voice->speakThrough();
-    }
-    ~Windows() {
-        reader.reset();
-        tts.reset();
-        QDir::setCurrent(previousFolder);
-    }
-
-    QWidget* window(const QString& which) {
-        if (which == QLatin1String("speech"))
-            return tts.get();
-        if (which == QLatin1String("seconds")) {
-            if (!reader->pauseDialog())
-                reader->findChild<QAction*>(QStringLiteral("Secs"))->trigger();
-            return reader->pauseDialog();
-        }
-        return reader.get();
-    }
-    // Shown and active, so that focus and shortcuts work as for a user.
-    QWidget* activeWindow(const QString& which) {
-        QWidget* w = window(which);
-        w->show();
-        w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w))
-            qWarning("window not active");
-        return w;
-    }
-};
-
-// Every accessible object under `root`, menus and their items included.
-void collect(QAccessibleInterface* iface, QList<QAccessibleInterface*>& found, int depth = 0) {
-    if (!iface || depth > 12 || found.contains(iface))
-        return;
-    found << iface;
-    for (int i = 0; i < iface->childCount(); ++i)
-        collect(iface->child(i), found, depth + 1);
-}
-
-QList<QAccessibleInterface*> everything(QWidget* window) {
-    QList<QAccessibleInterface*> found;
-    collect(QAccessible::queryAccessibleInterface(window), found);
-    return found;
-}
-
-QAccessibleInterface* find(QWidget* window, const QString& objectName) {
-    for (QAccessibleInterface* iface : everything(window))
-        if (iface->object() && iface->object()->objectName() == objectName)
-            return iface;
-    return nullptr;
-}
 
 bool nameIsDue(QAccessible::Role role) {
     switch (role) {
@@ -129,33 +32,6 @@ bool nameIsDue(QAccessible::Role role) {
     }
 }
 
-// What assistive technology is told while this exists.
-class Events {
-public:
-    Events() {
-        setAccessibleEventObserver([this](QAccessibleEvent& event) {
-            if (event.type() == QAccessible::TextInserted)
-                m_inserted.append({event.object(),
-                                   static_cast<QAccessibleTextInsertEvent&>(event).textInserted()});
-            else if (event.type() == QAccessible::TextUpdated)
-                m_inserted.append({event.object(),
-                                   static_cast<QAccessibleTextUpdateEvent&>(event).textInserted()});
-        });
-    }
-    ~Events() { setAccessibleEventObserver({}); }
-    // The texts inserted into `object`, by insert and update events.
-    QStringList inserted(QObject* object) const {
-        QStringList texts;
-        for (const auto& [source, text] : m_inserted)
-            if (source == object)
-                texts << text;
-        return texts;
-    }
-
-private:
-    QList<QPair<QObject*, QString>> m_inserted;
-};
-
 QString typed(QWidget* window, const QString& objectName) {
     QWidget* w = window->findChild<QWidget*>(objectName);
     if (auto* box = qobject_cast<QPlainTextEdit*>(w))
@@ -166,7 +42,6 @@ QString typed(QWidget* window, const QString& objectName) {
 }
 
 } // namespace
-
 class AccessibilityTest : public QObject {
     Q_OBJECT
 private slots:
@@ -330,39 +205,6 @@ private slots:
         QCOMPARE(main->text(start, start + length), QStringLiteral("ROAD"));
     }
 
-    // A drop-down list shows its entry as its text, wholly selected; a new entry is raised as
-    // inserted text, which a screen reader speaks.
-    void comboBoxValues_data() {
-        QTest::addColumn<QString>("objectName");
-        QTest::newRow("voice") << "VoiceCB";
-        QTest::newRow("format") << "FormatCB";
-        QTest::newRow("output") << "AudioOutputCB";
-    }
-
-    void comboBoxValues() {
-        QFETCH(QString, objectName);
-        Windows w;
-        Events events;
-        auto* box = w.tts->findChild<QComboBox*>(objectName);
-        QAccessibleInterface* iface = find(w.tts.get(), objectName);
-        QAccessibleTextInterface* text = iface->textInterface();
-        QVERIFY(text);
-        QCOMPARE(text->text(0, text->characterCount()), box->currentText());
-        QVERIFY(!box->currentText().isEmpty());
-        int start = -1, end = -1;
-        text->selection(0, &start, &end);
-        QCOMPARE(end - start, box->currentText().size());
-        int startOffset = -1, endOffset = -1;
-        QCOMPARE(text->textAtOffset(0, QAccessible::LineBoundary, &startOffset, &endOffset),
-                 box->currentText());
-
-        box->addItem(QStringLiteral("Another entry"));
-        QTest::keyClick(box, Qt::Key_End); // as the arrow keys do, without opening the list
-        QCOMPARE(box->currentText(), QStringLiteral("Another entry"));
-        QCOMPARE(events.inserted(box), QStringList{"Another entry"});
-        QVERIFY(iface->text(QAccessible::Name) != box->currentText()); // still its label
-    }
-
     // Tab goes round each window in the order of the screen, out of every multi-line box.
     void tabOrder_data() {
         QTest::addColumn<QString>("window");
@@ -433,83 +275,6 @@ private slots:
             QTRY_COMPARE(clicks.count(), 1); // the animated click lands a moment later
         }
         QCOMPARE(w.reader->model().ContinuousPlay, 0);
-    }
-
-    // A screen reader that passes the Alt release on before the T: Alt alone has put the menu
-    // bar into keyboard mode, and the Talk that follows takes it out again.
-    void altReleaseBeforeTalk() {
-        Windows w;
-        QWidget* reader = w.activeWindow(QStringLiteral("reader"));
-        auto* bar = w.reader->findChild<QMenuBar*>();
-        QTest::keyPress(reader->windowHandle(), Qt::Key_Alt);
-        QTest::keyRelease(reader->windowHandle(), Qt::Key_Alt);
-        if (!bar->activeAction())
-            QSKIP("this style opens no menu bar at a lone Alt");
-        QTest::keyPress(reader->windowHandle(), Qt::Key_T, Qt::AltModifier);
-        QTest::keyRelease(reader->windowHandle(), Qt::Key_T, Qt::AltModifier);
-        QCOMPARE(w.reader->model().LastPos, 1.0); // Talk stepped
-        QCOMPARE(bar->activeAction(), nullptr);
-        QVERIFY(!bar->hasFocus());
-    }
-
-    // Each new sentence reaches assistive technology as changed text of the Sentence box, capped
-    // for a megabyte; with "Screen reader speaks the sentences" it is announced instead of being
-    // handed to the speech window, and the choice is saved.
-    void sentenceToScreenReader_data() {
-        QTest::addColumn<bool>("screenReaderSpeaks");
-        QTest::newRow("program speaks") << false;
-        QTest::newRow("screen reader speaks") << true;
-    }
-
-    void sentenceToScreenReader() {
-        QFETCH(bool, screenReaderSpeaks);
-        Windows w;
-        Events events;
-        auto* item = w.reader->findChild<QAction*>(QStringLiteral("menuScreenReaderSpeaks"));
-        QVERIFY(item && item->isCheckable());
-        QCOMPARE(item->isChecked(), false); // off by default
-        item->setChecked(true);
-        item->setChecked(screenReaderSpeaks);
-        auto* text1 = w.reader->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
-        QTest::mousePress(w.reader->findChild<QPushButton*>(QStringLiteral("Command3")),
-                          Qt::LeftButton);
-        const QString sentence = text1->toPlainText();
-        QVERIFY(sentence.startsWith("First sentence."));
-        QCOMPARE(events.inserted(text1), QStringList{sentence});
-        auto* notice = w.reader->findChild<QWidget*>(QStringLiteral("AccessibleNotice"));
-        QCOMPARE(w.tts->SPKBX()->text(), screenReaderSpeaks ? QString() : sentence);
-        QCOMPARE(w.reader->lastAnnouncement(), screenReaderSpeaks ? sentence : QString());
-        QCOMPARE(!notice->isHidden(), screenReaderSpeaks); // shown as it announces
-        QCOMPARE(QAccessible::queryAccessibleInterface(notice)->role(), QAccessible::Notification);
-
-        // Saved, and read by the next start.
-        QCOMPARE(readReadingOptionsFile(kReadingOptionsFileName).screenReaderSpeaks,
-                 screenReaderSpeaks);
-        EnglishF next(*w.tts, w.prompts);
-        QCOMPARE(next.findChild<QAction*>(QStringLiteral("menuScreenReaderSpeaks"))->isChecked(),
-                 screenReaderSpeaks);
-    }
-
-    // A megabyte in the Sentence box or an announcement reaches assistive technology cut short.
-    void megabyteIsCapped() {
-        Windows w;
-        Events events;
-        QString megabyte;
-        for (int i = 0; megabyte.size() < (1 << 20); ++i)
-            megabyte += QStringLiteral("word%1 ").arg(i);
-        auto* text1 = w.reader->findChild<SentenceBox*>(QStringLiteral("Text1"));
-        text1->showSentence(megabyte);
-        QCOMPARE(text1->toPlainText(), megabyte); // shown whole
-        const QStringList changes = events.inserted(text1);
-        QCOMPARE(changes.size(), 1);
-        QVERIFY(changes.first().size() <= kAssistiveTextLimit + 1);
-        QVERIFY(changes.first().endsWith(QChar(0x2026)));
-        QVERIFY(megabyte.startsWith(changes.first().chopped(1)));
-
-        AccessibleNotice notice(w.reader.get());
-        notice.announce(megabyte);
-        QVERIFY(notice.lastText().size() <= kAssistiveTextLimit + 1);
-        QVERIFY(megabyte.startsWith(notice.lastText().chopped(1)));
     }
 };
 
