@@ -17,7 +17,7 @@ runtime_packages=(
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
   poppler-utils tesseract-ocr
-  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins)
+  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

@@ -28,6 +28,7 @@ class QTimer;
 namespace orasent {
 
 class AccessibleNotice;
+class MenuBarAltGuard;
 class ScreenReading;
 class SecondsF;
 struct ReadingLook;
@@ -125,7 +126,6 @@ private:
     void setPauseInterval(int seconds);
     void changeTypeSize(double deltaPoints);
     bool countsForGetKey(QObject* watched) const;
-    void leaveMenuBarKeyboardMode();
 
     // Follow-along (EnglishFFollow.cpp): the band behind the word being heard.
     void followSpeech();
@@ -157,6 +157,7 @@ private:
     QMenu* m_toolsMenu = nullptr;
     ScreenReading* m_screenReading = nullptr;
     AccessibleNotice* m_notice = nullptr;
+    MenuBarAltGuard* m_altGuard = nullptr;
     bool m_screenReaderSpeaks = false;
     QPointer<SecondsF> m_secondsDialog;
 

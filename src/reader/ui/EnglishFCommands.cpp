@@ -2,17 +2,15 @@
 // path box losing focus, the pause timer, type size and Quit.
 #include "common/Numbers.h"
 #include "reader/ui/EnglishF.h"
+#include "reader/ui/MenuBarAltGuard.h"
 #include "reader/ui/ReaderFonts.h"
 #include "reader/ui/ReaderKeys.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,7 +27,7 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
             Command3_MouseDown(static_cast<QMouseEvent*>(event)->button());
         break;
     case QEvent::Shortcut:
-        leaveMenuBarKeyboardMode();
+        m_altGuard->mnemonicUsed();
         // Alt+T, the caption's mnemonic, is the keyboard's Talk: a step like a left press.
         // A key pressed on the focused button still only goes to GetKey.
         if (watched == m_command[3]) {
@@ -54,17 +52,6 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QMainWindow::eventFilter(watched, event); // the key or press still reaches the control
-}
-
-// A screen reader that grabs keys can pass the Alt release of Alt+T on before the T: the menu
-// bar then took Alt alone as a request to open itself. A button's mnemonic leaves that again.
-void EnglishF::leaveMenuBarKeyboardMode() {
-    QMenuBar* bar = menuBar();
-    QAction* active = bar->activeAction();
-    if (!active || (active->menu() && active->menu()->isVisible()))
-        return;
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QCoreApplication::sendEvent(bar, &escape);
 }
 
 bool EnglishF::countsForGetKey(QObject* watched) const {
