@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
+#include <QPalette>
 #include <QWidget>
 
 namespace orasent {
@@ -218,6 +219,9 @@ AccessibleNotice::AccessibleNotice(QWidget* parent)
     m_notice->setGeometry(0, 0, 1, 1);
     m_text->setGeometry(0, 0, 1, 1);
     m_text->setTextFormat(Qt::PlainText);
+    QPalette unseen = m_text->palette();
+    unseen.setColor(QPalette::WindowText, Qt::transparent);
+    m_text->setPalette(unseen);
     m_notice->lower();
     m_notice->hide();
 }
