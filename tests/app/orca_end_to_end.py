@@ -304,143 +304,117 @@ def find_control(pyatspi, pid, name, role, window=None):
     raise Failure("no %s named %r on the accessibility bus" % (role, name))
 
 
-def main():
-    if len(sys.argv) not in (2, 3):
-        print(__doc__)
-        return 2
-    if not os.environ.get("ORASENT_A11Y_DISPLAY") or not os.environ.get("ORASENT_A11Y_SESSION_BUS"):
-        print("SKIP: Orca cannot start: no X display or accessibility bus "
-              "(run through scripts/with-accessibility-bus.sh)")
-        return SKIP
-    os.environ["DISPLAY"] = os.environ["ORASENT_A11Y_DISPLAY"]
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.environ["ORASENT_A11Y_SESSION_BUS"]
-    missing = missing_tools()
-    if missing:
-        print("SKIP: Orca cannot start: " + missing)
-        return SKIP
-    try:
-        import pyatspi
-    except ImportError:
-        print("SKIP: Orca cannot start: python3-pyatspi is not installed")
-        return SKIP
+class Run:
+    """One run: the program, Orca and the transcript, and the steps a keyboard user takes."""
 
-    # A key held past the repeat delay on a busy machine would arrive twice: no autorepeat on
-    # this display (xkbset comes with Orca).
-    if shutil.which("xkbset"):
-        subprocess.run(["xkbset", "-repeatkeys"], check=False, timeout=WAIT)
-    folder = tempfile.mkdtemp(prefix="orasent-orca.")
-    transcript = Transcript(os.path.join(folder, "said.txt"))
-    processes = []
-    orca = None
-    try:
-        server, address = start_speech_dispatcher(folder, transcript.path)
-        processes.append(server)
-        home = os.path.join(folder, "home")
-        os.makedirs(home)
-        reader_folder = os.path.join(folder, "reader")
+    def __init__(self, pyatspi, folder, program_path):
+        self.pyatspi = pyatspi
+        self.folder = folder
+        self.program_path = program_path
+        self.transcript = Transcript(os.path.join(folder, "said.txt"))
+        self.processes = []
+        self.orca = None
+        self.program = None
+        self.window = None
+        self.speaking = []  # what Orca said while the program spoke
+
+    def start_program(self, home):
+        """The program first, with no screen reader running yet, focused as a click would."""
+        reader_folder = os.path.join(self.folder, "reader")
         os.makedirs(reader_folder)
         with open(os.path.join(reader_folder, "Tech Pool.txt"), "wb") as pool:
             pool.write(POOL)
-
-        # The program first, with no screen reader running yet; it speaks with its own voice.
-        program_env = dict(os.environ, QT_QPA_PLATFORM="xcb", HOME=home,
-                           XDG_CONFIG_HOME=os.path.join(home, ".config"))
-        program_env.pop("QT_ACCESSIBILITY", None)
-        program_env.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
-        program = subprocess.Popen([sys.argv[1]], cwd=reader_folder, env=program_env)
-        processes.append(program)
-        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
-                                 "^Read Text$"], check=True, capture_output=True, text=True,
-                                timeout=WAIT).stdout.split()[0]
-        # The reader focused as a user's click on it would, before Orca comes.
-        xdotool("windowfocus", "--sync", window)
+        env = dict(os.environ, QT_QPA_PLATFORM="xcb", HOME=home,
+                   XDG_CONFIG_HOME=os.path.join(home, ".config"))
+        env.pop("QT_ACCESSIBILITY", None)
+        env.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
+        self.program = subprocess.Popen([self.program_path], cwd=reader_folder, env=env)
+        self.processes.append(self.program)
+        self.window = subprocess.run(
+            ["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Read Text$"],
+            check=True, capture_output=True, text=True, timeout=WAIT).stdout.split()[0]
+        xdotool("windowfocus", "--sync", self.window)
         wait_for("the reader as the active window",
-                 lambda: active_frame(pyatspi, program.pid) == "Read Text")
+                 lambda: active_frame(self.pyatspi, self.program.pid) == "Read Text")
 
-        orca_env = dict(os.environ, HOME=home, SPEECHD_ADDRESS=address,
-                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                        XDG_DATA_HOME=os.path.join(home, ".local", "share"))
-        orca = Orca(folder, orca_env, transcript)
-        try:
-            orca.start()
-        except (OSError, Failure) as error:
-            print("SKIP: Orca cannot start: %s" % error)
-            return SKIP
+    def control(self, name, role, window):
+        return find_control(self.pyatspi, self.program.pid, name, role, window)
 
-        # Orca presents the window that has the focus as it starts.
-        transcript.wait_said('the reader window', lambda line: "Read Text" in line)
-        # Tab round the reader, from whatever had the focus.
-        tab_round(transcript, READER_TAB_ORDER)
-        tab_to(transcript, "Talk", READER_TAB_ORDER)
-
-        # Alt+T twice: the program speaks each sentence itself, so Orca says none of it, and
-        # the Alt release never opens the menu bar.
-        sentence_box = find_control(pyatspi, program.pid, "Sentence", pyatspi.ROLE_TEXT,
-                                    "Read Text")
-        talk_from = transcript.mark
+    def reader(self):
+        """Tab round the reader; Alt+T twice, which Orca neither repeats nor turns into the menu
+        bar; the second sentence read in the Sentence box on request."""
+        said = self.transcript
+        said.wait_said("the reader window", lambda line: "Read Text" in line)
+        tab_round(said, READER_TAB_ORDER)
+        tab_to(said, "Talk", READER_TAB_ORDER)
+        sentence_box = self.control("Sentence", self.pyatspi.ROLE_TEXT, "Read Text")
+        talk_from = said.mark
         key("alt+t")
         key("alt+t")
         wait_for("the second sentence in the Sentence box",
                  lambda: SENTENCES[1] in sentence_box.queryText().getText(0, -1))
-        next_control(transcript, READER_TAB_ORDER, "shift+Tab")
-        speaking = transcript.lines()[talk_from:transcript.mark - 1]
-        for line in speaking:
+        next_control(said, READER_TAB_ORDER, "shift+Tab")
+        self.speaking = said.lines()[talk_from:said.mark - 1]
+        for line in self.speaking:
             if any(s in line for s in SENTENCES):
                 raise Failure("Orca spoke a sentence over the program's voice: %r" % line)
             if not is_key_echo(line):
                 raise Failure("Alt+T made Orca say %r (the menu bar opened?)" % line)
-        # The Sentence box holds the second sentence: Orca reads it there when asked.
-        tab_to(transcript, "Sentence", READER_TAB_ORDER, "shift+Tab")
-        transcript.wait_said("the second sentence in the Sentence box",
-                             lambda line: SENTENCES[1] in line)
+        tab_to(said, "Sentence", READER_TAB_ORDER, "shift+Tab")
+        said.wait_said("the second sentence in the Sentence box", lambda l: SENTENCES[1] in l)
 
-        # TTS Setup from the keyboard: Alt alone goes to the menu bar, Right to the item.
+    def speech_window(self):
+        """TTS Setup from the menu bar (Alt alone, Right, Return); Tab round it; the voice
+        changed with the arrow keys, the new one spoken."""
+        said = self.transcript
         key("alt")
-        transcript.wait_said('"File"', lambda line: line.strip(" .") == "File")
+        said.wait_said('"File"', lambda line: line.strip(" .") == "File")
         key("Right")
-        transcript.wait_said('"TTS Setup"', lambda line: line.strip(" .") == "TTS Setup")
+        said.wait_said('"TTS Setup"', lambda line: line.strip(" .") == "TTS Setup")
         key("Return")
-        transcript.wait_said("the speech window", lambda line: "Text To Speech" in line)
-        transcript.wait_said('"Text to speak"', announced("Text to speak", "text"))
-        tab_round(transcript, SPEECH_TAB_ORDER)
-
-        # The voice changed with the arrow keys: the new voice is spoken, and the old again.
-        first_voice = tab_to(transcript, "Voice", SPEECH_TAB_ORDER)
+        said.wait_said("the speech window", lambda line: "Text To Speech" in line)
+        said.wait_said('"Text to speak"', announced("Text to speak", "text"))
+        tab_round(said, SPEECH_TAB_ORDER)
+        first_voice = tab_to(said, "Voice", SPEECH_TAB_ORDER)
         key("Down")
-        new_voice = transcript.wait_said("the next voice", lambda line: not is_key_echo(line))
+        new_voice = said.wait_said("the next voice", lambda line: not is_key_echo(line))
         if new_voice.strip(" .") in ("", first_voice) or "combo box" in new_voice:
             raise Failure("Down gave %r after %r, not the next voice" % (new_voice, first_voice))
         key("Up")
-        transcript.wait_said("the first voice again", lambda line: line.strip(" .") == first_voice)
+        said.wait_said("the first voice again", lambda line: line.strip(" .") == first_voice)
 
-        # Speak, the word highlight running, and Orca restarted while the program speaks.
-        tab_to(transcript, "Speak", SPEECH_TAB_ORDER)
-        stop = find_control(pyatspi, program.pid, "Stop", pyatspi.ROLE_PUSH_BUTTON,
-                            "Text To Speech")
-        speak_from = transcript.mark
+    def speak_with_orca_restarted(self):
+        """Speak, the word highlight running, Orca restarted meanwhile; then CLOSE, and the
+        focus back on the reader as a window manager gives it."""
+        said = self.transcript
+        tab_to(said, "Speak", SPEECH_TAB_ORDER)
+        stop = self.control("Stop", self.pyatspi.ROLE_PUSH_BUTTON, "Text To Speech")
+        speak_from = said.mark
         key("space")
         wait_for("the program speaking (Stop enabled)", lambda: enabled(stop))
-        orca.stop()
-        orca.start()
-        transcript.wait_said("the speech window after Orca's restart",
-                             lambda line: "Text To Speech" in line)
+        self.orca.stop()
+        self.orca.start()
+        said.wait_said("the speech window after Orca's restart",
+                       lambda line: "Text To Speech" in line)
         wait_for("the end of the speech (Stop disabled)", lambda: not enabled(stop), 60)
-        speaking += transcript.lines()[speak_from:]
-        tab_to(transcript, "CLOSE", SPEECH_TAB_ORDER)
+        self.speaking += said.lines()[speak_from:]
+        tab_to(said, "CLOSE", SPEECH_TAB_ORDER)
         key("space")
-        # The focus back on the reader, as a window manager gives it.
-        wait_for("the speech window hidden", lambda: active_frame(pyatspi, program.pid) is None)
-        xdotool("windowfocus", "--sync", window)
-        transcript.wait_said("the reader again", lambda line: "Read Text" in line)
+        wait_for("the speech window hidden",
+                 lambda: active_frame(self.pyatspi, self.program.pid) is None)
+        xdotool("windowfocus", "--sync", self.window)
+        said.wait_said("the reader again", lambda line: "Read Text" in line)
 
-        # "Screen reader speaks the sentences", from the Tools menu (Alt+L): now Orca speaks
-        # the next sentence, once.
-        # The first Alt combination after Orca (re)started can be lost while Orca sets up its
-        # keys (so it is with any Qt program): pressed again, at most three times.
+    def screen_reader_speaks(self):
+        """"Screen reader speaks the sentences" from the Tools menu (Alt+L): Orca then speaks
+        the next sentence, once. The first Alt combination after Orca (re)started can be lost
+        while Orca sets up its keys (so it is with any Qt program): pressed again, at most
+        three times."""
+        said = self.transcript
         for _ in range(3):
             key("alt+l")
             try:
-                transcript.wait_said("the Tools menu", lambda line: TOOLS_ITEM.search(line), 10)
+                said.wait_said("the Tools menu", lambda line: TOOLS_ITEM.search(line), 10)
                 break
             except Failure:
                 key("Escape")
@@ -448,43 +422,32 @@ def main():
             raise Failure("Alt+L never opened the Tools menu")
         for _ in range(20):
             key("Down")
-            if "Screen reader speaks the sentences" in transcript.wait_said(
+            if "Screen reader speaks the sentences" in said.wait_said(
                     "a Tools menu item", lambda line: TOOLS_ITEM.search(line) or "menu" in line):
                 break
         else:
             raise Failure('no "Screen reader speaks the sentences" in the Tools menu')
         key("Return")
-        transcript.wait_said("the reader after the menu", lambda line: "Sentence" in line)
+        said.wait_said("the reader after the menu", lambda line: "Sentence" in line)
         key("alt+t")
-        transcript.wait_said("the third sentence, by Orca", lambda line: SENTENCES[2] in line)
-        spoken = [line for line in transcript.lines() if SENTENCES[2] in line]
+        said.wait_said("the third sentence, by Orca", lambda line: SENTENCES[2] in line)
+        spoken = [line for line in said.lines() if SENTENCES[2] in line]
         if len(spoken) != 1:
             raise Failure("the third sentence was said %d times" % len(spoken))
 
-        # While the program spoke (its word highlight running), Orca said nothing of selections;
-        # and no code name was ever said.
-        for line in speaking:
+    def check_everything_said(self):
+        """While the program spoke, Orca said nothing of selections; no code name was said."""
+        for line in self.speaking:
             if CHATTER.search(line):
                 raise Failure("selection chatter while the program spoke: %r" % line)
-        for line in transcript.lines():
+        for line in self.transcript.lines():
             if CODE_NAMES.search(line):
                 raise Failure("a code name was spoken: %r" % line)
-        print("Transcript:")
-        for line in transcript.lines():
-            print("  " + line)
-        if len(sys.argv) == 3:
-            shutil.copyfile(transcript.path, sys.argv[2])
-        return 0
-    except Failure as failure:
-        print("FAIL:", failure)
-        print("Transcript:")
-        for line in transcript.lines():
-            print("  " + line)
-        return 1
-    finally:
-        if orca:
-            orca.stop()
-        for process in reversed(processes):
+
+    def stop_all(self):
+        if self.orca:
+            self.orca.stop()
+        for process in reversed(self.processes):
             if process.poll() is None:
                 process.terminate()
                 try:
@@ -492,6 +455,78 @@ def main():
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
+
+
+def why_orca_cannot_start():
+    """A reason to skip, or None. Points this process at the private display and bus."""
+    if not os.environ.get("ORASENT_A11Y_DISPLAY") or not os.environ.get("ORASENT_A11Y_SESSION_BUS"):
+        return ("no X display or accessibility bus "
+                "(run through scripts/with-accessibility-bus.sh)")
+    os.environ["DISPLAY"] = os.environ["ORASENT_A11Y_DISPLAY"]
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.environ["ORASENT_A11Y_SESSION_BUS"]
+    missing = missing_tools()
+    if missing:
+        return missing
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        return "python3-pyatspi is not installed"
+    return None
+
+
+def run(folder, program_path):
+    import pyatspi
+    # A key held past the repeat delay on a busy machine would arrive twice: no autorepeat on
+    # this display (xkbset comes with Orca).
+    if shutil.which("xkbset"):
+        subprocess.run(["xkbset", "-repeatkeys"], check=False, timeout=WAIT)
+    r = Run(pyatspi, folder, program_path)
+    try:
+        server, address = start_speech_dispatcher(folder, r.transcript.path)
+        r.processes.append(server)
+        home = os.path.join(folder, "home")
+        os.makedirs(home)
+        r.start_program(home)
+        orca_env = dict(os.environ, HOME=home, SPEECHD_ADDRESS=address,
+                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                        XDG_DATA_HOME=os.path.join(home, ".local", "share"))
+        r.orca = Orca(folder, orca_env, r.transcript)
+        try:
+            r.orca.start()
+        except (OSError, Failure) as error:
+            print("SKIP: Orca cannot start: %s" % error)
+            return SKIP, r.transcript
+        r.reader()
+        r.speech_window()
+        r.speak_with_orca_restarted()
+        r.screen_reader_speaks()
+        r.check_everything_said()
+        return 0, r.transcript
+    except Failure as failure:
+        print("FAIL:", failure)
+        return 1, r.transcript
+    finally:
+        r.stop_all()
+
+
+def main():
+    if len(sys.argv) not in (2, 3):
+        print(__doc__)
+        return 2
+    reason = why_orca_cannot_start()
+    if reason:
+        print("SKIP: Orca cannot start: " + reason)
+        return SKIP
+    folder = tempfile.mkdtemp(prefix="orasent-orca.")
+    try:
+        status, transcript = run(folder, sys.argv[1])
+        print("Transcript:")
+        for line in transcript.lines():
+            print("  " + line)
+        if status == 0 and len(sys.argv) == 3:
+            shutil.copyfile(transcript.path, sys.argv[2])
+        return status
+    finally:
         shutil.rmtree(folder, ignore_errors=True)
 
 
