@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ReadingOptions options = parseReadingOptions(bytes);
     const ReadingOptions again = parseReadingOptions(formatReadingOptions(options));
     if (again.readInDocumentLanguage != options.readInDocumentLanguage ||
-        again.readNotes != options.readNotes)
+        again.readNotes != options.readNotes ||
+        again.screenReaderSpeaks != options.screenReaderSpeaks)
         __builtin_trap();
     return 0;
 }

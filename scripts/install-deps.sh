@@ -18,7 +18,7 @@ runtime_packages=(
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
   poppler-utils tesseract-ocr playerctl xclip python3-dbus python3-gi
-  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins)
+  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

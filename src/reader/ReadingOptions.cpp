@@ -10,6 +10,7 @@ namespace orasent {
 namespace {
 const QByteArray kLanguageKey = "DOCUMENTLANGUAGE=";
 const QByteArray kNotesKey = "READNOTES=";
+const QByteArray kScreenReaderKey = "SCREENREADERSPEAKS=";
 
 // "1"/"0" as written; anything else keeps the default.
 void readFlag(const QByteArray& value, bool* flag) {
@@ -29,13 +30,16 @@ ReadingOptions parseReadingOptions(const QByteArray& bytes) {
             readFlag(line.mid(kLanguageKey.size()), &options.readInDocumentLanguage);
         else if (line.startsWith(kNotesKey))
             readFlag(line.mid(kNotesKey.size()), &options.readNotes);
+        else if (line.startsWith(kScreenReaderKey))
+            readFlag(line.mid(kScreenReaderKey.size()), &options.screenReaderSpeaks);
     }
     return options;
 }
 
 QByteArray formatReadingOptions(const ReadingOptions& options) {
     return kLanguageKey + (options.readInDocumentLanguage ? "1" : "0") + "\r\n" + kNotesKey +
-           (options.readNotes ? "1" : "0") + "\r\n";
+           (options.readNotes ? "1" : "0") + "\r\n" + kScreenReaderKey +
+           (options.screenReaderSpeaks ? "1" : "0") + "\r\n";
 }
 
 ReadingOptions readReadingOptionsFile(const QString& path) {

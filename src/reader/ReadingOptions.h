@@ -10,6 +10,7 @@ namespace orasent {
 struct ReadingOptions {
     bool readInDocumentLanguage = true; // each passage by a voice of its language
     bool readNotes = true;              // notes at the end of their chapter
+    bool screenReaderSpeaks = false;    // sentences go to the screen reader, not to the voice
 };
 
 inline const QString kReadingOptionsFileName = QStringLiteral("ReadingOptions.ini");

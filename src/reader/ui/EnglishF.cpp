@@ -1,6 +1,7 @@
 // The reader window: its controls, start-up, layout, shut-down, and the model's view of it.
 #include "reader/ui/EnglishF.h"
 
+#include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
 #include "reader/StateFile.h"
 #include "reader/ui/ReaderFonts.h"
@@ -73,6 +74,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addReadNotes();
     m_sleepTimer = new SleepTimerMenu(m_model, m_tts, *m_statusLine, *m_toolsMenu, this);
     addLibraryTools();
+    addScreenReaderTools();
 }
 
 EnglishF::~EnglishF() = default;
@@ -241,7 +243,10 @@ void EnglishF::StopVoice() {
 }
 
 void EnglishF::handOver(const QString& text) {
-    m_tts.handOver(text);
+    if (handsOverToScreenReader())
+        m_notice->announce(text);
+    else
+        m_tts.handOver(text);
 }
 
 bool EnglishF::speechIdle() const {
@@ -261,7 +266,7 @@ QString EnglishF::sentenceText() const {
 void EnglishF::setSentenceText(const QString& text) {
     m_shownSentence = text;
     clearBand();
-    m_text1->setPlainText(displayForm(text));
+    static_cast<SentenceBox*>(m_text1)->showSentence(displayForm(text));
 }
 
 void EnglishF::focusSentenceBox() {

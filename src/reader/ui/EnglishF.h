@@ -28,6 +28,8 @@ class QTimer;
 namespace orasent {
 
 class ReaderStatusLine;
+class AccessibleNotice;
+class MenuBarAltGuard;
 class ScreenReading;
 class SleepTimerMenu;
 class SecondsF;
@@ -82,6 +84,13 @@ public:
     void applyReadingLook(const ReadingLook& look);
     const ReadingLook& readingLook() const;
 
+    // "Screen reader speaks the sentences" (Tools): texts are announced to the screen reader
+    // instead of being handed to the speech window (EnglishFScreenReader.cpp).
+    bool screenReaderSpeaks() const { return m_screenReaderSpeaks; }
+    void setScreenReaderSpeaks(bool on);
+    // The text of the last announcement, capped as the screen reader got it.
+    QString lastAnnouncement() const;
+
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
 
@@ -116,6 +125,8 @@ private:
     void exportToAudio();
     void addReadFromScreen(); // EnglishFScreen.cpp
     void addReadNotes();      // EnglishFNotes.cpp: "Read Notes" in the Tools menu
+    void addScreenReaderTools();
+    bool handsOverToScreenReader() const;
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
     void Form_Unload();
@@ -162,6 +173,9 @@ private:
     ScreenReading* m_screenReading = nullptr;
     ReaderStatusLine* m_statusLine = nullptr;
     SleepTimerMenu* m_sleepTimer = nullptr;
+    AccessibleNotice* m_notice = nullptr;
+    MenuBarAltGuard* m_altGuard = nullptr;
+    bool m_screenReaderSpeaks = false;
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)

@@ -2,6 +2,7 @@
 // path box losing focus, the pause timer, type size and Quit.
 #include "common/Numbers.h"
 #include "reader/ui/EnglishF.h"
+#include "reader/ui/MenuBarAltGuard.h"
 #include "reader/ui/ReaderFonts.h"
 #include "reader/ui/ReaderKeys.h"
 
@@ -26,6 +27,7 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
             Command3_MouseDown(static_cast<QMouseEvent*>(event)->button());
         break;
     case QEvent::Shortcut:
+        m_altGuard->mnemonicUsed();
         // Alt+T, the caption's mnemonic, is the keyboard's Talk: a step like a left press.
         // A key pressed on the focused button still only goes to GetKey.
         if (watched == m_command[3]) {

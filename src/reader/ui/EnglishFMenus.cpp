@@ -3,6 +3,7 @@
 #include "common/ProgramFiles.h"
 #include "common/ui/UserPrompts.h"
 #include "reader/ui/EnglishF.h"
+#include "reader/ui/MenuBarAltGuard.h"
 #include "reader/ui/SecondsF.h"
 #include "speech/SpeechWindow.h"
 
@@ -63,6 +64,7 @@ void EnglishF::createMenus() {
     m_toolsMenu->menuAction()->setObjectName(QStringLiteral("ToolsMenu"));
     connect(namedAction(menuBar()->addAction(QStringLiteral("Help")), "HLP"), &QAction::triggered,
             this, [this] { m_model.help(); });
+    m_altGuard = new MenuBarAltGuard(menuBar(), this);
 }
 
 void EnglishF::Openf_Click() {

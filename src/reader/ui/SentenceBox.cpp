@@ -1,7 +1,9 @@
 #include "reader/ui/SentenceBox.h"
 
+#include "common/ui/Accessibility.h"
 #include "reader/ui/ReaderFonts.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QPlainTextDocumentLayout>
@@ -66,6 +68,16 @@ void SentenceBox::setLook(const ReadingLook& look) {
     applyColours();
     m_layout->setFactor(m_look.lineSpacing);
     updateSideMargins();
+}
+
+void SentenceBox::showSentence(const QString& text) {
+    const bool told = assistiveTechnologyListens();
+    const QString before = told ? cappedForAssistiveTechnology(toPlainText()) : QString();
+    setPlainText(text);
+    if (!told)
+        return;
+    QAccessibleTextUpdateEvent changed(this, 0, before, cappedForAssistiveTechnology(text));
+    tellAssistiveTechnology(changed);
 }
 
 double SentenceBox::lineSpacing() const {

@@ -17,6 +17,10 @@ public:
     explicit SentenceBox(QWidget* parent = nullptr);
 
     void setLook(const ReadingLook& look);
+    // Shows a new sentence. Assistive technology is told that the text changed, with at most
+    // kAssistiveTextLimit characters of it, so that a braille display and a screen reader's
+    // review find the new text; a screen reader does not speak such a change by itself.
+    void showSentence(const QString& text);
     const ReadingLook& look() const { return m_look; }
 
     // The colours the box shows: the look's, or the system's where the look has none.

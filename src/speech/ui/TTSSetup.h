@@ -7,6 +7,7 @@
 #include "speech/SpeechWindow.h"
 
 #include <QMainWindow>
+#include <QPair>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -95,6 +96,8 @@ public:
 
     void ApplySpeakingState(bool speaking);
     void HighlightSpokenText(int start, int length);
+    // The word the highlight paints: start and length, or (-1, 0) when none.
+    QPair<int, int> highlightedSpan() const;
 
     void Voice_VoiceChange(int streamNumber, const QVariant& streamPosition,
                            const SpObjectToken& token);

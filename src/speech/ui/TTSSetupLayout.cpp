@@ -113,13 +113,6 @@ void TTSSetup::buildControls() {
     m_mainTxtBox->setAccessibleName(QStringLiteral("Text to speak"));
     m_mainTxtBox->setTabChangesFocus(true);
     setTwipsGeometry(m_mainTxtBox, 1920, 60, 4335, 2175);
-    // The spoken word is the selection; keep it visible while the focus is on a button.
-    QPalette palette = m_mainTxtBox->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                     palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    m_mainTxtBox->setPalette(palette);
 
     m_speakBtn = named(new QPushButton(QStringLiteral("Speak"), c), "SpeakBtn");
     setTwipsGeometry(m_speakBtn, 6480, 60, 1485, 350);

@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 
 namespace orasent {
 
@@ -112,16 +113,31 @@ void TTSSetup::showSpeakingState(bool speaking) {
     m_stopBtn->setEnabled(speaking);
 }
 
-// Offsets the box cannot take end the highlight quietly; a start already set stays.
+// Offsets the box cannot take end the highlight quietly. The word is painted as an extra
+// selection: the box's own selection and caret stay where the user left them, so a screen reader
+// hears no selection change per word and copy and paste work as usual.
 void TTSSetup::HighlightSpokenText(int start, int length) {
     const int lastPosition = m_mainTxtBox->document()->characterCount() - 1;
     if (start < 0 || start > lastPosition)
         return;
-    QTextCursor cursor = m_mainTxtBox->textCursor();
-    cursor.setPosition(start);
+    QTextEdit::ExtraSelection word;
+    word.cursor = QTextCursor(m_mainTxtBox->document());
+    word.cursor.setPosition(start);
     if (length >= 0 && qint64(start) + length <= lastPosition)
-        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-    m_mainTxtBox->setTextCursor(cursor);
+        word.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    const QPalette& colours = m_mainTxtBox->palette();
+    word.format.setBackground(colours.color(QPalette::Active, QPalette::Highlight));
+    word.format.setForeground(colours.color(QPalette::Active, QPalette::HighlightedText));
+    m_mainTxtBox->setExtraSelections({word});
+}
+
+// The painted word of the last highlight: start and length, or (-1, 0) when none.
+QPair<int, int> TTSSetup::highlightedSpan() const {
+    const QList<QTextEdit::ExtraSelection> shown = m_mainTxtBox->extraSelections();
+    if (shown.isEmpty())
+        return {-1, 0};
+    const QTextCursor& cursor = shown.first().cursor;
+    return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
 }
 
 void TTSSetup::attachVoiceEvents() {
