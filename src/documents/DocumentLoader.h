@@ -8,10 +8,14 @@
 
 namespace orasent {
 
-// Called from the thread that loads; both may be empty.
+// Called from the thread that loads; each may be empty.
 struct LoadProgress {
     std::function<void(int done, int total)> report; // e.g. pages or chapters
     std::function<bool()> cancelled;                 // true: stop as soon as possible
+    // The document's paragraphs as they become final (pages or chapters read), in order and
+    // each once, so that reading can start before the end. The finished DocumentLoad holds them
+    // all again, in the same order. Kinds that cannot tell early hand nothing over.
+    std::function<void(const QVector<Paragraph>& paragraphs)> arrived;
 };
 
 struct DocumentLoad {

@@ -144,6 +144,7 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
             status = collectXhtml(bytes, out);
         if (status != Status::Ok)
             return Extraction{status, {}, 0, {}, {}};
+        out.handOverFinished();
         ++read;
     }
     if (progress.report)

@@ -266,36 +266,63 @@ std::vector<PdfLine> linesFromWords(const std::vector<PdfWord>& words) {
     return lines;
 }
 
-QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
-    std::vector<Paragraph> found;
-    for (const PdfPageLines& page : pages) {
-        std::vector<Paragraph> own;
-        if (page.lines.empty()) {
-            for (const QString& text : page.readParagraphs)
-                own.push_back({{text}, 0, 0, 0, true, false});
+struct PdfParagraphJoiner::Found {
+    std::vector<Paragraph> paragraphs;
+};
+
+PdfParagraphJoiner::PdfParagraphJoiner() : m_found(std::make_unique<Found>()) {}
+PdfParagraphJoiner::~PdfParagraphJoiner() = default;
+
+void PdfParagraphJoiner::addPage(const PdfPageLines& page) {
+    std::vector<Paragraph>& found = m_found->paragraphs;
+    std::vector<Paragraph> own;
+    if (page.lines.empty()) {
+        for (const QString& text : page.readParagraphs)
+            own.push_back({{text}, 0, 0, 0, true, false});
+    } else {
+        appendPageParagraphs(page.lines, own);
+    }
+    for (Paragraph& p : own) {
+        if (!found.empty() && (isLoneBullet(found.back()) || continues(found.back(), p))) {
+            found.back().lines += p.lines;
+            found.back().slack = p.slack;
+            found.back().space = p.space;
         } else {
-            appendPageParagraphs(page.lines, own);
-        }
-        for (Paragraph& p : own) {
-            if (!found.empty() && (isLoneBullet(found.back()) || continues(found.back(), p))) {
-                found.back().lines += p.lines;
-                found.back().slack = p.slack;
-                found.back().space = p.space;
-            } else {
-                found.push_back(std::move(p));
-            }
+            found.push_back(std::move(p));
         }
     }
+}
+
+namespace {
+QStringList finishedTexts(std::vector<Paragraph>& found, size_t count) {
     QStringList paragraphs;
-    for (const Paragraph& p : found) {
+    for (size_t i = 0; i < count; ++i) {
         QStringList lines;
-        for (const QString& line : p.lines)
+        for (const QString& line : std::as_const(found[i].lines))
             lines << withPlainHyphen(line);
         const QString text = joinParagraphLines(lines).simplified();
         if (!text.isEmpty())
             paragraphs << text;
     }
+    found.erase(found.begin(), found.begin() + std::ptrdiff_t(count));
     return paragraphs;
+}
+} // namespace
+
+QStringList PdfParagraphJoiner::takeFinished() {
+    std::vector<Paragraph>& found = m_found->paragraphs;
+    return found.size() < 2 ? QStringList() : finishedTexts(found, found.size() - 1);
+}
+
+QStringList PdfParagraphJoiner::takeRest() {
+    return finishedTexts(m_found->paragraphs, m_found->paragraphs.size());
+}
+
+QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
+    PdfParagraphJoiner joiner;
+    for (const PdfPageLines& page : pages)
+        joiner.addPage(page);
+    return joiner.takeRest();
 }
 
 } // namespace orasent

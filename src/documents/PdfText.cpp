@@ -5,9 +5,14 @@
 #include <poppler-qt6.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace orasent {
 
@@ -17,10 +22,14 @@ constexpr double kReaderDpi = 300;
 // A page image for the page reader stays under this many pixels (a 300 dpi A4 page has 8.7
 // million); larger pages are rendered at a lower resolution.
 constexpr double kMaxPixels = 64e6;
-
-bool isCancelled(const LoadProgress& progress) {
-    return progress.cancelled && progress.cancelled();
-}
+// Pages are read on two threads (the machine class has two cores), each with its own copy of
+// the document, at most this many pages ahead of the one being joined.
+constexpr int kWorkers = 2;
+constexpr int kPagesAhead = 8;
+// Running lines are learnt from all pages of a short document, and from this many pairs of
+// facing pages spread over a longer one, so that its first pages can be read at once.
+constexpr int kSamplePairs = 20;
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
 // The library's own complaints about broken files go nowhere: the caller gets a status.
 void quiet(const QString&, const QVariant&) {}
@@ -31,13 +40,13 @@ void silenceLibrary() {
 }
 
 bool abortQuery(const QVariant& closure) {
-    return isCancelled(*static_cast<const LoadProgress*>(closure.value<void*>()));
+    return static_cast<const std::atomic<bool>*>(closure.value<void*>())->load();
 }
 
-std::vector<PdfWord> pageWords(const Poppler::Page& page, const LoadProgress& progress) {
-    // The callback only reads the progress; the library takes a non-const pointer.
+std::vector<PdfWord> pageWords(const Poppler::Page& page, const std::atomic<bool>& stop) {
+    // The callback only reads the flag; the library takes a non-const pointer.
     const QVariant closure =
-        QVariant::fromValue(static_cast<void*>(const_cast<LoadProgress*>(&progress)));
+        QVariant::fromValue(static_cast<void*>(const_cast<std::atomic<bool>*>(&stop)));
     const auto boxes = page.textList(Poppler::Page::Rotate0, abortQuery, closure);
     std::vector<PdfWord> words;
     words.reserve(boxes.size());
@@ -71,6 +80,195 @@ PdfExtraction withStatus(PdfExtraction::Status status) {
     return result;
 }
 
+// The sample pages for the running lines: every page of a short document, else pairs of facing
+// pages spread evenly.
+std::vector<int> samplePages(int total) {
+    std::vector<int> pages;
+    if (total <= 2 * kSamplePairs) {
+        for (int i = 0; i < total; ++i)
+            pages.push_back(i);
+        return pages;
+    }
+    for (int k = 0; k < kSamplePairs; ++k) {
+        const int first = int((qint64(total - 1) * k) / kSamplePairs) & ~1;
+        if (pages.empty() || first > pages.back())
+            pages.insert(pages.end(), {first, first + 1});
+    }
+    return pages;
+}
+
+// The pages shared out to the workers: first the sample's text, then every page in order with
+// its text or, without one, what the page reader finds; results by page number.
+class PageJob {
+public:
+    PageJob(int total, std::vector<int> sample, const TextlessPageReader& reader)
+        : m_total(total), m_sample(std::move(sample)), m_reader(reader) {}
+
+    void work(Poppler::Document& document);
+    // Waits for page `index` of the given pass; false when stopped.
+    bool waitFor(int index, bool sampleText, const LoadProgress& progress);
+    PdfPageLines take(int index);
+    const PdfPageLines& peek(int index) const { return m_pages.at(index); }
+    void setJoined(int pages);
+    void stop();
+    bool stopped() const { return m_stop; }
+
+private:
+    struct Task {
+        int page = -1;
+        bool sampleText = false;
+    };
+    bool nextTask(Task* task);
+    PdfPageLines read(Poppler::Document& document, const Task& task);
+
+    const int m_total;
+    const std::vector<int> m_sample;
+    const TextlessPageReader& m_reader;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    size_t m_nextSample = 0;
+    int m_nextPage = 0;
+    int m_joined = 0;
+    std::map<int, PdfPageLines> m_pages; // text read, by page
+    std::map<int, bool> m_done;          // page -> finished in the ordered pass
+    std::atomic<bool> m_stop{false};
+};
+
+bool PageJob::nextTask(Task* task) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        if (m_stop)
+            return false;
+        if (m_nextSample < m_sample.size()) {
+            *task = {m_sample[m_nextSample++], true};
+            return true;
+        }
+        if (m_nextPage >= m_total)
+            return false;
+        if (m_nextPage < m_joined + kPagesAhead) {
+            *task = {m_nextPage++, false};
+            return true;
+        }
+        m_changed.wait(lock);
+    }
+}
+
+PdfPageLines PageJob::read(Poppler::Document& document, const Task& task) {
+    PdfPageLines lines;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto known = m_pages.find(task.page);
+        if (known != m_pages.end())
+            lines = known->second; // the sample read its text already
+    }
+    const std::unique_ptr<Poppler::Page> page = document.page(task.page);
+    if (!page)
+        return lines;
+    if (lines.size.isEmpty()) {
+        lines.size = page->pageSizeF();
+        lines.lines = linesFromWords(pageWords(*page, m_stop));
+    }
+    if (!task.sampleText && lines.lines.empty() && m_reader && !m_stop)
+        lines.readParagraphs = readTextless(*page, task.page, m_reader);
+    return lines;
+}
+
+void PageJob::work(Poppler::Document& document) {
+    Task task;
+    while (nextTask(&task)) {
+        PdfPageLines lines = read(document, task);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pages[task.page] = std::move(lines);
+        if (!task.sampleText)
+            m_done[task.page] = true;
+        m_changed.notify_all();
+    }
+}
+
+bool PageJob::waitFor(int index, bool sampleText, const LoadProgress& progress) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        const bool ready = sampleText ? m_pages.count(index) > 0 : m_done.count(index) > 0;
+        if (ready || m_stop)
+            return ready && !m_stop;
+        m_changed.wait_for(lock, kPollInterval);
+        if (progress.cancelled) {
+            lock.unlock();
+            const bool cancelled = progress.cancelled();
+            lock.lock();
+            if (cancelled)
+                m_stop = true;
+        }
+    }
+}
+
+PdfPageLines PageJob::take(int index) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    PdfPageLines lines = std::move(m_pages[index]);
+    m_pages.erase(index);
+    m_done.erase(index);
+    return lines;
+}
+
+void PageJob::setJoined(int pages) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_joined = pages;
+    m_changed.notify_all();
+}
+
+void PageJob::stop() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stop = true;
+    m_changed.notify_all();
+}
+
+void handOver(const LoadProgress& progress, const QStringList& texts, QStringList* all) {
+    if (texts.isEmpty())
+        return;
+    *all += texts;
+    if (!progress.arrived)
+        return;
+    QVector<Paragraph> paragraphs;
+    paragraphs.reserve(texts.size());
+    for (const QString& text : texts)
+        paragraphs.append(Paragraph{text, Paragraph::Kind::Body, 0, {}, {}});
+    progress.arrived(paragraphs);
+}
+
+bool isCancelled(const LoadProgress& progress) {
+    return progress.cancelled && progress.cancelled();
+}
+
+// Joins the pages in order as the workers finish them, handing finished paragraphs over.
+PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
+                        const LoadProgress& progress) {
+    std::vector<PdfPageLines> sampled;
+    for (int page : sample) {
+        if (!job.waitFor(page, true, progress))
+            return withStatus(PdfExtraction::Status::Cancelled);
+        sampled.push_back(job.peek(page));
+    }
+    const RunningLines running(sampled, sample);
+    sampled.clear();
+    PdfParagraphJoiner joiner;
+    PdfExtraction result = withStatus(PdfExtraction::Status::Ok);
+    for (int i = 0; i < total; ++i) {
+        if (progress.report)
+            progress.report(i, total);
+        if (isCancelled(progress) || !job.waitFor(i, false, progress))
+            return withStatus(PdfExtraction::Status::Cancelled);
+        PdfPageLines page = job.take(i);
+        job.setJoined(i + 1);
+        running.dropFrom(page, i);
+        joiner.addPage(page);
+        handOver(progress, joiner.takeFinished(), &result.paragraphs);
+    }
+    if (progress.report)
+        progress.report(total, total);
+    handOver(progress, joiner.takeRest(), &result.paragraphs);
+    return result;
+}
+
 } // namespace
 
 PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& progress,
@@ -78,38 +276,32 @@ PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& p
     silenceLibrary();
     if (!endsWhole(data))
         return withStatus(PdfExtraction::Status::Unreadable);
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(data);
+    std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(data);
     if (!document)
         return withStatus(PdfExtraction::Status::Unreadable);
     if (document->isLocked())
         return withStatus(PdfExtraction::Status::Locked);
-    if (readTextlessPage) {
-        document->setRenderHint(Poppler::Document::Antialiasing);
-        document->setRenderHint(Poppler::Document::TextAntialiasing);
-    }
     const int total = std::max(0, document->numPages());
-    std::vector<PdfPageLines> pages;
-    pages.reserve(size_t(total));
-    for (int i = 0; i < total; ++i) {
-        if (progress.report)
-            progress.report(i, total);
-        if (isCancelled(progress))
-            return withStatus(PdfExtraction::Status::Cancelled);
-        const std::unique_ptr<Poppler::Page> page = document->page(i);
-        if (!page)
-            continue;
-        PdfPageLines lines{page->pageSizeF(), linesFromWords(pageWords(*page, progress)), {}};
-        if (isCancelled(progress)) // the words may be cut short
-            return withStatus(PdfExtraction::Status::Cancelled);
-        if (lines.lines.empty() && readTextlessPage)
-            lines.readParagraphs = readTextless(*page, i, readTextlessPage);
-        pages.push_back(std::move(lines));
+    std::vector<std::unique_ptr<Poppler::Document>> copies;
+    copies.push_back(std::move(document));
+    for (int i = 1; i < std::min(kWorkers, total); ++i)
+        if (auto copy = Poppler::Document::loadFromData(data))
+            copies.push_back(std::move(copy));
+    if (readTextlessPage) {
+        for (const auto& copy : copies) {
+            copy->setRenderHint(Poppler::Document::Antialiasing);
+            copy->setRenderHint(Poppler::Document::TextAntialiasing);
+        }
     }
-    if (progress.report)
-        progress.report(total, total);
-    dropRunningLines(pages);
-    PdfExtraction result = withStatus(PdfExtraction::Status::Ok);
-    result.paragraphs = paragraphsFromPages(pages);
+    const std::vector<int> sample = samplePages(total);
+    PageJob job(total, sample, readTextlessPage);
+    std::vector<std::thread> workers;
+    for (const auto& copy : copies)
+        workers.emplace_back([&job, &copy] { job.work(*copy); });
+    PdfExtraction result = joinPages(job, total, sample, progress);
+    job.stop();
+    for (std::thread& worker : workers)
+        worker.join();
     return result;
 }
 

@@ -17,8 +17,11 @@ struct PdfExtraction {
 };
 
 // Reads a page that has no text layer, rendered at 300 dpi; an empty result skips the page.
+// Called from the reading threads, two pages at a time.
 using TextlessPageReader = std::function<QStringList(const QImage& page, int pageIndex)>;
 
+// Pages are read on two threads and joined in order; the paragraphs are handed to the
+// progress's `arrived` as they become final.
 PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& progress = {},
                                    const TextlessPageReader& readTextlessPage = {});
 

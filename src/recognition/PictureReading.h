@@ -42,7 +42,7 @@ PictureReading recognizeImage(const QImage& image, int dotsPerInch,
 DocumentLoad loadImageDocument(const QString& path, const LoadProgress& progress = {});
 
 // Reads the PDF pages that have no text layer (rendered at 300 dpi), with the cache; polls
-// `cancelled` while a page is being recognised.
+// `cancelled` while a page is being recognised. Safe to call from several threads at once.
 TextlessPageReader recognitionPageReader(const RecognitionLanguage& language,
                                          std::function<bool()> cancelled = {});
 
