@@ -1,10 +1,12 @@
 #pragma once
 // The reading state of the reader window and every reader command that is not about widgets.
+#include "reader/ReaderLoadState.h"
 #include "reader/ReaderPort.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace orasent {
@@ -25,8 +27,25 @@ public:
     int ContinuousPlay = 0; // 0 off, -1 on
 
     // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
-    // False only when the user cancelled a long load: BookText is then unchanged.
+    // The file is read in the background: reading starts with its first part. False only when
+    // the load was cancelled before it returned: BookText is then unchanged.
     bool OpenfF();
+
+    // Loading (ReaderModelLoadState.cpp). One place, setState, changes the state.
+    ReaderState state() const { return m_state; }
+    // A load runs and its first part is in BookText: reading has begun, more is coming.
+    bool readingWhileLoading() const { return m_load && m_load->begun; }
+    // Reads `path` in the background. Until its first part arrives everything stays as it was
+    // (a failure or Cancel then changes nothing); then FileName becomes `path` and, for a new
+    // reading, the place and bookmarks start afresh. A later load replaces an earlier one.
+    // False when it was cancelled before it returned.
+    bool beginLoad(const QString& path, bool newReading);
+    // Deliveries of the load `ticket`; those of a replaced or stopped load are ignored.
+    void partArrived(int ticket, const QVector<Paragraph>& paragraphs);
+    void loadProgressed(int ticket, int done, int total);
+    void loadEnded(int ticket, DocumentLoad load);
+    // Tools > Stop Loading: the load ends; what has arrived stays readable.
+    void stopLoading();
     // A new text starts from its beginning without bookmarks (LastPos is kept).
     void startNewReading();
     // Open File after the dialog returned `path` (not cancelled): type test (".TXT" anywhere,
@@ -52,7 +71,8 @@ public:
     void stop();           // Stop button
     void again();          // Again button
     void GetKey();         // a key that types a character, on the window/Text1/buttons
-    enum class TickOutcome { Off, Busy, EndOfText, Stepped };
+    // Waiting: a load runs and nothing (more) to step to has arrived yet.
+    enum class TickOutcome { Off, Busy, EndOfText, Stepped, Waiting };
     TickOutcome
     timerTick(); // the pause-timer tick without its one-second wait; the caller waits after Stepped
 
@@ -61,7 +81,7 @@ public:
     void prevBookmark();
     void clearBookmarks();
     void SpreadBookmarks(); // "Set 25 Bookmarks"
-    void ShowBookmark();
+    void ShowBookmark();    // beyond what has arrived: shown when it arrives
 
     // Question pools ("Tech Pool.txt" etc., working directory); false + message "<name> not
     // found" when missing.
@@ -77,16 +97,6 @@ public:
     static constexpr int kMaxSeconds = 32;
 
 private:
-    // What a cancelled load puts back.
-    struct ReadingPlace {
-        QString fileName;
-        double nextPos = 0;
-        double lastPos = 0;
-        std::array<double, 101> bookMarks{};
-        int bookNum = 0;
-    };
-    ReadingPlace place() const;
-    void restorePlace(const ReadingPlace& before);
     // Why `path` cannot be opened (a line break in its name, which the state file cannot hold);
     // empty when it can.
     static QString unstorableNameMessage(const QString& path);
@@ -105,7 +115,27 @@ private:
     double nearTextEnd(double position) const;
     std::optional<double> scanBackForBoundary(double start, double lowest) const;
 
+    // Loading (ReaderModelLoadState.cpp).
+    void setState(ReaderState state);
+    // A command given before the first part of a load arrived runs when it does: true if it
+    // was put off.
+    bool putOffUntilArrived(std::function<void()> command);
+    // At the edge of what has arrived: remembers the step to take again when more comes.
+    bool waitForMore(LoadInProgress::Waiting step);
+    void startArrivedDocument(const QString& notice);
+    // Set 25 Bookmarks while a load runs: said to wait, and run when the load ends.
+    bool spreadWaitsForWholeText();
+    void forgetWaitingSteps(); // Stop: no step is taken when more arrives
+    void takeUpWaitingStep();
+    void endLoad(DocumentLoad load);
+    void reportLoadFailure(const DocumentLoad& load);
+    void showLoadingStatus();
+
     ReaderPort& m_port;
+    ReaderState m_state = ReaderState::Idle;
+    std::optional<LoadInProgress> m_load;
+    int m_lastTicket = 0;
+    int m_lastCancelledTicket = 0;
 };
 
 } // namespace orasent

@@ -11,12 +11,8 @@ namespace orasent {
 namespace {
 const QString kNoFileMessage = QStringLiteral(
     "You have not designated a file to read. Go to the File menu as open a text file");
-const QString kInstructionMessage = QStringLiteral(
-    "Click the talk button to play each sentence. Or touch the space bar to toggle continuous "
-    "play on and off.");
 const QString kInvalidPathMessage =
     QStringLiteral("You have entered an invalid file path, name or type.");
-const QString kLoadErrorMessage = QStringLiteral("Error loading file");
 const QString kLineBreakInNameMessage = QStringLiteral(
     "This file can not be opened, because its name contains a line break. Rename the file and "
     "open it again.");
@@ -25,42 +21,17 @@ const QString kLineBreakInNameMessage = QStringLiteral(
 bool ReaderModel::OpenfF() {
     if (FileName.isEmpty()) {
         BookText.clear();
+        setState(ReaderState::Idle);
         m_port.handOver(kNoFileMessage);
         return true;
     }
-    DocumentLoad load = m_port.loadText(FileName);
-    if (load.status == DocumentLoad::Status::Cancelled)
-        return false;
-    BookText = std::move(load.bookText);
-    if (load.status == DocumentLoad::Status::Failed) {
-        if (load.errorSpoken)
-            m_port.handOver(load.error);
-        else
-            m_port.showMessage(load.error.isEmpty() ? kLoadErrorMessage : load.error);
-        return true;
-    }
-    m_port.handOver(load.notice.isEmpty() ? kInstructionMessage
-                                          : load.notice + QLatin1Char(' ') + kInstructionMessage);
-    return true;
+    return beginLoad(FileName, false);
 }
 
 void ReaderModel::startNewReading() {
     std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
     BookNum = 0;
     NextPos = 0;
-}
-
-ReaderModel::ReadingPlace ReaderModel::place() const {
-    return {FileName, NextPos, LastPos, BookMarks, BookNum};
-}
-
-void ReaderModel::restorePlace(const ReadingPlace& before) {
-    FileName = before.fileName;
-    NextPos = before.nextPos;
-    LastPos = before.lastPos;
-    BookMarks = before.bookMarks;
-    BookNum = before.bookNum;
-    m_port.showPathBox(FileName);
 }
 
 QString ReaderModel::unstorableNameMessage(const QString& path) {
@@ -77,12 +48,7 @@ bool ReaderModel::openChosenFile(const QString& path) {
         m_port.handOver(refusal);
         return false;
     }
-    const ReadingPlace before = place();
-    startNewReading();
-    m_port.showPathBox(path);
-    FileName = path;
-    if (!OpenfF())
-        restorePlace(before);
+    beginLoad(path, true);
     return true;
 }
 
@@ -97,10 +63,7 @@ bool ReaderModel::openTypedPath(const QString& typedPath) {
         m_port.handOver(refusal);
         return false;
     }
-    const ReadingPlace before = place();
-    FileName = typedPath;
-    if (!OpenfF())
-        restorePlace(before);
+    beginLoad(typedPath, false);
     return true;
 }
 

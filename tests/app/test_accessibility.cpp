@@ -2,6 +2,7 @@
 // and what a keyboard user reaches with Tab and the mnemonics.
 #include "FakePrompts.h"
 #include "FakeVoice.h"
+#include "LoadWaiting.h"
 #include "common/ui/Accessibility.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/SecondsF.h"
@@ -53,6 +54,7 @@ struct Windows {
         reader = std::make_unique<EnglishF>(*tts, prompts);
         reader->setHandOverWait(0);
         reader->Form_Load();
+        orasent::test::waitForLoad(*reader);
         tts->Timer1()->stop();
         // The start-up text is taken and heard to its end: the windows are idle.
         QCoreApplication::processEvents();

@@ -1,5 +1,6 @@
 // The reader window: its controls, start-up, layout, shut-down, and the model's view of it.
 #include "reader/ui/EnglishF.h"
+#include "reader/ui/EnglishFLoadWorker.h"
 
 #include "common/ui/UserPrompts.h"
 #include "reader/StateFile.h"
@@ -12,6 +13,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -67,9 +69,12 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addReadFromScreen();
     followSpeech();
     addLookTools();
+    addStopLoading();
 }
 
-EnglishF::~EnglishF() = default;
+EnglishF::~EnglishF() {
+    stopLoadWorkers(true);
+}
 
 void EnglishF::createControls() {
     auto* client = new QWidget(this);
@@ -97,6 +102,7 @@ void EnglishF::createControls() {
     m_text2->setFont(pathFont);
     m_text2->installEventFilter(this);
     m_text2->setAcceptDrops(false);
+    createStatusLine(client);
 
     for (int i = 1; i <= 11; ++i) {
         auto* button = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), client);
@@ -183,6 +189,10 @@ void EnglishF::applyLayout(const ReaderLayout& layout, double dpi) {
         m_command[i]->setGeometry(toPixels(layout.command[i], dpi));
     m_text1->setGeometry(toPixels(layout.text1, dpi));
     m_text2->setGeometry(toPixels(layout.text2, dpi));
+    // The status line sits in the gap under the path box, as wide as the box.
+    const QRect pathBox = m_text2->geometry();
+    m_statusLine->setGeometry(pathBox.left(), pathBox.bottom() + 4, pathBox.width(),
+                              m_statusLine->sizeHint().height());
 }
 
 void EnglishF::setPauseInterval(int seconds) {
@@ -208,6 +218,7 @@ void EnglishF::Form_Unload() {
         return;
     m_unloaded = true;
     m_timer1->stop();
+    stopLoadWorkers(false); // quits at once: the place read before the load is saved below
     QString error;
     if (!writeStateFile(stateFileName(), m_model, m_text1->font().pointSizeF(), &error)) {
         showMessage(QStringLiteral("The reading state could not be saved to \"%1\". %2")

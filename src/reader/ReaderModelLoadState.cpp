@@ -1,0 +1,211 @@
+// The reader's loading state: a document is read in the background, its parts join BookText as
+// they arrive, and until the first one does the previous document, place and bookmarks stay.
+#include "reader/ReaderModel.h"
+
+#include <algorithm>
+
+namespace orasent {
+
+namespace {
+const QString kInstructionMessage = QStringLiteral(
+    "Click the talk button to play each sentence. Or touch the space bar to toggle continuous "
+    "play on and off.");
+const QString kLoadErrorMessage = QStringLiteral("Error loading file");
+const QString kSpreadWaitsMessage =
+    QStringLiteral("The bookmarks are set when the whole document has been read in.");
+
+bool isChapterKind(const QString& path) {
+    return path.endsWith(QLatin1String(".epub"), Qt::CaseInsensitive);
+}
+} // namespace
+
+void ReaderPort::startLoad(const QString& path, int ticket, ReaderModel& model) {
+    model.loadEnded(ticket, loadText(path));
+}
+
+void ReaderModel::setState(ReaderState state) {
+    m_state = state;
+    showLoadingStatus();
+}
+
+bool ReaderModel::beginLoad(const QString& path, bool newReading) {
+    ReaderState before = m_state;
+    if (m_load) {
+        // The latest choice wins; a part already being read stays as if stopped.
+        m_port.cancelLoad(m_load->ticket);
+        before = m_load->begun ? ReaderState::Reading : m_load->stateBefore;
+        m_load.reset();
+    }
+    const int ticket = ++m_lastTicket;
+    LoadInProgress load;
+    load.ticket = ticket;
+    load.path = path;
+    load.newReading = newReading;
+    load.stateBefore = before;
+    m_load = std::move(load);
+    if (before == ReaderState::Reading)
+        m_port.StopVoice(); // nothing more of the previous document is heard
+    m_port.showPathBox(path);
+    setState(ReaderState::Loading);
+    m_port.startLoad(path, ticket, *this);
+    return m_lastCancelledTicket != ticket;
+}
+
+void ReaderModel::startArrivedDocument(const QString& notice) {
+    m_load->begun = true;
+    const bool anotherDocument = m_load->newReading || m_load->path != FileName;
+    FileName = m_load->path;
+    if (m_load->newReading)
+        startNewReading();
+    BookText.clear();
+    if (anotherDocument) // nothing of the previous document stays on show
+        m_port.setSentenceText(kInstructionMessage + QStringLiteral("\r\n"));
+    m_port.handOver(notice.isEmpty() ? kInstructionMessage
+                                     : notice + QLatin1Char(' ') + kInstructionMessage);
+    if (std::function<void()> command = std::move(m_load->commandBeforeFirstPart))
+        command();
+}
+
+void ReaderModel::partArrived(int ticket, const QVector<Paragraph>& paragraphs) {
+    if (!m_load || m_load->ticket != ticket || paragraphs.isEmpty())
+        return;
+    if (!m_load->begun)
+        startArrivedDocument(QString());
+    if (!m_load)
+        return; // the command put off until now opened another file
+    // Appended in place: what has been shown keeps its position.
+    BookTextMap map{std::move(BookText), std::move(m_load->starts)};
+    appendToBookText(map, paragraphs);
+    BookText = std::move(map.bookText);
+    m_load->starts = std::move(map.starts);
+    takeUpWaitingStep();
+}
+
+void ReaderModel::loadProgressed(int ticket, int done, int total) {
+    if (!m_load || m_load->ticket != ticket)
+        return;
+    m_load->done = done;
+    m_load->total = total;
+    showLoadingStatus();
+}
+
+void ReaderModel::loadEnded(int ticket, DocumentLoad load) {
+    if (!m_load || m_load->ticket != ticket)
+        return;
+    if (load.status == DocumentLoad::Status::Cancelled)
+        m_lastCancelledTicket = ticket;
+    endLoad(std::move(load));
+}
+
+void ReaderModel::stopLoading() {
+    if (!m_load)
+        return;
+    m_port.cancelLoad(m_load->ticket);
+    DocumentLoad stopped;
+    stopped.status = DocumentLoad::Status::Cancelled;
+    endLoad(std::move(stopped));
+}
+
+void ReaderModel::endLoad(DocumentLoad load) {
+    LoadInProgress ending = std::move(*m_load);
+    m_load.reset();
+    const bool loaded = load.status == DocumentLoad::Status::Loaded;
+    if (!ending.begun && !loaded) {
+        // Nothing arrived: the previous document, place and bookmarks are all still there.
+        m_port.showPathBox(FileName);
+        setState(ending.stateBefore);
+        if (load.status == DocumentLoad::Status::Failed)
+            reportLoadFailure(load);
+        return;
+    }
+    const bool arrivedWhole = !ending.begun;
+    if (arrivedWhole) {
+        m_load = std::move(ending); // for startArrivedDocument
+        startArrivedDocument(load.notice);
+        if (!m_load)
+            return; // the command put off until now opened another file
+        ending = std::move(*m_load);
+        m_load.reset();
+    }
+    // The whole text, which begins with what has arrived; a text that does not (an extractor
+    // that told early what it later changed) keeps what was shown.
+    if (loaded && load.bookText.startsWith(BookText))
+        BookText = std::move(load.bookText);
+    setState(ReaderState::Reading);
+    if (load.status == DocumentLoad::Status::Failed)
+        reportLoadFailure(load);
+    else if (loaded && !arrivedWhole && !load.notice.isEmpty())
+        m_port.handOver(load.notice);
+    m_load = std::move(ending); // the waiting step and Set 25 see the finished text
+    takeUpWaitingStep();
+    const bool spread = m_load && m_load->spreadWaiting;
+    m_load.reset();
+    if (spread)
+        SpreadBookmarks();
+}
+
+void ReaderModel::reportLoadFailure(const DocumentLoad& load) {
+    if (load.errorSpoken)
+        m_port.handOver(load.error);
+    else
+        m_port.showMessage(load.error.isEmpty() ? kLoadErrorMessage : load.error);
+}
+
+bool ReaderModel::putOffUntilArrived(std::function<void()> command) {
+    if (!m_load || m_load->begun)
+        return false;
+    m_load->commandBeforeFirstPart = std::move(command);
+    return true;
+}
+
+bool ReaderModel::waitForMore(LoadInProgress::Waiting step) {
+    if (!m_load || m_state != ReaderState::Loading)
+        return false;
+    m_load->waiting = step;
+    return true;
+}
+
+void ReaderModel::takeUpWaitingStep() {
+    if (!m_load)
+        return;
+    const LoadInProgress::Waiting step = m_load->waiting;
+    m_load->waiting = LoadInProgress::Waiting::None;
+    if (step == LoadInProgress::Waiting::Sentence) {
+        if (!SayNextSentence())
+            waitForMore(step);
+    } else if (step == LoadInProgress::Waiting::Bookmark)
+        ShowBookmark();
+}
+
+bool ReaderModel::spreadWaitsForWholeText() {
+    if (!m_load)
+        return false;
+    m_load->spreadWaiting = true;
+    m_port.handOver(kSpreadWaitsMessage);
+    return true;
+}
+
+void ReaderModel::forgetWaitingSteps() {
+    if (!m_load)
+        return;
+    m_load->waiting = LoadInProgress::Waiting::None;
+    m_load->commandBeforeFirstPart = nullptr;
+}
+
+void ReaderModel::showLoadingStatus() {
+    if (m_state != ReaderState::Loading || !m_load) {
+        m_port.showLoadingStatus(QString());
+        return;
+    }
+    if (m_load->total <= 0) {
+        m_port.showLoadingStatus(QStringLiteral("Loading"));
+        return;
+    }
+    const QString unit =
+        isChapterKind(m_load->path) ? QStringLiteral("chapter") : QStringLiteral("page");
+    const int current = std::min(m_load->done + 1, m_load->total);
+    m_port.showLoadingStatus(
+        QStringLiteral("Loading: %1 %2 of %3").arg(unit).arg(current).arg(m_load->total));
+}
+
+} // namespace orasent
