@@ -118,8 +118,10 @@ QString failureMessage(Extraction::Status status, Kind kind) {
 
 Extraction fromPdf(const QByteArray& data, const LoadProgress& progress) {
     // Pages without a text layer are recognised, in the chosen voice's language.
-    PdfExtraction pdf = extractPdfParagraphs(
-        data, progress, recognitionPageReader(preferredRecognitionLanguage(), progress.cancelled));
+    const RecognitionLanguage language = preferredRecognitionLanguage();
+    PdfExtraction pdf =
+        extractPdfParagraphs(data, progress, recognitionPageReader(language, progress.cancelled),
+                             recognitionPageMemory(language));
     Extraction result;
     switch (pdf.status) {
     case PdfExtraction::Status::Ok:

@@ -2,6 +2,7 @@
 
 #include "documents/PdfLayout.h"
 
+#include <QCryptographicHash>
 #include <poppler-qt6.h>
 
 #include <algorithm>
@@ -28,7 +29,7 @@ constexpr int kWorkers = 2;
 constexpr int kPagesAhead = 8;
 // Running lines are learnt from all pages of a short document, and from this many pairs of
 // facing pages spread over a longer one, so that its first pages can be read at once.
-constexpr int kSamplePairs = 20;
+constexpr int kSamplePairs = 6;
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
 // The library's own complaints about broken files go nowhere: the caller gets a status.
@@ -58,7 +59,7 @@ std::vector<PdfWord> pageWords(const Poppler::Page& page, const std::atomic<bool
     return words;
 }
 
-QStringList readTextless(const Poppler::Page& page, int index, const TextlessPageReader& reader) {
+QStringList renderAndRead(const Poppler::Page& page, int index, const TextlessPageReader& reader) {
     const QSizeF inches = page.pageSizeF() / 72.0;
     const double area = inches.width() * inches.height();
     if (!(area > 0))
@@ -101,8 +102,10 @@ std::vector<int> samplePages(int total) {
 // its text or, without one, what the page reader finds; results by page number.
 class PageJob {
 public:
-    PageJob(int total, std::vector<int> sample, const TextlessPageReader& reader)
-        : m_total(total), m_sample(std::move(sample)), m_reader(reader) {}
+    PageJob(int total, std::vector<int> sample, const TextlessPageReader& reader,
+            const TextlessPageMemory& memory, const QByteArray& data, const LoadProgress& progress)
+        : m_total(total), m_sample(std::move(sample)), m_reader(reader), m_memory(memory),
+          m_data(data), m_progress(progress) {}
 
     void work(Poppler::Document& document);
     // Waits for page `index` of the given pass; false when stopped.
@@ -120,10 +123,17 @@ private:
     };
     bool nextTask(Task* task);
     PdfPageLines read(Poppler::Document& document, const Task& task);
+    QStringList readTextless(const Poppler::Page& page, int index);
+    QByteArray memoryKey(int index);
 
     const int m_total;
     const std::vector<int> m_sample;
     const TextlessPageReader& m_reader;
+    const TextlessPageMemory& m_memory;
+    const QByteArray& m_data;
+    const LoadProgress& m_progress;
+    std::once_flag m_digested;
+    QByteArray m_digest;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     size_t m_nextSample = 0;
@@ -145,7 +155,9 @@ bool PageJob::nextTask(Task* task) {
         }
         if (m_nextPage >= m_total)
             return false;
-        if (m_nextPage < m_joined + kPagesAhead) {
+        // The first page has the machine to itself: reading starts with it.
+        const bool firstDone = m_nextPage == 0 || m_joined > 0;
+        if (firstDone && m_nextPage < m_joined + kPagesAhead) {
             *task = {m_nextPage++, false};
             return true;
         }
@@ -169,8 +181,34 @@ PdfPageLines PageJob::read(Poppler::Document& document, const Task& task) {
         lines.lines = linesFromWords(pageWords(*page, m_stop));
     }
     if (!task.sampleText && lines.lines.empty() && m_reader && !m_stop)
-        lines.readParagraphs = readTextless(*page, task.page, m_reader);
+        lines.readParagraphs = readTextless(*page, task.page);
     return lines;
+}
+
+QByteArray PageJob::memoryKey(int index) {
+    // The file by its size, head and tail: cheap even for a very large file.
+    std::call_once(m_digested, [this] {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        hash.addData(QByteArray::number(m_data.size()));
+        hash.addData(QByteArrayView(m_data).first(std::min<qsizetype>(m_data.size(), 1 << 20)));
+        hash.addData(QByteArrayView(m_data).last(std::min<qsizetype>(m_data.size(), 1 << 20)));
+        m_digest = hash.result().toHex();
+    });
+    return m_digest + ' ' + QByteArray::number(index);
+}
+
+QStringList PageJob::readTextless(const Poppler::Page& page, int index) {
+    // Rendering alone costs more than reading the text of a hundred pages: known pages skip it.
+    const QByteArray key = m_memory.find || m_memory.store ? memoryKey(index) : QByteArray();
+    if (m_memory.find)
+        if (const std::optional<QStringList> known = m_memory.find(key))
+            return *known;
+    const QStringList read = renderAndRead(page, index, m_reader);
+    // A read cut short by Cancel finds nothing: that is not what the page holds.
+    const bool cancelled = m_stop || (m_progress.cancelled && m_progress.cancelled());
+    if (m_memory.store && !cancelled)
+        m_memory.store(key, read);
+    return read;
 }
 
 void PageJob::work(Poppler::Document& document) {
@@ -272,7 +310,8 @@ PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
 } // namespace
 
 PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& progress,
-                                   const TextlessPageReader& readTextlessPage) {
+                                   const TextlessPageReader& readTextlessPage,
+                                   const TextlessPageMemory& memory) {
     silenceLibrary();
     if (!endsWhole(data))
         return withStatus(PdfExtraction::Status::Unreadable);
@@ -282,22 +321,24 @@ PdfExtraction extractPdfParagraphs(const QByteArray& data, const LoadProgress& p
     if (document->isLocked())
         return withStatus(PdfExtraction::Status::Locked);
     const int total = std::max(0, document->numPages());
-    std::vector<std::unique_ptr<Poppler::Document>> copies;
-    copies.push_back(std::move(document));
-    for (int i = 1; i < std::min(kWorkers, total); ++i)
-        if (auto copy = Poppler::Document::loadFromData(data))
-            copies.push_back(std::move(copy));
-    if (readTextlessPage) {
-        for (const auto& copy : copies) {
-            copy->setRenderHint(Poppler::Document::Antialiasing);
-            copy->setRenderHint(Poppler::Document::TextAntialiasing);
-        }
-    }
     const std::vector<int> sample = samplePages(total);
-    PageJob job(total, sample, readTextlessPage);
+    PageJob job(total, sample, readTextlessPage, memory, data, progress);
+    const auto work = [&job, &readTextlessPage](Poppler::Document& copy) {
+        if (readTextlessPage) {
+            copy.setRenderHint(Poppler::Document::Antialiasing);
+            copy.setRenderHint(Poppler::Document::TextAntialiasing);
+        }
+        job.work(copy);
+    };
     std::vector<std::thread> workers;
-    for (const auto& copy : copies)
-        workers.emplace_back([&job, &copy] { job.work(*copy); });
+    workers.emplace_back([&work, &document] { work(*document); });
+    for (int i = 1; i < std::min(kWorkers, total); ++i) {
+        workers.emplace_back([&work, &data] { // its own copy, parsed on its own thread
+            if (const std::unique_ptr<Poppler::Document> copy =
+                    Poppler::Document::loadFromData(data))
+                work(*copy);
+        });
+    }
     PdfExtraction result = joinPages(job, total, sample, progress);
     job.stop();
     for (std::thread& worker : workers)

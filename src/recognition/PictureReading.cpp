@@ -286,4 +286,17 @@ TextlessPageReader recognitionPageReader(const RecognitionLanguage& language,
     };
 }
 
+TextlessPageMemory recognitionPageMemory(const RecognitionLanguage& language) {
+    const QString code = language.code;
+    TextlessPageMemory memory;
+    memory.find = [code](const QByteArray& key) {
+        return RecognitionCache::find(RecognitionCache::key(key, code, QStringLiteral("pdfpage")));
+    };
+    memory.store = [code](const QByteArray& key, const QStringList& paragraphs) {
+        RecognitionCache::store(RecognitionCache::key(key, code, QStringLiteral("pdfpage")),
+                                paragraphs);
+    };
+    return memory;
+}
+
 } // namespace orasent

@@ -45,5 +45,7 @@ DocumentLoad loadImageDocument(const QString& path, const LoadProgress& progress
 // `cancelled` while a page is being recognised. Safe to call from several threads at once.
 TextlessPageReader recognitionPageReader(const RecognitionLanguage& language,
                                          std::function<bool()> cancelled = {});
+// The recognition cache for PDF pages by file and page number, in `language`.
+TextlessPageMemory recognitionPageMemory(const RecognitionLanguage& language);
 
 } // namespace orasent
