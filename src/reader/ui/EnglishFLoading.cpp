@@ -100,7 +100,7 @@ void EnglishF::createStatusLine(QWidget* parent) {
     m_statusLine = new QLabel(parent);
     m_statusLine->setObjectName(QStringLiteral("ReaderStatusLine"));
     m_statusLine->setTextFormat(Qt::PlainText);
-    m_statusLine->hide();
+    showLoadingStatus(QString());
 }
 
 void EnglishF::addStopLoading() {
@@ -111,9 +111,11 @@ void EnglishF::addStopLoading() {
 }
 
 void EnglishF::showLoadingStatus(const QString& text) {
-    m_statusLine->setText(text);
+    // Hidden between loads, yet named for tools that list hidden controls too.
+    m_statusLine->setText(text.isEmpty() ? QStringLiteral("Nothing is loading") : text);
     m_statusLine->setVisible(!text.isEmpty());
-    m_stopLoading->setEnabled(!text.isEmpty());
+    if (m_stopLoading)
+        m_stopLoading->setEnabled(!text.isEmpty());
 }
 
 void EnglishF::dragEnterEvent(QDragEnterEvent* event) {
