@@ -99,6 +99,31 @@ private slots:
         QCOMPARE(f.model().NextPos, 6.0);
         QCOMPARE(f.text2()->text(), QString("Tech Pool.txt"));
     }
+
+    // Quit while a load runs: the window goes at once and the state file keeps the place of
+    // the text read before the load.
+    void quitDuringLoad() {
+        ReaderWindowFixture f;
+        EnglishF& reader = f.open();
+        reader.setLoadingInBackground(true);
+        f.model().NextPos = 6, f.model().LastPos = 6;
+        QSemaphore reads;
+        reader.setDocumentLoader([&reads](const QString&, const LoadProgress& progress) {
+            while (!progress.cancelled())
+                reads.acquire();
+            DocumentLoad cancelled;
+            cancelled.status = DocumentLoad::Status::Cancelled;
+            return cancelled;
+        });
+        f.model().openChosenFile(QDir::current().filePath("big.pdf"));
+        f.click(6);      // Quit
+        reads.release(); // the loader sees it was asked to stop
+        QFile state(EnglishF::stateFileName());
+        QVERIFY(state.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = state.readAll().split('\n');
+        QCOMPARE(lines.value(0).trimmed(), QByteArray("6"));
+        QCOMPARE(lines.value(104).trimmed(), QByteArray("Tech Pool.txt"));
+    }
 };
 
 QTEST_MAIN(EnglishFOpeningTest)
