@@ -6,6 +6,9 @@
 // same file, in one run (goal: at most 1.2). Prints the figures; asserts nothing. Without the
 // shared corpus (../shared/corpus beside the source folder) it says so and stops.
 //   bench_loading [--scanned-pages N]   (N: the largest scanned case, 300 unless given)
+//   bench_loading --window FILE...      (the first sentence of each file, once)
+//   bench_loading --first FILE          (the first part and the whole load, without a window)
+//   bench_loading --extract FILE / --text-layer FILE / --print FILE   (for a profiler)
 #include "FakePrompts.h"
 #include "ProcessFigures.h"
 #include "documents/DocumentLoader.h"
@@ -195,6 +198,26 @@ int main(int argc, char** argv) {
     if (argc == 3 && QByteArray(argv[1]) == "--print") { // the text, for a comparison
         std::fputs(loadDocument(QString::fromLocal8Bit(argv[2])).bookText.toUtf8().constData(),
                    stdout);
+        return 0;
+    }
+    if (argc >= 3 && QByteArray(argv[1]) == "--window") {
+        for (int i = 2; i < argc; ++i) {
+            const FirstSentence one = openOnce(QString::fromLocal8Bit(argv[i]));
+            std::printf("window: %.1f ms: %s\n", one.ms, qPrintable(one.text));
+        }
+        return 0;
+    }
+    if (argc == 3 && QByteArray(argv[1]) == "--first") { // the first part, without a window
+        QElapsedTimer timer;
+        timer.start();
+        double first = -1;
+        LoadProgress progress;
+        progress.arrived = [&](const QVector<Paragraph>&) {
+            if (first < 0)
+                first = timer.nsecsElapsed() / 1e6;
+        };
+        loadDocument(QString::fromLocal8Bit(argv[2]), progress);
+        std::printf("first part %.1f ms, all %.1f ms\n", first, timer.nsecsElapsed() / 1e6);
         return 0;
     }
     if (argc == 3 && QByteArray(argv[1]) == "--text-layer") { // without recognition
