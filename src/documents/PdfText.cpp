@@ -111,7 +111,7 @@ public:
     // Waits for page `index` of the given pass; false when stopped.
     bool waitFor(int index, bool sampleText, const LoadProgress& progress);
     PdfPageLines take(int index);
-    const PdfPageLines& peek(int index) const { return m_pages.at(index); }
+    PdfPageLines peek(int index);
     void setJoined(int pages);
     void stop();
     bool stopped() const { return m_stop; }
@@ -216,9 +216,12 @@ void PageJob::work(Poppler::Document& document) {
     while (nextTask(&task)) {
         PdfPageLines lines = read(document, task);
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_pages[task.page] = std::move(lines);
-        if (!task.sampleText)
+        if (task.sampleText) {
+            m_pages.emplace(task.page, std::move(lines)); // never over the ordered pass's
+        } else {
+            m_pages[task.page] = std::move(lines);
             m_done[task.page] = true;
+        }
         m_changed.notify_all();
     }
 }
@@ -238,6 +241,11 @@ bool PageJob::waitFor(int index, bool sampleText, const LoadProgress& progress) 
                 m_stop = true;
         }
     }
+}
+
+PdfPageLines PageJob::peek(int index) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pages.at(index);
 }
 
 PdfPageLines PageJob::take(int index) {
