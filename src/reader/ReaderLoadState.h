@@ -24,6 +24,7 @@ struct LoadInProgress {
     enum class Waiting { None, Sentence, Bookmark };
     Waiting waiting = Waiting::None;
     bool spreadWaiting = false; // Set 25 Bookmarks, run once the whole text is there
+    QString sayFirst;           // spoken before the instruction text when reading begins
 };
 
 } // namespace orasent

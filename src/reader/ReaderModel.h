@@ -46,6 +46,9 @@ public:
     void loadEnded(int ticket, DocumentLoad load);
     // Tools > Stop Loading: the load ends; what has arrived stays readable.
     void stopLoading();
+    // Hands `text` over now, or while a load runs, when it ends or its reading begins, so that
+    // the instruction text does not replace it.
+    void sayBeforeReading(const QString& text);
     // A new text starts from its beginning without bookmarks (LastPos is kept).
     void startNewReading();
     // Open File after the dialog returned `path` (not cancelled): type test (".TXT" anywhere,

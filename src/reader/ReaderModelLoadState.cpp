@@ -60,8 +60,12 @@ void ReaderModel::startArrivedDocument(const QString& notice) {
     BookText.clear();
     if (anotherDocument) // nothing of the previous document stays on show
         m_port.setSentenceText(kInstructionMessage + QStringLiteral("\r\n"));
-    m_port.handOver(notice.isEmpty() ? kInstructionMessage
-                                     : notice + QLatin1Char(' ') + kInstructionMessage);
+    QString said = kInstructionMessage;
+    for (const QString& before : {notice, m_load->sayFirst})
+        if (!before.isEmpty())
+            said = before + QLatin1Char(' ') + said;
+    m_load->sayFirst.clear();
+    m_port.handOver(said);
     if (std::function<void()> command = std::move(m_load->commandBeforeFirstPart))
         command();
 }
@@ -114,6 +118,8 @@ void ReaderModel::endLoad(DocumentLoad load) {
         // Nothing arrived: the previous document, place and bookmarks are all still there.
         m_port.showPathBox(FileName);
         setState(ending.stateBefore);
+        if (!ending.sayFirst.isEmpty())
+            m_port.handOver(ending.sayFirst);
         if (load.status == DocumentLoad::Status::Failed)
             reportLoadFailure(load);
         return;
@@ -149,6 +155,13 @@ void ReaderModel::reportLoadFailure(const DocumentLoad& load) {
         m_port.handOver(load.error);
     else
         m_port.showMessage(load.error.isEmpty() ? kLoadErrorMessage : load.error);
+}
+
+void ReaderModel::sayBeforeReading(const QString& text) {
+    if (m_load && !m_load->begun)
+        m_load->sayFirst = text;
+    else
+        m_port.handOver(text);
 }
 
 bool ReaderModel::putOffUntilArrived(std::function<void()> command) {

@@ -161,7 +161,7 @@ void EnglishF::Form_Load() {
     m_tts.Form_Load();
     m_model.OpenfF();
     if (!startupRefusal.isEmpty())
-        handOver(startupRefusal);
+        m_model.sayBeforeReading(startupRefusal);
     // The sentence box reaches up to the button column.
     m_text1->resize(twipsToPixels(layout.text1.width, dpi), m_text1->height());
 
