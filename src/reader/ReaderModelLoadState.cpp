@@ -43,8 +43,10 @@ bool ReaderModel::beginLoad(const QString& path, bool newReading) {
     load.newReading = newReading;
     load.stateBefore = before;
     m_load = std::move(load);
-    if (before == ReaderState::Reading)
-        m_port.StopVoice(); // nothing more of the previous document is heard
+    // Nothing more of the previous document is heard; reloading the same one (the path box
+    // left as it was) lets the sentence finish.
+    if (before == ReaderState::Reading && (newReading || path != FileName))
+        m_port.StopVoice();
     m_port.showPathBox(path);
     setState(ReaderState::Loading);
     m_port.startLoad(path, ticket, *this);
