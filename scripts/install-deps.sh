@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Orasent needs. "run" gives what the program needs to build and
 # start; "test" adds what the tests and benchmarks need (a PulseAudio server, clang and
 # clang-format, a virtual display with the accessibility bus and a client for it, and the
-# espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark; playerctl,
+# espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark, qpdf for
+# the loading benchmark's long PDFs; playerctl,
 # xclip and a stand-in shortcut portal in Python for the desktop test).
 set -euo pipefail
 
@@ -17,7 +18,7 @@ runtime_packages=(
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
-  poppler-utils tesseract-ocr playerctl xclip python3-dbus python3-gi
+  poppler-utils qpdf tesseract-ocr playerctl xclip python3-dbus python3-gi
   speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca)
 
 packages=("${runtime_packages[@]}")

@@ -22,7 +22,13 @@ int BookTextMap::paragraphAt(qsizetype offset) const {
 
 BookTextMap bookTextFromDocument(const QVector<Paragraph>& paragraphs) {
     BookTextMap map;
-    map.starts.reserve(paragraphs.size());
+    appendToBookText(map, paragraphs);
+    return map;
+}
+
+void appendToBookText(BookTextMap& map, const QVector<Paragraph>& paragraphs) {
+    if (map.starts.isEmpty())
+        map.starts.reserve(paragraphs.size());
     for (const Paragraph& raw : paragraphs) {
         const QString paragraph = raw.text.simplified();
         if (paragraph.isEmpty()) {
@@ -37,7 +43,6 @@ BookTextMap bookTextFromDocument(const QVector<Paragraph>& paragraphs) {
         map.bookText +=
             paragraph.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ");
     }
-    return map;
 }
 
 QVector<ContentsEntry> contentsFromHeadings(const QVector<Paragraph>& paragraphs) {

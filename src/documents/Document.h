@@ -53,6 +53,9 @@ struct BookTextMap {
 // gets a blank after it; any other non-empty one gets ". " (a heading "Chapter 1" reads
 // "Chapter 1."). Lines are separated by CR LF; paragraphs without text add nothing.
 BookTextMap bookTextFromDocument(const QVector<Paragraph>& paragraphs);
+// Adds more paragraphs after those already in `map`, exactly as bookTextFromDocument would have
+// placed them: what is in bookText already never moves.
+void appendToBookText(BookTextMap& map, const QVector<Paragraph>& more);
 
 // The contents as the headings give them, in document order.
 QVector<ContentsEntry> contentsFromHeadings(const QVector<Paragraph>& paragraphs);

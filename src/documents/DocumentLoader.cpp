@@ -126,10 +126,13 @@ QString failureMessage(Extraction::Status status, Kind kind) {
 Extraction fromPdf(const QByteArray& data, const LoadProgress& progress) {
     // Pages without a text layer are recognised, in the PDF's language when it declares one.
     const PageReader reader = pageReader();
+    const QString language = declaredPdfLanguage(data);
     const TextlessPageReader readTextless =
-        reader.textlessPages ? reader.textlessPages(declaredPdfLanguage(data), progress.cancelled)
+        reader.textlessPages ? reader.textlessPages(language, progress.cancelled)
                              : TextlessPageReader();
-    PdfExtraction pdf = extractPdfParagraphs(data, progress, readTextless);
+    const TextlessPageMemory memory =
+        reader.textlessMemory ? reader.textlessMemory(language) : TextlessPageMemory();
+    PdfExtraction pdf = extractPdfParagraphs(data, progress, readTextless, memory);
     Extraction result;
     switch (pdf.status) {
     case PdfExtraction::Status::Ok:

@@ -9,13 +9,17 @@
 
 namespace orasent {
 
-// Called from the thread that loads; both may be empty.
+// Called from the thread that loads; each may be empty.
 struct LoadProgress {
     std::function<void(int done, int total)> report; // e.g. pages or chapters
     std::function<bool()> cancelled;                 // true: stop as soon as possible
     // Asked when the document needs a password to open; `again` is true after a wrong one. No
     // value: the user gave up, and the load is cancelled. Nothing keeps the password.
     std::function<std::optional<QString>(bool again)> password;
+    // The document's paragraphs as they become final (pages or chapters read), in order and
+    // each once, so that reading can start before the end. The finished DocumentLoad holds them
+    // all again, in the same order. Kinds that cannot tell early hand nothing over.
+    std::function<void(const QVector<Paragraph>& paragraphs)> arrived;
 };
 
 struct DocumentLoad {

@@ -206,6 +206,7 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
         language = markup.documentLanguage();
         for (auto it = markup.anchors().cbegin(); it != markup.anchors().cend(); ++it)
             anchors.insert(it.key(), it.value());
+        out.handOverFinished();
         ++read;
     }
     if (progress.report)

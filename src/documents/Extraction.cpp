@@ -1,5 +1,7 @@
 #include "documents/Extraction.h"
 
+#include <algorithm>
+
 namespace orasent {
 
 namespace {
@@ -110,8 +112,16 @@ ParagraphCollector::Mark ParagraphCollector::mark() {
     return {m_paragraphs.size(), m_total};
 }
 
+void ParagraphCollector::handOverFinished() {
+    endParagraph();
+    if (!m_progress.arrived || stopped() || m_paragraphs.size() == m_handedOver)
+        return;
+    m_progress.arrived(m_paragraphs.mid(m_handedOver));
+    m_handedOver = m_paragraphs.size();
+}
+
 void ParagraphCollector::rollback(const Mark& mark) {
-    while (m_paragraphs.size() > mark.paragraphs)
+    while (m_paragraphs.size() > std::max(mark.paragraphs, m_handedOver))
         m_paragraphs.removeLast();
     m_current = Paragraph();
     m_total = mark.total;

@@ -78,6 +78,10 @@ public:
     // For a parser that cannot call tick() (gumbo's parse): asks now and remembers the answer.
     bool cancelRequested();
 
+    // Ends the open paragraph and hands the paragraphs collected since the last call to the
+    // progress's `arrived`: a part (a chapter) is complete and will not be parsed again.
+    void handOverFinished();
+
     // Ends the open paragraph and returns a point to go back to when a part is parsed again
     // another way.
     struct Mark {
@@ -96,6 +100,7 @@ private:
     QVector<Paragraph> m_paragraphs;
     Paragraph m_current;
     qsizetype m_total = 0;
+    qsizetype m_handedOver = 0; // paragraphs given to `arrived` already
     unsigned m_ticks = 0;
     bool m_cancelled = false;
     bool m_overLimit = false;

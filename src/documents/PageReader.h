@@ -21,6 +21,8 @@ struct PageReader {
     std::function<TextlessPageReader(const QString& language,
                                      const std::function<bool()>& cancelled)>
         textlessPages;
+    // What was read before on such pages, in the language textlessPages would use.
+    std::function<TextlessPageMemory(const QString& language)> textlessMemory;
 };
 
 // Thread-safe; an empty PageReader unregisters.

@@ -271,45 +271,76 @@ std::vector<PdfLine> linesFromWords(const std::vector<PdfWord>& words) {
     return lines;
 }
 
-QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
-    QStringList paragraphs;
-    for (const PdfParagraph& p : placedParagraphsFromPages(pages))
-        paragraphs << p.text;
-    return paragraphs;
-}
+struct PdfParagraphJoiner::Found {
+    std::vector<Paragraph> paragraphs;
+    int pagesAdded = 0;
+};
 
-std::vector<PdfParagraph> placedParagraphsFromPages(const std::vector<PdfPageLines>& pages) {
-    std::vector<Paragraph> found;
-    for (size_t i = 0; i < pages.size(); ++i) {
-        const PdfPageLines& page = pages[i];
-        std::vector<Paragraph> own;
-        if (page.lines.empty()) {
-            for (const QString& text : page.readParagraphs)
-                own.push_back({{text}, 0, 0, 0, true, false, 0, 0, 0});
+PdfParagraphJoiner::PdfParagraphJoiner() : m_found(std::make_unique<Found>()) {}
+PdfParagraphJoiner::~PdfParagraphJoiner() = default;
+
+void PdfParagraphJoiner::addPage(const PdfPageLines& page) {
+    std::vector<Paragraph>& found = m_found->paragraphs;
+    const int pageIndex = page.pageIndex >= 0 ? page.pageIndex : m_found->pagesAdded;
+    ++m_found->pagesAdded;
+    std::vector<Paragraph> own;
+    if (page.lines.empty()) {
+        for (const QString& text : page.readParagraphs)
+            own.push_back({{text}, 0, 0, 0, true, false, 0, 0, 0});
+    } else {
+        appendPageParagraphs(page.lines, own);
+    }
+    for (Paragraph& p : own) {
+        p.page = pageIndex;
+        if (!found.empty() && (isLoneBullet(found.back()) || continues(found.back(), p))) {
+            found.back().lines += p.lines;
+            found.back().slack = p.slack;
+            found.back().space = p.space;
         } else {
-            appendPageParagraphs(page.lines, own);
-        }
-        for (Paragraph& p : own) {
-            p.page = page.pageIndex >= 0 ? page.pageIndex : int(i);
-            if (!found.empty() && (isLoneBullet(found.back()) || continues(found.back(), p))) {
-                found.back().lines += p.lines;
-                found.back().slack = p.slack;
-                found.back().space = p.space;
-            } else {
-                found.push_back(std::move(p));
-            }
+            found.push_back(std::move(p));
         }
     }
+}
+
+namespace {
+std::vector<PdfParagraph> finishedParagraphs(std::vector<Paragraph>& found, size_t count) {
     std::vector<PdfParagraph> paragraphs;
-    for (const Paragraph& p : found) {
+    for (size_t i = 0; i < count; ++i) {
+        const Paragraph& p = found[i];
         QStringList lines;
-        for (const QString& line : p.lines)
+        for (const QString& line : std::as_const(p.lines))
             lines << withPlainHyphen(line);
         QString text = joinParagraphLines(lines).simplified();
         if (!text.isEmpty())
             paragraphs.push_back(
                 {std::move(text), p.page, p.top, p.lineHeight, int(p.lines.size())});
     }
+    found.erase(found.begin(), found.begin() + std::ptrdiff_t(count));
+    return paragraphs;
+}
+} // namespace
+
+std::vector<PdfParagraph> PdfParagraphJoiner::takeFinished() {
+    std::vector<Paragraph>& found = m_found->paragraphs;
+    return found.size() < 2 ? std::vector<PdfParagraph>()
+                            : finishedParagraphs(found, found.size() - 1);
+}
+
+std::vector<PdfParagraph> PdfParagraphJoiner::takeRest() {
+    return finishedParagraphs(m_found->paragraphs, m_found->paragraphs.size());
+}
+
+std::vector<PdfParagraph> placedParagraphsFromPages(const std::vector<PdfPageLines>& pages) {
+    PdfParagraphJoiner joiner;
+    for (const PdfPageLines& page : pages)
+        joiner.addPage(page);
+    return joiner.takeRest();
+}
+
+QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages) {
+    QStringList paragraphs;
+    for (const PdfParagraph& p : placedParagraphsFromPages(pages))
+        paragraphs << p.text;
     return paragraphs;
 }
 

@@ -2,10 +2,13 @@
 // The layout side of PDF reading, free of the PDF library: words with their boxes become lines,
 // running headers, footers and page numbers are dropped, and lines become paragraphs.
 // Coordinates are in points with y growing downwards, as the PDF library gives them.
+#include <QHash>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace orasent {
@@ -46,6 +49,24 @@ std::vector<PdfLine> linesFromWords(const std::vector<PdfWord>& words);
 // same height (digits count as equal), then a page number alone on a page's first or last line.
 void dropRunningLines(std::vector<PdfPageLines>& pages);
 
+// The running lines of a document as learnt from some of its pages (all pages of a short one;
+// pairs of facing pages spread over a long one), to be dropped from any of its pages.
+class RunningLines {
+public:
+    // `indices` are the page numbers (from 0) of the `sample` pages, ascending.
+    RunningLines(const std::vector<PdfPageLines>& sample, const std::vector<int>& indices);
+    // Drops the running lines and the page number of page `index`.
+    void dropFrom(PdfPageLines& page, int index) const;
+
+private:
+    struct Mark {
+        qreal centre = 0;
+        qreal tolerance = 0;
+    };
+    QHash<QString, std::vector<Mark>> m_marks;  // by text with digits as '#'
+    std::map<int, std::vector<bool>> m_sampled; // the sample's own lines, marked exactly
+};
+
 // True for "12", "- 12 -", "Page 12", "12 / 40", "[12]", "xiv".
 bool isPageNumber(const QString& line);
 
@@ -53,5 +74,20 @@ bool isPageNumber(const QString& line);
 // column is joined with its continuation.
 QStringList paragraphsFromPages(const std::vector<PdfPageLines>& pages);
 std::vector<PdfParagraph> placedParagraphsFromPages(const std::vector<PdfPageLines>& pages);
+
+// paragraphsFromPages one page at a time: the paragraphs that no later page can change are
+// taken as they are found.
+class PdfParagraphJoiner {
+public:
+    PdfParagraphJoiner();
+    ~PdfParagraphJoiner();
+    void addPage(const PdfPageLines& page);
+    std::vector<PdfParagraph> takeFinished(); // all but the last paragraph, which may go on
+    std::vector<PdfParagraph> takeRest();     // at the end: the last one too
+
+private:
+    struct Found;
+    std::unique_ptr<Found> m_found;
+};
 
 } // namespace orasent

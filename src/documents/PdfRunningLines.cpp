@@ -36,7 +36,8 @@ QString runningKey(const QString& text) {
 struct Place {
     qreal centre = 0;
     qreal height = 0;
-    int page = 0;
+    int page = 0;    // its number in the document, for the parity
+    size_t slot = 0; // its sample page
     size_t line = 0;
 };
 
@@ -61,9 +62,9 @@ struct Coverage {
 };
 
 // Marks the places of one text that lie, on enough distinct pages, within about half a line of
-// each other. Centres sorted, so one window slides over them.
-void markRepeats(std::vector<Place>& places, const Coverage& coverage,
-                 std::vector<std::vector<bool>>& drop) {
+// each other, and returns the tolerance used. Centres sorted, so one window slides over them.
+qreal markRepeats(std::vector<Place>& places, const Coverage& coverage,
+                  std::vector<std::vector<bool>>& drop) {
     std::sort(places.begin(), places.end(),
               [](const Place& a, const Place& b) { return a.centre < b.centre; });
     std::vector<qreal> heights;
@@ -82,18 +83,17 @@ void markRepeats(std::vector<Place>& places, const Coverage& coverage,
             if (--inWindow[places[lo].page] == 0)
                 --seen[places[lo].page % 2];
         if (coverage.enough(seen))
-            drop[places[i].page][places[i].line] = true;
+            drop[places[i].slot][places[i].line] = true;
     }
+    return tolerance;
 }
 
-void dropMarked(std::vector<PdfPageLines>& pages, const std::vector<std::vector<bool>>& drop) {
-    for (size_t p = 0; p < pages.size(); ++p) {
-        std::vector<PdfLine> kept;
-        for (size_t i = 0; i < pages[p].lines.size(); ++i)
-            if (!drop[p][i])
-                kept.push_back(std::move(pages[p].lines[i]));
-        pages[p].lines = std::move(kept);
-    }
+void dropMarked(PdfPageLines& page, const std::vector<bool>& drop) {
+    std::vector<PdfLine> kept;
+    for (size_t i = 0; i < page.lines.size(); ++i)
+        if (!drop[i])
+            kept.push_back(std::move(page.lines[i]));
+    page.lines = std::move(kept);
 }
 
 // The page's topmost and bottommost line, if it is a page number in its band.
@@ -153,24 +153,62 @@ bool isPageNumber(const QString& line) {
                        [](const QString& p) { return isNumber(p.trimmed()); });
 }
 
-void dropRunningLines(std::vector<PdfPageLines>& pages) {
+RunningLines::RunningLines(const std::vector<PdfPageLines>& sample,
+                           const std::vector<int>& indices) {
     QHash<QString, std::vector<Place>> byText;
-    std::vector<std::vector<bool>> drop(pages.size());
+    std::vector<std::vector<bool>> drop(sample.size());
     Coverage coverage;
-    for (size_t p = 0; p < pages.size(); ++p) {
-        const auto& lines = pages[p].lines;
-        drop[p].assign(lines.size(), false);
-        coverage.pages[p % 2] += lines.empty() ? 0 : 1;
+    for (size_t s = 0; s < sample.size(); ++s) {
+        const auto& lines = sample[s].lines;
+        const int page = indices[s];
+        drop[s].assign(lines.size(), false);
+        coverage.pages[page % 2] += lines.empty() ? 0 : 1;
         for (size_t i = 0; i < lines.size(); ++i)
-            if (inBand(lines[i], pages[p].size))
+            if (inBand(lines[i], sample[s].size))
                 byText[runningKey(lines[i].text)].push_back(
-                    {lines[i].box.center().y(), lines[i].box.height(), int(p), i});
+                    {lines[i].box.center().y(), lines[i].box.height(), page, s, i});
     }
-    for (auto it = byText.begin(); it != byText.end(); ++it)
-        markRepeats(it.value(), coverage, drop);
-    dropMarked(pages, drop);
-    for (PdfPageLines& page : pages)
-        dropPageNumbers(page);
+    for (auto it = byText.begin(); it != byText.end(); ++it) {
+        const qreal tolerance = markRepeats(it.value(), coverage, drop);
+        for (const Place& place : it.value())
+            if (drop[place.slot][place.line])
+                m_marks[it.key()].push_back({place.centre, tolerance});
+    }
+    for (size_t s = 0; s < sample.size(); ++s)
+        m_sampled[indices[s]] = std::move(drop[s]);
+}
+
+void RunningLines::dropFrom(PdfPageLines& page, int index) const {
+    const auto sampled = m_sampled.find(index);
+    if (sampled != m_sampled.end() && sampled->second.size() == page.lines.size()) {
+        dropMarked(page, sampled->second);
+    } else if (!m_marks.isEmpty()) {
+        // A page outside the sample: a band line like a marked one, at about its height.
+        std::vector<bool> drop(page.lines.size(), false);
+        for (size_t i = 0; i < page.lines.size(); ++i) {
+            const PdfLine& line = page.lines[i];
+            if (!inBand(line, page.size))
+                continue;
+            const auto marks = m_marks.constFind(runningKey(line.text));
+            if (marks == m_marks.cend())
+                continue;
+            const qreal centre = line.box.center().y();
+            for (const Mark& mark : *marks)
+                if (std::abs(mark.centre - centre) <= mark.tolerance)
+                    drop[i] = true;
+        }
+        dropMarked(page, drop);
+    }
+    dropPageNumbers(page);
+}
+
+void dropRunningLines(std::vector<PdfPageLines>& pages) {
+    std::vector<int> indices(pages.size());
+    for (size_t p = 0; p < pages.size(); ++p)
+        indices[p] = int(p);
+    const RunningLines running(pages, indices);
+    for (size_t p = 0; p < pages.size(); ++p)
+        running.dropFrom(pages[p], int(p));
 }
 
 } // namespace orasent

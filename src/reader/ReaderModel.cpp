@@ -211,17 +211,23 @@ void ReaderModel::ReplayScan() {
 }
 
 void ReaderModel::talk(int button) {
+    if (putOffUntilArrived([this, button] { talk(button); }))
+        return;
     if (button == 2)
         ReplayScan();
-    SayNextSentence();
+    if (!SayNextSentence())
+        waitForMore(LoadInProgress::Waiting::Sentence);
 }
 
 void ReaderModel::stop() {
     ContinuousPlay = 0;
+    forgetWaitingSteps();
     m_port.StopVoice();
 }
 
 void ReaderModel::again() {
+    if (putOffUntilArrived([this] { again(); }))
+        return;
     m_port.StopVoice();
     m_port.handOver(m_port.sentenceText());
 }
@@ -233,14 +239,20 @@ void ReaderModel::GetKey() {
 ReaderModel::TickOutcome ReaderModel::timerTick() {
     if (ContinuousPlay == 0)
         return TickOutcome::Off;
+    if (m_load && !m_load->begun)
+        return TickOutcome::Waiting; // the previous document is not read on
     if (!m_port.speechIdle())
         return TickOutcome::Busy;
-    return SayNextSentence() ? TickOutcome::Stepped : TickOutcome::EndOfText;
+    if (SayNextSentence())
+        return TickOutcome::Stepped;
+    return m_load ? TickOutcome::Waiting : TickOutcome::EndOfText;
 }
 
 // --- Bookmarks ------------------------------------------------------------------------------
 
 void ReaderModel::setBookmark() {
+    if (putOffUntilArrived([this] { setBookmark(); }))
+        return;
     for (int slot = 1; slot <= 100; ++slot) {
         if (BookMarks[slot] == 0) {
             BookMarks[slot] = LastPos;
@@ -253,6 +265,8 @@ void ReaderModel::setBookmark() {
 }
 
 void ReaderModel::nextBookmark() {
+    if (putOffUntilArrived([this] { nextBookmark(); }))
+        return;
     m_port.StopVoice();
     if (BookNum >= 1 && BookNum <= 99 && BookMarks[BookNum + 1] > 0) {
         ++BookNum;
@@ -264,6 +278,8 @@ void ReaderModel::nextBookmark() {
 }
 
 void ReaderModel::prevBookmark() {
+    if (putOffUntilArrived([this] { prevBookmark(); }))
+        return;
     m_port.StopVoice();
     if (BookNum <= 1) {
         m_port.handOver(QStringLiteral("No previous bookmarks"));
@@ -283,8 +299,10 @@ void ReaderModel::prevBookmark() {
 void ReaderModel::ShowBookmark() {
     // A bookmark below 1 (only from an edited file) reads from the first character.
     const std::optional<SentenceCut> sentence = cutSentenceAtNextPos();
-    if (!sentence)
+    if (!sentence) {
+        waitForMore(LoadInProgress::Waiting::Bookmark);
         return;
+    }
     m_port.setSentenceText(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
                            QStringLiteral(". \r\n") + sentence->text);
     m_port.handOver(m_port.sentenceText());
@@ -294,6 +312,8 @@ void ReaderModel::ShowBookmark() {
 }
 
 void ReaderModel::clearBookmarks() {
+    if (putOffUntilArrived([this] { clearBookmarks(); }))
+        return;
     std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
     m_port.handOver(QStringLiteral("All bookmarks have been cleared"));
     m_port.focusSentenceBox();
@@ -301,6 +321,8 @@ void ReaderModel::clearBookmarks() {
 }
 
 void ReaderModel::SpreadBookmarks() {
+    if (putOffUntilArrived([this] { SpreadBookmarks(); }) || spreadWaitsForWholeText())
+        return;
     const double length = double(BookText.size());
     const double step = length / 25;
     BookMarks[1] = 1;
@@ -329,15 +351,7 @@ bool ReaderModel::openPool(const QString& poolFileName) {
         m_port.showMessage(poolFileName + QStringLiteral(" not found"));
         return false;
     }
-    const ReadingPlace before = place();
-    leaveDocument();
-    FileName = poolFileName;
-    m_port.showPathBox(FileName);
-    startNewReading();
-    if (!OpenfF())
-        restorePlace(before);
-    else
-        arriveAtDocument(Arrival::NewReading); // a pool starts from its first question every time
+    beginLoad(poolFileName, true, Arrival::NewReading); // from its first question every time
     return true;
 }
 

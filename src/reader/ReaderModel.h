@@ -1,12 +1,14 @@
 #pragma once
 // The reading state of the reader window and every reader command that is not about widgets.
 #include "reader/DocumentLibrary.h"
+#include "reader/ReaderLoadState.h"
 #include "reader/ReaderPort.h"
 
 #include <QString>
 #include <QVector>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace orasent {
@@ -31,8 +33,29 @@ public:
     QVector<qsizetype> paragraphStarts;
 
     // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
-    // False only when the user cancelled a long load: BookText is then unchanged.
+    // The file is read in the background: reading starts with its first part. False only when
+    // the load was cancelled before it returned: BookText is then unchanged.
     bool OpenfF();
+
+    // Loading (ReaderModelLoadState.cpp). One place, setState, changes the state.
+    ReaderState state() const { return m_state; }
+    // A load runs and its first part is in BookText: reading has begun, more is coming.
+    bool readingWhileLoading() const { return m_load && m_load->begun; }
+    // Reads `path` in the background. Until its first part arrives everything stays as it was
+    // (a failure or Cancel then changes nothing); then FileName becomes `path` and, for a new
+    // reading, the place and bookmarks start afresh. A later load replaces an earlier one.
+    // False when it was cancelled before it returned.
+    // `how` says what its arrival does with a known document's place (see DocumentArrival).
+    bool beginLoad(const QString& path, bool newReading, DocumentArrival how);
+    // Deliveries of the load `ticket`; those of a replaced or stopped load are ignored.
+    void partArrived(int ticket, const QVector<Paragraph>& paragraphs);
+    void loadProgressed(int ticket, int done, int total);
+    void loadEnded(int ticket, DocumentLoad load);
+    // Tools > Stop Loading: the load ends; what has arrived stays readable.
+    void stopLoading();
+    // Hands `text` over now, or while a load runs, when it ends or its reading begins, so that
+    // the instruction text does not replace it.
+    void sayBeforeReading(const QString& text);
     // A new text starts from its beginning without bookmarks (LastPos is kept).
     void startNewReading();
     // Tools > "Read Notes": when off, the documents loaded from now on are read without their
@@ -62,7 +85,8 @@ public:
     void stop();           // Stop button
     void again();          // Again button
     void GetKey();         // a key that types a character, on the window/Text1/buttons
-    enum class TickOutcome { Off, Busy, EndOfText, Stepped };
+    // Waiting: a load runs and nothing (more) to step to has arrived yet.
+    enum class TickOutcome { Off, Busy, EndOfText, Stepped, Waiting };
     TickOutcome
     timerTick(); // the pause-timer tick without its one-second wait; the caller waits after Stepped
 
@@ -74,7 +98,7 @@ public:
     // A resumed place that is not where a sentence begins (a place saved by an earlier version,
     // whose text joined lines differently) moves back to the start of the sentence holding it.
     void alignToSentenceStart();
-    void ShowBookmark();
+    void ShowBookmark();    // beyond what has arrived: shown when it arrives
 
     // Question pools ("Tech Pool.txt" etc., working directory); false + message "<name> not
     // found" when missing.
@@ -88,17 +112,9 @@ public:
     LibraryStore& library() { return m_library; }
     void leaveDocument(bool quitting = false); // quitting: a failure is the last chance, said
 
-    enum class Arrival {
-        Resume,     // a known document goes back to its place; another one starts anew
-        NewReading, // starts anew even when known
-        KeepPlace,  // the place in the model is this document's (typed path, the saved state)
-    };
+    using Arrival = DocumentArrival;
+    // Called when a load has ended with the whole document.
     bool arriveAtDocument(Arrival how);
-    // Start-up, after the first load: a file named on the command line resumes; the file of the
-    // saved state keeps the state file's place.
-    void arriveAtStartupDocument() {
-        arriveAtDocument(m_resumeAtStartup ? Arrival::Resume : Arrival::KeepPlace);
-    }
     // Recent Documents: opens the entry's file like Open File; false when the file is gone.
     bool openLibraryEntry(const QByteArray& key);
     // Recent Documents' Remove: the document's place is forgotten.
@@ -131,16 +147,6 @@ public:
 
 private:
     bool m_readNotes = true;
-    // What a cancelled load puts back.
-    struct ReadingPlace {
-        QString fileName;
-        double nextPos = 0;
-        double lastPos = 0;
-        std::array<double, 101> bookMarks{};
-        int bookNum = 0;
-    };
-    ReadingPlace place() const;
-    void restorePlace(const ReadingPlace& before);
     // Why `path` cannot be opened (a line break in its name, which the state file cannot hold);
     // empty when it can.
     static QString unstorableNameMessage(const QString& path);
@@ -191,6 +197,29 @@ private:
     QString m_loadNotice; // spoken before the reading starts, resumed or not
     bool m_resumeAtStartup = false;
     bool m_libraryFailureShown = false;
+    // Loading (ReaderModelLoadState.cpp).
+    void setState(ReaderState state);
+    // A command given before the first part of a load arrived runs when it does: true if it
+    // was put off.
+    bool putOffUntilArrived(std::function<void()> command);
+    // At the edge of what has arrived: remembers the step to take again when more comes.
+    bool waitForMore(LoadInProgress::Waiting step);
+    void startArrivedDocument(const QString& notice);
+    // The load has ended with the whole document: its place in the library and in the text.
+    void arriveAtLoadedDocument(const LoadInProgress& ending);
+    // Set 25 Bookmarks while a load runs: said to wait, and run when the load ends.
+    bool spreadWaitsForWholeText();
+    void forgetWaitingSteps(); // Stop: no step is taken when more arrives
+    void takeUpWaitingStep();
+    void endLoad(DocumentLoad load);
+    void reportLoadFailure(const DocumentLoad& load);
+    void showLoadingStatus();
+
+    ReaderPort& m_port;
+    ReaderState m_state = ReaderState::Idle;
+    std::optional<LoadInProgress> m_load;
+    int m_lastTicket = 0;
+    int m_lastCancelledTicket = 0;
 };
 
 } // namespace orasent

@@ -7,17 +7,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace orasent {
 
 namespace {
 const QString kNoFileMessage = QStringLiteral(
     "You have not designated a file to read. Go to the File menu as open a text file");
-const QString kInstructionMessage = QStringLiteral(
-    "Click the talk button to play each sentence. Or touch the space bar to toggle continuous "
-    "play on and off.");
 const QString kInvalidPathMessage =
     QStringLiteral("You have entered an invalid file path, name or type.");
-const QString kLoadErrorMessage = QStringLiteral("Error loading file");
 const QString kLineBreakInNameMessage = QStringLiteral(
     "This file can not be opened, because its name contains a line break. Rename the file and "
     "open it again.");
@@ -28,45 +26,21 @@ bool ReaderModel::OpenfF() {
         BookText.clear();
         DocumentLoad none;
         keepDocument(none);
+        setState(ReaderState::Idle);
         m_port.handOver(kNoFileMessage);
         return true;
     }
-    DocumentLoad load = m_port.loadText(FileName);
-    if (!m_readNotes)
-        dropNotes(&load);
-    if (load.status == DocumentLoad::Status::Cancelled)
-        return false;
-    BookText = std::move(load.bookText);
-    keepDocument(load);
-    if (load.status == DocumentLoad::Status::Failed) {
-        if (load.errorSpoken)
-            m_port.handOver(load.error);
-        else
-            m_port.showMessage(load.error.isEmpty() ? kLoadErrorMessage : load.error);
-        return true;
-    }
-    m_port.handOver(load.notice.isEmpty() ? kInstructionMessage
-                                          : load.notice + QLatin1Char(' ') + kInstructionMessage);
-    return true;
+    // The first load at start-up resumes a file named on the command line; the file of the
+    // saved state keeps the state file's place.
+    const Arrival how = std::exchange(m_resumeAtStartup, false) ? Arrival::Resume
+                                                                 : Arrival::KeepPlace;
+    return beginLoad(FileName, false, how);
 }
 
 void ReaderModel::startNewReading() {
     std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
     BookNum = 0;
     NextPos = 0;
-}
-
-ReaderModel::ReadingPlace ReaderModel::place() const {
-    return {FileName, NextPos, LastPos, BookMarks, BookNum};
-}
-
-void ReaderModel::restorePlace(const ReadingPlace& before) {
-    FileName = before.fileName;
-    NextPos = before.nextPos;
-    LastPos = before.lastPos;
-    BookMarks = before.bookMarks;
-    BookNum = before.bookNum;
-    m_port.showPathBox(FileName);
 }
 
 QString ReaderModel::unstorableNameMessage(const QString& path) {
@@ -83,15 +57,7 @@ bool ReaderModel::openChosenFile(const QString& path) {
         m_port.handOver(refusal);
         return false;
     }
-    const ReadingPlace before = place();
-    leaveDocument();
-    startNewReading();
-    m_port.showPathBox(path);
-    FileName = path;
-    if (!OpenfF())
-        restorePlace(before);
-    else
-        arriveAtDocument(Arrival::Resume);
+    beginLoad(path, true, Arrival::Resume);
     return true;
 }
 
@@ -106,13 +72,7 @@ bool ReaderModel::openTypedPath(const QString& typedPath) {
         m_port.handOver(refusal);
         return false;
     }
-    const ReadingPlace before = place();
-    leaveDocument();
-    FileName = typedPath;
-    if (!OpenfF())
-        restorePlace(before);
-    else
-        arriveAtDocument(Arrival::KeepPlace);
+    beginLoad(typedPath, false, Arrival::KeepPlace);
     return true;
 }
 

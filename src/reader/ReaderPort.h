@@ -5,6 +5,8 @@
 
 namespace orasent {
 
+class ReaderModel;
+
 // What the reader logic needs from its window and from the speech window.
 class ReaderPort {
 public:
@@ -17,12 +19,20 @@ public:
     virtual void focusSentenceBox() = 0;               // move keyboard focus to Text1
     virtual void showPathBox(const QString& path) = 0; // Text2 text := path
     virtual void showMessage(const QString& text) = 0; // message box, OK button, program title
-    // Reads a text or document; the window runs it off its thread with progress and Cancel.
+    // Reads a text or document at once.
     virtual DocumentLoad loadText(const QString& path) { return loadDocument(path); }
     // The name of the voice the speech window speaks with, and choosing one by that name (as
     // the user would); for the voice a document was read with.
     virtual QString voiceName() const { return QString(); }
     virtual void chooseVoice(const QString& name) { Q_UNUSED(name); }
+    // Reads `path` for `model` and delivers, on this thread, its parts, its progress and its
+    // end through model.partArrived, loadProgressed and loadEnded with `ticket`. The window
+    // reads on a worker thread; this default reads at once with loadText.
+    virtual void startLoad(const QString& path, int ticket, ReaderModel& model);
+    // The load `ticket` is no longer wanted: stop it soon; what it still delivers is ignored.
+    virtual void cancelLoad(int /*ticket*/) {}
+    // The status line under the path box ("Loading: page 3 of 40"); empty hides it.
+    virtual void showLoadingStatus(const QString& /*text*/) {}
 };
 
 } // namespace orasent

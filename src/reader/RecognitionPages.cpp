@@ -10,7 +10,15 @@ namespace orasent {
 namespace {
 
 RecognitionProgress recognitionProgress(const LoadProgress& progress) {
-    return RecognitionProgress{progress.report, progress.cancelled};
+    RecognitionProgress recognition{progress.report, progress.cancelled, {}};
+    if (progress.arrived)
+        recognition.arrived = [arrived = progress.arrived](const QStringList& texts) {
+            QVector<Paragraph> paragraphs;
+            for (const QString& text : texts)
+                paragraphs.append(Paragraph{text.simplified(), Paragraph::Kind::Body, 0, {}, {}});
+            arrived(paragraphs);
+        };
+    return recognition;
 }
 
 // The recognition data for a language tag when it is installed; none otherwise.
@@ -46,9 +54,19 @@ DocumentLoad failedLoad(const PictureReading& reading) {
     return load;
 }
 
-TextlessPageReader textlessPages(const QString& tag, const std::function<bool()>& cancelled) {
+// A PDF's pages are read in its own language when that is installed, else the voice's.
+RecognitionLanguage pageLanguage(const QString& tag) {
     const std::optional<RecognitionLanguage> own = installedLanguage(tag);
-    return recognitionPageReader(own ? *own : preferredRecognitionLanguage(), cancelled);
+    return own ? *own : preferredRecognitionLanguage();
+}
+
+TextlessPageReader textlessPages(const QString& tag, const std::function<bool()>& cancelled) {
+    return recognitionPageReader(pageLanguage(tag), cancelled);
+}
+
+TextlessPageMemory textlessMemory(const QString& tag) {
+    const PageTextMemory memory = recognitionPageMemory(pageLanguage(tag));
+    return TextlessPageMemory{memory.find, memory.store};
 }
 
 } // namespace
@@ -59,6 +77,7 @@ void useRecognitionForPages() {
     reader.hasPictureName = [](const QString& path) { return hasPictureExtension(path); };
     reader.loadPicture = loadImageDocument;
     reader.textlessPages = textlessPages;
+    reader.textlessMemory = textlessMemory;
     setPageReader(reader);
 }
 
@@ -68,7 +87,9 @@ DocumentLoad loadImageDocument(const QString& path, const LoadProgress& progress
     if (reading.status != PictureReading::Status::Read)
         return failedLoad(reading);
     const QString identified = identifyLanguage(reading.paragraphs.join(QLatin1Char(' ')));
-    if (const auto own = installedLanguage(identified); own && own->code != language.code) {
+    // Read again in the language the text shows, unless its pages are already being read aloud.
+    if (const auto own = installedLanguage(identified);
+        own && own->code != language.code && !progress.arrived) {
         PictureReading again = recognizeImageFile(path, *own, recognitionProgress(progress));
         if (again.status == PictureReading::Status::Cancelled)
             return failedLoad(again);

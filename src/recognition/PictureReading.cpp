@@ -29,7 +29,7 @@ QString engineMissingMessage(const QString& language) {
 
 // The pages shared out to the workers, their results in page order, and the first failure.
 struct PageJob {
-    explicit PageJob(int pages) : results(size_t(pages)) {}
+    explicit PageJob(int pages) : results(size_t(pages)), finished(size_t(pages), false) {}
     std::mutex mutex;
     std::condition_variable changed;
     int next = 0;
@@ -37,6 +37,7 @@ struct PageJob {
     std::atomic<bool> stop{false};
     QString error;
     std::vector<QStringList> results;
+    std::vector<bool> finished;
 };
 
 void fail(PageJob& job, const QString& error) {
@@ -71,19 +72,36 @@ void work(PageJob& job, const ImagePages& pages, const QString& language) {
         if (read.cancelled)
             break;
         job.results[size_t(index)] = read.paragraphs;
+        job.finished[size_t(index)] = true;
         ++job.done;
         job.changed.notify_all();
     }
     giveBackRecognizer(std::move(recognizer));
 }
 
-// Waits for the workers on the calling thread, reporting pages done and passing on Cancel.
+// Hands the pages finished in an unbroken run from the first over to `arrived`, in order.
+void handOverPages(PageJob& job, int* handed, std::unique_lock<std::mutex>& lock,
+                   const RecognitionProgress& progress) {
+    QStringList part;
+    for (; *handed < int(job.results.size()) && job.finished[size_t(*handed)]; ++*handed)
+        part += job.results[size_t(*handed)];
+    if (part.isEmpty() || !progress.arrived)
+        return;
+    lock.unlock();
+    progress.arrived(part);
+    lock.lock();
+}
+
+// Waits for the workers on the calling thread, reporting pages done, handing them over in
+// order and passing on Cancel.
 bool superviseJob(PageJob& job, const RecognitionProgress& progress) {
     const int total = int(job.results.size());
     int reported = -1;
+    int handed = 0;
     bool cancelled = false;
     std::unique_lock<std::mutex> lock(job.mutex);
     while (job.done < total && !job.stop) {
+        handOverPages(job, &handed, lock, progress);
         if (job.done != reported && progress.report) {
             reported = job.done;
             lock.unlock();
@@ -97,9 +115,11 @@ bool superviseJob(PageJob& job, const RecognitionProgress& progress) {
         if (cancelled)
             job.stop = true;
     }
-    if (!cancelled && job.done == total && progress.report) {
+    if (!cancelled && job.done == total) {
+        handOverPages(job, &handed, lock, progress);
         lock.unlock();
-        progress.report(total, total);
+        if (progress.report)
+            progress.report(total, total);
     }
     return cancelled;
 }
@@ -148,12 +168,6 @@ QByteArray pixelDigest(const QImage& page) {
             QByteArrayView(reinterpret_cast<const char*>(page.constScanLine(y)), lineBytes));
     return hash.result();
 }
-
-// A recogniser taken when first needed and given back when the last copy of the reader goes.
-struct HeldRecognizer {
-    std::unique_ptr<PageRecognizer> recognizer;
-    ~HeldRecognizer() { giveBackRecognizer(std::move(recognizer)); }
-};
 } // namespace
 
 QString noTextInPictureMessage() {
@@ -226,22 +240,36 @@ PictureReading recognizeImage(const QImage& image, int dotsPerInch,
 
 PageTextReader recognitionPageReader(const RecognitionLanguage& language,
                                      std::function<bool()> cancelled) {
-    auto held = std::make_shared<HeldRecognizer>();
-    return [held, language, cancelled](const QImage& page, int) -> QStringList {
+    // Called from several threads at once: each call takes a recogniser of its own from the
+    // pool and gives it back.
+    return [language, cancelled](const QImage& page, int) -> QStringList {
         if (page.isNull() || qint64(page.width()) * page.height() > kMaxPagePixels)
             return {};
         const QByteArray key =
             RecognitionCache::key(pixelDigest(page), language.code, QStringLiteral("page"));
         if (const std::optional<QStringList> cached = RecognitionCache::find(key))
             return *cached;
-        if (!held->recognizer)
-            held->recognizer = takeRecognizer(language.code);
-        const RecognizedPage read = held->recognizer->recognize(page, 300, cancelled);
+        std::unique_ptr<PageRecognizer> recognizer = takeRecognizer(language.code);
+        const RecognizedPage read = recognizer->recognize(page, 300, cancelled);
+        giveBackRecognizer(std::move(recognizer));
         if (read.cancelled)
             return {};
         RecognitionCache::store(key, read.paragraphs);
         return read.paragraphs;
     };
+}
+
+PageTextMemory recognitionPageMemory(const RecognitionLanguage& language) {
+    const QString code = language.code;
+    PageTextMemory memory;
+    memory.find = [code](const QByteArray& key) {
+        return RecognitionCache::find(RecognitionCache::key(key, code, QStringLiteral("pdfpage")));
+    };
+    memory.store = [code](const QByteArray& key, const QStringList& paragraphs) {
+        RecognitionCache::store(RecognitionCache::key(key, code, QStringLiteral("pdfpage")),
+                                paragraphs);
+    };
+    return memory;
 }
 
 } // namespace orasent

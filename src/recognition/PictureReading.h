@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace orasent {
 
@@ -16,6 +17,8 @@ namespace orasent {
 struct RecognitionProgress {
     std::function<void(int done, int total)> report; // pages
     std::function<bool()> cancelled;                 // true: stop as soon as possible
+    // The paragraphs of the pages finished in an unbroken run from the first, in order.
+    std::function<void(const QStringList& paragraphs)> arrived;
 };
 
 // Reads one page image (rendered at 300 dpi); an empty result skips the page.
@@ -44,8 +47,17 @@ PictureReading recognizeImage(const QImage& image, int dotsPerInch,
                               const std::function<bool()>& cancelled = {});
 
 // Reads the PDF pages that have no text layer (rendered at 300 dpi), with the cache; polls
-// `cancelled` while a page is being recognised.
+// `cancelled` while a page is being recognised. Safe to call from several threads at once.
 PageTextReader recognitionPageReader(const RecognitionLanguage& language,
                                      std::function<bool()> cancelled = {});
+
+// What was read before on a PDF's textless pages, under a key made of the file and the page
+// number, so that a page read once is not rendered again. Called from the reading threads.
+struct PageTextMemory {
+    std::function<std::optional<QStringList>(const QByteArray& key)> find;
+    std::function<void(const QByteArray& key, const QStringList& paragraphs)> store;
+};
+// The recognition cache for PDF pages by file and page number, in `language`.
+PageTextMemory recognitionPageMemory(const RecognitionLanguage& language);
 
 } // namespace orasent

@@ -1,6 +1,7 @@
 #pragma once
 // Both windows as the program wires them, on the scripted engine, in a fresh working folder, and
 // what assistive technology finds in them and is told.
+#include "LoadWaiting.h"
 #include "FakePrompts.h"
 #include "FakeVoice.h"
 #include "common/ui/Accessibility.h"
@@ -44,6 +45,7 @@ struct Windows {
         reader = std::make_unique<EnglishF>(*tts, prompts);
         reader->setHandOverWait(0);
         reader->Form_Load();
+        orasent::test::waitForLoad(*reader);
         tts->Timer1()->stop();
         // The start-up text is taken and heard to its end: the windows are idle.
         QCoreApplication::processEvents();

@@ -123,6 +123,7 @@ private slots:
     void paragraphs();
     void textlessPages();
     void progressAndCancel();
+    void longDocumentArrivesInParts();
     void badFiles_data();
     void badFiles();
 };
@@ -179,6 +180,35 @@ void PdfTextTest::progressAndCancel() {
     const PdfExtraction cancelled = extractPdfParagraphs(pdf, progress);
     QCOMPARE(cancelled.status, Status::Cancelled);
     QVERIFY(cancelled.paragraphs.isEmpty());
+}
+
+// Past the pages that running lines are learnt from: the header and page number still go on
+// every page, and the paragraphs are handed over in order while later pages are being read.
+void PdfTextTest::longDocumentArrivesInParts() {
+    constexpr int kPages = 40;
+    const auto draw = [](QPainter& p, int page) {
+        line(p, 72, 40, QStringLiteral("Study Guide, part %1").arg(page + 1), 9);
+        line(p, 280, 810, QStringLiteral("- %1 -").arg(page + 1), 9);
+        line(p, 72, 300, QStringLiteral("Page %1 says hello.").arg(page + 1));
+    };
+    const QByteArray pdf = makePdf(kPages, draw);
+    QStringList expected;
+    for (int page = 1; page <= kPages; ++page)
+        expected << QStringLiteral("Page %1 says hello.").arg(page);
+    QStringList arrived;
+    int lastReport = 0, firstArrivalAt = -1;
+    LoadProgress progress;
+    progress.report = [&](int done, int) { lastReport = done; };
+    progress.arrived = [&](const QVector<Paragraph>& part) {
+        if (firstArrivalAt < 0)
+            firstArrivalAt = lastReport;
+        for (const Paragraph& p : part)
+            arrived << p.text;
+    };
+    const PdfExtraction read = extractPdfParagraphs(pdf, progress);
+    QCOMPARE(read.paragraphs, expected);
+    QCOMPARE(arrived, expected);
+    QVERIFY2(firstArrivalAt < kPages / 2, qPrintable(QString::number(firstArrivalAt)));
 }
 
 void PdfTextTest::badFiles_data() {

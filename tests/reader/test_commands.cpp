@@ -55,8 +55,10 @@ private slots:
         QTest::newRow("loaded") << "book.txt"
                                 << "One. Two. Three. " << QStringList{kInstruction}
                                 << QStringList{};
-        QTest::newRow("deleted since") << "gone.txt"
-                                       << "" << QStringList{} << QStringList{"Error loading file"};
+        // A failed load keeps the text that was there.
+        QTest::newRow("deleted since")
+            << "gone.txt"
+            << "kept" << QStringList{} << QStringList{"Error loading file"};
         QTest::newRow("no file name") << ""
                                       << ""
                                       << QStringList{"You have not designated a file to read. Go "
@@ -107,7 +109,7 @@ private slots:
         QCOMPARE(model.openChosenFile(name), accepted);
         QCOMPARE(port.handedOver, spoken.isEmpty() ? QStringList() : QStringList{spoken});
         QCOMPARE(port.messages, messages);
-        if (accepted) { // a new reading: from the start, no bookmarks, LastPos kept
+        if (accepted && messages.isEmpty()) { // a new reading: from the start, no bookmarks
             QCOMPARE(model.FileName, name);
             QCOMPARE(port.text2, name);
             QCOMPARE(model.NextPos, 0.0);
@@ -115,7 +117,7 @@ private slots:
             QCOMPARE(model.BookNum, 0);
             QVERIFY(std::all_of(model.BookMarks.begin(), model.BookMarks.end(),
                                 [](double m) { return m == 0; }));
-        } else { // a refused file loses nothing
+        } else { // a refused or failed file loses nothing
             QCOMPARE(model.FileName, "book.txt");
             QCOMPARE(port.text2, "book.txt");
             QCOMPARE(model.BookText, "kept");

@@ -194,11 +194,18 @@ private slots:
         QTemporaryDir dir;
         const QByteArray tiff =
             multipageTiff({renderPage({kLetter[0]}), renderPage({kLetter[1]})}, dir);
+        QStringList arrived; // handed over page by page, in order, as the reading goes on
+        LoadProgress progress;
+        progress.arrived = [&](const QVector<Paragraph>& part) {
+            for (const Paragraph& p : part)
+                arrived << p.text;
+        };
         const PictureReading reading =
-            recognizeImageFile(writeFile(dir, "scan.tiff", tiff), english());
+            recognizeImageFile(writeFile(dir, "scan.tiff", tiff), english(), progress);
         QCOMPARE(reading.status, PictureReading::Status::Read);
         QVERIFY2(wordAccuracy(joined(kLetter), joined(reading.paragraphs)) >= 0.98,
                  qPrintable(joined(reading.paragraphs)));
+        QCOMPARE(arrived, reading.paragraphs);
     }
 
     void refusals_data() {

@@ -4,6 +4,7 @@
 // Faults are armed on the engine or its output; the log records every event the windows get.
 #include "FakePrompts.h"
 #include "FakeVoice.h"
+#include "LoadWaiting.h"
 #include "engine/EspeakVoice.h"
 #include "engine/PcmOutput.h"
 #include "reader/ui/EnglishF.h"
@@ -271,6 +272,7 @@ public:
         reader = std::make_unique<EnglishF>(*tts, prompts);
         reader->setHandOverWait(20);
         reader->Form_Load();
+        waitForLoad(*reader);
         // The test ticks the reader itself.
         reader->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
     }

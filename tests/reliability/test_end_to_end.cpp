@@ -2,6 +2,7 @@
 // audio output, in a working folder that holds only "Tech Pool.txt". Needs a sound server: run it
 // through scripts/with-pulseaudio.sh, which provides a null sink when none is running.
 #include "FakePrompts.h"
+#include "LoadWaiting.h"
 #include "engine/EspeakVoice.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
@@ -180,6 +181,7 @@ private slots:
         m_tts = std::make_unique<TTSSetup>([] { return createEspeakVoice(); }, m_prompts);
         m_reader = std::make_unique<EnglishF>(*m_tts, m_prompts);
         m_reader->Form_Load();
+        orasent::test::waitForLoad(*m_reader);
         m_reader->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_reader.get()));
         QVERIFY(voice());

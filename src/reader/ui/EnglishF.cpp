@@ -1,5 +1,6 @@
 // The reader window: its controls, start-up, layout, shut-down, and the model's view of it.
 #include "reader/ui/EnglishF.h"
+#include "reader/ui/EnglishFLoadWorker.h"
 
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
@@ -15,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -75,9 +77,12 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     m_sleepTimer = new SleepTimerMenu(m_model, m_tts, *m_statusLine, *m_toolsMenu, this);
     addLibraryTools();
     addScreenReaderTools();
+    addStopLoading();
 }
 
-EnglishF::~EnglishF() = default;
+EnglishF::~EnglishF() {
+    stopLoadWorkers(true);
+}
 
 void EnglishF::createControls() {
     auto* client = new QWidget(this);
@@ -166,10 +171,8 @@ void EnglishF::Form_Load() {
     m_tts.Form_Load();
     loadLibrary();
     m_model.OpenfF();
-    m_model.alignToSentenceStart();
-    m_model.arriveAtStartupDocument();
     if (!startupRefusal.isEmpty())
-        handOver(startupRefusal);
+        m_model.sayBeforeReading(startupRefusal);
     // The sentence box reaches up to the button column.
     m_text1->resize(twipsToPixels(layout.text1.width, dpi), m_text1->height());
 
@@ -225,6 +228,7 @@ void EnglishF::Form_Unload() {
         return;
     m_unloaded = true;
     m_timer1->stop();
+    stopLoadWorkers(false); // quits at once: the place read before the load is saved below
     m_model.leaveDocument(true);
     QString error;
     if (!writeStateFile(stateFileName(), m_model, m_text1->font().pointSizeF(), &error)) {

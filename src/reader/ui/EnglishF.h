@@ -11,14 +11,14 @@
 #include <QPointer>
 #include <QString>
 #include <array>
-#include <atomic>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
-class QEventLoop;
-class QThread;
+class QLabel;
 class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
@@ -72,10 +72,11 @@ public:
     SleepTimerMenu* sleepTimer() const { return m_sleepTimer; }
 
     // How a file becomes BookText (loadDocument unless a test says otherwise), called on a thread
-    // of its own; the progress dialog shows after `milliseconds` of it.
+    // of its own (EnglishFLoading.cpp).
     using DocumentLoaderFunction = std::function<DocumentLoad(const QString&, const LoadProgress&)>;
     void setDocumentLoader(DocumentLoaderFunction loader);
-    void setProgressDelay(int milliseconds) { m_progressDelayMs = milliseconds; }
+    // Off: loads run at once on the window's thread, for tests that do not drive the threads.
+    void setLoadingInBackground(bool background) { m_loadInBackground = background; }
 
     // The file named on the command line, as an absolute path; call before Form_Load.
     void setStartupFile(const QString& absolutePath) { m_startupFile = absolutePath; }
@@ -113,11 +114,18 @@ private:
     void focusSentenceBox() override;
     void showPathBox(const QString& path) override;
     void showMessage(const QString& text) override;
-    DocumentLoad loadText(const QString& path) override;
     QString voiceName() const override; // EnglishFLibrary.cpp
     void chooseVoice(const QString& name) override;
-    void waitWithProgress(QThread& worker, QEventLoop& loop, const std::atomic<int>& done,
-                          const std::atomic<int>& total, std::atomic<bool>& cancelled);
+    void startLoad(const QString& path, int ticket, ReaderModel& model) override;
+    void cancelLoad(int ticket) override;
+    void showLoadingStatus(const QString& text) override;
+
+    // Loading (EnglishFLoading.cpp): the workers, the status line and Tools > Stop Loading.
+    struct LoadWorker;
+    void finishLoadWorker(int ticket);
+    void stopLoadWorkers(bool join); // asks every load to stop; `join` waits for their threads
+    std::function<std::optional<QString>(bool again)> passwordAsker();
+    void addStopLoading();
 
     void createControls();
     void createMenus();
@@ -185,7 +193,9 @@ private:
     int m_handOverWaitMs = 1000;
     FollowAlongSettings m_followAlong;
     DocumentLoaderFunction m_documentLoader;
-    int m_progressDelayMs = 1000;
+    bool m_loadInBackground = true;
+    std::vector<std::unique_ptr<LoadWorker>> m_loadWorkers;
+    QAction* m_stopLoading = nullptr;
     QString m_startupFile;
 };
 

@@ -1,32 +1,27 @@
-// Loading a text or document without freezing the reader: the work runs on a thread of its own;
-// after a second a progress dialog with Cancel shows. Files dropped on the window open like Open
-// File.
-#include "common/ui/UserPrompts.h"
+// Loading a text or document without freezing the reader: each load runs on a thread of its
+// own and hands its parts, progress and end to the reading model on the window's thread; a
+// status line under the path box tells how far it is, and Tools > Stop Loading ends it. Files
+// dropped on the window open like Open File.
 #include "reader/ui/EnglishF.h"
+#include "reader/ui/EnglishFLoadWorker.h"
+#include "common/ui/UserPrompts.h"
+#include "reader/ui/ReaderStatusLine.h"
 
-#include <QApplication>
+#include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QThread>
-#include <QTimer>
 #include <QUrl>
 
-#include <atomic>
 #include <memory>
 
 namespace orasent {
 
 namespace {
-// What the loading thread and the window share.
-struct LoadShared {
-    std::atomic<int> done{0};
-    std::atomic<int> total{0};
-    std::atomic<bool> cancelled{false};
-};
-
 QString passwordMessage(bool again) {
     return again ? QStringLiteral("That password is wrong. Type the password again.")
                  : QStringLiteral("This document is locked with a password. Type the password "
@@ -46,76 +41,97 @@ void EnglishF::setDocumentLoader(DocumentLoaderFunction loader) {
     m_documentLoader = std::move(loader);
 }
 
-DocumentLoad EnglishF::loadText(const QString& path) {
-    auto shared = std::make_shared<LoadShared>();
-    LoadProgress progress;
-    progress.report = [shared](int done, int total) {
-        shared->done = done;
-        shared->total = total;
+void EnglishF::startLoad(const QString& path, int ticket, ReaderModel& model) {
+    // The working directory may change (the file dialog) before the thread opens the file.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const DocumentLoaderFunction loader = m_documentLoader ? m_documentLoader : loadDocument;
+    m_stopLoading->setEnabled(true);
+    if (!m_loadInBackground) {
+        LoadProgress progress;
+        progress.password = passwordAsker();
+        progress.report = [&](int done, int total) { model.loadProgressed(ticket, done, total); };
+        progress.arrived = [&](const QVector<Paragraph>& part) { model.partArrived(ticket, part); };
+        model.loadEnded(ticket, loader(absolute, progress));
+        return;
+    }
+    auto worker = std::make_unique<LoadWorker>();
+    worker->ticket = ticket;
+    LoadWorker* raw = worker.get();
+    // Deliveries are queued to the window; the window outlives the thread (see the destructor).
+    auto deliver = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
     };
-    progress.cancelled = [shared] { return shared->cancelled.load(); };
-    // Asked from the loading thread; the dialog runs on the window's, and only the answer
-    // goes back.
-    progress.password = [this](bool again) {
-        std::optional<QString> answer;
-        const auto ask = [&] {
-            QApplication::restoreOverrideCursor(); // the user types now
-            answer = m_prompts.getPassword(this, passwordMessage(again));
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+    raw->thread = std::thread([this, raw, absolute, loader, deliver, ticket] {
+        LoadProgress progress;
+        progress.password = passwordAsker();
+        progress.cancelled = [raw] { return raw->cancelled.load(); };
+        progress.report = [&](int done, int total) {
+            deliver([this, ticket, done, total] { m_model.loadProgressed(ticket, done, total); });
         };
+        progress.arrived = [&](const QVector<Paragraph>& part) {
+            deliver([this, ticket, part] { m_model.partArrived(ticket, part); });
+        };
+        DocumentLoad load = loader(absolute, progress);
+        deliver([this, ticket, load = std::move(load)]() mutable {
+            finishLoadWorker(ticket);
+            m_model.loadEnded(ticket, std::move(load));
+        });
+    });
+    m_loadWorkers.push_back(std::move(worker));
+}
+
+std::function<std::optional<QString>(bool again)> EnglishF::passwordAsker() {
+    // Asked from the loading thread; the dialog runs on the window's, and only the answer goes
+    // back. The password itself is kept nowhere.
+    return [this](bool again) {
+        std::optional<QString> answer;
+        const auto ask = [&] { answer = m_prompts.getPassword(this, passwordMessage(again)); };
         if (QThread::currentThread() == thread())
             ask();
         else
             QMetaObject::invokeMethod(this, ask, Qt::BlockingQueuedConnection);
         return answer;
     };
-
-    DocumentLoad result;
-    const DocumentLoaderFunction loader = m_documentLoader ? m_documentLoader : loadDocument;
-    QThread* worker = QThread::create([&] { result = loader(path, progress); });
-    QEventLoop loop;
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    worker->start();
-
-    // The first second: input waits, the window still paints.
-    QTimer::singleShot(m_progressDelayMs, &loop, &QEventLoop::quit);
-    if (worker->isRunning())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (worker->isRunning())
-        waitWithProgress(*worker, loop, shared->done, shared->total, shared->cancelled);
-    worker->wait();
-    delete worker;
-    QApplication::restoreOverrideCursor();
-    return result;
 }
 
-void EnglishF::waitWithProgress(QThread& worker, QEventLoop& loop, const std::atomic<int>& done,
-                                const std::atomic<int>& total, std::atomic<bool>& cancelled) {
-    QProgressDialog dialog(QStringLiteral("Opening the file…"), QStringLiteral("Cancel"), 0, 0,
-                           this);
-    dialog.setObjectName(QStringLiteral("LoadProgress"));
-    dialog.setWindowTitle(programTitle());
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(0);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &dialog, [&] {
-        if (total > 0) {
-            dialog.setMaximum(total);
-            dialog.setValue(done);
-            dialog.setLabelText(QStringLiteral("Opening the file: %1 of %2").arg(done).arg(total));
+void EnglishF::cancelLoad(int ticket) {
+    for (const auto& worker : m_loadWorkers)
+        if (worker->ticket == ticket)
+            worker->cancelled = true;
+}
+
+void EnglishF::finishLoadWorker(int ticket) {
+    for (auto it = m_loadWorkers.begin(); it != m_loadWorkers.end(); ++it) {
+        if ((*it)->ticket == ticket) {
+            (*it)->thread.join(); // its last act was to queue this call
+            m_loadWorkers.erase(it);
+            return;
         }
-    });
-    connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
-        cancelled = true;
-        dialog.setLabelText(QStringLiteral("Cancelling…"));
-    });
-    poll.start(100);
-    dialog.show();
-    if (worker.isRunning())
-        loop.exec();
+    }
+}
+
+void EnglishF::stopLoadWorkers(bool join) {
+    for (const auto& worker : m_loadWorkers)
+        worker->cancelled = true;
+    if (!join)
+        return;
+    for (const auto& worker : m_loadWorkers)
+        worker->thread.join();
+    m_loadWorkers.clear();
+}
+
+
+void EnglishF::addStopLoading() {
+    m_stopLoading = m_toolsMenu->addAction(QStringLiteral("Stop Loading"));
+    m_stopLoading->setObjectName(QStringLiteral("StopLoading"));
+    m_stopLoading->setEnabled(false);
+    connect(m_stopLoading, &QAction::triggered, this, [this] { m_model.stopLoading(); });
+}
+
+void EnglishF::showLoadingStatus(const QString& text) {
+    m_statusLine->setPart(QStringLiteral("loading"), text);
+    if (m_stopLoading)
+        m_stopLoading->setEnabled(!text.isEmpty());
 }
 
 void EnglishF::dragEnterEvent(QDragEnterEvent* event) {

@@ -78,6 +78,7 @@ public:
             writeFile("Tech Pool.txt", techPool);
         reader = std::make_unique<EnglishF>(tts, prompts);
         reader->setHandOverWait(20);
+        reader->setLoadingInBackground(false); // tests of loading turn it back on
         if (beforeLoad)
             beforeLoad(*reader);
         reader->Form_Load();

@@ -1,12 +1,12 @@
 // How files reach the reader window: dropped on it, named on the command line, and a long load
-// that the user cancels from its progress dialog.
+// that the user stops from the Tools menu.
 #include "ReaderWindowFixture.h"
 
+#include <QLabel>
 #include <QMimeData>
-#include <QProgressDialog>
+#include <QSemaphore>
 #include <QUrl>
 #include <QtTest>
-#include <thread>
 
 using namespace orasent;
 using namespace orasent::test;
@@ -56,35 +56,73 @@ private slots:
         QVERIFY2(f.tts.spoken().startsWith(spoken), qPrintable(f.tts.spoken()));
     }
 
-    // The dialog shows while the load runs; Cancel keeps the text, file and place.
-    void cancelFromProgressDialog() {
+    // A disk so slow that each read waits for the test: the window answers meanwhile, its
+    // status line tells the page, nothing of the old text is read, and Tools > Stop Loading
+    // keeps the text, file and place.
+    void stopLoadingWhileDiskIsSlow() {
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
+        reader.setLoadingInBackground(true);
         f.model().NextPos = 6;
-        writeFile("big.txt", "Big. ");
-        reader.setProgressDelay(0);
-        reader.setDocumentLoader([](const QString&, const LoadProgress& progress) {
-            progress.report(1, 500);
-            while (!progress.cancelled())
-                std::this_thread::yield();
-            return DocumentLoad{DocumentLoad::Status::Cancelled, {}, {}, false, {}, {}, {}};
-        });
-        int sawPage = 0;
-        QTimer presser; // presses Cancel once the dialog has shown its progress
-        connect(&presser, &QTimer::timeout, [&] {
-            auto* dialog = reader.findChild<QProgressDialog*>("LoadProgress");
-            if (dialog && dialog->isVisible() && dialog->maximum() == 500) {
-                sawPage = dialog->value();
-                QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+        f.model().ContinuousPlay = -1;
+        QSemaphore reads; // one page read per permit
+        reader.setDocumentLoader([&reads](const QString&, const LoadProgress& progress) {
+            for (int page = 0; page < 500 && !progress.cancelled(); ++page) {
+                progress.report(page, 500);
+                reads.acquire();
             }
+            DocumentLoad cancelled;
+            cancelled.status = DocumentLoad::Status::Cancelled;
+            return cancelled;
         });
-        presser.start(10);
-        QVERIFY(f.model().openChosenFile("big.txt"));
-        QCOMPARE(sawPage, 1);
+        QVERIFY(f.model().openChosenFile(QDir::current().filePath("big.pdf")));
+        auto* status = reader.findChild<QLabel*>("ReaderStatusLine");
+        QVERIFY(status);
+        reads.release();
+        while (status->text() != "Loading: page 2 of 500")
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QVERIFY(status->isVisibleTo(&reader));
+        QCOMPARE(reader.windowTitle(), QString("Read Text"));
+        const QString shown = f.text1()->toPlainText();
+        f.talk();
+        reader.Timer1_Timer();
+        QCOMPARE(f.text1()->toPlainText(), shown);
+        QAction* stop = f.action("StopLoading");
+        QVERIFY(stop && stop->isEnabled());
+        stop->trigger();
+        reads.release(500);
+        QCOMPARE(f.model().state(), ReaderState::Reading);
+        QVERIFY(!status->isVisibleTo(&reader));
+        QVERIFY(!stop->isEnabled());
         QCOMPARE(f.model().BookText, QString("One. Two. Three. Four. "));
         QCOMPARE(f.model().FileName, QString("Tech Pool.txt"));
         QCOMPARE(f.model().NextPos, 6.0);
         QCOMPARE(f.text2()->text(), QString("Tech Pool.txt"));
+    }
+
+    // Quit while a load runs: the window goes at once and the state file keeps the place of
+    // the text read before the load.
+    void quitDuringLoad() {
+        ReaderWindowFixture f;
+        EnglishF& reader = f.open();
+        reader.setLoadingInBackground(true);
+        f.model().NextPos = 6, f.model().LastPos = 6;
+        QSemaphore reads;
+        reader.setDocumentLoader([&reads](const QString&, const LoadProgress& progress) {
+            while (!progress.cancelled())
+                reads.acquire();
+            DocumentLoad cancelled;
+            cancelled.status = DocumentLoad::Status::Cancelled;
+            return cancelled;
+        });
+        f.model().openChosenFile(QDir::current().filePath("big.pdf"));
+        f.click(6);      // Quit
+        reads.release(); // the loader sees it was asked to stop
+        QFile state(EnglishF::stateFileName());
+        QVERIFY(state.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = state.readAll().split('\n');
+        QCOMPARE(lines.value(0).trimmed(), QByteArray("6"));
+        QCOMPARE(lines.value(104).trimmed(), QByteArray("Tech Pool.txt"));
     }
 };
 

@@ -1,0 +1,254 @@
+// The reader's loading state, driven by a scripted loader that hands the parts of a document
+// over only when the test says: the pause timer and Talk while a load runs, Cancel, a second
+// open, a failed open, and a resumed place beyond the part that has arrived.
+#include "RecordingReaderPort.h"
+#include "reader/ReaderModel.h"
+
+#include <QtTest>
+
+using namespace orasent;
+using orasent::test::RecordingReaderPort;
+
+namespace {
+
+// Records each load it is asked for; the test delivers parts and ends through the model.
+class ScriptedLoaderPort : public RecordingReaderPort {
+public:
+    void startLoad(const QString& path, int ticket, ReaderModel&) override {
+        started << path;
+        tickets << ticket;
+    }
+    void cancelLoad(int ticket) override { cancelled << ticket; }
+    void showLoadingStatus(const QString& text) override { status = text; }
+
+    int lastTicket() const { return tickets.value(tickets.size() - 1); }
+
+    QStringList started;
+    QList<int> tickets, cancelled;
+    QString status;
+};
+
+QVector<Paragraph> part(const QStringList& texts) {
+    QVector<Paragraph> paragraphs;
+    for (const QString& text : texts)
+        paragraphs.append(Paragraph{text, Paragraph::Kind::Body, 0, {}, {}});
+    return paragraphs;
+}
+
+DocumentLoad ended(DocumentLoad::Status status, const QStringList& all = {},
+                   const QString& error = {}) {
+    DocumentLoad load;
+    load.status = status;
+    load.bookText = bookTextFromDocument(part(all)).bookText;
+    load.error = error;
+    return load;
+}
+
+const QString kOld = QStringLiteral("Old one. Old two. Old three. ");
+
+// A model reading the old document at its second sentence, with a bookmark, in continuous play.
+void readOld(ReaderModel& model, ScriptedLoaderPort& port) {
+    model.FileName = "old.txt";
+    model.BookText = kOld;
+    model.NextPos = 9, model.LastPos = 1, model.BookMarks[1] = 1, model.BookNum = 1;
+    model.ContinuousPlay = -1;
+    model.beginLoad("old.txt", false);
+    model.loadEnded(port.lastTicket(), [] {
+        DocumentLoad load;
+        load.status = DocumentLoad::Status::Loaded;
+        load.bookText = kOld;
+        return load;
+    }());
+    port.clear();
+}
+
+void verifyOldKept(const ReaderModel& model) {
+    QCOMPARE(model.FileName, QString("old.txt"));
+    QCOMPARE(model.BookText, kOld);
+    QCOMPARE(model.NextPos, 9.0);
+    QCOMPARE(model.LastPos, 1.0);
+    QCOMPARE(model.BookMarks[1], 1.0);
+    QCOMPARE(model.BookNum, 1);
+}
+
+} // namespace
+
+class LoadingTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Until the first part arrives the timer steps nothing; then it reads the new document
+    // from its start, and at the edge of what has arrived it waits instead of ending.
+    void timerDuringLoad() {
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        readOld(model, port);
+        QVERIFY(model.openChosenFile("new.pdf"));
+        QCOMPARE(model.state(), ReaderState::Loading);
+        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Waiting);
+        QVERIFY(!port.log.contains("setSentenceText"));
+        QVERIFY(port.handedOver.isEmpty());
+        verifyOldKept(model); // Quit now would save the old place
+
+        model.partArrived(port.lastTicket(), part({"New one.", "New two"}));
+        QCOMPARE(model.FileName, QString("new.pdf"));
+        QCOMPARE(model.BookNum, 0);
+        QVERIFY(!port.text1.contains("Old"));
+        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Stepped);
+        QCOMPARE(port.text1, QString("New one."));
+        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Stepped);
+        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Waiting);
+        for (const QString& text : std::as_const(port.handedOver))
+            QVERIFY2(!text.contains("Old"), qPrintable(text));
+
+        model.partArrived(port.lastTicket(), part({"New three."}));
+        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Stepped);
+        QCOMPARE(port.text1, QString(" \r\nNew three."));
+        model.loadEnded(port.lastTicket(),
+                        ended(DocumentLoad::Status::Loaded, {"New one.", "New two", "New three."}));
+        QCOMPARE(model.state(), ReaderState::Reading);
+        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::EndOfText);
+    }
+
+    // Talk at the edge of what has arrived shows the next sentence as soon as it comes; a
+    // Talk given before anything came is taken then.
+    void talkAtEdge() {
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        readOld(model, port);
+        model.openChosenFile("new.epub");
+        model.talk(1); // put off: nothing of the new document yet, nothing of the old read
+        QVERIFY(!port.log.contains("setSentenceText"));
+        model.loadProgressed(port.lastTicket(), 0, 3);
+        QCOMPARE(port.status, QString("Loading: chapter 1 of 3"));
+        model.partArrived(port.lastTicket(), part({"First."}));
+        QCOMPARE(port.text1, QString("First."));
+        port.clear();
+        model.talk(1);
+        QVERIFY(!port.log.contains("setSentenceText"));
+        model.partArrived(port.lastTicket(), part({"Second."}));
+        QCOMPARE(port.text1, QString(" \r\nSecond."));
+        QCOMPARE(port.lastHandedOver(), QString(" \r\nSecond."));
+        model.loadEnded(port.lastTicket(),
+                        ended(DocumentLoad::Status::Loaded, {"First.", "Second."}));
+        QCOMPARE(port.status, QString());
+    }
+
+    // Cancel before any part keeps everything; after one, the part stays readable.
+    void cancel_data() {
+        QTest::addColumn<bool>("partFirst");
+        QTest::newRow("nothing arrived") << false;
+        QTest::newRow("a part arrived") << true;
+    }
+    void cancel() {
+        QFETCH(bool, partFirst);
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        readOld(model, port);
+        model.openChosenFile("new.pdf");
+        if (partFirst)
+            model.partArrived(port.lastTicket(), part({"Arrived."}));
+        model.stopLoading();
+        QCOMPARE(port.cancelled, QList<int>{port.lastTicket()});
+        QCOMPARE(model.state(), ReaderState::Reading);
+        QCOMPARE(port.status, QString());
+        if (partFirst) {
+            QCOMPARE(model.BookText, QString("Arrived. "));
+            QCOMPARE(model.FileName, QString("new.pdf"));
+        } else {
+            verifyOldKept(model);
+            QCOMPARE(port.text2, QString("old.txt"));
+        }
+        // What the stopped load still delivers is not taken.
+        model.partArrived(port.lastTicket(), part({"Late."}));
+        QVERIFY(!model.BookText.contains("Late"));
+    }
+
+    // A second open during a load wins; the first one's deliveries are ignored.
+    void secondOpen() {
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        readOld(model, port);
+        model.openChosenFile("first.pdf");
+        const int first = port.lastTicket();
+        model.openChosenFile("second.pdf");
+        QCOMPARE(port.cancelled, QList<int>{first});
+        model.partArrived(first, part({"From the first."}));
+        model.loadEnded(first, ended(DocumentLoad::Status::Loaded, {"From the first."}));
+        verifyOldKept(model);
+        QCOMPARE(model.state(), ReaderState::Loading);
+        model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Loaded, {"Second."}));
+        QCOMPARE(model.FileName, QString("second.pdf"));
+        QCOMPARE(model.BookText, QString("Second. "));
+    }
+
+    // A failed open, by any route, keeps the document, the place and the bookmarks.
+    void failedOpenKeepsPlace_data() {
+        QTest::addColumn<int>("route");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("Open File, damaged") << 0 << "This PDF is damaged.";
+        QTest::newRow("path box, unreadable") << 1 << QString();
+        QTest::newRow("question pool, empty") << 2 << QString();
+    }
+    void failedOpenKeepsPlace() {
+        QFETCH(int, route);
+        QFETCH(QString, error);
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        readOld(model, port);
+        const QString path = QFINDTESTDATA("test_loading.cpp"); // an existing file
+        if (route == 0)
+            model.openChosenFile("broken.pdf");
+        else if (route == 1)
+            model.openTypedPath(path);
+        else
+            model.openPool(path);
+        model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Failed, {}, error));
+        verifyOldKept(model);
+        QCOMPARE(port.text2, QString("old.txt"));
+        QCOMPARE(port.messages, QStringList{error.isEmpty() ? "Error loading file" : error});
+        QCOMPARE(model.state(), ReaderState::Reading);
+    }
+
+    // The text of the saved state fails at start-up: the box, and the saved place kept.
+    void failedStartupKeepsState() {
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        model.FileName = "gone.txt";
+        model.NextPos = 40, model.LastPos = 40, model.BookMarks[3] = 12;
+        model.OpenfF();
+        model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Failed));
+        QCOMPARE(port.messages, QStringList{"Error loading file"});
+        QCOMPARE(model.state(), ReaderState::Idle);
+        QCOMPARE(model.FileName, QString("gone.txt"));
+        QCOMPARE(model.NextPos, 40.0);
+        QCOMPARE(model.BookMarks[3], 12.0);
+    }
+
+    // A resumed place (or a bookmark) beyond the arrived part shows its sentence when that
+    // part arrives; Set 25 Bookmarks waits for the whole text.
+    void resumeBeyondArrived() {
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        const QStringList paragraphs = {"Alpha one.", "Alpha two.", "Beta one.", "Beta two."};
+        const QString whole = bookTextFromDocument(part(paragraphs)).bookText;
+        model.FileName = "book.pdf";
+        model.NextPos = double(whole.indexOf(" \r\nBeta two")) + 1;
+        model.OpenfF();
+        model.partArrived(port.lastTicket(), part(paragraphs.mid(0, 2)));
+        model.talk(1);
+        QVERIFY(!port.log.contains("setSentenceText"));
+        model.SpreadBookmarks();
+        QCOMPARE(port.lastHandedOver(),
+                 QString("The bookmarks are set when the whole document has been read in."));
+        QCOMPARE(model.BookNum, 0);
+        model.partArrived(port.lastTicket(), part(paragraphs.mid(2)));
+        QCOMPARE(port.text1, QString(" \r\nBeta two."));
+        model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Loaded, paragraphs));
+        QCOMPARE(model.BookText, whole);
+        QCOMPARE(port.lastHandedOver(), QString("25 bookmarks have been set"));
+        QCOMPARE(model.BookNum, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(LoadingTest)
+#include "test_loading.moc"
