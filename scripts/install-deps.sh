@@ -9,14 +9,14 @@ runtime_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev
-  libzip-dev libgumbo-dev libcmark-dev
+  libzip-dev libgumbo-dev libcmark-dev libtag1-dev libmp3lame-dev libopusenc-dev
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
-  poppler-utils tesseract-ocr
+  poppler-utils tesseract-ocr ffmpeg epubcheck
   speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins)
 
 packages=("${runtime_packages[@]}")
