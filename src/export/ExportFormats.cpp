@@ -59,7 +59,8 @@ int sndfileFormat(AudioFileFormat format) {
 
 EncoderSettings encoderSettings(AudioFileFormat format, ExportQuality quality) {
     static const int kOpus[] = {24000, 32000, 64000};
-    static const int kMp3[] = {40000, 64000, 128000};
+    // Below 56 kb/s a 22,050 Hz frame is too small for the header that gives the exact length.
+    static const int kMp3[] = {56000, 64000, 128000};
     static const double kVorbis[] = {1.0, 0.7, 0.25};
     const int q = int(quality);
     EncoderSettings s;
