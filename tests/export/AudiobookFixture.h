@@ -67,7 +67,8 @@ inline double decodedSeconds(const QString& path) {
 }
 
 inline QString formatTag(const QJsonObject& probed, const QString& key) {
-    const QJsonObject tags = probed[QStringLiteral("format")].toObject()[QStringLiteral("tags")].toObject();
+    const QJsonObject tags =
+        probed[QStringLiteral("format")].toObject()[QStringLiteral("tags")].toObject();
     for (auto it = tags.begin(); it != tags.end(); ++it)
         if (it.key().compare(key, Qt::CaseInsensitive) == 0)
             return it.value().toString();
@@ -81,7 +82,10 @@ inline QString formatTag(const QJsonObject& probed, const QString& key) {
 }
 
 inline double probedSeconds(const QJsonObject& probed) {
-    return probed[QStringLiteral("format")].toObject()[QStringLiteral("duration")].toString().toDouble();
+    return probed[QStringLiteral("format")]
+        .toObject()[QStringLiteral("duration")]
+        .toString()
+        .toDouble();
 }
 
 } // namespace orasent::test

@@ -53,13 +53,20 @@ void TestAudiobook::formatsReadBack_data() {
     QTest::addColumn<QString>("quality");
     QTest::addColumn<int>("lowKbps");
     QTest::addColumn<int>("highKbps");
-    QTest::newRow("mp3 standard") << "b.mp3" << "standard" << 62 << 66;
-    QTest::newRow("mp3 small") << "b.mp3" << "small" << 54 << 58;
-    QTest::newRow("opus standard") << "b.opus" << "standard" << 18 << 40;
-    QTest::newRow("opus high") << "b.opus" << "high" << 40 << 80;
-    QTest::newRow("ogg standard") << "b.ogg" << "standard" << 25 << 60;
-    QTest::newRow("flac") << "b.flac" << "standard" << 0 << 0;
-    QTest::newRow("wav") << "b.wav" << "standard" << 350 << 356;
+    QTest::newRow("mp3 standard") << "b.mp3"
+                                  << "standard" << 62 << 66;
+    QTest::newRow("mp3 small") << "b.mp3"
+                               << "small" << 54 << 58;
+    QTest::newRow("opus standard") << "b.opus"
+                                   << "standard" << 18 << 40;
+    QTest::newRow("opus high") << "b.opus"
+                               << "high" << 40 << 80;
+    QTest::newRow("ogg standard") << "b.ogg"
+                                  << "standard" << 25 << 60;
+    QTest::newRow("flac") << "b.flac"
+                          << "standard" << 0 << 0;
+    QTest::newRow("wav") << "b.wav"
+                         << "standard" << 350 << 356;
 }
 
 void TestAudiobook::formatsReadBack() {
@@ -83,8 +90,10 @@ void TestAudiobook::formatsReadBack() {
     QCOMPARE(int(result.status), int(ExportResult::Status::Done));
     const QJsonObject probed = probe(result.audioPath);
     const double seconds = decodedSeconds(result.audioPath);
-    QVERIFY2(qAbs(seconds - result.audioSeconds()) < 0.05,
-             qPrintable(QStringLiteral("%1 s read, %2 s written").arg(seconds).arg(result.audioSeconds())));
+    QVERIFY2(
+        qAbs(seconds - result.audioSeconds()) < 0.05,
+        qPrintable(
+            QStringLiteral("%1 s read, %2 s written").arg(seconds).arg(result.audioSeconds())));
     const int kbps = int(QFileInfo(result.audioPath).size() * 8 / seconds / 1000);
     if (highKbps > 0)
         QVERIFY2(kbps >= lowKbps && kbps <= highKbps, qPrintable(QString::number(kbps)));
@@ -98,9 +107,10 @@ void TestAudiobook::formatsReadBack() {
         QVERIFY(sheet.contains("TITLE \"Chapter 2\""));
         return;
     }
-    QVERIFY(formatTag(probed, QStringLiteral("encoder")).startsWith(QLatin1String("Orasent (")) ||
-            formatTag(probed, QStringLiteral("encoded_by")).startsWith(QLatin1String("Orasent (")) ||
-            formatTag(probed, QStringLiteral("TSSE")).startsWith(QLatin1String("Orasent (")));
+    QVERIFY(
+        formatTag(probed, QStringLiteral("encoder")).startsWith(QLatin1String("Orasent (")) ||
+        formatTag(probed, QStringLiteral("encoded_by")).startsWith(QLatin1String("Orasent (")) ||
+        formatTag(probed, QStringLiteral("TSSE")).startsWith(QLatin1String("Orasent (")));
     const QJsonArray chapters = probed[QStringLiteral("chapters")].toArray();
     QCOMPARE(chapters.size(), 3);
     double previousEnd = 0;
@@ -126,9 +136,9 @@ void TestAudiobook::splitFiles() {
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("The Test Book")});
     const QString folder = dir.filePath(QStringLiteral("The Test Book"));
     QCOMPARE(result.audioPath, folder);
-    QCOMPARE(entries(folder), (QStringList{"01 Chapter 1.mp3", "01 Chapter 1.srt",
-                                           "02 Chapter 2.mp3", "02 Chapter 2.srt",
-                                           "03 Chapter 3.mp3", "03 Chapter 3.srt"}));
+    QCOMPARE(entries(folder),
+             (QStringList{"01 Chapter 1.mp3", "01 Chapter 1.srt", "02 Chapter 2.mp3",
+                          "02 Chapter 2.srt", "03 Chapter 3.mp3", "03 Chapter 3.srt"}));
     for (int i = 1; i <= 3; ++i) {
         const QString stem = QDir(folder).filePath(QStringLiteral("0%1 Chapter %1").arg(i));
         const QJsonObject probed = probe(stem + QStringLiteral(".mp3"));
@@ -139,7 +149,8 @@ void TestAudiobook::splitFiles() {
         const QVector<ReadCue> cues = readCues(stem + QStringLiteral(".srt"));
         QVERIFY(!cues.isEmpty());
         QVERIFY(cues.first().startMs < 1000);
-        QVERIFY(cues.last().endMs <= qint64(decodedSeconds(stem + QStringLiteral(".mp3")) * 1000) + 20);
+        QVERIFY(cues.last().endMs <=
+                qint64(decodedSeconds(stem + QStringLiteral(".mp3")) * 1000) + 20);
     }
 }
 
@@ -218,12 +229,17 @@ void TestAudiobook::everyChapterInTheTableOfContents() {
 void TestAudiobook::safeNames_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("slash and colon") << "Part 1/2: The End" << "Part 1 2 The End";
-    QTest::newRow("dots and blanks") << "  ..hidden. " << "hidden";
-    QTest::newRow("nothing left") << "///" << "Fallback";
-    QTest::newRow("300 characters") << QString(300, QLatin1Char('w')) << QString(80, QLatin1Char('w'));
-    QTest::newRow("cut at a word") << QString(70, QLatin1Char('a')) + " " + QString(30, QLatin1Char('b'))
-                                   << QString(70, QLatin1Char('a'));
+    QTest::newRow("slash and colon") << "Part 1/2: The End"
+                                     << "Part 1 2 The End";
+    QTest::newRow("dots and blanks") << "  ..hidden. "
+                                     << "hidden";
+    QTest::newRow("nothing left") << "///"
+                                  << "Fallback";
+    QTest::newRow("300 characters")
+        << QString(300, QLatin1Char('w')) << QString(80, QLatin1Char('w'));
+    QTest::newRow("cut at a word")
+        << QString(70, QLatin1Char('a')) + " " + QString(30, QLatin1Char('b'))
+        << QString(70, QLatin1Char('a'));
 }
 
 void TestAudiobook::safeNames() {
