@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
@@ -37,6 +38,13 @@ QString folderProblem(const QString& path) {
 QString bookTitle(const ExportRequest& request) {
     const QString title = request.document.metadata.title.simplified();
     return title.isEmpty() ? QFileInfo(request.outputPath).completeBaseName() : title;
+}
+
+// The language an espeak-ng voice speaks, from its identifier ("gmw/en-GB-x-rp": en-GB-x-rp).
+QString voiceLanguage(const QString& voiceIdentifier) {
+    static const QRegularExpression tag(QStringLiteral("^[A-Za-z]{2,3}(-[A-Za-z0-9]{1,8})*$"));
+    const QString last = voiceIdentifier.section(QLatin1Char('/'), -1);
+    return tag.match(last).hasMatch() ? last : QString();
 }
 
 QString withSuffix(const QString& path, const QString& suffix) {
@@ -100,7 +108,8 @@ bool ExportOutputs::prepare(QString* error) {
     const DocumentMetadata& meta = m_request.document.metadata;
     m_tags.title = bookTitle(m_request);
     m_tags.author = meta.author.simplified();
-    m_tags.language = meta.language;
+    m_tags.language =
+        meta.language.isEmpty() ? voiceLanguage(m_request.voiceIdentifier) : meta.language;
     m_tags.encodedBy = QStringLiteral("Orasent (%1)").arg(m_request.voiceName);
     m_tags.coverJpeg = m_request.coverJpeg;
     if (!filePerChapter())
