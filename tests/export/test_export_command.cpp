@@ -49,6 +49,7 @@ private slots:
     void statuses_data();
     void statuses();
     void savedSettingsAreUsed();
+    void splitIntoAFolder();
     void readOnlyFolder();
 
 private:
@@ -92,6 +93,17 @@ void TestExportCommand::statuses_data() {
     QTest::newRow("from sentence 2")
         << QStringList{"--export", "in.txt", "o.mp3", "--from-sentence", "2"} << 0 << ""
         << QStringList{"o.mp3"};
+    QTest::newRow("small quality")
+        << QStringList{"--export", "in.txt", "o.opus", "--quality", "small"} << 0 << ""
+        << QStringList{"o.opus"};
+    QTest::newRow("read-along book from the name")
+        << QStringList{"--export", "in.txt", "book.epub"} << 0 << "" << QStringList{"book.epub"};
+    QTest::newRow("unknown quality")
+        << QStringList{"--export", "in.txt", "o.mp3", "--quality", "best"} << 2
+        << "unknown quality \"best\"" << none;
+    QTest::newRow("split with a value")
+        << QStringList{"--export", "in.txt", "o.mp3", "--split-chapters=yes"} << 2
+        << "--split-chapters takes no value" << none;
     QTest::newRow("unknown option") << QStringList{"--export", "in.txt", "o.wav", "--speed", "3"}
                                     << 2 << "unknown option --speed" << none;
     QTest::newRow("missing value") << QStringList{"--export", "in.txt", "o.wav", "--rate"} << 2
@@ -162,6 +174,17 @@ void TestExportCommand::savedSettingsAreUsed() {
     QVERIFY(samples.size() > 5000);
     QVERIFY(
         std::all_of(samples.begin(), samples.end(), [](short s) { return s == 0; })); // volume 0
+}
+
+// Without headings the book is one chapter: one numbered file in a folder named after it; a
+// second run does not write into that folder.
+void TestExportCommand::splitIntoAFolder() {
+    QString said;
+    QCOMPARE(runCaught({"--export", "in.txt", "book.mp3", "--split-chapters"}, &said), 0);
+    QCOMPARE(QDir(QStringLiteral("book")).entryList(QDir::Files), QStringList{"01 book.mp3"});
+    QCOMPARE(runCaught({"--export", "in.txt", "book.mp3", "--split-chapters"}, &said), 1);
+    QVERIFY2(said.contains(QLatin1String("already exists")), qPrintable(said));
+    QVERIFY(QDir(QStringLiteral("book")).removeRecursively());
 }
 
 void TestExportCommand::readOnlyFolder() {
