@@ -60,31 +60,30 @@ double espeakSeconds(const QString& textPath, const QString& wavPath, const QStr
     return clock.nsecsElapsed() / 1e9;
 }
 
-// Seconds one encoder takes for espeak-ng's samples in `wavPath` (resampled first for Opus).
+// Seconds one encoder takes for espeak-ng's samples in `wavPath` (resampled first for Opus),
+// read a block at a time.
 double encoderSeconds(const QString& wavPath, AudioFileFormat format, const QString& out) {
     SF_INFO info{};
     SNDFILE* in = sf_open(QFile::encodeName(wavPath).constData(), SFM_READ, &info);
     if (!in)
         return -1;
-    std::vector<short> samples(size_t(info.frames));
-    sf_read_short(in, samples.data(), info.frames);
-    sf_close(in);
+    std::vector<short> block(8192);
     QElapsedTimer clock;
     clock.start();
     AudioFileWriter writer(out, format == AudioFileFormat::Epub ? AudioFileFormat::Mp3 : format);
     std::unique_ptr<PcmConverter> converter;
     if (writer.sampleRate() != PcmConverter::kInputRate)
         converter = std::make_unique<PcmConverter>(speechAudioFormat(38), 1.0);
-    for (size_t i = 0; i < samples.size(); i += 8192) {
-        const int n = int(qMin<size_t>(8192, samples.size() - i));
+    for (sf_count_t n; (n = sf_read_short(in, block.data(), sf_count_t(block.size()))) > 0;) {
         if (converter) {
-            const QByteArray pcm = converter->convert(samples.data() + i, n);
+            const QByteArray pcm = converter->convert(block.data(), int(n));
             writer.write(reinterpret_cast<const qint16*>(pcm.constData()), pcm.size() / 2);
         } else {
-            writer.write(samples.data() + i, n);
+            writer.write(block.data(), n);
         }
     }
     writer.commit();
+    sf_close(in);
     const double seconds = clock.nsecsElapsed() / 1e9;
     QFile::remove(out);
     return seconds;

@@ -12,6 +12,15 @@
 
 namespace orasent::test {
 
+inline Paragraph paragraph(const QString& text, Paragraph::Kind kind = Paragraph::Kind::Body,
+                           int level = 0) {
+    Paragraph p;
+    p.text = text;
+    p.kind = kind;
+    p.level = level;
+    return p;
+}
+
 // A title, then `chapters` chapters, each a level-2 heading "Chapter N" and two short
 // sentences.
 inline ExportRequest bookRequest(const QString& outputPath, int chapters = 3) {
@@ -19,12 +28,13 @@ inline ExportRequest bookRequest(const QString& outputPath, int chapters = 3) {
     document.metadata.title = QStringLiteral("The Test Book");
     document.metadata.author = QStringLiteral("Ann Author");
     document.metadata.language = QStringLiteral("en");
-    document.paragraphs.append({QStringLiteral("The Test Book"), Paragraph::Kind::Heading, 1});
+    document.paragraphs.append(
+        paragraph(QStringLiteral("The Test Book"), Paragraph::Kind::Heading, 1));
     for (int c = 1; c <= chapters; ++c) {
         document.paragraphs.append(
-            {QStringLiteral("Chapter %1").arg(c), Paragraph::Kind::Heading, 2});
+            paragraph(QStringLiteral("Chapter %1").arg(c), Paragraph::Kind::Heading, 2));
         document.paragraphs.append(
-            {QStringLiteral("The rain fell on day %1. Then the sun came out.").arg(c)});
+            paragraph(QStringLiteral("The rain fell on day %1. Then the sun came out.").arg(c)));
     }
     document.contents = contentsFromHeadings(document.paragraphs);
     const BookTextMap map = bookTextFromDocument(document.paragraphs);

@@ -198,8 +198,9 @@ void TestAudiobook::chapterPlans() {
     QFETCH(int, chapters);
     Document document;
     for (int level : levels) {
-        document.paragraphs.append({QStringLiteral("Heading"), Paragraph::Kind::Heading, level});
-        document.paragraphs.append({QStringLiteral("Text.")});
+        document.paragraphs.append(
+            paragraph(QStringLiteral("Heading"), Paragraph::Kind::Heading, level));
+        document.paragraphs.append(paragraph(QStringLiteral("Text.")));
     }
     document.contents = contentsFromHeadings(document.paragraphs);
     const BookTextMap map = bookTextFromDocument(document.paragraphs);

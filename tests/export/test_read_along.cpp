@@ -67,8 +67,9 @@ void TestReadAlong::books() {
         r.document.contents.clear();
     }
     if (markupChapter) {
-        r.document.paragraphs.append({QStringLiteral("Pictures"), Paragraph::Kind::Heading, 2});
-        r.document.paragraphs.append({QStringLiteral("<break time=\"1s\"/>")});
+        r.document.paragraphs.append(
+            paragraph(QStringLiteral("Pictures"), Paragraph::Kind::Heading, 2));
+        r.document.paragraphs.append(paragraph(QStringLiteral("<break time=\"1s\"/>")));
         r.document.contents = contentsFromHeadings(r.document.paragraphs);
         const BookTextMap map = bookTextFromDocument(r.document.paragraphs);
         r.text = map.bookText;
