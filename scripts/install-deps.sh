@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Orasent needs. "run" gives what the program needs to build and
 # start; "test" adds what the tests and benchmarks need (a PulseAudio server, clang and
 # clang-format, a virtual display with the accessibility bus and a client for it, and the
-# espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark).
+# espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark, ffmpeg and
+# epubcheck to read exported audiobooks back).
 set -euo pipefail
 
 runtime_packages=(
