@@ -3,8 +3,8 @@
 # start; "test" adds what the tests and benchmarks need (a PulseAudio server, clang and
 # clang-format, a virtual display with the accessibility bus and a client for it, and the
 # espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark, qpdf for
-# the loading benchmark's long PDFs; playerctl,
-# xclip and a stand-in shortcut portal in Python for the desktop test).
+# the loading benchmark's long PDFs; playerctl, xclip and a stand-in shortcut portal in Python
+# for the desktop test; ffmpeg and epubcheck to read exported audiobooks back; orca).
 set -euo pipefail
 
 runtime_packages=(
@@ -12,13 +12,14 @@ runtime_packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev
   libzip-dev libgumbo-dev libcmark-dev libexttextcat-dev libexttextcat-data
+  libtag1-dev libmp3lame-dev libopusenc-dev
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
-  poppler-utils qpdf tesseract-ocr playerctl xclip python3-dbus python3-gi
+  poppler-utils qpdf tesseract-ocr playerctl xclip python3-dbus python3-gi ffmpeg epubcheck
   speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca)
 
 packages=("${runtime_packages[@]}")

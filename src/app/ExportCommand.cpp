@@ -76,6 +76,13 @@ void applySavedSettings(const SpObjectTokens& voices, ExportRequest* request) {
     }
 }
 
+QString voiceDescription(const SpObjectTokens& voices, const QString& id) {
+    for (const SpObjectToken& voice : voices)
+        if (voice.Id() == id)
+            return voice.GetDescription();
+    return id;
+}
+
 std::optional<QString> voiceNamed(const SpObjectTokens& voices, const QString& name) {
     for (const SpObjectToken& voice : voices)
         if (voice.Id().compare(name, Qt::CaseInsensitive) == 0 ||
@@ -93,6 +100,8 @@ AudioExport::ProgressFn progressLine() {
         QString line = QStringLiteral("Exporting: sentence %1 of %2")
                            .arg(p.sentencesDone)
                            .arg(p.sentencesTotal);
+        if (p.chapterCount > 1)
+            line += QStringLiteral(", chapter %1 of %2").arg(p.chapter).arg(p.chapterCount);
         if (p.secondsLeft >= 0)
             line += QStringLiteral(", about %1 left").arg(clock(p.secondsLeft));
         std::fprintf(stderr, "\r%s\033[K", line.toLocal8Bit().constData());
@@ -137,11 +146,14 @@ int exportText(const ExportRequest& request) {
     if (result.status != ExportResult::Status::Done)
         return failure(result.error);
     QString line =
-        QStringLiteral("orasent: wrote \"%1\" (%2 %3, %4 of audio)")
+        QStringLiteral("orasent: wrote \"%1\" (%2 %3, %4 of audio")
             .arg(result.audioPath)
             .arg(result.sentences)
             .arg(result.sentences == 1 ? QStringLiteral("sentence") : QStringLiteral("sentences"))
             .arg(clock(result.audioSeconds()));
+    if (result.chapters > 1)
+        line += QStringLiteral(", %1 chapters").arg(result.chapters);
+    line += QLatin1Char(')');
     if (!result.captionPath.isEmpty())
         line += QStringLiteral(" and \"%1\" (%2 cues)").arg(result.captionPath).arg(result.cues);
     say(stdout, line);
@@ -164,9 +176,12 @@ int runExport(const ExportArguments& args) {
     const auto format = args.format ? args.format : audioFormatFromPath(args.output);
     if (!format)
         return usageError(QStringLiteral("cannot tell the audio format from \"%1\" (give --format "
-                                         "wav, flac, ogg, opus or mp3)")
+                                         "wav, flac, ogg, opus, mp3 or epub)")
                               .arg(args.output));
     request.format = *format;
+    request.quality = args.quality;
+    request.splitChapters = args.splitChapters;
+    request.voiceName = voiceDescription(voices, request.voiceIdentifier);
     request.captions = args.captions;
     request.fromSentence = args.fromSentence;
     request.outputPath = args.output;
@@ -181,6 +196,8 @@ int runExport(const ExportArguments& args) {
                                                 ? QString()
                                                 : QStringLiteral(": ") + load.error));
     request.text = load.bookText;
+    request.document = load.document;
+    request.paragraphStarts = load.paragraphStarts;
     return exportText(request);
 }
 

@@ -1,13 +1,17 @@
 #include "export/AudioExport.h"
 
 #include "engine/EspeakVoice.h"
+#include "engine/PcmConverter.h"
 #include "engine/SynthesisWorker.h"
-#include "export/AudioFileWriter.h"
+#include "export/BookPlan.h"
+#include "export/CoverImage.h"
+#include "export/EncoderStage.h"
+#include "export/ExportOutputs.h"
 #include "export/ExportText.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -17,12 +21,18 @@ namespace orasent {
 
 namespace {
 
-// Sentences handed to the synthesis thread ahead of the one being encoded.
+// Sentences handed to the synthesis thread ahead of the one being written.
 constexpr int kSentencesInFlight = 4;
-// The synthesis waits while this much audio is queued for the encoder (bytes).
-constexpr qint64 kMaxQueuedBytes = 8 * 1024 * 1024;
+// The synthesis waits while this much audio is queued for the next stage (bytes).
+constexpr qint64 kMaxQueuedBytes = 2 * 1024 * 1024;
 // Samples at or below this level (of 32768, at full volume) count as the silence around words.
 constexpr int kSilenceLevel = 64;
+// espeak-ng's own rate: every time of an export is counted in its frames.
+constexpr int kRate = PcmConverter::kInputRate;
+
+qint64 toMs(qint64 frames) {
+    return frames * 1000 / kRate;
+}
 
 // Audio handed from the synthesis thread to run()'s thread.
 class ChunkQueue {
@@ -62,35 +72,18 @@ private:
     bool m_stopped = false;
 };
 
-bool samePath(const QString& a, const QString& b) {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists())
-        return fa.canonicalFilePath() == fb.canonicalFilePath();
-    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
-}
-
-QString folderProblem(const QString& path) {
-    const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (!folder.isDir())
-        return QStringLiteral("The folder \"%1\" does not exist.").arg(folder.filePath());
-    if (!folder.isWritable())
-        return QStringLiteral("The folder \"%1\" cannot be written to.").arg(folder.filePath());
-    return {};
-}
-
 } // namespace
 
-// One run: the sentences, what is in flight, the files and the cues.
+// One run: the sentences and chapters, what is in flight, the files and their times.
 struct AudioExport::Session {
     const ExportRequest& request;
-    const std::atomic<bool>& cancelled;
+    ExportOutputs outputs;
     QVector<SentenceSpan> sentences;
+    QVector<int> chapterOf; // per sentence
     ChunkQueue queue;
-    AudioFileWriter audio;
-    QVector<Cue> cues;
-    qint64 gapFrames = 0;
+    EncoderStage encoder;
+    std::unique_ptr<PcmConverter> converter; // when the file's rate is not espeak-ng's
+    const qint64 gapFrames = qint64(kRate) * kSentenceGapMs / 1000;
     qint64 threshold = kSilenceLevel;
 
     struct InFlight {
@@ -101,18 +94,19 @@ struct AudioExport::Session {
     std::deque<InFlight> inFlight;
     int nextSentence = 0;
     int lastStream = 0;
+    qint64 totalFrames = 0;
 
-    // The sentence being written.
-    qint64 base = 0;       // its first frame in the file
+    // The file being written and the sentence in it, in espeak-ng frames.
+    int part = -1;
+    int chapter = -1;
+    qint64 base = 0;       // the sentence's first frame in the file
     qint64 written = 0;    // its frames so far
     qint64 lastSound = -1; // its last frame above the silence level
-    bool gapWritten = false;
+    bool started = false;
     QVector<qsizetype> wordOffsets;
     QVector<qint64> wordFrames;
 
-    Session(const ExportRequest& r, const std::atomic<bool>& c)
-        : request(r), cancelled(c), audio(r.outputPath, r.format) {
-        gapFrames = qint64(audio.sampleRate()) * kSentenceGapMs / 1000;
+    Session(const ExportRequest& r) : request(r), outputs(r) {
         threshold = qMax<qint64>(1, qint64(kSilenceLevel * r.volume / 100));
     }
 
@@ -120,7 +114,12 @@ struct AudioExport::Session {
         const SentenceSpan& s = sentences[index];
         return request.text.mid(s.start, s.length);
     }
+    ExportPart& current() { return outputs.parts[part]; }
     bool submitNext();
+    bool startSentence(int sentence, QString* error);
+    bool openPart(int chapter, QString* error);
+    bool closePart(QString* error);
+    bool writeAudio(const qint16* samples, qint64 count, QString* error);
     bool take(const StreamChunk& chunk, QString* error);
     void finishSentence();
 };
@@ -140,7 +139,7 @@ bool AudioExport::Session::submitNext() {
         job.voiceIdentifier = request.voiceIdentifier;
         job.wordsPerMinute = EspeakVoice::wordsPerMinute(request.rate);
         job.gain = qBound(0, request.volume, 100) / 100.0;
-        job.format = speechAudioFormat(audioFormatSampleRate(request.format) == 48000 ? 38 : 22);
+        job.format = speechAudioFormat(SAFT22kHz16BitMono); // resampled in the next stage
         job.paced = false;
         ChunkQueue* target = &queue;
         job.deliver = [target](StreamChunk chunk) { target->push(std::move(chunk)); };
@@ -151,20 +150,91 @@ bool AudioExport::Session::submitNext() {
     return false;
 }
 
-bool AudioExport::Session::take(const StreamChunk& chunk, QString* error) {
-    const InFlight& current = inFlight.front();
-    if (!gapWritten && base > 0) {
-        if (!audio.writeSilence(gapFrames)) {
-            *error = audio.errorString();
+bool AudioExport::Session::writeAudio(const qint16* samples, qint64 count, QString* error) {
+    QByteArray pcm = converter
+                         ? converter->convert(samples, int(count))
+                         : QByteArray(reinterpret_cast<const char*>(samples), qsizetype(count) * 2);
+    if (encoder.write(std::move(pcm)))
+        return true;
+    *error = encoder.error();
+    return false;
+}
+
+bool AudioExport::Session::openPart(int chapterIndex, QString* error) {
+    std::unique_ptr<AudioFileWriter> writer;
+    part = outputs.addPart(chapterIndex, &writer);
+    if (!writer->isOpen()) {
+        *error = writer->errorString();
+        return false;
+    }
+    converter.reset();
+    const int rate = writer->sampleRate();
+    if (rate != kRate)
+        for (const SpeechAudioFormat& f : speechAudioFormats())
+            if (f.sampleRate == rate && f.bitsPerSample == 16 && f.channels == 1)
+                converter = std::make_unique<PcmConverter>(f, 1.0);
+    base = 0;
+    if (!encoder.open(std::move(writer))) {
+        *error = encoder.error();
+        return false;
+    }
+    return true;
+}
+
+bool AudioExport::Session::closePart(QString* error) {
+    if (part < 0)
+        return true;
+    if (converter && !encoder.write(converter->finish())) {
+        *error = encoder.error();
+        return false;
+    }
+    ExportPart& p = current();
+    totalFrames += base;
+    p.durationMs = toMs(base);
+    if (!p.marks.isEmpty())
+        p.marks.last().endMs = p.durationMs;
+    if (!p.timings.isEmpty())
+        p.timings.last().endMs = p.durationMs;
+    if (!encoder.close(outputs.tagWriter(part))) {
+        *error = encoder.error();
+        return false;
+    }
+    return true;
+}
+
+// A sentence's first audio: a new file or chapter when it starts one, else the gap.
+bool AudioExport::Session::startSentence(int sentence, QString* error) {
+    const int c = chapterOf[sentence];
+    if (part < 0 || (c != chapter && outputs.filePerChapter())) {
+        if (!closePart(error) || !openPart(c, error))
             return false;
-        }
+    } else if (base > 0) {
+        static const std::vector<qint16> zeros(size_t(kRate), 0);
+        if (!writeAudio(zeros.data(), gapFrames, error))
+            return false;
         base += gapFrames;
     }
-    gapWritten = true;
+    if (c != chapter) {
+        if (!current().marks.isEmpty())
+            current().marks.last().endMs = toMs(base);
+        current().marks.append({outputs.chapters[c].title, toMs(base), toMs(base)});
+        chapter = c;
+    }
+    if (!current().timings.isEmpty())
+        current().timings.last().endMs = toMs(base);
+    current().timings.append({sentence, toMs(base), toMs(base)});
+    started = true;
+    return true;
+}
+
+bool AudioExport::Session::take(const StreamChunk& chunk, QString* error) {
+    const InFlight& now = inFlight.front();
+    if (!started && !startSentence(now.sentence, error))
+        return false;
     for (const TimedEvent& e : chunk.events) {
         if (e.kind != TimedEvent::Word)
             continue;
-        wordOffsets.append(current.prepared.edits.originalSpan(e.pos, e.length).first);
+        wordOffsets.append(now.prepared.edits.originalSpan(e.pos, e.length).first);
         wordFrames.append(e.frame);
     }
     const auto* samples = reinterpret_cast<const qint16*>(chunk.pcm.constData());
@@ -175,10 +245,8 @@ bool AudioExport::Session::take(const StreamChunk& chunk, QString* error) {
             break;
         }
     }
-    if (!audio.write(samples, count)) {
-        *error = audio.errorString();
+    if (!writeAudio(samples, count, error))
         return false;
-    }
     written += count;
     if (!chunk.error.isEmpty()) {
         *error = chunk.error;
@@ -188,27 +256,28 @@ bool AudioExport::Session::take(const StreamChunk& chunk, QString* error) {
 }
 
 void AudioExport::Session::finishSentence() {
-    const InFlight current = std::move(inFlight.front());
+    const InFlight now = std::move(inFlight.front());
     inFlight.pop_front();
-    const int rate = audio.sampleRate();
     const qint64 end = lastSound >= 0 ? lastSound + 1 : written;
     if (request.captions != CaptionFormat::None && (!wordFrames.isEmpty() || lastSound >= 0)) {
         // Word offsets must ascend for the mapping onto the caption text.
         for (int i = 1; i < wordOffsets.size(); ++i)
             wordOffsets[i] = qMax(wordOffsets[i], wordOffsets[i - 1]);
         Cue cue;
-        cue.text = captionText(sentenceText(current.sentence), &wordOffsets);
+        cue.text = captionText(sentenceText(now.sentence), &wordOffsets);
         const qint64 first = wordFrames.isEmpty() ? 0 : qMin(wordFrames.first(), end - 1);
-        cue.startMs = (base + first) * 1000 / rate;
-        cue.endMs = qMax(cue.startMs + 1, (base + end) * 1000 / rate);
+        cue.startMs = toMs(base + first);
+        cue.endMs = qMax(cue.startMs + 1, toMs(base + end));
         for (int i = 0; i < wordFrames.size(); ++i)
-            cue.words.append(CaptionWord{wordOffsets[i], (base + wordFrames[i]) * 1000 / rate});
-        cues.append(std::move(cue));
+            cue.words.append(CaptionWord{wordOffsets[i], toMs(base + wordFrames[i])});
+        current().cues.append(std::move(cue));
     }
+    if (started)
+        current().timings.last().endMs = toMs(base + written);
     base += written;
     written = 0;
     lastSound = -1;
-    gapWritten = false;
+    started = false;
     wordOffsets.clear();
     wordFrames.clear();
 }
@@ -220,37 +289,27 @@ AudioExport::~AudioExport() = default;
 void AudioExport::cancel() {
     m_cancelled = true;
     std::lock_guard<std::mutex> lock(m_sessionMutex);
-    if (m_session)
+    if (m_session) {
         m_session->queue.stop();
+        m_session->encoder.stop();
+    }
 }
 
 void AudioExport::setSession(Session* session) {
     std::lock_guard<std::mutex> lock(m_sessionMutex);
     m_session = session;
-    if (session && m_cancelled)
+    if (session && m_cancelled) {
         session->queue.stop();
+        session->encoder.stop();
+    }
 }
 
 QString AudioExport::checkRequest(const ExportRequest& request) {
-    if (request.text.trimmed().isEmpty())
-        return QStringLiteral("The text is empty: there is nothing to export.");
-    if (request.outputPath.isEmpty())
-        return QStringLiteral("No output file was given.");
-    if (samePath(request.outputPath, request.inputPath))
-        return QStringLiteral("The audio file would replace the text being exported. Choose "
-                              "another name.");
-    const QString captions = captionPathFor(request.outputPath, request.captions);
-    if (samePath(captions, request.outputPath))
-        return QStringLiteral("The captions would have the audio file's name. Choose another "
-                              "name or other captions.");
-    if (samePath(captions, request.inputPath))
-        return QStringLiteral("The captions would replace the text being exported. Choose "
-                              "another name.");
-    if (QFileInfo(request.outputPath).isDir())
-        return QStringLiteral("\"%1\" is a folder.").arg(request.outputPath);
-    if (!(request.fromSentence >= 1))
-        return QStringLiteral("The sentence to start from must be 1 or more.");
-    return folderProblem(request.outputPath);
+    return checkExportRequest(request);
+}
+
+QString AudioExport::splitFolderFor(const ExportRequest& request) {
+    return ExportOutputs::splitFolderFor(request);
 }
 
 bool AudioExport::cutSentences(Session& session, QString* error) const {
@@ -264,6 +323,7 @@ bool AudioExport::cutSentences(Session& session, QString* error) const {
         return false;
     }
     session.sentences.remove(0, skip);
+    session.chapterOf = session.outputs.chapterOfSentences(session.sentences);
     return true;
 }
 
@@ -282,10 +342,11 @@ AudioExport::Pumped AudioExport::pump(Session& session, const ProgressFn& progre
         if (chunk.stream != session.inFlight.front().stream)
             continue;
         if (!session.take(chunk, error))
-            return Pumped::Failed;
+            return m_cancelled ? Pumped::Cancelled : Pumped::Failed;
         if (!chunk.last)
             continue;
-        const SentenceSpan done = session.sentences[session.inFlight.front().sentence];
+        const int sentence = session.inFlight.front().sentence;
+        const SentenceSpan done = session.sentences[sentence];
         session.finishSentence();
         session.submitNext();
         if (progress) {
@@ -296,33 +357,38 @@ AudioExport::Pumped AudioExport::pump(Session& session, const ProgressFn& progre
             p.sentencesTotal = int(session.sentences.size());
             if (doneChars > 0 && clock.elapsed() > 500)
                 p.secondsLeft = clock.elapsed() / 1000.0 * (totalChars - doneChars) / doneChars;
+            p.chapter = session.chapterOf[sentence] + 1;
+            p.chapterCount = int(session.outputs.chapters.size());
+            p.chapterTitle = session.outputs.chapters[session.chapterOf[sentence]].title;
             progress(p);
         }
+    }
+    if (!session.closePart(error) || !session.encoder.drain()) {
+        if (error->isEmpty())
+            *error = session.encoder.error();
+        return m_cancelled ? Pumped::Cancelled : Pumped::Failed;
     }
     return Pumped::Done;
 }
 
-bool AudioExport::finishFiles(Session& session, ExportResult* result) {
-    std::unique_ptr<AtomicFileStream> captions;
-    if (m_request.captions != CaptionFormat::None) {
-        result->captionPath = captionPathFor(m_request.outputPath, m_request.captions);
-        captions = std::make_unique<AtomicFileStream>(result->captionPath);
-        if (!captions->write(formatCaptions(m_request.captions, session.cues)) ||
-            !captions->finish()) {
-            result->error = captions->errorString();
-            return false;
+// The voice, the document and the cover, when the caller left them out.
+void AudioExport::completeRequest() {
+    if (m_request.voiceIdentifier.isEmpty())
+        m_request.voiceIdentifier = espeakVoiceTokens().value(0).Id();
+    for (const SpObjectToken& voice : espeakVoiceTokens())
+        if (m_request.voiceName.isEmpty() && voice.Id() == m_request.voiceIdentifier)
+            m_request.voiceName = voice.GetDescription();
+    if (m_request.voiceName.isEmpty())
+        m_request.voiceName = m_request.voiceIdentifier;
+    if (m_request.document.paragraphs.isEmpty() && QFileInfo(m_request.inputPath).isFile()) {
+        DocumentLoad load = exportInputText(m_request.inputPath);
+        if (load.status == DocumentLoad::Status::Loaded && load.bookText == m_request.text) {
+            m_request.document = std::move(load.document);
+            m_request.paragraphStarts = std::move(load.paragraphStarts);
         }
     }
-    if (!session.audio.commit()) {
-        result->error = session.audio.errorString();
-        return false;
-    }
-    if (captions && !captions->commit()) {
-        result->error = captions->errorString();
-        return false;
-    }
-    result->cues = int(session.cues.size());
-    return true;
+    if (m_request.coverJpeg.isEmpty() && !m_request.inputPath.isEmpty())
+        m_request.coverJpeg = coverJpegFor(m_request.inputPath);
 }
 
 ExportResult AudioExport::run(const ProgressFn& progress) {
@@ -336,27 +402,22 @@ ExportResult AudioExport::run(const ProgressFn& progress) {
         result.error = QStringLiteral("The speech engine espeak-ng could not start.");
         return result;
     }
-    if (m_request.voiceIdentifier.isEmpty())
-        m_request.voiceIdentifier = espeakVoiceTokens().value(0).Id();
-    Session session(m_request, m_cancelled);
-    if (!cutSentences(session, &result.error))
+    completeRequest();
+    Session session(m_request);
+    if (!session.outputs.prepare(&result.error) || !cutSentences(session, &result.error))
         return result;
-    if (!session.audio.isOpen()) {
-        result.error = session.audio.errorString();
-        return result;
-    }
     setSession(&session);
     const Pumped pumped = pump(session, progress, &result.error);
     setSession(nullptr);
     session.queue.stop();
     worker.forget(&session);               // nothing is delivered to the session after this
     result.sentences = session.lastStream; // the sentences that had something to say
-    result.sampleRate = session.audio.sampleRate();
-    result.frames = session.audio.framesWritten();
-    if (pumped == Pumped::Cancelled) {
+    result.sampleRate = kRate;
+    result.frames = session.totalFrames;
+    if (pumped == Pumped::Cancelled || m_cancelled) {
         result.status = ExportResult::Status::Cancelled;
         result.error.clear();
-    } else if (pumped == Pumped::Done && finishFiles(session, &result)) {
+    } else if (pumped == Pumped::Done && session.outputs.finish(session.sentences, &result)) {
         result.status = ExportResult::Status::Done;
     }
     return result;

@@ -1,12 +1,16 @@
 #pragma once
-// Reads a text into an audio file, sentence by sentence as the reader cuts them and each one as
-// Talk would speak it, as fast as espeak-ng can and without playing it; captions are timed from
-// the engine's word events. run() blocks: call it off the GUI thread.
+// Reads a text into an audio book, sentence by sentence as the reader cuts them and each one as
+// Talk would speak it, as fast as the slowest stage allows and without playing it: one file with
+// chapters and tags, one file per chapter in a folder named after the book, or a read-along
+// EPUB. Captions are timed from the engine's word events. run() blocks: call it off the GUI
+// thread.
 //
-// espeak-ng is reached only through the engine's one synthesis thread, so the live voice and an
-// export never call it at once: the export hands it a few sentences at a time (four queued
-// ahead of the one being encoded) and a live Speak queues behind those, waiting some tens of
-// milliseconds at most. The export's jobs are not paced to a device.
+// Three stages run at once: espeak-ng on the engine's one synthesis thread, the sentence
+// bookkeeping and resampling on run()'s thread, and the encoder on a thread of its own, joined by
+// bounded queues. The live voice and an export never call espeak-ng at once: the export hands it
+// a few sentences at a time and a live Speak queues behind those, waiting some tens of
+// milliseconds at most.
+#include "documents/Document.h"
 #include "export/Captions.h"
 #include "export/ExportFormats.h"
 
@@ -29,20 +33,34 @@ struct ExportRequest {
     int rate = 0;            // -10 .. 10
     int volume = 100;        // 0 .. 100
     QString replacementList;
+    ExportQuality quality = ExportQuality::Standard;
+    // One file per chapter, "NN Chapter title.ext", in a folder named after the book beside
+    // outputPath.
+    bool splitChapters = false;
+    // The document the text was made from, and where its paragraphs start in the text; empty:
+    // run() loads inputPath and takes its document when its text is this one.
+    Document document;
+    QVector<qsizetype> paragraphStarts;
+    QByteArray coverJpeg; // empty: the input document's cover, when it has one
+    QString voiceName;    // shown in the tags as "Orasent (voice name)"
 };
 
 struct ExportProgress {
     int sentencesDone = 0;
     int sentencesTotal = 0;
     double secondsLeft = -1; // -1 until it can be told
+    int chapter = 0;         // 1-based, of chapterCount
+    int chapterCount = 0;
+    QString chapterTitle;
 };
 
 struct ExportResult {
     enum class Status { Done, Failed, Cancelled };
     Status status = Status::Failed;
-    QString error; // Failed: one sentence for the user
-    QString audioPath;
-    QString captionPath; // empty without captions
+    QString error;       // Failed: one sentence for the user
+    QString audioPath;   // the file, or the folder of a split book
+    QString captionPath; // empty without captions (for a split book: in its folder)
+    int chapters = 0;    // marked in the file, or files written
     int sentences = 0;
     int cues = 0;
     qint64 frames = 0;
@@ -70,12 +88,15 @@ public:
     // The request's faults that need no synthesis, as a message; empty when there are none.
     static QString checkRequest(const ExportRequest& request);
 
+    // The folder a split book is written into: named after the book, beside outputPath.
+    static QString splitFolderFor(const ExportRequest& request);
+
 private:
     struct Session;
     enum class Pumped { Done, Failed, Cancelled };
     Pumped pump(Session& session, const ProgressFn& progress, QString* error);
     bool cutSentences(Session& session, QString* error) const;
-    bool finishFiles(Session& session, ExportResult* result);
+    void completeRequest();
     void setSession(Session* session);
 
     ExportRequest m_request;

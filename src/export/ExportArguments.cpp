@@ -5,7 +5,8 @@
 namespace orasent {
 
 const char* const kExportUsage =
-    "usage: orasent --export IN OUT [--format wav|flac|ogg|opus|mp3] [--captions srt|vtt|lrc] "
+    "usage: orasent --export IN OUT [--format wav|flac|ogg|opus|mp3|epub] "
+    "[--quality small|standard|high] [--split-chapters] [--captions srt|vtt|lrc] "
     "[--voice NAME] [--rate -10..10] [--volume 0..100] [--from-sentence N] | orasent "
     "--list-voices";
 
@@ -88,8 +89,21 @@ bool Parser::option(const QString& name) {
             return false;
         m_result.format = audioFormatFromName(text);
         return m_result.format ||
-               fail(QStringLiteral("unknown format \"%1\" (use wav, flac, ogg, opus or mp3)")
+               fail(QStringLiteral("unknown format \"%1\" (use wav, flac, ogg, opus, mp3 or epub)")
                         .arg(text));
+    }
+    if (name == QLatin1String("--quality")) {
+        if (!value(name, &text))
+            return false;
+        const auto quality = exportQualityFromName(text);
+        m_result.quality = quality.value_or(ExportQuality::Standard);
+        return quality.has_value() ||
+               fail(QStringLiteral("unknown quality \"%1\" (use small, standard or high)")
+                        .arg(text));
+    }
+    if (name == QLatin1String("--split-chapters")) {
+        m_result.splitChapters = true;
+        return !m_hasInline || fail(QStringLiteral("--split-chapters takes no value"));
     }
     if (name == QLatin1String("--captions")) {
         if (!value(name, &text))

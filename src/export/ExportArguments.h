@@ -1,6 +1,7 @@
 #pragma once
-// The export command line: orasent --export IN OUT [--format F] [--captions C] [--voice NAME]
-// [--rate R] [--volume V] [--from-sentence N], or orasent --list-voices. Values may follow as
+// The export command line: orasent --export IN OUT [--format F] [--quality Q] [--split-chapters]
+// [--captions C] [--voice NAME] [--rate R] [--volume V] [--from-sentence N], or orasent
+// --list-voices. Values may follow as
 // the next argument or after "=".
 #include "export/ExportFormats.h"
 
@@ -15,6 +16,8 @@ struct ExportArguments {
     QString input;
     QString output;
     std::optional<AudioFileFormat> format;
+    ExportQuality quality = ExportQuality::Standard;
+    bool splitChapters = false;
     CaptionFormat captions = CaptionFormat::None;
     QString voice;
     std::optional<int> rate;   // -10 .. 10

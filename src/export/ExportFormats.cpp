@@ -18,6 +18,7 @@ const AudioEntry kAudio[] = {
     {AudioFileFormat::OggVorbis, "ogg", "Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
     {AudioFileFormat::Opus, "opus", "Opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},
     {AudioFileFormat::Mp3, "mp3", "MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+    {AudioFileFormat::Epub, "epub", "EPUB 3 with narration", 0},
 };
 const AudioEntry& entry(AudioFileFormat format) {
     return kAudio[int(format)];
@@ -54,6 +55,46 @@ int audioFormatSampleRate(AudioFileFormat format) {
 }
 int sndfileFormat(AudioFileFormat format) {
     return entry(format).sndfile;
+}
+
+EncoderSettings encoderSettings(AudioFileFormat format, ExportQuality quality) {
+    static const int kOpus[] = {24000, 32000, 64000};
+    // Below 56 kb/s a 22,050 Hz frame is too small for the header that gives the exact length.
+    static const int kMp3[] = {56000, 64000, 128000};
+    static const double kVorbis[] = {1.0, 0.7, 0.25};
+    const int q = int(quality);
+    EncoderSettings s;
+    s.sampleRate = audioFormatSampleRate(format);
+    switch (format) {
+    case AudioFileFormat::Opus:
+        s.bitrate = kOpus[q];
+        break;
+    case AudioFileFormat::Mp3:
+    case AudioFileFormat::Epub: // its chapters are MP3
+        s.bitrate = kMp3[q];
+        break;
+    case AudioFileFormat::OggVorbis: // about 29, 47 and 90 kb/s for espeak-ng's voice
+        s.compressionLevel = kVorbis[q];
+        break;
+    case AudioFileFormat::Flac:
+    case AudioFileFormat::Wav:
+        break;
+    }
+    return s;
+}
+
+std::optional<ExportQuality> exportQualityFromName(const QString& name) {
+    for (ExportQuality q : {ExportQuality::Small, ExportQuality::Standard, ExportQuality::High})
+        if (name.compare(exportQualityName(q), Qt::CaseInsensitive) == 0)
+            return q;
+    return std::nullopt;
+}
+QString exportQualityName(ExportQuality quality) {
+    return exportQualityCaption(quality).toLower();
+}
+QString exportQualityCaption(ExportQuality quality) {
+    static const char* const kCaptions[] = {"Small", "Standard", "High"};
+    return QLatin1String(kCaptions[int(quality)]);
 }
 
 std::optional<CaptionFormat> captionFormatFromName(const QString& name) {

@@ -215,7 +215,6 @@ private:
     void reportLoadFailure(const DocumentLoad& load);
     void showLoadingStatus();
 
-    ReaderPort& m_port;
     ReaderState m_state = ReaderState::Idle;
     std::optional<LoadInProgress> m_load;
     int m_lastTicket = 0;

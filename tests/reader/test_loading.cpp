@@ -52,7 +52,7 @@ void readOld(ReaderModel& model, ScriptedLoaderPort& port) {
     model.BookText = kOld;
     model.NextPos = 9, model.LastPos = 1, model.BookMarks[1] = 1, model.BookNum = 1;
     model.ContinuousPlay = -1;
-    model.beginLoad("old.txt", false);
+    model.beginLoad("old.txt", false, DocumentArrival::KeepPlace);
     model.loadEnded(port.lastTicket(), [] {
         DocumentLoad load;
         load.status = DocumentLoad::Status::Loaded;

@@ -195,11 +195,8 @@ private slots:
         const QByteArray tiff =
             multipageTiff({renderPage({kLetter[0]}), renderPage({kLetter[1]})}, dir);
         QStringList arrived; // handed over page by page, in order, as the reading goes on
-        LoadProgress progress;
-        progress.arrived = [&](const QVector<Paragraph>& part) {
-            for (const Paragraph& p : part)
-                arrived << p.text;
-        };
+        RecognitionProgress progress;
+        progress.arrived = [&](const QStringList& part) { arrived += part; };
         const PictureReading reading =
             recognizeImageFile(writeFile(dir, "scan.tiff", tiff), english(), progress);
         QCOMPARE(reading.status, PictureReading::Status::Read);

@@ -2,6 +2,7 @@
 
 #include "common/ui/UserPrompts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -17,9 +18,11 @@
 namespace orasent {
 
 namespace {
-constexpr AudioFileFormat kFormats[] = {AudioFileFormat::Wav, AudioFileFormat::Flac,
+constexpr AudioFileFormat kFormats[] = {AudioFileFormat::Wav,       AudioFileFormat::Flac,
                                         AudioFileFormat::OggVorbis, AudioFileFormat::Opus,
-                                        AudioFileFormat::Mp3};
+                                        AudioFileFormat::Mp3,       AudioFileFormat::Epub};
+constexpr ExportQuality kQualities[] = {ExportQuality::Small, ExportQuality::Standard,
+                                        ExportQuality::High};
 constexpr CaptionFormat kCaptions[] = {CaptionFormat::None, CaptionFormat::Srt, CaptionFormat::Vtt,
                                        CaptionFormat::Lrc};
 
@@ -57,6 +60,13 @@ ExportDialog::ExportDialog(UserPrompts& prompts, const QString& suggestedPath, Q
     m_format->setObjectName(QStringLiteral("AudioFormat"));
     for (AudioFileFormat f : kFormats)
         m_format->addItem(audioFormatCaption(f), int(f));
+    m_quality = new QComboBox(this);
+    m_quality->setObjectName(QStringLiteral("Quality"));
+    for (ExportQuality q : kQualities)
+        m_quality->addItem(exportQualityCaption(q), int(q));
+    m_quality->setCurrentIndex(int(ExportQuality::Standard));
+    m_split = new QCheckBox(QStringLiteral("One file per c&hapter"), this);
+    m_split->setObjectName(QStringLiteral("SplitChapters"));
     m_captions = new QComboBox(this);
     m_captions->setObjectName(QStringLiteral("Captions"));
     for (CaptionFormat c : kCaptions)
@@ -65,6 +75,8 @@ ExportDialog::ExportDialog(UserPrompts& prompts, const QString& suggestedPath, Q
     auto* form = new QFormLayout;
     form->addRow(buddyLabel(QStringLiteral("&Save as:"), m_path, this), pathRow);
     form->addRow(buddyLabel(QStringLiteral("Audio &format:"), m_format, this), m_format);
+    form->addRow(buddyLabel(QStringLiteral("&Quality:"), m_quality, this), m_quality);
+    form->addRow(QString(), m_split);
     form->addRow(buddyLabel(QStringLiteral("Ca&ptions:"), m_captions, this), m_captions);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -90,8 +102,8 @@ ExportDialog::ExportDialog(UserPrompts& prompts, const QString& suggestedPath, Q
     connect(m_format, &QComboBox::currentIndexChanged, this, &ExportDialog::formatChanged);
     connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
-    const QList<QWidget*> order{m_wholeText, m_fromCurrent, m_path,      browseButton,
-                                m_format,    m_captions,    exportButton};
+    const QList<QWidget*> order{m_wholeText, m_fromCurrent, m_path,     browseButton, m_format,
+                                m_quality,   m_split,       m_captions, exportButton};
     for (int i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 }
@@ -101,6 +113,8 @@ ExportChoice ExportDialog::choice() const {
     c.fromCurrentSentence = m_fromCurrent->isChecked();
     c.outputPath = m_path->text().trimmed();
     c.format = AudioFileFormat(m_format->currentData().toInt());
+    c.quality = ExportQuality(m_quality->currentData().toInt());
+    c.splitChapters = m_split->isChecked() && c.format != AudioFileFormat::Epub;
     c.captions = CaptionFormat(m_captions->currentData().toInt());
     return c;
 }
@@ -113,6 +127,8 @@ void ExportDialog::setVoiceNote(const QString& note) {
 void ExportDialog::setChoice(const ExportChoice& c) {
     (c.fromCurrentSentence ? m_fromCurrent : m_wholeText)->setChecked(true);
     m_format->setCurrentIndex(int(c.format));
+    m_quality->setCurrentIndex(int(c.quality));
+    m_split->setChecked(c.splitChapters);
     m_captions->setCurrentIndex(int(c.captions));
     m_path->setText(c.outputPath);
 }
@@ -136,6 +152,10 @@ void ExportDialog::browse() {
 
 // The file name follows the chosen format.
 void ExportDialog::formatChanged() {
+    // A read-along book holds its chapters and its own timing.
+    const bool epub = choice().format == AudioFileFormat::Epub;
+    m_split->setEnabled(!epub);
+    m_captions->setEnabled(!epub);
     const QString path = m_path->text().trimmed();
     if (path.isEmpty())
         return;

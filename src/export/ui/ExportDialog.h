@@ -1,10 +1,12 @@
 #pragma once
 // "Export to Audio": what to export (the whole text or from the current sentence), where (a
-// save dialog through UserPrompts), the audio format and the captions.
+// save dialog through UserPrompts), the audio format and its quality, one file per chapter, and
+// the captions.
 #include "export/ExportFormats.h"
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -18,6 +20,8 @@ struct ExportChoice {
     bool fromCurrentSentence = false;
     QString outputPath;
     AudioFileFormat format = AudioFileFormat::OggVorbis;
+    ExportQuality quality = ExportQuality::Standard;
+    bool splitChapters = false;
     CaptionFormat captions = CaptionFormat::None;
 };
 
@@ -44,6 +48,8 @@ private:
     QRadioButton* m_fromCurrent = nullptr;
     QLineEdit* m_path = nullptr;
     QComboBox* m_format = nullptr;
+    QComboBox* m_quality = nullptr;
+    QCheckBox* m_split = nullptr;
     QComboBox* m_captions = nullptr;
     QLabel* m_voiceNote = nullptr;
 };

@@ -25,8 +25,10 @@ QString exportOutcomeMessage(const ExportResult& result) {
     case ExportResult::Status::Done:
         break;
     }
+    const bool folder = QFileInfo(result.audioPath).isDir();
     QString text =
-        QStringLiteral("The audio file is saved as\n%1\n(%2 of audio)")
+        QString::fromLatin1(folder ? "The chapters are saved in the folder\n%1\n(%2 of audio)"
+                                   : "The audio file is saved as\n%1\n(%2 of audio)")
             .arg(QDir::toNativeSeparators(QFileInfo(result.audioPath).absoluteFilePath()),
                  minutesAndSeconds(result.audioSeconds()));
     if (!result.captionPath.isEmpty())
@@ -78,7 +80,13 @@ void ExportRun::showProgress(const ExportProgress& p) {
         return;
     m_progress->setMaximum(p.sentencesTotal);
     m_progress->setValue(p.sentencesDone);
-    QString text = QStringLiteral("Sentence %1 of %2").arg(p.sentencesDone).arg(p.sentencesTotal);
+    QString text;
+    if (p.chapterCount > 1)
+        text = QStringLiteral("Chapter %1 of %2: %3\n")
+                   .arg(p.chapter)
+                   .arg(p.chapterCount)
+                   .arg(p.chapterTitle.left(80));
+    text += QStringLiteral("Sentence %1 of %2").arg(p.sentencesDone).arg(p.sentencesTotal);
     if (p.secondsLeft >= 0)
         text += QStringLiteral(", about %1 left").arg(minutesAndSeconds(p.secondsLeft));
     m_progress->setLabelText(text);

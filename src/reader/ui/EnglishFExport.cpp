@@ -60,6 +60,8 @@ void EnglishF::exportToAudio() {
         request.fromPosition = m_shownSentence.isEmpty() ? m_model.NextPos : m_model.LastPos;
     request.outputPath = choice.outputPath;
     request.format = choice.format;
+    request.quality = choice.quality;
+    request.splitChapters = choice.splitChapters;
     request.captions = choice.captions;
     request.voiceIdentifier = speech.voiceId;
     request.rate = speech.rate;

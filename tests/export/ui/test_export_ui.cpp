@@ -7,6 +7,7 @@
 #include "export/ui/ExportRun.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -55,6 +56,10 @@ void TestExportUi::accessibleNames_data() {
                             << "Browse...";
     QTest::newRow("format") << "AudioFormat"
                             << "Audio format:";
+    QTest::newRow("quality") << "Quality"
+                             << "Quality:";
+    QTest::newRow("one file per chapter") << "SplitChapters"
+                                          << "One file per chapter";
     QTest::newRow("captions") << "Captions"
                               << "Captions:";
     QTest::newRow("export") << "ExportButton"
@@ -81,6 +86,15 @@ void TestExportUi::fileNameFollowsFormat() {
     dialog.findChild<QComboBox*>(QStringLiteral("AudioFormat"))
         ->setCurrentIndex(int(AudioFileFormat::Mp3));
     QCOMPARE(dialog.choice().outputPath, QStringLiteral("/tmp/book.mp3"));
+    // A read-along book holds its own chapters and timing.
+    auto* split = dialog.findChild<QCheckBox*>(QStringLiteral("SplitChapters"));
+    split->setChecked(true);
+    QVERIFY(dialog.choice().splitChapters);
+    dialog.findChild<QComboBox*>(QStringLiteral("AudioFormat"))
+        ->setCurrentIndex(int(AudioFileFormat::Epub));
+    QCOMPARE(dialog.choice().outputPath, QStringLiteral("/tmp/book.epub"));
+    QVERIFY(!split->isEnabled());
+    QVERIFY(!dialog.choice().splitChapters);
 }
 
 void TestExportUi::browseUsesTheSaveDialog() {
