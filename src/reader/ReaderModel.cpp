@@ -110,7 +110,7 @@ bool ReaderModel::SayNextSentence() {
     if (!sentence)
         return false;
     m_port.setSentenceText(sentence->text);
-    m_port.handOver(m_port.sentenceText());
+    handOverSentence(NextPos);
     LastPos = NextPos;
     NextPos = double(sentence->end) + 1;
     return true;
@@ -147,7 +147,7 @@ void ReaderModel::stop() {
 
 void ReaderModel::again() {
     m_port.StopVoice();
-    m_port.handOver(m_port.sentenceText());
+    handOverSentence(LastPos);
 }
 
 void ReaderModel::GetKey() {
@@ -211,7 +211,7 @@ void ReaderModel::ShowBookmark() {
         return;
     m_port.setSentenceText(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
                            QStringLiteral(". \r\n") + sentence->text);
-    m_port.handOver(m_port.sentenceText());
+    handOverSentence(NextPos);
     LastPos = NextPos;
     NextPos = double(sentence->end) + 1;
     m_port.focusSentenceBox();

@@ -23,6 +23,9 @@ public:
     int Seconds = 0; // pause in whole seconds, always 0..32
     int ReservedNum = 1;
     int ContinuousPlay = 0; // 0 off, -1 on
+    // Each sentence is handed over with the language of its paragraph (Tools > "Read in the
+    // Document's Language"); off: everything goes to the chosen voice.
+    bool readInDocumentLanguage = true;
 
     // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
     // False only when the user cancelled a long load: BookText is then unchanged.
@@ -76,7 +79,24 @@ public:
     // The timer interval is Seconds x 1000 ms in a 16-bit count, so 32 is the longest pause.
     static constexpr int kMaxSeconds = 32;
 
+    // The languages of the loaded document's paragraphs, by where they start in BookText.
+    void setDocumentLanguages(const Document& document, const QVector<qsizetype>& starts);
+    // The language of the text at 1-based `position`, its first non-blank character counting
+    // ("" when the document declares none).
+    QString languageAt(double position) const;
+    int documentNumber() const { return m_documentNumber; }
+
 private:
+    // Text1's text handed over, in the language of the sentence that starts at `position`.
+    void handOverSentence(double position);
+
+    struct LanguageRun {
+        qsizetype start = 0; // 0-based offset in BookText
+        QString language;
+    };
+    QVector<LanguageRun> m_languages;
+    int m_documentNumber = 0;
+
     // What a cancelled load puts back.
     struct ReadingPlace {
         QString fileName;

@@ -25,6 +25,7 @@ const QString kLineBreakInNameMessage = QStringLiteral(
 bool ReaderModel::OpenfF() {
     if (FileName.isEmpty()) {
         BookText.clear();
+        setDocumentLanguages({}, {});
         m_port.handOver(kNoFileMessage);
         return true;
     }
@@ -32,6 +33,7 @@ bool ReaderModel::OpenfF() {
     if (load.status == DocumentLoad::Status::Cancelled)
         return false;
     BookText = std::move(load.bookText);
+    setDocumentLanguages(load.document, load.paragraphStarts);
     if (load.status == DocumentLoad::Status::Failed) {
         if (load.errorSpoken)
             m_port.handOver(load.error);

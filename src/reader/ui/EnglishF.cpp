@@ -67,6 +67,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addReadFromScreen();
     followSpeech();
     addLookTools();
+    addLanguageTool();
 }
 
 EnglishF::~EnglishF() = default;
@@ -226,6 +227,10 @@ void EnglishF::StopVoice() {
 
 void EnglishF::handOver(const QString& text) {
     m_tts.handOver(text);
+}
+
+void EnglishF::handOverInLanguage(const QString& text, const QString& language, int document) {
+    m_tts.handOverInLanguage(text, language, document);
 }
 
 bool EnglishF::speechIdle() const {
