@@ -70,6 +70,21 @@ void blockBrokenPipeSignal() {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
+// The server's number for this client; -1 when it does not say. (libspeechd's own
+// spd_get_client_id reads a missing reply when the server has just gone.)
+int clientIdOf(SPDConnection* connection) {
+    char* reply = nullptr;
+    const int failed = spd_execute_command_with_reply(connection, "HISTORY GET CLIENT_ID", &reply);
+    // "245-ID" on the first line.
+    const QByteArray text(reply ? reply : "");
+    free(reply);
+    if (failed || text.size() < 5 || text.at(3) != '-')
+        return -1;
+    bool ok = false;
+    const int id = text.mid(4, text.indexOf('\r') - 4).toInt(&ok);
+    return ok ? id : -1;
+}
+
 QString socketPath() {
     const QString address = qEnvironmentVariable("SPEECHD_ADDRESS");
     if (address.startsWith(QLatin1String("unix_socket:")))
@@ -173,10 +188,11 @@ void SpeechdLink::State::run(bool autospawn) {
         spd_open2("orasent", "main", nullptr, SPD_MODE_THREADED, nullptr, autospawn, &error);
     free(error);
     QList<ListedVoice> voices;
+    const int clientId = connection ? clientIdOf(connection) : -1;
     if (connection) {
         {
             const std::lock_guard<std::mutex> lock(clientsMutex());
-            clients().insert(spd_get_client_id(connection), weak_from_this());
+            clients().insert(clientId, weak_from_this());
         }
         connection->callback_begin = onBegin;
         connection->callback_end = onEnd;
@@ -191,7 +207,7 @@ void SpeechdLink::State::run(bool autospawn) {
         const std::lock_guard<std::mutex> lock(mutex);
         watched = connection->socket >= 0 ? ::dup(connection->socket) : -1;
     }
-    const bool ok = connection && watched >= 0;
+    const bool ok = connection && watched >= 0 && clientId >= 0;
     {
         const std::lock_guard<std::mutex> lock(mutex);
         opened = true;
@@ -209,7 +225,7 @@ void SpeechdLink::State::run(bool autospawn) {
     if (connection) {
         {
             const std::lock_guard<std::mutex> lock(clientsMutex());
-            clients().remove(spd_get_client_id(connection));
+            clients().remove(clientId);
         }
         spd_close(connection);
     }

@@ -2,6 +2,8 @@
 // server the lists are espeak-ng's alone and the load does not wait for one; with the private
 // server of scripts/with-speech-dispatcher.sh (on the PulseAudio null sink) its voices follow,
 // Test is heard with its words in order, the window returns to idle and a stop silences it.
+// Killed mid-sentence, the server's loss ends the stream, is announced, and a spawned server
+// speaks the next sentence with the chosen voice, 20 times over.
 #include "../../../bench/HeardRecorder.h"
 #include "FakePrompts.h"
 #include "engine/CombinedVoice.h"
@@ -13,9 +15,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 using namespace orasent;
 using orasent::bench::nowMs;
@@ -39,6 +43,14 @@ QStringList descriptions(const SpObjectTokens& tokens) {
     return texts;
 }
 
+// The private server's process, as its pid file names it; 0 when there is none.
+pid_t serverPid() {
+    QFile file(qEnvironmentVariable("ORASENT_SPEECHD_PIDFILE"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return pid_t(file.readAll().trimmed().toLong());
+}
+
 struct Window {
     QTemporaryDir folder;
     QString previous = QDir::currentPath();
@@ -59,6 +71,7 @@ class TestSpeechdWindow : public QObject {
 private slots:
     void noServerSameListsAsBefore();
     void serverVoicesSpeakThroughTheWindow();
+    void serverKilledMidSentenceComesBack();
 };
 
 void TestSpeechdWindow::noServerSameListsAsBefore() {
@@ -148,6 +161,62 @@ void TestSpeechdWindow::serverVoicesSpeakThroughTheWindow() {
     const double heardFor = lastLoud < 0 ? 0 : recorder.timeOf(lastLoud) - stopAt;
     qInfo("speech window on speech-dispatcher: heard %.0f ms after Stop", heardFor);
     QVERIFY2(heardFor <= 100, qPrintable(QString::number(heardFor)));
+}
+
+void TestSpeechdWindow::serverKilledMidSentenceComesBack() {
+    if (qEnvironmentVariableIsEmpty("SPEECHD_ADDRESS") || serverPid() <= 0)
+        QSKIP("no private speech-dispatcher (run under scripts/with-speech-dispatcher.sh)");
+    Window win;
+    QComboBox* voices = win.box("VoiceCB");
+    const int english = [&] {
+        waitFor([&] { return voices->findText("English (America) (espeak-ng)") >= 0; }, kEnoughMs);
+        return voices->findText("English (America) (espeak-ng)");
+    }();
+    if (english < 0)
+        QSKIP("the speech-dispatcher server does not answer");
+    voices->setCurrentIndex(english);
+    emit voices->activated(english);
+    auto* combined = qobject_cast<CombinedVoice*>(win.w.Voice());
+    auto* desktop = qobject_cast<SpeechDispatcherVoice*>(combined->secondEngine());
+    QVERIFY(desktop);
+    Recorder recorder;
+    QVERIFY(recorder.start(qEnvironmentVariable("ORASENT_SPEECHD_MONITOR").toStdString()));
+    QPlainTextEdit* mainText = win.w.findChild<QPlainTextEdit*>("MainTxtBox");
+    QList<double> idleAfter;
+    for (int round = 1; round <= 20; ++round) {
+        const qint64 before = recorder.count();
+        win.w.SPKBX()->setText(
+            QStringLiteral("round %1, a long text that goes on and on. ").arg(round).repeated(10));
+        win.w.Timer1_Timer();
+        QVERIFY2(waitFor([&] { return recorder.firstLoud(before) >= 0; }, kEnoughMs),
+                 qPrintable(QString::number(round)));
+        bool idle = false;
+        const QMetaObject::Connection watch =
+            connect(&win.w.speakingCore(), &SpeakingCore::speakingStateApplied, this,
+                    [&](bool speaking) { idle = idle || !speaking; });
+        const double killedAt = nowMs();
+        QCOMPARE(::kill(serverPid(), SIGKILL), 0);
+        QVERIFY(waitFor([&] { return idle; }, kEnoughMs));
+        idleAfter << nowMs() - killedAt;
+        disconnect(watch);
+        // The notice, said by espeak-ng, and the chosen voice kept.
+        QVERIFY(waitFor(
+            [&] { return mainText->toPlainText().startsWith(CombinedVoice::kStoppedNotice); },
+            kEnoughMs));
+        QCOMPARE(voices->currentIndex(), english);
+        QVERIFY(waitFor([&] { return desktop->isConnected(); }, kEnoughMs));
+        QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    }
+    // The next sentence is heard from the returned server, in the chosen voice.
+    const qint64 before = recorder.count();
+    win.w.SPKBX()->setText(QStringLiteral("The next sentence."));
+    win.w.Timer1_Timer();
+    QVERIFY(waitFor([&] { return recorder.firstLoud(before) >= 0; }, kEnoughMs));
+    QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    QCOMPARE(combined->Voice().GetDescription(), QStringLiteral("English (America) (espeak-ng)"));
+    std::sort(idleAfter.begin(), idleAfter.end());
+    qInfo("server killed 20 times: idle after %.0f ms (median), %.0f ms (most)",
+          idleAfter.at(idleAfter.size() / 2), idleAfter.constLast());
 }
 
 QTEST_MAIN(TestSpeechdWindow)
