@@ -14,12 +14,16 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace orasent;
 using orasent::bench::nowMs;
@@ -72,6 +76,7 @@ private slots:
     void noServerSameListsAsBefore();
     void serverVoicesSpeakThroughTheWindow();
     void serverKilledMidSentenceComesBack();
+    void socketPathsThatServeNothing();
 };
 
 void TestSpeechdWindow::noServerSameListsAsBefore() {
@@ -217,6 +222,70 @@ void TestSpeechdWindow::serverKilledMidSentenceComesBack() {
     std::sort(idleAfter.begin(), idleAfter.end());
     qInfo("server killed 20 times: idle after %.0f ms (median), %.0f ms (most)",
           idleAfter.at(idleAfter.size() / 2), idleAfter.constLast());
+
+    // A server that stops answering: the text is given up and the window goes idle; once it
+    // answers again the connection is made anew.
+    const pid_t server = serverPid();
+    QCOMPARE(::kill(server, SIGSTOP), 0);
+    const double stoppedAt = nowMs();
+    win.w.SPKBX()->setText(QStringLiteral("Nobody answers this."));
+    win.w.Timer1_Timer();
+    QVERIFY(!win.w.SpeakBtn()->isEnabled());
+    const bool gaveUp = waitFor([&] { return !desktop->isConnected(); }, kEnoughMs);
+    const double gaveUpAfter = nowMs() - stoppedAt;
+    QCOMPARE(::kill(server, SIGCONT), 0);
+    QVERIFY(gaveUp);
+    qInfo("server stopped: the text was given up after %.0f ms", gaveUpAfter);
+    QVERIFY(waitFor([&] { return desktop->isConnected(); }, kEnoughMs));
+    QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    const qint64 later = recorder.count();
+    win.w.SPKBX()->setText(QStringLiteral("Answered again."));
+    win.w.Timer1_Timer();
+    QVERIFY(waitFor([&] { return recorder.firstLoud(later) >= 0; }, kEnoughMs));
+}
+
+// A file that is not a socket is neither connected to nor replaced by a spawned server; a
+// socket whose server never answers leaves the voice without a connection, and the load goes on.
+void TestSpeechdWindow::socketPathsThatServeNothing() {
+    const QByteArray saved = qgetenv("SPEECHD_ADDRESS");
+    QTemporaryDir folder;
+    const QString file = folder.filePath("not-a-socket");
+    {
+        QFile plain(file);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.write("keep me");
+    }
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + file.toUtf8());
+    QVERIFY(!SpeechdLink::mayAutospawn());
+    {
+        SpeechDispatcherVoice voice;
+        QVERIFY(!voice.isConnected());
+        QVERIFY_THROWS_EXCEPTION(SpeechError, voice.Speak(QStringLiteral("x"), SVSFlagsAsync));
+    }
+    QFile kept(file);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep me"));
+
+    // Listening, so connecting succeeds, but never a word back.
+    const QByteArray silentPath = folder.filePath("silent.sock").toUtf8();
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, silentPath.constData(), sizeof(address.sun_path));
+    QCOMPARE(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    QCOMPARE(::listen(silent, 4), 0);
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + silentPath);
+    {
+        SpeechDispatcherVoice voice;
+        QVERIFY(!voice.isConnected());
+        QVERIFY(voice.GetVoices().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(SpeechError, voice.Speak(QStringLiteral("x"), SVSFlagsAsync));
+    }
+    ::close(silent); // the waiting connection ends with it
+    if (saved.isNull())
+        qunsetenv("SPEECHD_ADDRESS");
+    else
+        qputenv("SPEECHD_ADDRESS", saved);
 }
 
 QTEST_MAIN(TestSpeechdWindow)
