@@ -113,12 +113,37 @@ void CombinedVoice::setVolume(int volume) {
         m_second->setVolume(volume);
 }
 
+// Told only when the chosen voice is one of the service's: else nothing changes for the user.
 void CombinedVoice::onSecondStopped() {
     emit ServiceStopped();
-    QString notice = QString::fromLatin1(kStoppedNotice);
     if (m_active == m_second.get())
-        notice += QLatin1Char(' ') + QString::fromLatin1(kFallbackNotice);
-    emit Notice(notice);
+        emit Notice(QString::fromLatin1(kStoppedNotice) + QLatin1Char(' ') +
+                    QString::fromLatin1(kFallbackNotice));
+}
+
+int CombinedVoice::SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {
+    SpVoice* engine = m_first->GetVoices().contains(voice)                ? m_first.get()
+                      : m_second && m_second->GetVoices().contains(voice) ? m_second.get()
+                                                                          : nullptr;
+    if (!engine)
+        throw SpeechError("no such voice");
+    SpVoice* const active = m_active;
+    const SpObjectToken own = engine->Voice();
+    auto restore = [&] {
+        m_active = active;
+        if (!own.isNull())
+            engine->setVoice(own);
+    };
+    engine->setVoice(voice);
+    m_active = engine;
+    try {
+        const int stream = Speak(text, flags);
+        restore();
+        return stream;
+    } catch (...) {
+        restore();
+        throw;
+    }
 }
 
 QString CombinedVoice::LanguageOf(const SpObjectToken& voice) const {

@@ -48,6 +48,8 @@ public:
         m_first->setAudioOutputToWaveFile(path);
     }
     int Speak(const QString& text, int flags) override;
+    // Each engine keeps its own voice, and the chosen engine stays chosen.
+    int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) override;
     QString LanguageOf(const SpObjectToken& voice) const override;
     bool isAvailable() const override { return m_active->isAvailable(); }
     bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }

@@ -78,6 +78,21 @@ public:
     // Speaks text with SpeechVoiceSpeakFlags; returns the stream number (1, 2, ...).
     virtual int Speak(const QString& text, int flags) = 0;
 
+    // Speaks with `voice` instead of the chosen one, which stays chosen (the Voice() afterwards
+    // is the one before).
+    virtual int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {
+        const SpObjectToken chosen = Voice();
+        setVoice(voice);
+        try {
+            const int stream = Speak(text, flags);
+            setVoice(chosen);
+            return stream;
+        } catch (...) {
+            setVoice(chosen);
+            throw;
+        }
+    }
+
     // Sends later speech into a WAV file at `path` (created or truncated) in the current
     // output format instead of the audio output; an empty path closes the file and goes back to
     // the audio output. While a file is open its format cannot change. Engines that cannot

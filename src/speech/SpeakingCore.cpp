@@ -109,18 +109,9 @@ void SpeakingCore::speakFollowing(const QString& text, Following following,
 
 // Speaks with `voice` (null: the chosen one) and leaves the chosen voice chosen.
 int SpeakingCore::speakIn(const QString& text, const SpObjectToken& voice) {
-    const SpObjectToken chosen = m_voice->Voice();
-    if (voice.isNull() || voice == chosen)
+    if (voice.isNull() || voice == m_voice->Voice())
         return m_voice->Speak(text, m_speakFlags);
-    m_voice->setVoice(voice);
-    try {
-        const int stream = m_voice->Speak(text, m_speakFlags);
-        m_voice->setVoice(chosen);
-        return stream;
-    } catch (...) {
-        m_voice->setVoice(chosen);
-        throw;
-    }
+    return m_voice->SpeakWithVoice(text, m_speakFlags, voice);
 }
 
 void SpeakingCore::onVoiceChange(int stream, const QVariant& position, const SpObjectToken& token) {

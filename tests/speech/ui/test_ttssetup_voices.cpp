@@ -147,6 +147,22 @@ private slots:
         QCOMPARE(rig.box("VoiceCB")->currentIndex(), 2);
     }
 
+    // A German sentence while a server voice is chosen: the first engine's German voice reads
+    // it, and both engines keep their own voices.
+    void languageVoiceLeavesEachEngineItsOwn() {
+        Rig rig;
+        rig.choose(3); // "English (espeak-ng)" on the server
+        rig.window->handOverInLanguage(QStringLiteral("Hallo."), QStringLiteral("de"), 1);
+        rig.window->Timer1_Timer();
+        QCOMPARE(rig.first->calls.constLast().voice.Id(), QStringLiteral("voice/de"));
+        QCOMPARE(rig.first->Voice().Id(), QStringLiteral("voice/en-us"));
+        QCOMPARE(rig.window->Voice()->Voice().Id(), QStringLiteral("speechd:espeak-ng/English"));
+        rig.first->speakThrough();
+        rig.window->SPKBX()->setText(QStringLiteral("hello"));
+        rig.window->Timer1_Timer();
+        QCOMPARE(rig.second->lastText(), QStringLiteral("HELLO"));
+    }
+
     void savedVoiceKeptWithNoServer() {
         Rig rig({{"x", "x"}}, 4);
         QCOMPARE(rig.box("VoiceCB")->currentIndex(), 0);
