@@ -2,8 +2,10 @@
 # Runs a command with a private speech-dispatcher: its own configuration (the espeak-ng module,
 # PulseAudio output) and its own socket, named to clients in SPEECHD_ADDRESS (so no client
 # autospawns the system's server). It plays to a null sink of its own whose monitor is named in
-# ORASENT_SPEECHD_MONITOR (when a PulseAudio server answers). Stops it afterwards and returns the command's exit code. Without speech-dispatcher
-# the command runs as it is (tests that need the server then skip).
+# ORASENT_SPEECHD_MONITOR (when a PulseAudio server answers). A client that autospawns the server
+# (SPEECHD_CMD) gets the same private server again; the running server's process id is in the file
+# named by ORASENT_SPEECHD_PIDFILE. Stops it afterwards and returns the command's exit code.
+# Without speech-dispatcher the command runs as it is (tests that need the server then skip).
 #
 #   scripts/with-pulseaudio.sh scripts/with-speech-dispatcher.sh ctest -L speechd
 set -u
@@ -37,7 +39,9 @@ generic=""
 if command -v espeak-ng >/dev/null 2>&1; then
     generic='AddModule "espeak-ng-generic" "sd_generic" "espeak-ng-generic.conf"'
 fi
+socket="$home/speechd.sock"
 cat >"$home/config/speechd.conf" <<CONF
+SocketPath "$socket"
 LogLevel 3
 LogDir "$home/log"
 AudioOutputMethod "pulse"
@@ -58,7 +62,13 @@ else
     server_sink="${PULSE_SINK:-}"
 fi
 
-socket="$home/speechd.sock"
+# What a client runs to autospawn the server: the same private server, as a daemon.
+cat >"$home/spawn" <<SPAWN
+#!/bin/sh
+PULSE_SINK="$server_sink" exec speech-dispatcher "\$@" -t 0 -C "$home/config" -L "$home/log" -P "$home/speechd.pid"
+SPAWN
+chmod 700 "$home/spawn"
+
 PULSE_SINK="$server_sink" speech-dispatcher -s -t 0 -C "$home/config" -S "$socket" -P "$home/speechd.pid" \
     -L "$home/log" >"$home/log/stdout" 2>&1 &
 server=$!
@@ -73,9 +83,18 @@ if [ ! -S "$socket" ]; then
 fi
 
 export SPEECHD_ADDRESS="unix_socket:$socket"
+export SPEECHD_CMD="$home/spawn"
+export ORASENT_SPEECHD_PIDFILE="$home/speechd.pid"
 "$@"
 status=$?
 
+# A server that a client spawned (the first one may have been killed and replaced).
+if [ -f "$home/speechd.pid" ]; then
+    spawned=$(cat "$home/speechd.pid" 2>/dev/null)
+    if [ -n "$spawned" ] && [ "$spawned" != "$server" ]; then
+        kill "$spawned" 2>/dev/null
+    fi
+fi
 kill "$server" 2>/dev/null
 tries=0
 while kill -0 "$server" 2>/dev/null && [ "$tries" -lt 50 ]; do

@@ -10,6 +10,11 @@ std::unique_ptr<SpVoice> createDesktopVoice(QObject* parent) {
                                            std::make_unique<SpeechDispatcherVoice>(), parent);
 }
 
+const char* const CombinedVoice::kStoppedNotice =
+    "The desktop speech service stopped. Orasent will reconnect.";
+const char* const CombinedVoice::kFallbackNotice =
+    "Until then, an espeak-ng voice of the same language reads.";
+
 CombinedVoice::CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpVoice> second,
                              QObject* parent)
     : SpVoice(parent), m_first(std::move(first)), m_second(std::move(second)),
@@ -18,6 +23,8 @@ CombinedVoice::CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpV
     if (m_second) {
         forward(m_second.get());
         connect(m_second.get(), &SpVoice::VoicesAdded, this, &SpVoice::VoicesAdded);
+        connect(m_second.get(), &SpVoice::ServiceStopped, this, &CombinedVoice::onSecondStopped);
+        connect(m_second.get(), &SpVoice::ServiceRestored, this, &SpVoice::ServiceRestored);
     }
 }
 
@@ -43,13 +50,15 @@ void CombinedVoice::forward(SpVoice* engine) {
             });
     connect(engine, &SpVoice::VoiceChange, this,
             [this, engine](int s, const QVariant& p, const SpObjectToken& token) {
-                if (const int outer = outerStream(engine, s))
+                const int outer = outerStream(engine, s);
+                if (outer && !m_borrowed.contains(outer))
                     emit VoiceChange(outer, p, token);
             });
     connect(engine, &SpVoice::EndStream, this, [this, engine](int s, const QVariant& p) {
         const int outer = outerStream(engine, s);
         m_streams.remove({engine, s});
         m_silencers.remove({engine, s});
+        m_borrowed.remove(outer);
         if (outer)
             emit EndStream(outer, p);
     });
@@ -104,8 +113,66 @@ void CombinedVoice::setVolume(int volume) {
         m_second->setVolume(volume);
 }
 
+// Told only when the chosen voice is one of the service's: else nothing changes for the user.
+void CombinedVoice::onSecondStopped() {
+    emit ServiceStopped();
+    if (m_active == m_second.get())
+        emit Notice(QString::fromLatin1(kStoppedNotice) + QLatin1Char(' ') +
+                    QString::fromLatin1(kFallbackNotice));
+}
+
+int CombinedVoice::SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {
+    SpVoice* engine = m_first->GetVoices().contains(voice)                ? m_first.get()
+                      : m_second && m_second->GetVoices().contains(voice) ? m_second.get()
+                                                                          : nullptr;
+    if (!engine)
+        throw SpeechError("no such voice");
+    SpVoice* const active = m_active;
+    const SpObjectToken own = engine->Voice();
+    auto restore = [&] {
+        m_active = active;
+        if (!own.isNull())
+            engine->setVoice(own);
+    };
+    engine->setVoice(voice);
+    m_active = engine;
+    try {
+        const int stream = Speak(text, flags);
+        restore();
+        return stream;
+    } catch (...) {
+        restore();
+        throw;
+    }
+}
+
+QString CombinedVoice::LanguageOf(const SpObjectToken& voice) const {
+    if (m_second && m_second->GetVoices().contains(voice))
+        return m_second->LanguageOf(voice);
+    return m_first->LanguageOf(voice);
+}
+
+// The chosen desktop voice is away: the first engine's voice of its language stands in (its
+// current voice when there is none), and the first engine's own choice is put back after.
+int CombinedVoice::speakFallback(const QString& text, int flags) {
+    const SpObjectToken own = m_first->Voice();
+    SpObjectToken standIn = m_first->VoiceForLanguage(m_second->LanguageOf(m_second->Voice()));
+    if (standIn.isNull())
+        standIn = own;
+    m_first->setVoice(standIn);
+    try {
+        const int inner = m_first->Speak(text, flags);
+        m_first->setVoice(own);
+        return inner;
+    } catch (...) {
+        m_first->setVoice(own);
+        throw;
+    }
+}
+
 int CombinedVoice::Speak(const QString& text, int flags) {
-    SpVoice* engine = m_active;
+    const bool fallback = m_active == m_second.get() && !m_second->isAvailable();
+    SpVoice* engine = fallback ? m_first.get() : m_active;
     if ((flags & SVSFPurgeBeforeSpeak) && m_lastSpoken && m_lastSpoken != engine) {
         // What the other engine still says stops too; its blank's events are not ours.
         try {
@@ -115,16 +182,21 @@ int CombinedVoice::Speak(const QString& text, int flags) {
         } catch (const SpeechError&) {
         }
     }
-    if (flags & SVSFPurgeBeforeSpeak)
+    if (flags & SVSFPurgeBeforeSpeak) {
         m_streams.clear(); // purged streams raise nothing more
+        m_borrowed.clear();
+    }
     const int outer = ++m_lastStream;
     m_pendingEngine = engine;
     m_pendingStream = outer;
+    if (fallback)
+        m_borrowed.insert(outer);
     int inner = 0;
     try {
-        inner = engine->Speak(text, flags);
+        inner = fallback ? speakFallback(text, flags) : engine->Speak(text, flags);
     } catch (...) {
         m_pendingEngine = nullptr;
+        m_borrowed.remove(outer);
         throw;
     }
     m_pendingEngine = nullptr;

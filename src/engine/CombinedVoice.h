@@ -4,6 +4,11 @@
 // to its engine; rate and volume go to both; the audio format, the outputs and wave files are
 // the first engine's. Stream numbers are the combined voice's own, rising over both engines,
 // and a Speak that purges silences the other engine too.
+//
+// While the second engine's service is away, its chosen voice stays chosen and its texts are
+// spoken by the first engine's voice of the same language (their VoiceChange events are not
+// raised, so a window that follows them keeps the chosen voice). When the service stops, Notice
+// tells the user so, once per stop.
 #include "engine/SpVoice.h"
 
 #include <QHash>
@@ -43,6 +48,10 @@ public:
         m_first->setAudioOutputToWaveFile(path);
     }
     int Speak(const QString& text, int flags) override;
+    // Each engine keeps its own voice, and the chosen engine stays chosen.
+    int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) override;
+    QString LanguageOf(const SpObjectToken& voice) const override;
+    bool isAvailable() const override { return m_active->isAvailable(); }
     bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }
     QString SdkPath() const override { return m_first->SdkPath(); }
 
@@ -51,8 +60,17 @@ public:
     SpVoice* firstEngine() const { return m_first.get(); }
     SpVoice* secondEngine() const { return m_second.get(); }
 
+    static const char* const kStoppedNotice;
+    static const char* const kFallbackNotice;
+
+    SpObjectToken VoiceForLanguage(const QString& language) override {
+        return m_first->VoiceForLanguage(language);
+    }
+
 private:
     void forward(SpVoice* engine);
+    int speakFallback(const QString& text, int flags);
+    void onSecondStopped();
     // The combined number of an engine's stream, or 0 for a stream that is not forwarded.
     int outerStream(SpVoice* engine, int inner);
 
@@ -65,6 +83,7 @@ private:
     QSet<QPair<SpVoice*, int>> m_silencers;     // blanks that stopped the other engine
     SpVoice* m_pendingEngine = nullptr;         // inside Speak: its stream is not known yet
     int m_pendingStream = 0;
+    QSet<int> m_borrowed; // combined streams spoken by a stand-in for the chosen voice
 };
 
 } // namespace orasent

@@ -101,6 +101,20 @@ SpObjectTokens espeakVoiceTokens() {
     return tokens;
 }
 
+// A voice's first language as espeak-ng lists it ("fr-fr"), in the usual case ("fr-FR").
+QString EspeakVoice::LanguageOf(const SpObjectToken& voice) const {
+    for (const EspeakVoiceInfo& v : m_worker->voices()) {
+        if (v.identifier != voice.Id())
+            continue;
+        QString tag = v.languages.value(0);
+        const int dash = tag.indexOf(QLatin1Char('-'));
+        if (dash > 0 && tag.size() - dash == 3)
+            tag = tag.left(dash + 1) + tag.mid(dash + 1).toUpper();
+        return tag;
+    }
+    return {};
+}
+
 std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent) {
     return std::make_unique<EspeakVoice>(parent);
 }

@@ -53,6 +53,7 @@ public:
     void setAudioOutputToWaveFile(const QString& path) override;
     int Speak(const QString& text, int flags) override;
     QString SdkPath() const override;
+    QString LanguageOf(const SpObjectToken& voice) const override;
 
     // Words per minute for a rate of -10..10.
     static int wordsPerMinute(int rate);

@@ -78,6 +78,21 @@ public:
     // Speaks text with SpeechVoiceSpeakFlags; returns the stream number (1, 2, ...).
     virtual int Speak(const QString& text, int flags) = 0;
 
+    // Speaks with `voice` instead of the chosen one, which stays chosen (the Voice() afterwards
+    // is the one before).
+    virtual int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {
+        const SpObjectToken chosen = Voice();
+        setVoice(voice);
+        try {
+            const int stream = Speak(text, flags);
+            setVoice(chosen);
+            return stream;
+        } catch (...) {
+            setVoice(chosen);
+            throw;
+        }
+    }
+
     // Sends later speech into a WAV file at `path` (created or truncated) in the current
     // output format instead of the audio output; an empty path closes the file and goes back to
     // the audio output. While a file is open its format cannot change. Engines that cannot
@@ -93,6 +108,32 @@ public:
     // The voice that speaks into wave files (the chosen one, unless its engine cannot write them).
     virtual SpObjectToken WaveFileVoice() const { return Voice(); }
 
+    // The language a voice speaks, as a BCP 47 tag ("en-US", "fr"), or "" when unknown.
+    virtual QString LanguageOf(const SpObjectToken& voice) const {
+        Q_UNUSED(voice);
+        return {};
+    }
+    // The engine's own voice for a language ("fr-CA", else any "fr"), or a null token. An engine
+    // of several engines answers with its first one's (espeak-ng's).
+    virtual SpObjectToken VoiceForLanguage(const QString& language) {
+        const QString wanted = language.toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
+        const QString primary = wanted.section(QLatin1Char('-'), 0, 0);
+        SpObjectToken samePrimary;
+        if (primary.isEmpty())
+            return samePrimary;
+        for (const SpObjectToken& voice : GetVoices()) {
+            const QString tag =
+                LanguageOf(voice).toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
+            if (tag == wanted)
+                return voice;
+            if (samePrimary.isNull() && tag.section(QLatin1Char('-'), 0, 0) == primary)
+                samePrimary = voice;
+        }
+        return samePrimary;
+    }
+    // False while the engine's service is away (see ServiceStopped).
+    virtual bool isAvailable() const { return true; }
+
     // The folder that holds the "samples/common" sample texts, ending in "/", or "" when none.
     // It plays the part of the speech SDK's "SDKPath" setting.
     virtual QString SdkPath() const = 0;
@@ -107,6 +148,11 @@ signals:
                      const orasent::SpObjectToken& token);
     // Voices were appended at the end of GetVoices(); the earlier ones keep their places.
     void VoicesAdded();
+    // The service behind the engine went away (its streams have ended) or came back.
+    void ServiceStopped();
+    void ServiceRestored();
+    // Something the user should hear about the engine itself (a service that went away).
+    void Notice(const QString& text);
     // Declared for completeness; the engines here never raise them.
     void Bookmark(int streamNumber, const QVariant& streamPosition, const QVariant& bookmark,
                   int bookmarkId);

@@ -184,7 +184,7 @@ bool ReaderModel::SayNextSentence() {
     if (!sentence)
         return false;
     m_port.setSentenceText(sentence->text);
-    m_port.handOver(m_port.sentenceText());
+    handOverSentence(NextPos);
     LastPos = NextPos;
     NextPos = double(sentence->end) + 1;
     return true;
@@ -229,7 +229,7 @@ void ReaderModel::again() {
     if (putOffUntilArrived([this] { again(); }))
         return;
     m_port.StopVoice();
-    m_port.handOver(m_port.sentenceText());
+    handOverSentence(LastPos);
 }
 
 void ReaderModel::GetKey() {
@@ -305,7 +305,7 @@ void ReaderModel::ShowBookmark() {
     }
     m_port.setSentenceText(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
                            QStringLiteral(". \r\n") + sentence->text);
-    m_port.handOver(m_port.sentenceText());
+    handOverSentence(NextPos);
     LastPos = NextPos;
     NextPos = double(sentence->end) + 1;
     m_port.focusSentenceBox();

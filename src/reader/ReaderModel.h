@@ -31,6 +31,9 @@ public:
     // (0-based); empty when the last load failed.
     Document document;
     QVector<qsizetype> paragraphStarts;
+    // Each sentence is handed over with the language of its paragraph (Tools > "Read in the
+    // Document's Language"); off: everything goes to the chosen voice.
+    bool readInDocumentLanguage = true;
 
     // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
     // The file is read in the background: reading starts with its first part. False only when
@@ -145,8 +148,25 @@ public:
     // The timer interval is Seconds x 1000 ms in a 16-bit count, so 32 is the longest pause.
     static constexpr int kMaxSeconds = 32;
 
+    // The languages of the loaded document's paragraphs, by where they start in BookText.
+    void setDocumentLanguages(const Document& document, const QVector<qsizetype>& starts);
+    // The language of the text at 1-based `position`, its first non-blank character counting
+    // ("" when the document declares none).
+    QString languageAt(double position) const;
+    int documentNumber() const { return m_documentNumber; }
+
 private:
     bool m_readNotes = true;
+    // Text1's text handed over, in the language of the sentence that starts at `position`.
+    void handOverSentence(double position);
+
+    struct LanguageRun {
+        qsizetype start = 0; // 0-based offset in BookText
+        QString language;
+    };
+    QVector<LanguageRun> m_languages;
+    int m_documentNumber = 0;
+
     // Why `path` cannot be opened (a line break in its name, which the state file cannot hold);
     // empty when it can.
     static QString unstorableNameMessage(const QString& path);

@@ -156,6 +156,7 @@ void ReaderModel::endLoad(DocumentLoad load) {
     if (loaded && load.bookText.startsWith(BookText))
         BookText = std::move(load.bookText);
     keepDocument(load);
+    setDocumentLanguages(document, paragraphStarts);
     arriveAtLoadedDocument(ending);
     setState(ReaderState::Reading);
     if (load.status == DocumentLoad::Status::Failed)

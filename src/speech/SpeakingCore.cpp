@@ -32,6 +32,8 @@ void SpeakingCore::setVoice(SpVoice* voice) {
     connect(voice, &SpVoice::Word, this, &SpeakingCore::onWord);
     connect(voice, &SpVoice::Sentence, this, &SpeakingCore::onSentence);
     connect(voice, &SpVoice::EndStream, this, &SpeakingCore::onEndStream);
+    connect(voice, &SpVoice::VoiceChange, this, &SpeakingCore::onVoiceChange);
+    connect(voice, &SpVoice::Notice, this, &SpeakingCore::onNotice);
 }
 
 void SpeakingCore::start() {
@@ -57,6 +59,12 @@ void SpeakingCore::setSpeakBoxText(const QString& text) {
         queuePickup();
 }
 
+void SpeakingCore::setSpeakBoxLanguage(const QString& language, int document) {
+    m_speakBoxLanguage = language;
+    if (!language.isEmpty())
+        m_speakBoxDocument = document;
+}
+
 QString SpeakingCore::applyReplacements(const QString& text, TextEdits* edits) const {
     return applyReplacementList(text, m_replacementList, letEventsRun, edits);
 }
@@ -78,13 +86,15 @@ void SpeakingCore::speak(const QString& text) {
     speakFollowing(text, Following());
 }
 
-void SpeakingCore::speakFollowing(const QString& text, Following following) {
+void SpeakingCore::speakFollowing(const QString& text, Following following,
+                                  const SpObjectToken& voice) {
     if (text.isEmpty())
         return;
     try {
         if (!m_voice)
             throw SpeechError("no voice");
-        m_lastStream = m_voice->Speak(text, m_speakFlags);
+        m_lastStream = speakIn(text, voice);
+        m_borrowedStream = voice.isNull() ? 0 : m_lastStream;
         m_blankStream = 0;
         endFollowing();
         if (!following.handedOver.isEmpty())
@@ -95,6 +105,39 @@ void SpeakingCore::speakFollowing(const QString& text, Following following) {
         endFollowing();
         applySpeakingState(false);
     }
+}
+
+// Speaks with `voice` (null: the chosen one) and leaves the chosen voice chosen.
+int SpeakingCore::speakIn(const QString& text, const SpObjectToken& voice) {
+    if (voice.isNull() || voice == m_voice->Voice())
+        return m_voice->Speak(text, m_speakFlags);
+    return m_voice->SpeakWithVoice(text, m_speakFlags, voice);
+}
+
+void SpeakingCore::onVoiceChange(int stream, const QVariant& position, const SpObjectToken& token) {
+    if (stream != m_borrowedStream || m_borrowedStream == 0)
+        emit chosenVoiceChange(stream, position, token);
+}
+
+// The engine's own news (a service that went away) is said when nothing else is.
+void SpeakingCore::onNotice(const QString& text) {
+    m_pendingNotice = text;
+    if (!m_speaking || m_blankStream == m_lastStream)
+        QMetaObject::invokeMethod(
+            this, [this] { speakPendingNotice(); }, Qt::QueuedConnection);
+}
+
+bool SpeakingCore::speakPendingNotice() {
+    if (m_pendingNotice.isEmpty() || m_stepRunning || m_stopped)
+        return false;
+    const QString notice = std::exchange(m_pendingNotice, QString());
+    emit spokenTextChanged(notice);
+    speak(notice);
+    if (!m_speaking) {
+        emit noticeUnspoken(notice);
+        return false;
+    }
+    return true;
 }
 
 void SpeakingCore::stopVoice() {
@@ -148,18 +191,27 @@ void SpeakingCore::queuePickup() {
 void SpeakingCore::runPickup() {
     Following following;
     QString spoken;
+    LanguageChoice choice;
     {
         Step step(*this);
         letEventsRun();
         // Read again: a reader command may have put a newer text in meanwhile.
         following.handedOver = m_speakBox;
+        const QString language = std::exchange(m_speakBoxLanguage, QString());
         setSpeakBoxText(QString());
-        const QString upper = upperCaseByCharacter(following.handedOver);
+        if (m_voiceChooser && !language.isEmpty())
+            choice = m_voiceChooser(language, m_speakBoxDocument);
+        QString upper = upperCaseByCharacter(following.handedOver);
+        if (!choice.notice.isEmpty()) {
+            // Said first; its words follow nothing in the handed-over text.
+            following.edits.add(0, 0, choice.notice.size() + 1);
+            upper.prepend(choice.notice + QLatin1Char(' '));
+        }
         const QString replaced = applyReplacements(upper, &following.edits);
         spoken = plainTextBoxForm(replaced, &following.edits);
         emit spokenTextChanged(spoken);
     }
-    speakFollowing(spoken, std::move(following));
+    speakFollowing(spoken, std::move(following), choice.voice);
 }
 
 void SpeakingCore::endFollowing() {
@@ -204,6 +256,8 @@ void SpeakingCore::onEndStream(int stream, const QVariant&) {
     emit streamEnded();
     endFollowing();
     applySpeakingState(false);
+    if (speakPendingNotice())
+        return;
     if (!m_speakBox.isEmpty())
         queuePickup();
 }

@@ -11,12 +11,22 @@
 #include <QString>
 #include <QTimer>
 #include <QVariant>
+#include <functional>
 
 namespace orasent {
+
+// The voice a handed-over text is read with, chosen for its language: null for the chosen
+// voice; `notice` is said before the text (a language without a voice).
+struct LanguageChoice {
+    SpObjectToken voice;
+    QString notice;
+};
 
 class SpeakingCore : public QObject {
     Q_OBJECT
 public:
+    using VoiceChooser = std::function<LanguageChoice(const QString& language, int document)>;
+
     explicit SpeakingCore(QObject* parent = nullptr);
 
     // The voice whose Start, Word and End events drive the state; null speaks nothing.
@@ -34,6 +44,11 @@ public:
     // The speak box: a single slot; a later text replaces one not yet taken.
     QString speakBoxText() const { return m_speakBox; }
     void setSpeakBoxText(const QString& text);
+    // The language slot beside the speak box: the language of the text put in next (BCP 47, ""
+    // for the chosen voice) and the document it comes from. Taken and emptied with the box.
+    void setSpeakBoxLanguage(const QString& language, int document);
+    QString speakBoxLanguage() const { return m_speakBoxLanguage; }
+    void setVoiceChooser(VoiceChooser chooser) { m_voiceChooser = std::move(chooser); }
 
     QString replacementList() const { return m_replacementList; }
     void setReplacementList(const QString& list) { m_replacementList = list; }
@@ -85,6 +100,11 @@ signals:
     void handedOverWordHeard(const QString& handedOver, int start, int length);
     // The text taken from the speak box is no longer being heard: ended, stopped or replaced.
     void handedOverSpeechEnded();
+    // The voice's VoiceChange, except for texts read by a voice chosen for their language.
+    void chosenVoiceChange(int stream, const QVariant& position,
+                           const orasent::SpObjectToken& token);
+    // A notice of the engine that could not be spoken.
+    void noticeUnspoken(const QString& text);
 
 private:
     struct Following {
@@ -95,9 +115,13 @@ private:
     };
 
     bool canTakeSpeakBox() const;
+    void onNotice(const QString& text);
+    bool speakPendingNotice();
+    int speakIn(const QString& text, const SpObjectToken& voice);
+    void onVoiceChange(int stream, const QVariant& position, const SpObjectToken& token);
     void queuePickup();
     void runPickup();
-    void speakFollowing(const QString& text, Following following);
+    void speakFollowing(const QString& text, Following following, const SpObjectToken& voice = {});
     void endFollowing();
     bool isStale(int stream) const { return stream < m_lastStream; }
     void onStartStream(int stream, const QVariant& position);
@@ -109,6 +133,11 @@ private:
     QPointer<SpVoice> m_voice;
     int m_speakFlags = 0;
     QString m_speakBox;
+    QString m_speakBoxLanguage;
+    int m_speakBoxDocument = 0;
+    VoiceChooser m_voiceChooser;
+    QString m_pendingNotice;
+    int m_borrowedStream = 0; // the newest stream when a voice for its language reads it
     QString m_replacementList;
     bool m_speaking = false;
     int m_lastStream = 0;  // what the newest Speak returned; older streams' events are stale

@@ -26,6 +26,14 @@ public:
     // Puts `text` into the speak box: it is spoken once the window is idle; a later text
     // replaces an earlier one that has not been taken yet.
     virtual void handOver(const QString& text) = 0;
+    // The same, with the language slot beside the speak box set with it: the text is read by a
+    // voice of `language` (BCP 47; "" for the chosen voice). `document` changes with the
+    // document the text comes from: a language without a voice is announced once per document.
+    virtual void handOverInLanguage(const QString& text, const QString& language, int document) {
+        Q_UNUSED(language);
+        Q_UNUSED(document);
+        handOver(text);
+    }
     // The idle indicator (the Speak button's enabled state): true exactly while nothing is
     // being spoken.
     virtual bool isIdle() const = 0;

@@ -50,7 +50,7 @@ int FakeVoice::Speak(const QString& text, int flags) {
     if (failSpeak)
         throw SpeechError("speak failed");
     ++m_stream;
-    calls.append({text, flags, m_stream});
+    calls.append({text, flags, m_stream, m_voice});
     return m_stream;
 }
 

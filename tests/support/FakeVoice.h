@@ -3,6 +3,7 @@
 // asks for it. No timers, no threads.
 #include "engine/SpVoice.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace orasent::test {
@@ -14,6 +15,7 @@ public:
         QString text;
         int flags = 0;
         int stream = 0;
+        SpObjectToken voice; // the voice at the call
     };
 
     explicit FakeVoice(QObject* parent = nullptr);
@@ -35,12 +37,20 @@ public:
     void setAudioOutputFormatType(int type) override;
     int Speak(const QString& text, int flags) override;
     QString SdkPath() const override { return m_sdkPath; }
+    QString LanguageOf(const SpObjectToken& voice) const override {
+        return languages.value(voice.Id());
+    }
+    bool isAvailable() const override { return available; }
 
     // --- script ---
     SpObjectTokens voices{{QStringLiteral("voice/en-us"), QStringLiteral("English (America)")},
                           {QStringLiteral("voice/en"), QStringLiteral("English (Great Britain)")},
                           {QStringLiteral("voice/de"), QStringLiteral("German")}};
     SpObjectTokens outputs{{QStringLiteral("output/null"), QStringLiteral("Null Output")}};
+    QHash<QString, QString> languages{{QStringLiteral("voice/en-us"), QStringLiteral("en-US")},
+                                      {QStringLiteral("voice/en"), QStringLiteral("en-GB")},
+                                      {QStringLiteral("voice/de"), QStringLiteral("de")}};
+    bool available = true;           // the service behind the engine answers
     QList<int> refusedFormatTypes;   // setAudioOutputFormatType() throws for these
     bool failSpeak = false;          // Speak() throws
     bool failSetVoice = false;       // setVoice() throws

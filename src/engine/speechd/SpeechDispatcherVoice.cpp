@@ -1,213 +1,147 @@
 #include "engine/speechd/SpeechDispatcherVoice.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
-#include <QSet>
-#include <condition_variable>
-#include <libspeechd.h>
-#include <mutex>
-#include <thread>
 
 namespace orasent {
 
 namespace {
-
-struct ListedVoice {
-    QString module;
-    QString name;
-};
-
-SPDConnection* spd(void* connection) {
-    return static_cast<SPDConnection*>(connection);
-}
-
-// The module's voices without espeak-ng's variants ("English+Max") of a listed plain voice.
-QList<ListedVoice> listModuleVoices(SPDConnection* connection, const QString& module) {
-    QList<ListedVoice> result;
-    if (spd_set_output_module(connection, module.toUtf8().constData()) != 0)
-        return result;
-    SPDVoice** voices = spd_list_synthesis_voices(connection);
-    if (!voices)
-        return result;
-    QStringList names;
-    for (SPDVoice** v = voices; *v; ++v)
-        if ((*v)->name)
-            names.append(QString::fromUtf8((*v)->name));
-    free_spd_voices(voices);
-    const QSet<QString> plain(names.cbegin(), names.cend());
-    for (const QString& name : std::as_const(names)) {
-        const int plus = name.indexOf(QLatin1Char('+'));
-        if (plus > 0 && plain.contains(name.left(plus)))
-            continue;
-        result.append({module, name});
-    }
-    return result;
-}
-
-QList<ListedVoice> listVoices(SPDConnection* connection) {
-    QList<ListedVoice> result;
-    char** modules = spd_list_modules(connection);
-    if (!modules)
-        return result;
-    QStringList names;
-    for (char** m = modules; *m; ++m)
-        names.append(QString::fromUtf8(*m));
-    free_spd_modules(modules);
-    for (const QString& module : std::as_const(names))
-        if (module != QLatin1String("dummy"))
-            result += listModuleVoices(connection, module);
-    return result;
-}
-
+// After the text has begun: the time allowed before the next word (or the end) arrives.
+constexpr int kProgressBoundMs = 3000;
+constexpr int kPerWordMs = 800; // the slowest rate speaks about 80 words a minute
+constexpr int kMostEarlyEvents = 1000;
 } // namespace
-
-// The connection being made on its own thread; whichever of the thread and the voice comes
-// last cleans up.
-struct SpeechDispatcherVoice::Connecting {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    bool taken = false;
-    bool abandoned = false;
-    SPDConnection* connection = nullptr;
-    QList<ListedVoice> voices;
-};
-
-// libspeechd calls back on its own thread with the message and client ids only; the voice of a
-// client is looked up here and the event queued to the GUI thread.
-struct SpeechDispatcherCallbacks {
-    static std::mutex& mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static QHash<size_t, SpeechDispatcherVoice*>& voices() {
-        static QHash<size_t, SpeechDispatcherVoice*> v;
-        return v;
-    }
-    static void post(size_t msgId, size_t clientId, SpeechDispatcherVoice::Event event,
-                     const char* mark) {
-        const QByteArray name(mark ? mark : "");
-        const std::lock_guard<std::mutex> lock(mutex());
-        SpeechDispatcherVoice* voice = voices().value(clientId);
-        if (!voice)
-            return;
-        QMetaObject::invokeMethod(
-            voice, [voice, msgId, event, name] { voice->onEvent(int(msgId), event, name); },
-            Qt::QueuedConnection);
-    }
-    static void onBegin(size_t msg, size_t client, SPDNotificationType) {
-        post(msg, client, SpeechDispatcherVoice::Event::Begin, nullptr);
-    }
-    static void onEnd(size_t msg, size_t client, SPDNotificationType) {
-        post(msg, client, SpeechDispatcherVoice::Event::End, nullptr);
-    }
-    static void onCancel(size_t msg, size_t client, SPDNotificationType) {
-        post(msg, client, SpeechDispatcherVoice::Event::Cancel, nullptr);
-    }
-    static void onMark(size_t msg, size_t client, SPDNotificationType, char* mark) {
-        post(msg, client, SpeechDispatcherVoice::Event::Mark, mark);
-    }
-};
 
 struct SpeechDispatcherVoice::Waiter {
     int stream = 0;
     QEventLoop* loop = nullptr;
 };
 
-SpeechDispatcherVoice::SpeechDispatcherVoice(QObject* parent, int connectWaitMs)
-    : SpVoice(parent), m_connecting(std::make_shared<Connecting>()) {
-    std::shared_ptr<Connecting> state = m_connecting;
-    std::thread([state, this] {
-        char* error = nullptr;
-        SPDConnection* connection =
-            spd_open2("orasent", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
-        free(error);
-        QList<ListedVoice> voices;
-        if (connection) {
-            connection->callback_begin = SpeechDispatcherCallbacks::onBegin;
-            connection->callback_end = SpeechDispatcherCallbacks::onEnd;
-            connection->callback_cancel = SpeechDispatcherCallbacks::onCancel;
-            connection->callback_im = SpeechDispatcherCallbacks::onMark;
-            spd_set_notification_on(connection, SPD_BEGIN);
-            spd_set_notification_on(connection, SPD_END);
-            spd_set_notification_on(connection, SPD_CANCEL);
-            spd_set_notification_on(connection, SPD_INDEX_MARKS);
-            spd_set_data_mode(connection, SPD_DATA_SSML);
-            voices = listVoices(connection);
-        }
-        const std::lock_guard<std::mutex> lock(state->mutex);
-        if (state->abandoned) {
-            if (connection)
-                spd_close(connection);
-            return;
-        }
-        state->connection = connection;
-        state->voices = std::move(voices);
-        state->finished = true;
-        state->done.notify_all();
-        QMetaObject::invokeMethod(
-            this, [this] { takeConnection(); }, Qt::QueuedConnection);
-    }).detach();
-
-    std::unique_lock<std::mutex> lock(state->mutex);
-    state->done.wait_for(lock, std::chrono::milliseconds(connectWaitMs),
-                         [&] { return state->finished; });
-    const bool ready = state->finished;
-    lock.unlock();
-    if (ready)
-        takeConnection();
+SpeechDispatcherVoice::SpeechDispatcherVoice(QObject* parent, int connectWaitMs) : SpVoice(parent) {
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        if (!m_link)
+            connectNow();
+    });
+    m_watchdog.setSingleShot(true);
+    connect(&m_watchdog, &QTimer::timeout, this, [this] {
+        qWarning("speech-dispatcher: no answer in time; the connection is taken as lost");
+        onLost();
+    });
+    connectNow();
+    if (m_link->waitOpened(connectWaitMs))
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 SpeechDispatcherVoice::~SpeechDispatcherVoice() {
-    {
-        const std::lock_guard<std::mutex> lock(m_connecting->mutex);
-        m_connecting->abandoned = true;
+    if (m_link) {
+        if (!m_utterances.isEmpty() || !m_pending.isEmpty())
+            m_link->cancel();
+        m_link->detach(false);
     }
-    if (!m_connection)
-        return;
-    {
-        const std::lock_guard<std::mutex> lock(SpeechDispatcherCallbacks::mutex());
-        SpeechDispatcherCallbacks::voices().remove(SpeechDispatcherCallbacks::voices().key(this));
-    }
-    if (!m_utterances.isEmpty())
-        spd_cancel(spd(m_connection));
-    spd_close(spd(m_connection));
     m_utterances.clear();
+    m_pending.clear();
     m_localStreams.clear();
     releaseWaiters();
 }
 
-void SpeechDispatcherVoice::takeConnection() {
-    QList<ListedVoice> listed;
-    {
-        const std::lock_guard<std::mutex> lock(m_connecting->mutex);
-        if (!m_connecting->finished || m_connecting->taken)
-            return;
-        m_connecting->taken = true;
-        m_connection = m_connecting->connection;
-        listed = std::move(m_connecting->voices);
-    }
-    if (!m_connection)
+// --- the connection ---
+
+void SpeechDispatcherVoice::connectNow() {
+    const int generation = ++m_generation;
+    m_connecting = true;
+    SpeechdLink::Listener listener;
+    listener.context = this;
+    listener.opened = [this, generation](bool ok, const QList<ListedVoice>& voices) {
+        if (generation == m_generation)
+            onOpened(ok, voices);
+    };
+    listener.lost = [this, generation] {
+        if (generation == m_generation)
+            onLost();
+    };
+    listener.said = [this, generation](int stream, int msgId) {
+        if (generation == m_generation)
+            onSaid(stream, msgId);
+    };
+    listener.event = [this, generation](int msgId, SpeechdEvent event, const QByteArray& mark) {
+        if (generation == m_generation)
+            onEvent(msgId, event, mark);
+    };
+    m_link = SpeechdLink::open(std::move(listener));
+}
+
+void SpeechDispatcherVoice::onOpened(bool ok, const QList<ListedVoice>& voices) {
+    if (!m_connecting)
         return;
-    {
-        const std::lock_guard<std::mutex> lock(SpeechDispatcherCallbacks::mutex());
-        SpeechDispatcherCallbacks::voices().insert(size_t(spd_get_client_id(spd(m_connection))),
-                                                   this);
+    m_connecting = false;
+    if (!ok) {
+        m_link->detach(true);
+        m_link.reset();
+        retryLater();
+        return;
     }
+    m_retryMs = kFirstRetryMs;
+    const bool returned = !m_voices.isEmpty();
+    addVoices(voices);
+    if (returned)
+        emit ServiceRestored();
+}
+
+// Voices keep their places across reconnects: a returning server's new voices are appended.
+void SpeechDispatcherVoice::addVoices(const QList<ListedVoice>& listed) {
     QHash<QString, int> seen;
-    for (const ListedVoice& v : std::as_const(listed)) {
+    for (const SpObjectToken& token : std::as_const(m_voices))
+        seen[token.GetDescription().section(QStringLiteral(" ["), 0, 0)]++;
+    const qsizetype before = m_voices.size();
+    for (const ListedVoice& v : listed) {
         const QString id = QStringLiteral("speechd:%1/%2").arg(v.module, v.name);
+        if (m_moduleOf.contains(id))
+            continue;
         QString description = QStringLiteral("%1 (%2)").arg(v.name, v.module);
         if (seen[description]++ > 0)
             description += QStringLiteral(" [%1]").arg(seen[description]);
         m_voices.append(SpObjectToken(id, description));
         m_moduleOf.insert(id, v.module);
         m_nameOf.insert(id, v.name);
+        m_languageOf.insert(id, v.language);
     }
     if (m_voice.isNull())
         m_voice = m_voices.value(0);
-    if (!m_voices.isEmpty())
+    if (m_voices.size() > before)
         emit VoicesAdded(); // heard only when the server answered after the constructor
 }
+
+// Everything under way ends now; the voice connects again later.
+void SpeechDispatcherVoice::onLost() {
+    if (!m_link || m_connecting)
+        return;
+    m_link->detach(true);
+    m_link.reset();
+    ++m_generation;
+    m_watchdog.stop();
+    QList<int> ended;
+    for (const Utterance& u : std::as_const(m_pending))
+        ended.append(u.stream);
+    for (const Utterance& u : std::as_const(m_utterances))
+        ended.append(u.stream);
+    std::sort(ended.begin(), ended.end());
+    m_pending.clear();
+    m_utterances.clear();
+    m_early.clear();
+    for (int stream : std::as_const(ended))
+        emit EndStream(stream, QVariant(qint64(0)));
+    releaseWaiters();
+    emit ServiceStopped();
+    retryLater();
+}
+
+void SpeechDispatcherVoice::retryLater() {
+    m_retry.start(m_retryMs);
+    m_retryMs = qMin(m_retryMs * 2, kLastRetryMs);
+}
+
+// --- settings ---
 
 void SpeechDispatcherVoice::setVoice(const SpObjectToken& voice) {
     const int index = m_voices.indexOf(voice);
@@ -224,42 +158,20 @@ void SpeechDispatcherVoice::setVolume(int volume) {
     m_volume = qBound(0, volume, 100);
 }
 
-// Each setting goes to the server once, before the first text that needs it.
-void SpeechDispatcherVoice::applySettings() {
-    SPDConnection* connection = spd(m_connection);
-    if (m_voice.Id() != m_appliedVoice) {
-        const QByteArray module = m_moduleOf.value(m_voice.Id()).toUtf8();
-        const QByteArray name = m_nameOf.value(m_voice.Id()).toUtf8();
-        if (spd_set_output_module(connection, module.constData()) != 0 ||
-            spd_set_synthesis_voice(connection, name.constData()) != 0)
-            throw SpeechError("speech-dispatcher refused the voice");
-        m_appliedVoice = m_voice.Id();
-    }
-    if (m_rate != m_appliedRate) {
-        if (spd_set_voice_rate(connection, spdRate(m_rate)) != 0)
-            throw SpeechError("speech-dispatcher refused the rate");
-        m_appliedRate = m_rate;
-    }
-    if (m_volume != m_appliedVolume) {
-        if (spd_set_volume(connection, spdVolume(m_volume)) != 0)
-            throw SpeechError("speech-dispatcher refused the volume");
-        m_appliedVolume = m_volume;
-    }
-}
+// --- speaking ---
 
 int SpeechDispatcherVoice::Speak(const QString& text, int flags) {
-    if (!m_connection)
+    if (!isConnected()) {
+        if (!m_link) { // away: try again now, for the next text
+            m_retry.stop();
+            connectNow();
+        }
         throw SpeechError("speech-dispatcher is not available");
+    }
     if (m_voice.isNull())
         throw SpeechError("no voice");
-    if (flags & SVSFPurgeBeforeSpeak) {
-        if (!m_utterances.isEmpty())
-            spd_cancel(spd(m_connection));
-        m_utterances.clear();
-        m_localStreams.clear();
-        m_purgedThrough = m_lastStream;
-        releaseWaiters(); // a synchronous Speak of a purged stream returns now
-    }
+    if (flags & SVSFPurgeBeforeSpeak)
+        purge();
     const int stream = ++m_lastStream;
     Utterance u;
     u.stream = stream;
@@ -267,17 +179,30 @@ int SpeechDispatcherVoice::Speak(const QString& text, int flags) {
     if (!u.marked.hasSpeech) {
         speakNothing(stream);
     } else {
-        applySettings();
         u.module = m_moduleOf.value(m_voice.Id());
         u.voice = m_voice;
-        const int msgId = spd_say(spd(m_connection), SPD_TEXT, u.marked.ssml.constData());
-        if (msgId < 0)
-            throw SpeechError("speech-dispatcher refused the text");
-        m_utterances.insert(msgId, std::move(u));
+        SpeechdLink::Settings settings;
+        settings.module = u.module.toUtf8();
+        settings.voice = m_nameOf.value(m_voice.Id()).toUtf8();
+        settings.rate = spdRate(m_rate);
+        settings.volume = spdVolume(m_volume);
+        m_link->say(stream, settings, u.marked.ssml);
+        m_pending.insert(stream, std::move(u));
+        watchOldest();
     }
     if (!(flags & SVSFlagsAsync))
         waitFor(stream);
     return stream;
+}
+
+void SpeechDispatcherVoice::purge() {
+    if (!m_utterances.isEmpty() || !m_pending.isEmpty())
+        m_link->cancel();
+    m_utterances.clear();
+    m_pending.clear();
+    m_localStreams.clear();
+    m_watchdog.stop();
+    releaseWaiters(); // a synchronous Speak of a purged stream returns now
 }
 
 // A text of blanks and markup: its stream starts and ends as soon as the event loop runs.
@@ -296,23 +221,41 @@ int SpeechDispatcherVoice::speakNothing(int stream) {
     return stream;
 }
 
-void SpeechDispatcherVoice::onEvent(int msgId, Event event, const QByteArray& mark) {
+void SpeechDispatcherVoice::onSaid(int stream, int msgId) {
+    // Commands run in order: no older message can still be said, so its early events go.
+    m_early.erase(m_early.begin(), m_early.lowerBound(msgId));
+    const QList<Early> early = m_early.take(msgId);
+    const auto it = m_pending.find(stream);
+    if (it == m_pending.end())
+        return; // purged meanwhile
+    m_utterances.insert(msgId, it.value());
+    m_pending.erase(it);
+    for (const Early& e : early)
+        onEvent(msgId, e.event, e.mark);
+}
+
+void SpeechDispatcherVoice::onEvent(int msgId, SpeechdEvent event, const QByteArray& mark) {
     const auto it = m_utterances.find(msgId);
-    if (it == m_utterances.end() || it->stream <= m_purgedThrough)
+    if (it == m_utterances.end()) {
+        // Events can overtake the message id; they wait for it (a purged text's never comes).
+        if (!m_pending.isEmpty() && m_early.size() < kMostEarlyEvents)
+            m_early[msgId].append({event, mark});
         return;
+    }
     switch (event) {
-    case Event::Begin:
+    case SpeechdEvent::Begin:
         onBegin(it.value());
         break;
-    case Event::Mark:
+    case SpeechdEvent::Mark:
         onMark(it.value(), mark);
         break;
-    case Event::End:
-    case Event::Cancel: {
+    case SpeechdEvent::End:
+    case SpeechdEvent::Cancel: {
         const Utterance u = it.value();
         m_utterances.erase(it);
-        if (event == Event::End)
+        if (event == SpeechdEvent::End)
             finish(u);
+        watchOldest();
         emit EndStream(u.stream, QVariant(qint64(0)));
         releaseWaiters();
         break;
@@ -321,8 +264,10 @@ void SpeechDispatcherVoice::onEvent(int msgId, Event event, const QByteArray& ma
 }
 
 // Handlers may speak anew; each event checks that its stream is still the one playing.
-void SpeechDispatcherVoice::onBegin(const Utterance& started) {
+void SpeechDispatcherVoice::onBegin(Utterance& started) {
+    started.begun = true;
     const Utterance u = started;
+    watchOldest();
     const QVariant position(qint64(0));
     emit StartStream(u.stream, position);
     if (isLive(u.stream))
@@ -341,6 +286,7 @@ void SpeechDispatcherVoice::onMark(Utterance& u, const QByteArray& mark) {
     u.lastMark = index;
     u.marksSeen = true;
     const MarkedText::Span word = *span;
+    watchOldest();
     emit Word(u.stream, QVariant(qint64(0)), word.pos, word.length);
 }
 
@@ -352,8 +298,29 @@ void SpeechDispatcherVoice::finish(const Utterance& u) {
         m_moduleMarks.insert(u.module, Marks::Dropped);
 }
 
+// The oldest text is the one the server should be speaking: it must begin within
+// kBeginBoundMs, and then keep moving.
+void SpeechDispatcherVoice::watchOldest() {
+    const Utterance* oldest = nullptr;
+    for (const Utterance& u : std::as_const(m_utterances))
+        if (!oldest || u.stream < oldest->stream)
+            oldest = &u;
+    if (!m_pending.isEmpty() && (!oldest || m_pending.firstKey() < oldest->stream))
+        oldest = &m_pending.first();
+    if (!oldest) {
+        m_watchdog.stop();
+        return;
+    }
+    if (!oldest->begun) {
+        m_watchdog.start(kBeginBoundMs);
+        return;
+    }
+    const qsizetype left = oldest->marked.words.size() - (oldest->lastMark + 1);
+    m_watchdog.start(kProgressBoundMs + kPerWordMs * int(qMin<qsizetype>(left, 100000)));
+}
+
 bool SpeechDispatcherVoice::isLive(int stream) const {
-    if (m_localStreams.contains(stream))
+    if (m_localStreams.contains(stream) || m_pending.contains(stream))
         return true;
     for (const Utterance& u : m_utterances)
         if (u.stream == stream)

@@ -78,6 +78,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addLibraryTools();
     addScreenReaderTools();
     addStopLoading();
+    addLanguageTool();
 }
 
 EnglishF::~EnglishF() {
@@ -251,6 +252,13 @@ void EnglishF::handOver(const QString& text) {
         m_notice->announce(text);
     else
         m_tts.handOver(text);
+}
+
+void EnglishF::handOverInLanguage(const QString& text, const QString& language, int document) {
+    if (handsOverToScreenReader())
+        m_notice->announce(text);
+    else
+        m_tts.handOverInLanguage(text, language, document);
 }
 
 bool EnglishF::speechIdle() const {

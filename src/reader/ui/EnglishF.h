@@ -108,6 +108,7 @@ private:
     // ReaderPort: the widgets and the speech window as the reading model sees them.
     void StopVoice() override;
     void handOver(const QString& text) override;
+    void handOverInLanguage(const QString& text, const QString& language, int document) override;
     bool speechIdle() const override;
     QString sentenceText() const override;
     void setSentenceText(const QString& text) override;
@@ -157,6 +158,7 @@ private:
 
     // Tools menu: "Reading Look…", "Faster" and "Slower" (EnglishFLook.cpp).
     void addLookTools();
+    void addLanguageTool(); // EnglishFLanguage.cpp
     void openLookDialog();
     void stepRate(int delta);
 

@@ -283,6 +283,7 @@ QString TTSSetup::GetDirectory() const {
 
 void TTSSetup::LoadDat() {
     m_core.setReplacementList(loadReplacementList(files::wordList()));
+    m_languageVoices.load(kLanguageVoicesFileName);
 
     // Every step that fails (an index outside the list, a value the control refuses, an engine
     // failure) is left out; the rest still apply.
@@ -333,7 +334,8 @@ void TTSSetup::LoadDat() {
 
 void TTSSetup::SaveDat() {
     SpeechSettings settings;
-    settings.voiceIndex = m_voiceCB->currentIndex();
+    // A saved voice that has not come back (its server is away) stays the saved one.
+    settings.voiceIndex = m_savedVoiceIndex >= 0 ? m_savedVoiceIndex : m_voiceCB->currentIndex();
     settings.formatIndex = m_formatCB->currentIndex();
     settings.audioOutputIndex = m_audioOutputCB->currentIndex();
     settings.rate = m_rateSldr->value();

@@ -3,6 +3,7 @@
 // the speak box that the reader fills, the clipboard monitor, the word highlight and the word
 // list editor panel.
 #include "speech/ClipboardMonitor.h"
+#include "speech/LanguageVoices.h"
 #include "speech/SpeakingCore.h"
 #include "speech/SpeechWindow.h"
 
@@ -42,6 +43,7 @@ public:
 
     // --- what the reader uses ---
     void handOver(const QString& text) override;
+    void handOverInLanguage(const QString& text, const QString& language, int document) override;
     bool isIdle() const override { return !m_core.isSpeaking(); }
     SpeakingCore& speakingCore() override { return m_core; }
     SpeechChoice speechChoice() const override;
@@ -142,6 +144,8 @@ private:
     void selectSavedVoiceIndex(int index);
     void appendAddedVoices();
     void showWhetherAudioSettingsApply();
+    void rememberVoiceForItsLanguage();
+    void showUnspokenNotice(const QString& text);
 
     // Speaking (TTSSetupSpeaking.cpp).
     QString ApplyReplacements(const QString& text);
@@ -160,6 +164,7 @@ private:
     SpeakingCore m_core;
     std::unique_ptr<SpVoice> m_voice;
     ClipboardMonitor m_clipboardMonitor;
+    LanguageVoices m_languageVoices;
     QPointer<QPlainTextEdit> m_readerText1;
 
     bool m_loaded = false;

@@ -240,7 +240,10 @@ void TTSSetup::buildMenus() {
 
 void TTSSetup::connectControls() {
     // User choices only; choices made from code call the handlers themselves.
-    connect(m_voiceCB, qOverload<int>(&QComboBox::activated), this, [this] { VoiceCB_Click(); });
+    connect(m_voiceCB, qOverload<int>(&QComboBox::activated), this, [this] {
+        VoiceCB_Click();
+        rememberVoiceForItsLanguage();
+    });
     connect(m_formatCB, qOverload<int>(&QComboBox::activated), this, [this] { FormatCB_Click(); });
     connect(m_audioOutputCB, qOverload<int>(&QComboBox::activated), this,
             [this] { AudioOutputCB_Click(); });

@@ -29,6 +29,14 @@ void TTSSetup::connectSpeakingCore() {
     });
     connect(m_spkbx, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_core.setSpeakBoxText(text); });
+    // What the user types is read by the chosen voice.
+    connect(m_spkbx, &QLineEdit::textEdited, this,
+            [this] { m_core.setSpeakBoxLanguage(QString(), 0); });
+    connect(&m_core, &SpeakingCore::chosenVoiceChange, this, &TTSSetup::Voice_VoiceChange);
+    connect(&m_core, &SpeakingCore::noticeUnspoken, this, &TTSSetup::showUnspokenNotice);
+    m_core.setVoiceChooser([this](const QString& language, int document) {
+        return m_voice ? m_languageVoices.choose(language, document, *m_voice) : LanguageChoice();
+    });
     connect(&m_core, &SpeakingCore::speakingStateApplied, this, &TTSSetup::showSpeakingState);
     connect(&m_core, &SpeakingCore::spokenTextChanged, m_mainTxtBox, &QPlainTextEdit::setPlainText);
     connect(&m_core, &SpeakingCore::wordSpoken, this, &TTSSetup::HighlightSpokenText);
@@ -38,6 +46,12 @@ void TTSSetup::connectSpeakingCore() {
 }
 
 void TTSSetup::handOver(const QString& text) {
+    m_core.setSpeakBoxLanguage(QString(), 0);
+    m_spkbx->setText(text);
+}
+
+void TTSSetup::handOverInLanguage(const QString& text, const QString& language, int document) {
+    m_core.setSpeakBoxLanguage(language, document);
     m_spkbx->setText(text);
 }
 
@@ -142,10 +156,8 @@ QPair<int, int> TTSSetup::highlightedSpan() const {
 
 void TTSSetup::attachVoiceEvents() {
     m_core.setVoice(m_voice.get());
-    if (m_voice) {
-        connect(m_voice.get(), &SpVoice::VoiceChange, this, &TTSSetup::Voice_VoiceChange);
+    if (m_voice)
         connect(m_voice.get(), &SpVoice::VoicesAdded, this, &TTSSetup::appendAddedVoices);
-    }
 }
 
 void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& token) {

@@ -6,6 +6,7 @@
 #include "engine/SpVoice.h"
 
 #include <QComboBox>
+#include <QPlainTextEdit>
 
 namespace orasent {
 
@@ -38,6 +39,28 @@ void TTSSetup::appendAddedVoices() {
         m_voiceCB->addItem(voices.at(i).GetDescription(0));
     if (m_savedVoiceIndex >= 0 && m_savedVoiceIndex < m_voiceCB->count())
         selectVoiceIndex(m_savedVoiceIndex);
+}
+
+// The user's choice of a voice is also the voice for its language (LanguageVoices.ini).
+void TTSSetup::rememberVoiceForItsLanguage() {
+    if (!m_voice)
+        return;
+    try {
+        const SpObjectToken chosen = m_voice->Voice();
+        if (!m_languageVoices.remember(m_voice->LanguageOf(chosen), chosen.Id()))
+            return;
+    } catch (const SpeechError&) {
+        return;
+    }
+    QString error;
+    if (!m_languageVoices.save(kLanguageVoicesFileName, &error))
+        qWarning("The voices for languages could not be saved: %s", qPrintable(error));
+}
+
+// espeak-ng could not say it either: the window shows it.
+void TTSSetup::showUnspokenNotice(const QString& text) {
+    qWarning("%s", qPrintable(text));
+    m_mainTxtBox->setPlainText(text);
 }
 
 void TTSSetup::showWhetherAudioSettingsApply() {

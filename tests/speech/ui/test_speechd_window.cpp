@@ -2,6 +2,8 @@
 // server the lists are espeak-ng's alone and the load does not wait for one; with the private
 // server of scripts/with-speech-dispatcher.sh (on the PulseAudio null sink) its voices follow,
 // Test is heard with its words in order, the window returns to idle and a stop silences it.
+// Killed mid-sentence, the server's loss ends the stream, is announced, and a spawned server
+// speaks the next sentence with the chosen voice, 20 times over.
 #include "../../../bench/HeardRecorder.h"
 #include "FakePrompts.h"
 #include "engine/CombinedVoice.h"
@@ -12,10 +14,16 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace orasent;
 using orasent::bench::nowMs;
@@ -39,6 +47,14 @@ QStringList descriptions(const SpObjectTokens& tokens) {
     return texts;
 }
 
+// The private server's process, as its pid file names it; 0 when there is none.
+pid_t serverPid() {
+    QFile file(qEnvironmentVariable("ORASENT_SPEECHD_PIDFILE"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return pid_t(file.readAll().trimmed().toLong());
+}
+
 struct Window {
     QTemporaryDir folder;
     QString previous = QDir::currentPath();
@@ -59,6 +75,8 @@ class TestSpeechdWindow : public QObject {
 private slots:
     void noServerSameListsAsBefore();
     void serverVoicesSpeakThroughTheWindow();
+    void serverKilledMidSentenceComesBack();
+    void socketPathsThatServeNothing();
 };
 
 void TestSpeechdWindow::noServerSameListsAsBefore() {
@@ -148,6 +166,126 @@ void TestSpeechdWindow::serverVoicesSpeakThroughTheWindow() {
     const double heardFor = lastLoud < 0 ? 0 : recorder.timeOf(lastLoud) - stopAt;
     qInfo("speech window on speech-dispatcher: heard %.0f ms after Stop", heardFor);
     QVERIFY2(heardFor <= 100, qPrintable(QString::number(heardFor)));
+}
+
+void TestSpeechdWindow::serverKilledMidSentenceComesBack() {
+    if (qEnvironmentVariableIsEmpty("SPEECHD_ADDRESS") || serverPid() <= 0)
+        QSKIP("no private speech-dispatcher (run under scripts/with-speech-dispatcher.sh)");
+    Window win;
+    QComboBox* voices = win.box("VoiceCB");
+    const int english = [&] {
+        waitFor([&] { return voices->findText("English (America) (espeak-ng)") >= 0; }, kEnoughMs);
+        return voices->findText("English (America) (espeak-ng)");
+    }();
+    if (english < 0)
+        QSKIP("the speech-dispatcher server does not answer");
+    voices->setCurrentIndex(english);
+    emit voices->activated(english);
+    auto* combined = qobject_cast<CombinedVoice*>(win.w.Voice());
+    auto* desktop = qobject_cast<SpeechDispatcherVoice*>(combined->secondEngine());
+    QVERIFY(desktop);
+    Recorder recorder;
+    QVERIFY(recorder.start(qEnvironmentVariable("ORASENT_SPEECHD_MONITOR").toStdString()));
+    QPlainTextEdit* mainText = win.w.findChild<QPlainTextEdit*>("MainTxtBox");
+    QList<double> idleAfter;
+    for (int round = 1; round <= 20; ++round) {
+        const qint64 before = recorder.count();
+        win.w.SPKBX()->setText(
+            QStringLiteral("round %1, a long text that goes on and on. ").arg(round).repeated(10));
+        win.w.Timer1_Timer();
+        QVERIFY2(waitFor([&] { return recorder.firstLoud(before) >= 0; }, kEnoughMs),
+                 qPrintable(QString::number(round)));
+        bool idle = false;
+        const QMetaObject::Connection watch =
+            connect(&win.w.speakingCore(), &SpeakingCore::speakingStateApplied, this,
+                    [&](bool speaking) { idle = idle || !speaking; });
+        const double killedAt = nowMs();
+        QCOMPARE(::kill(serverPid(), SIGKILL), 0);
+        QVERIFY(waitFor([&] { return idle; }, kEnoughMs));
+        idleAfter << nowMs() - killedAt;
+        disconnect(watch);
+        // The notice, said by espeak-ng, and the chosen voice kept.
+        QVERIFY(waitFor(
+            [&] { return mainText->toPlainText().startsWith(CombinedVoice::kStoppedNotice); },
+            kEnoughMs));
+        QCOMPARE(voices->currentIndex(), english);
+        QVERIFY(waitFor([&] { return desktop->isConnected(); }, kEnoughMs));
+        QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    }
+    // The next sentence is heard from the returned server, in the chosen voice.
+    const qint64 before = recorder.count();
+    win.w.SPKBX()->setText(QStringLiteral("The next sentence."));
+    win.w.Timer1_Timer();
+    QVERIFY(waitFor([&] { return recorder.firstLoud(before) >= 0; }, kEnoughMs));
+    QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    QCOMPARE(combined->Voice().GetDescription(), QStringLiteral("English (America) (espeak-ng)"));
+    std::sort(idleAfter.begin(), idleAfter.end());
+    qInfo("server killed 20 times: idle after %.0f ms (median), %.0f ms (most)",
+          idleAfter.at(idleAfter.size() / 2), idleAfter.constLast());
+
+    // A server that stops answering: the text is given up and the window goes idle; once it
+    // answers again the connection is made anew.
+    const pid_t server = serverPid();
+    QCOMPARE(::kill(server, SIGSTOP), 0);
+    const double stoppedAt = nowMs();
+    win.w.SPKBX()->setText(QStringLiteral("Nobody answers this."));
+    win.w.Timer1_Timer();
+    QVERIFY(!win.w.SpeakBtn()->isEnabled());
+    const bool gaveUp = waitFor([&] { return !desktop->isConnected(); }, kEnoughMs);
+    const double gaveUpAfter = nowMs() - stoppedAt;
+    QCOMPARE(::kill(server, SIGCONT), 0);
+    QVERIFY(gaveUp);
+    qInfo("server stopped: the text was given up after %.0f ms", gaveUpAfter);
+    QVERIFY(waitFor([&] { return desktop->isConnected(); }, kEnoughMs));
+    QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
+    const qint64 later = recorder.count();
+    win.w.SPKBX()->setText(QStringLiteral("Answered again."));
+    win.w.Timer1_Timer();
+    QVERIFY(waitFor([&] { return recorder.firstLoud(later) >= 0; }, kEnoughMs));
+}
+
+// A file that is not a socket is neither connected to nor replaced by a spawned server; a
+// socket whose server never answers leaves the voice without a connection, and the load goes on.
+void TestSpeechdWindow::socketPathsThatServeNothing() {
+    const QByteArray saved = qgetenv("SPEECHD_ADDRESS");
+    QTemporaryDir folder;
+    const QString file = folder.filePath("not-a-socket");
+    {
+        QFile plain(file);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.write("keep me");
+    }
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + file.toUtf8());
+    QVERIFY(!SpeechdLink::mayAutospawn());
+    {
+        SpeechDispatcherVoice voice;
+        QVERIFY(!voice.isConnected());
+        QVERIFY_THROWS_EXCEPTION(SpeechError, voice.Speak(QStringLiteral("x"), SVSFlagsAsync));
+    }
+    QFile kept(file);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep me"));
+
+    // Listening, so connecting succeeds, but never a word back.
+    const QByteArray silentPath = folder.filePath("silent.sock").toUtf8();
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, silentPath.constData(), sizeof(address.sun_path));
+    QCOMPARE(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    QCOMPARE(::listen(silent, 4), 0);
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + silentPath);
+    {
+        SpeechDispatcherVoice voice;
+        QVERIFY(!voice.isConnected());
+        QVERIFY(voice.GetVoices().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(SpeechError, voice.Speak(QStringLiteral("x"), SVSFlagsAsync));
+    }
+    ::close(silent); // the waiting connection ends with it
+    if (saved.isNull())
+        qunsetenv("SPEECHD_ADDRESS");
+    else
+        qputenv("SPEECHD_ADDRESS", saved);
 }
 
 QTEST_MAIN(TestSpeechdWindow)

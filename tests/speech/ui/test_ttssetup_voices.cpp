@@ -1,6 +1,8 @@
 // One voice list over two engines: the first engine's voices first, then the desktop server's;
 // choosing one routes speaking there, the format and output lists say when they do not apply,
-// voices that come late are appended and a saved choice among them is taken.
+// voices that come late are appended and a saved choice among them is taken (and kept when they
+// do not come); while the server is away its chosen voice stays chosen and a voice of the same
+// language stands in, after a notice said once.
 #include "FakePrompts.h"
 #include "FakeVoice.h"
 #include "engine/CombinedVoice.h"
@@ -9,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -25,6 +28,7 @@ public:
     ServerVoice() {
         voices = {{"speechd:espeak-ng/English", "English (espeak-ng)"},
                   {"speechd:festival/kal", "kal (festival)"}};
+        languages = {{"speechd:espeak-ng/English", "en"}, {"speechd:festival/kal", "de"}};
     }
     bool audioSettingsApply() const override { return false; }
 };
@@ -141,6 +145,63 @@ private slots:
         emit rig.second->VoicesAdded();
         QCOMPARE(rig.items().size(), 4);
         QCOMPARE(rig.box("VoiceCB")->currentIndex(), 2);
+    }
+
+    // A German sentence while a server voice is chosen: the first engine's German voice reads
+    // it, and both engines keep their own voices.
+    void languageVoiceLeavesEachEngineItsOwn() {
+        Rig rig;
+        rig.choose(3); // "English (espeak-ng)" on the server
+        rig.window->handOverInLanguage(QStringLiteral("Hallo."), QStringLiteral("de"), 1);
+        rig.window->Timer1_Timer();
+        QCOMPARE(rig.first->calls.constLast().voice.Id(), QStringLiteral("voice/de"));
+        QCOMPARE(rig.first->Voice().Id(), QStringLiteral("voice/en-us"));
+        QCOMPARE(rig.window->Voice()->Voice().Id(), QStringLiteral("speechd:espeak-ng/English"));
+        rig.first->speakThrough();
+        rig.window->SPKBX()->setText(QStringLiteral("hello"));
+        rig.window->Timer1_Timer();
+        QCOMPARE(rig.second->lastText(), QStringLiteral("HELLO"));
+    }
+
+    void savedVoiceKeptWithNoServer() {
+        Rig rig({{"x", "x"}}, 4);
+        QCOMPARE(rig.box("VoiceCB")->currentIndex(), 0);
+        rig.window->Form_Unload();
+        QFile file(QStringLiteral("VIC.INI"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("VOICECB= 4\r\n"));
+    }
+
+    void serverAwayStandInOfTheSameLanguage() {
+        Rig rig;
+        rig.choose(4); // "kal (festival)", a German voice
+        rig.second->available = false;
+        emit rig.second->ServiceStopped();
+        QCoreApplication::processEvents(); // the notice is said once the loop is free
+        const QString notice = QStringLiteral(
+            "The desktop speech service stopped. Orasent will reconnect. Until then, an "
+            "espeak-ng voice of the same language reads.");
+        QCOMPARE(rig.first->lastText(), notice);
+        QCOMPARE(rig.first->calls.constLast().voice.Id(), QStringLiteral("voice/de"));
+        rig.first->speakThrough();
+        QVERIFY(rig.window->SpeakBtn()->isEnabled());
+
+        rig.window->SPKBX()->setText(QStringLiteral("hallo"));
+        rig.window->Timer1_Timer();
+        QCOMPARE(rig.first->lastText(), QStringLiteral("HALLO"));
+        QCOMPARE(rig.first->calls.constLast().voice.Id(), QStringLiteral("voice/de"));
+        rig.first->voiceChange({QStringLiteral("voice/de"), QStringLiteral("German")});
+        QCOMPARE(rig.box("VoiceCB")->currentIndex(), 4);
+        QCOMPARE(rig.first->Voice().Id(), QStringLiteral("voice/en-us"));
+        rig.first->speakThrough();
+
+        // Back: the chosen voice speaks again, without a new notice.
+        rig.second->available = true;
+        emit rig.second->ServiceRestored();
+        rig.window->SPKBX()->setText(QStringLiteral("wieder"));
+        rig.window->Timer1_Timer();
+        QCOMPARE(rig.second->lastText(), QStringLiteral("WIEDER"));
+        QCOMPARE(rig.first->calls.constLast().text, QStringLiteral(" "));
     }
 };
 
