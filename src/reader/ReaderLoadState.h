@@ -20,8 +20,9 @@ enum class DocumentArrival {
 struct LoadInProgress {
     int ticket = 0;
     QString path;
-    bool newReading = false;                     // start at the beginning, without bookmarks
+    bool newReading = false; // start at the beginning, without bookmarks
     DocumentArrival arrival = DocumentArrival::KeepPlace;
+    bool startup = false;                        // the start-up load of the saved state's document
     ReaderState stateBefore = ReaderState::Idle; // what Cancel returns to before any part came
     bool begun = false;                          // the first part is in BookText
     int done = 0;                                // pages or chapters read, of `total`

@@ -101,7 +101,9 @@ public:
     // A resumed place that is not where a sentence begins (a place saved by an earlier version,
     // whose text joined lines differently) moves back to the start of the sentence holding it.
     void alignToSentenceStart();
-    void ShowBookmark();    // beyond what has arrived: shown when it arrives
+    // Start-up: the saved place is aligned once the next load has arrived whole.
+    void alignPlaceAfterNextLoad() { m_startupLoadPending = true; }
+    void ShowBookmark(); // beyond what has arrived: shown when it arrives
 
     // Question pools ("Tech Pool.txt" etc., working directory); false + message "<name> not
     // found" when missing.
@@ -216,6 +218,7 @@ private:
     bool m_lastLoadOk = false;
     QString m_loadNotice; // spoken before the reading starts, resumed or not
     bool m_resumeAtStartup = false;
+    bool m_startupLoadPending = false; // taken by the next beginLoad
     bool m_libraryFailureShown = false;
     // Loading (ReaderModelLoadState.cpp).
     void setState(ReaderState state);

@@ -5,6 +5,7 @@
 #include "documents/NoteFilter.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orasent {
 
@@ -52,6 +53,7 @@ bool ReaderModel::beginLoad(const QString& path, bool newReading, DocumentArriva
     load.path = path;
     load.newReading = newReading;
     load.arrival = how;
+    load.startup = std::exchange(m_startupLoadPending, false);
     load.stateBefore = before;
     m_load = std::move(load);
     // Nothing more of the previous document is heard; reloading the same one (the path box
@@ -174,10 +176,10 @@ void ReaderModel::endLoad(DocumentLoad load) {
 void ReaderModel::arriveAtLoadedDocument(const LoadInProgress& ending) {
     // Once the reader has moved on in the arriving document, its place there stands.
     const bool moved = ending.newReading && NextPos != 0;
-    const Arrival how = ending.arrival == Arrival::Resume && moved ? Arrival::KeepPlace
-                                                                  : ending.arrival;
+    const Arrival how =
+        ending.arrival == Arrival::Resume && moved ? Arrival::KeepPlace : ending.arrival;
     const bool resumed = arriveAtDocument(how);
-    if (!resumed && how == Arrival::KeepPlace)
+    if (!resumed && ending.startup && how == Arrival::KeepPlace)
         alignToSentenceStart(); // a place saved by an earlier version may fall mid-sentence
 }
 

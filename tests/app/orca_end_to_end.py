@@ -45,7 +45,9 @@ CODE_NAMES = re.compile(r"\b(Command\d+|Text[12]|Label\d|SPKBX|MainTxtBox|VoiceC
 CHATTER = re.compile(r"\b(un)?selected\b", re.IGNORECASE)
 WAIT = 30.0
 TOOLS_ITEM = re.compile(r"Export to Audio|Read from Screen|Reading Look|Faster|Slower|"
-                        r"Screen reader speaks the sentences")
+                        r"Screen reader speaks the sentences|Read Notes|Stop Reading After|"
+                        r"Recent Documents|Contents|Next Chapter|Previous Chapter|"
+                        r"Read in the Document|Stop Loading")
 
 
 class Failure(AssertionError):

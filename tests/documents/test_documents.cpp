@@ -162,8 +162,8 @@ void TestDocuments::load_data() {
     QTest::newRow("renamed docx read by content")
         << "report.txt" << docx("<w:p><w:r><w:t>Report</w:t></w:r></w:p>") << "Report. "
         << "";
-    QTest::newRow("plain text as before")
-        << "a.txt" << QByteArray("The cat sat.\r\nThe dog ran. ") << "The cat sat.The dog ran. "
+    QTest::newRow("plain text, lines joined with a blank")
+        << "a.txt" << QByteArray("The cat sat.\r\nThe dog ran. ") << "The cat sat. The dog ran. "
         << "";
     QTest::newRow("spine escaping the archive is not followed")
         << "b.epub"

@@ -21,29 +21,25 @@ private slots:
 void TestExportText::sentencesAsTheReaderCutsThem_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("from");
-    QTest::addColumn<QString>("tail"); // after the reader's last sentence
-    QTest::newRow("plain") << "One. Two two. Three." << 1.0 << " Three.";
-    QTest::newRow("period at the start") << ". A. B. " << 1.0 << "";
-    QTest::newRow("no sentence end") << "no end at all" << 1.0 << "no end at all";
-    QTest::newRow("from the middle") << "One. Two. Three. Four" << 6.0 << " Four";
-    QTest::newRow("fraction rounds") << "One. Two. Three. " << 5.5 << "";
-    QTest::newRow("e.g. and dots") << "See e.g. this... And that. x" << 1.0 << " x";
-    QTest::newRow("line breaks") << "Q one\r\nThe answer is A. B. " << 1.0 << "";
+    QTest::newRow("plain") << "One. Two two. Three." << 1.0;
+    QTest::newRow("period at the start") << ". A. B. " << 1.0;
+    QTest::newRow("no sentence end") << "no end at all" << 1.0;
+    QTest::newRow("from the middle") << "One. Two. Three. Four" << 6.0;
+    QTest::newRow("fraction rounds") << "One. Two. Three. " << 5.5;
+    QTest::newRow("e.g. and dots") << "See e.g. this... And that. x" << 1.0;
+    QTest::newRow("line breaks") << "Q one\r\nThe answer is A. B. " << 1.0;
 }
 
 void TestExportText::sentencesAsTheReaderCutsThem() {
     QFETCH(QString, text);
     QFETCH(double, from);
-    QFETCH(QString, tail);
     test::SilentReaderPort port;
     ReaderModel reader(port);
     reader.BookText = text;
     reader.NextPos = from;
     QStringList expected;
-    while (reader.SayNextSentence())
+    while (reader.SayNextSentence()) // the words after the last ". " too
         expected << port.text1;
-    if (!tail.isEmpty())
-        expected << tail;
     QStringList cut;
     for (const SentenceSpan& s : cutExportSentences(text, from))
         cut << text.mid(s.start, s.length);

@@ -171,6 +171,7 @@ void EnglishF::Form_Load() {
     m_tts.setReaderSentenceBox(m_text1);
     m_tts.Form_Load();
     loadLibrary();
+    m_model.alignPlaceAfterNextLoad();
     m_model.OpenfF();
     if (!startupRefusal.isEmpty())
         m_model.sayBeforeReading(startupRefusal);

@@ -18,8 +18,8 @@ private slots:
         QTest::addColumn<double>("nextPos");
         const int left = Qt::LeftButton, right = Qt::RightButton, middle = Qt::MiddleButton;
         QTest::newRow("left") << QList<int>{left} << "One." << 5.0;
-        QTest::newRow("left x3: Three. is never shown")
-            << QList<int>{left, left, left} << " Two." << 10.0;
+        QTest::newRow("left x3: the last sentence too")
+            << QList<int>{left, left, left} << " Three." << 17.0;
         QTest::newRow("middle") << QList<int>{middle} << "One." << 5.0;
         QTest::newRow("right with nothing read") << QList<int>{right} << "One." << 5.0;
         QTest::newRow("right after the first") << QList<int>{left, right} << " Two." << 10.0;
