@@ -127,9 +127,9 @@ Extraction fromPdf(const QByteArray& data, const LoadProgress& progress) {
     // Pages without a text layer are recognised, in the PDF's language when it declares one.
     const PageReader reader = pageReader();
     const QString language = declaredPdfLanguage(data);
-    const TextlessPageReader readTextless =
-        reader.textlessPages ? reader.textlessPages(language, progress.cancelled)
-                             : TextlessPageReader();
+    const TextlessPageReader readTextless = reader.textlessPages
+                                                ? reader.textlessPages(language, progress.cancelled)
+                                                : TextlessPageReader();
     const TextlessPageMemory memory =
         reader.textlessMemory ? reader.textlessMemory(language) : TextlessPageMemory();
     PdfExtraction pdf = extractPdfParagraphs(data, progress, readTextless, memory);

@@ -33,8 +33,8 @@ bool ReaderModel::OpenfF() {
     }
     // The first load at start-up resumes a file named on the command line; the file of the
     // saved state keeps the state file's place.
-    const Arrival how = std::exchange(m_resumeAtStartup, false) ? Arrival::Resume
-                                                                 : Arrival::KeepPlace;
+    const Arrival how =
+        std::exchange(m_resumeAtStartup, false) ? Arrival::Resume : Arrival::KeepPlace;
     return beginLoad(FileName, false, how);
 }
 

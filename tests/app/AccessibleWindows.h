@@ -1,9 +1,9 @@
 #pragma once
 // Both windows as the program wires them, on the scripted engine, in a fresh working folder, and
 // what assistive technology finds in them and is told.
-#include "LoadWaiting.h"
 #include "FakePrompts.h"
 #include "FakeVoice.h"
+#include "LoadWaiting.h"
 #include "common/ui/Accessibility.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/SecondsF.h"

@@ -196,7 +196,8 @@ two</a></li></ul><aside role="note" class="x"><p>Kept aside.</p></aside></main>
         << "html"
         << QByteArray("<div class=\"page-header-wrap\"><p>All of the story.</p></div>"
                       "<div class=\"sidebar\">Side</div>")
-        << "B|||All of the story." << "||||";
+        << "B|||All of the story."
+        << "||||";
     QTest::newRow("xhtml with declared entities")
         << "xhtml"
         << QByteArray(R"(<?xml version="1.0"?><!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.1//EN"

@@ -2,9 +2,9 @@
 // own and hands its parts, progress and end to the reading model on the window's thread; a
 // status line under the path box tells how far it is, and Tools > Stop Loading ends it. Files
 // dropped on the window open like Open File.
+#include "common/ui/UserPrompts.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/EnglishFLoadWorker.h"
-#include "common/ui/UserPrompts.h"
 #include "reader/ui/ReaderStatusLine.h"
 
 #include <QAction>
@@ -119,7 +119,6 @@ void EnglishF::stopLoadWorkers(bool join) {
         worker->thread.join();
     m_loadWorkers.clear();
 }
-
 
 void EnglishF::addStopLoading() {
     m_stopLoading = m_toolsMenu->addAction(QStringLiteral("Stop Loading"));
