@@ -1,6 +1,7 @@
 // E-books on arbitrary bytes: the first byte chooses the raw archive, or a well-formed book whose
 // chapter (odd) or package document (2 mod 4) is the rest of the input.
 #include "FuzzInput.h"
+#include "ParagraphChecks.h"
 #include "ZipBuilder.h"
 #include "documents/EpubText.h"
 
@@ -21,20 +22,6 @@ QByteArray book(const QByteArray& package, const QByteArray& chapter) {
 
 } // namespace
 
-namespace {
-// Kept paragraphs are never blank, and within one part no body text follows its notes.
-inline void checkParagraphs(const QVector<orasent::Paragraph>& paragraphs) {
-    bool inNotes = false;
-    for (const orasent::Paragraph& paragraph : paragraphs) {
-        if (paragraph.text.trimmed().isEmpty())
-            __builtin_trap();
-        if (inNotes && paragraph.kind != orasent::Paragraph::Kind::Note)
-            __builtin_trap();
-        inNotes = paragraph.kind == orasent::Paragraph::Kind::Note;
-    }
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t mode = fuzz::takeByte(data, size);
     const QByteArray rest(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -45,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         archive = book(rest, "<html><body><p>Text.</p></body></html>");
     const orasent::Extraction result = orasent::extractEpubParagraphs(archive);
     if (mode % 2 == 1 || mode % 4 == 2)
-        checkParagraphs(result.paragraphs); // one chapter
+        fuzz::checkParagraphs(result.paragraphs); // one chapter
     else
         for (const orasent::Paragraph& paragraph : result.paragraphs)
             if (paragraph.text.trimmed().isEmpty())

@@ -2,21 +2,8 @@
 // with its HTML5 fallback (odd). The same page twice gives the same paragraphs, and notes
 // come after the text.
 #include "FuzzInput.h"
+#include "ParagraphChecks.h"
 #include "documents/MarkupText.h"
-
-namespace {
-// Kept paragraphs are never blank, and within one part no body text follows its notes.
-inline void checkParagraphs(const QVector<orasent::Paragraph>& paragraphs) {
-    bool inNotes = false;
-    for (const orasent::Paragraph& paragraph : paragraphs) {
-        if (paragraph.text.trimmed().isEmpty())
-            __builtin_trap();
-        if (inNotes && paragraph.kind != orasent::Paragraph::Kind::Note)
-            __builtin_trap();
-        inNotes = paragraph.kind == orasent::Paragraph::Kind::Note;
-    }
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t mode = fuzz::takeByte(data, size);
@@ -34,6 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             second.paragraphs[i].kind != first.paragraphs[i].kind ||
             second.paragraphs[i].language != first.paragraphs[i].language)
             __builtin_trap();
-    checkParagraphs(first.paragraphs);
+    fuzz::checkParagraphs(first.paragraphs);
     return 0;
 }
