@@ -183,7 +183,7 @@ private:
     ScreenReading* m_screenReading = nullptr;
     ReaderStatusLine* m_statusLine = nullptr;
     SleepTimerMenu* m_sleepTimer = nullptr;
-    AccessibleNotice* m_notice = nullptr;
+    std::unique_ptr<AccessibleNotice> m_notice; // its widget belongs to the window
     MenuBarAltGuard* m_altGuard = nullptr;
     bool m_screenReaderSpeaks = false;
     QPointer<SecondsF> m_secondsDialog;

@@ -11,7 +11,7 @@
 namespace orasent {
 
 void EnglishF::addScreenReaderTools() {
-    m_notice = new AccessibleNotice(centralWidget());
+    m_notice = std::make_unique<AccessibleNotice>(centralWidget());
     m_screenReaderSpeaks = readReadingOptionsFile(kReadingOptionsFileName).screenReaderSpeaks;
 
     QAction* item = m_toolsMenu->addAction(QStringLiteral("&Screen reader speaks the sentences"));
