@@ -49,6 +49,9 @@ Q_DECLARE_METATYPE(orasent::PortalShortcut)
 namespace orasent {
 
 ShortcutPortal::ShortcutPortal(QObject* parent) : QObject(parent) {
+    // Qt D-Bus finds a slot's argument types by name, and a type is known by name only once
+    // registered: without this the Activated signal was never connected.
+    qRegisterMetaType<QDBusObjectPath>();
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcuts>();
 }
@@ -73,9 +76,12 @@ bool ShortcutPortal::registerShortcuts() {
 }
 
 void ShortcutPortal::createSession() {
-    QDBusConnection::sessionBus().connect(
-        kService, kPath, kInterface, QStringLiteral("Activated"), this,
-        SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    if (!QDBusConnection::sessionBus().connect(
+            kService, kPath, kInterface, QStringLiteral("Activated"), this,
+            SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)))) {
+        qWarning("orasent: the desktop's shortcut presses cannot be received");
+        return;
+    }
     const QVariantMap options{{QStringLiteral("handle_token"), QStringLiteral("orasent_session")},
                               {QStringLiteral("session_handle_token"), QStringLiteral("orasent")}};
     callWithResponse(QStringLiteral("CreateSession"), {options}, QStringLiteral("orasent_session"),
