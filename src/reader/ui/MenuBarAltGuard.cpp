@@ -26,18 +26,43 @@ void MenuBarAltGuard::mnemonicUsed() {
     QCoreApplication::sendEvent(m_bar, &escape);
 }
 
-// The question "is a shortcut waiting for this key?" that Qt asks again for a replayed Alt press
-// goes no further, so the menu bar never hears it: the application's filters come before the
-// window's. A replay is a copy that has lost the time of the key press.
-bool MenuBarAltGuard::eventFilter(QObject*, QEvent* event) {
-    if (event->type() != QEvent::ShortcutOverride || event->spontaneous())
+// A replay is a copy that has lost the time of the key press.
+bool MenuBarAltGuard::isReplayedAlt(const QEvent* event) const {
+    if (event->spontaneous())
         return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto* key = static_cast<const QKeyEvent*>(event);
     if (key->timestamp() != 0)
         return false;
     const Qt::KeyboardModifiers others =
         key->modifiers() & ~(Qt::AltModifier | Qt::MetaModifier | Qt::KeypadModifier);
     return (key->key() == Qt::Key_Alt || key->key() == Qt::Key_Meta) && others == 0;
+}
+
+// The question "is a shortcut waiting for this key?" that Qt asks again for a replayed Alt press
+// goes no further, so the menu bar never hears it: the application's filters come before the
+// window's.
+bool MenuBarAltGuard::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Shortcut:
+        if (watched == m_bar)
+            m_menuOpenedByMnemonic = true;
+        return false;
+    case QEvent::Hide:
+        if (qobject_cast<QMenu*>(watched))
+            m_menuOpenedByMnemonic = false;
+        return false;
+    case QEvent::ShortcutOverride:
+        return isReplayedAlt(event);
+    case QEvent::KeyPress:
+        if (m_menuOpenedByMnemonic && isReplayedAlt(event) &&
+            qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            m_menuOpenedByMnemonic = false;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
 }
 
 } // namespace orasent

@@ -5,7 +5,8 @@
 // then opens or shuts the menu bar. Only the keyboard's own Alt press may prepare the menu bar
 // for that; a replay (a copy without the time of the press) may not. And when a button's mnemonic
 // acts while the menu bar is in its keyboard mode (the Alt release came first), the menu bar leaves
-// that mode.
+// that mode. When a menu's own mnemonic (Alt+L) opened it, the replayed press of that same Alt
+// would reach the open menu and shut it again: it goes no further.
 #include <QObject>
 #include <QPointer>
 
@@ -24,7 +25,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool isReplayedAlt(const QEvent* event) const;
+
     QPointer<QMenuBar> m_bar;
+    bool m_menuOpenedByMnemonic = false; // until its replayed Alt press came, or the menu shut
 };
 
 } // namespace orasent
