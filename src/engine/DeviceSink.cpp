@@ -17,13 +17,17 @@ DeviceSink::DeviceSink(std::shared_ptr<DeviceStream> stream, QObject* parent)
 }
 
 DeviceSink::~DeviceSink() {
-    if (m_sink)
+    if (m_sink) {
         m_sink->stop();
+        delete m_sink; // the thread is ending: nothing else runs on it
+    }
 }
 
 void DeviceSink::open(const QAudioDevice& device, const QAudioFormat& format,
                       qsizetype bufferBytes) {
-    m_sink = new QAudioSink(device, format, this);
+    // Without a parent: Qt 6.4 hangs the sink's PulseAudio stream on the parent too, so deleting
+    // this object deleted the stream a second time under a sink still to be deleted.
+    m_sink = new QAudioSink(device, format);
     m_sink->setBufferSize(bufferBytes);
     m_io = m_sink->start();
     if (!m_io || m_sink->error() != QAudio::NoError) {

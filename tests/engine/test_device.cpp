@@ -76,6 +76,19 @@ private slots:
         QVERIFY(!m_log.contains(QStringLiteral("end%1").arg(old)));
     }
 
+    void quickStopsAndStartsKeepPlaying() {
+        // Talk pressed as fast as a key repeats: each new sentence purges the one before it. The
+        // sound server's streams are torn down while new ones open; the last still plays out.
+        QSignalSpy words(m_voice.get(), &SpVoice::Word);
+        int last = 0;
+        for (int i = 0; i < 150; ++i) {
+            last = m_voice->Speak(QStringLiteral("Again and again."),
+                                  SVSFlagsAsync | SVSFPurgeBeforeSpeak);
+            QVERIFY(words.wait(30000)); // its sound is on its way to the server
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_log.contains(QStringLiteral("end%1").arg(last)), 30000);
+    }
+
     void everyFormatTheDeviceTakesPlays() {
         // A format the device refuses throws and changes nothing; the others play.
         for (int type : {4, 9, 22, 35, 39}) {
