@@ -212,6 +212,7 @@ void SpeakingCore::runPickup() {
         emit spokenTextChanged(spoken);
     }
     speakFollowing(spoken, std::move(following), choice.voice);
+    emit pickupDone();
 }
 
 void SpeakingCore::endFollowing() {

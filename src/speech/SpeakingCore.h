@@ -89,6 +89,8 @@ signals:
     void speakingStateApplied(bool speaking);
     // The text a pickup is about to speak (upper case, replaced, as a plain text box holds it).
     void spokenTextChanged(const QString& text);
+    // A pickup has given its text to the engine, or found it could not.
+    void pickupDone();
     // A word of the newest stream, as offsets into the text given to the engine.
     void wordSpoken(int pos, int length);
     // The newest stream ended; the idle state follows.

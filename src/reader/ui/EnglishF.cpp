@@ -249,17 +249,21 @@ void EnglishF::StopVoice() {
 }
 
 void EnglishF::handOver(const QString& text) {
-    if (handsOverToScreenReader())
+    if (handsOverToScreenReader()) {
         m_notice->announce(text);
-    else
-        m_tts.handOver(text);
+        return;
+    }
+    m_sentenceAwaitsPickup = m_sentencePaintHeld;
+    m_tts.handOver(text);
 }
 
 void EnglishF::handOverInLanguage(const QString& text, const QString& language, int document) {
-    if (handsOverToScreenReader())
+    if (handsOverToScreenReader()) {
         m_notice->announce(text);
-    else
-        m_tts.handOverInLanguage(text, language, document);
+        return;
+    }
+    m_sentenceAwaitsPickup = m_sentencePaintHeld;
+    m_tts.handOverInLanguage(text, language, document);
 }
 
 bool EnglishF::speechIdle() const {
@@ -278,6 +282,7 @@ QString EnglishF::sentenceText() const {
 
 void EnglishF::setSentenceText(const QString& text) {
     m_shownSentence = text;
+    holdSentencePaint();
     clearBand();
     static_cast<SentenceBox*>(m_text1)->showSentence(displayForm(text));
 }

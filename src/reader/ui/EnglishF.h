@@ -148,6 +148,10 @@ private:
     void followSpeech();
     void showHeardWord(const QString& handedOver, int start, int length);
     void clearBand();
+    // Text1 is painted once the voice has its text: painting a sentence in very large type
+    // takes longer than the voice needs to start.
+    void holdSentencePaint();
+    void releaseSentencePaint();
 
     // Tools menu: "Recent Documents…", "Contents…", "Next Chapter", "Previous Chapter", and the
     // library of the documents' places (EnglishFLibrary.cpp).
@@ -189,6 +193,9 @@ private:
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)
+    bool m_sentencePaintHeld = false;
+    bool m_sentenceAwaitsPickup = false; // handed to the speech window: released by its pickup
+    QTimer* m_sentencePaintLimit = nullptr;
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_inHandOverWait = false;

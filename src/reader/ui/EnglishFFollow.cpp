@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace orasent {
 
@@ -16,6 +17,41 @@ void EnglishF::followSpeech() {
     SpeakingCore& core = m_tts.speakingCore();
     connect(&core, &SpeakingCore::handedOverWordHeard, this, &EnglishF::showHeardWord);
     connect(&core, &SpeakingCore::handedOverSpeechEnded, this, &EnglishF::clearBand);
+    // Painted when the first word is heard: a paint before the first sound reaches the device
+    // holds it up. A pickup that left nothing speaking has no word to wait for.
+    connect(&core, &SpeakingCore::pickupDone, this, [this] {
+        if (m_tts.isIdle())
+            releaseSentencePaint();
+    });
+    m_sentencePaintLimit = new QTimer(this);
+    m_sentencePaintLimit->setSingleShot(true);
+    m_sentencePaintLimit->setInterval(250); // ms; a pickup that does not come holds no longer
+    connect(m_sentencePaintLimit, &QTimer::timeout, this, &EnglishF::releaseSentencePaint);
+}
+
+void EnglishF::holdSentencePaint() {
+    if (m_sentencePaintHeld || !m_sentencePaintLimit)
+        return;
+    m_sentencePaintHeld = true;
+    m_text1->setUpdatesEnabled(false);
+    m_sentencePaintLimit->start();
+    // Runs before any pickup that follows: a sentence not handed to the voice is painted then.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_sentenceAwaitsPickup)
+                releaseSentencePaint();
+        },
+        Qt::QueuedConnection);
+}
+
+void EnglishF::releaseSentencePaint() {
+    m_sentenceAwaitsPickup = false;
+    if (!m_sentencePaintHeld)
+        return;
+    m_sentencePaintHeld = false;
+    m_sentencePaintLimit->stop();
+    m_text1->setUpdatesEnabled(true);
 }
 
 void EnglishF::setFollowAlong(const FollowAlongSettings& settings) {
@@ -52,6 +88,7 @@ std::optional<std::pair<int, int>> sentenceSpan(const QString& handedOver, const
 // A word of a text that Text1 no longer shows (edited, or a newer sentence) gets no band. The
 // sentence band goes first, so the word's band is painted over it.
 void EnglishF::showHeardWord(const QString& handedOver, int start, int length) {
+    releaseSentencePaint();
     if (!m_followAlong.enabled)
         return;
     const QString shown = m_text1->toPlainText();

@@ -50,6 +50,32 @@ private slots:
         QCOMPARE(f.text1()->toPlainText(), " Two.");
     }
 
+    // Text1 is painted after the voice has its sentence, and never stays unpainted.
+    void sentencePaintedOnceTheVoiceHasIt_data() {
+        QTest::addColumn<bool>("speaking");
+        QTest::addColumn<bool>("wordHeard");
+        QTest::newRow("the pickup left nothing speaking") << false << false;
+        QTest::newRow("speaking: painted at the first word") << true << true;
+    }
+    void sentencePaintedOnceTheVoiceHasIt() {
+        QFETCH(bool, speaking);
+        QFETCH(bool, wordHeard);
+        ReaderWindowFixture f;
+        f.open();
+        QCoreApplication::processEvents();
+        QVERIFY(f.text1()->updatesEnabled()); // the instructions: nothing handed over
+        f.talk();
+        QCoreApplication::processEvents();
+        QVERIFY(!f.text1()->updatesEnabled());
+        f.tts.setSpeaking(speaking);
+        emit f.tts.core.pickupDone();
+        QCOMPARE(f.text1()->updatesEnabled(), !speaking);
+        if (wordHeard)
+            emit f.tts.core.handedOverWordHeard(f.tts.spoken(), 0, 3);
+        QVERIFY(f.text1()->updatesEnabled());
+        QCOMPARE(f.text1()->toPlainText(), QStringLiteral("One."));
+    }
+
     void keysThatStartContinuousPlay_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("key");
