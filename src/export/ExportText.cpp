@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "documents/DocumentLoader.h"
+#include "reader/SentenceRule.h"
 #include "speech/CharacterCase.h"
 #include "speech/Replacements.h"
 
@@ -19,20 +20,14 @@ DocumentLoad exportInputText(const QString& path) {
 
 QVector<SentenceSpan> cutExportSentences(const QString& text, double from) {
     QVector<SentenceSpan> sentences;
-    const qsizetype size = text.size();
     if (!(from >= 1))
         from = 1;
-    if (from > double(size))
+    if (from > double(text.size()))
         return sentences;
-    qsizetype start = qsizetype(nearestInt(from)) - 1;
-    while (start < size) {
-        // The reader looks for ". " from the character after the sentence's first one.
-        const qsizetype period = QStringView(text).indexOf(u". ", start + 1);
-        if (period < 0 && QStringView(text).mid(start).trimmed().isEmpty())
-            break; // blanks after the last sentence end are no sentence
-        const qsizetype end = period < 0 ? size : period + 1;
-        sentences.append(SentenceSpan{start, end - start});
-        start = end;
+    std::int64_t position = nearestInt(from);
+    while (const std::int64_t end = sentenceEndIn(text, double(position))) {
+        sentences.append(SentenceSpan{qsizetype(position - 1), qsizetype(end - position + 1)});
+        position = end + 1;
     }
     return sentences;
 }

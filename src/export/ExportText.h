@@ -19,10 +19,7 @@ struct SentenceSpan {
 };
 
 // The sentences from the 1-based position `from` (the reader's NextPos: rounded, below 1 taken
-// as 1) to the end: each through the next period followed by a blank, the next one starting at
-// that blank. What follows the last such period is one more sentence (the reader never speaks
-// it; an export keeps it unless it is blank), so a text without any sentence end is one
-// sentence.
+// as 1) to the end, cut as the reader cuts them; blanks after the last one are no sentence.
 QVector<SentenceSpan> cutExportSentences(const QString& text, double from = 1);
 
 struct PreparedSentence {

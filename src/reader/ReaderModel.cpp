@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "common/ProgramFiles.h"
+#include "reader/SentenceRule.h"
 
 #include <QFileInfo>
 #include <QStringView>
@@ -17,13 +18,6 @@ namespace {
 constexpr double kWholeNumbersOnly = 4503599627370496.0; // 2^52
 
 constexpr QStringView kBoundary = u". ";
-
-// A stretch without ". " is shown and spoken in pieces of at most this many characters.
-constexpr std::int64_t kLongestSentence = 1000;
-
-bool isLineBreak(QChar c) {
-    return c == u'\r' || c == u'\n';
-}
 
 } // namespace
 
@@ -50,16 +44,6 @@ bool ReaderModel::boundaryAt(std::int64_t position) const {
         return false;
     const QChar* text = BookText.constData();
     return text[position - 1] == u'.' && text[position] == u' ';
-}
-
-std::int64_t ReaderModel::sentenceEndFrom(double position, std::int64_t lastPeriod) const {
-    const std::int64_t start = std::max<std::int64_t>(1, nearestInt(position + 1));
-    const std::int64_t last = std::min<std::int64_t>(lastPeriod, std::int64_t(BookText.size()) - 1);
-    if (start > last)
-        return 0;
-    const QStringView stretch(BookText.constData() + start - 1, qsizetype(last - start + 2));
-    const qsizetype found = stretch.indexOf(kBoundary);
-    return found < 0 ? 0 : start + std::int64_t(found);
 }
 
 double ReaderModel::nearTextEnd(double position) const {
@@ -103,45 +87,7 @@ std::optional<double> ReaderModel::scanBackForBoundary(double start, double lowe
 // --- Sentence playback ----------------------------------------------------------------------
 
 std::int64_t ReaderModel::sentenceEndAt(double position) const {
-    const std::int64_t start = std::max<std::int64_t>(1, nearestInt(position));
-    const std::int64_t size = BookText.size();
-    if (start > size)
-        return 0;
-    // The ". " is looked for only as far as a sentence may reach.
-    const std::int64_t reach = start - 1 + kLongestSentence; // the last character it may take
-    if (const std::int64_t period = sentenceEndFrom(position, reach))
-        return period;
-    std::int64_t first = start - 1; // 0-based
-    while (first < size && BookText.at(qsizetype(first)).isSpace())
-        ++first;
-    if (first >= size)
-        return 0; // only blanks are left
-    if (size <= reach)
-        return size; // the text after the last ". " is a sentence of its own
-    return cutLongStretch(first, reach);
-}
-
-std::int64_t ReaderModel::cutLongStretch(std::int64_t first, std::int64_t windowEnd) const {
-    // 0-based indexes in [first, windowEnd); returns a 1-based last character.
-    const QChar* text = BookText.constData();
-    const std::int64_t size = BookText.size();
-    std::int64_t lastBlank = -1;
-    for (std::int64_t i = windowEnd - 1; i > first; --i) {
-        const QChar c = text[i];
-        const QChar next = i + 1 < size ? text[i + 1] : QChar();
-        if ((c == u'?' || c == u'!') && next == u' ')
-            return i + 1;
-        if (c == u'.' && isLineBreak(next))
-            return i + 1;
-        if (isLineBreak(c))
-            return c == u'\r' && next == u'\n' ? i + 2 : i + 1;
-        if (lastBlank < 0 && (c == u' ' || c == u'\t'))
-            lastBlank = i;
-    }
-    if (lastBlank > 0)
-        return lastBlank; // up to the character before that blank
-    const bool splitsPair = text[windowEnd - 1].isHighSurrogate() && windowEnd > first + 1;
-    return splitsPair ? windowEnd - 1 : windowEnd;
+    return sentenceEndIn(BookText, position);
 }
 
 double ReaderModel::sentenceStartBefore(double start, double position) const {

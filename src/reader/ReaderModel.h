@@ -175,9 +175,6 @@ private:
 
     // True when characters `position` and `position` + 1 (1-based) are ". ".
     bool boundaryAt(std::int64_t position) const;
-    // 1-based position of the first ". " at or after nearest(position + 1) whose period lies at
-    // or before `lastPeriod`; 0 when none.
-    std::int64_t sentenceEndFrom(double position, std::int64_t lastPeriod) const;
     // The sentence that starts at NextPos (taken as 1 below 1), through its ". ", and the
     // position of that period; nothing when no ". " follows.
     struct SentenceCut {
@@ -185,11 +182,8 @@ private:
         std::int64_t end = 0;
     };
     std::optional<SentenceCut> cutSentenceAtNextPos();
-    // The 1-based last character of the sentence that starts at `position`: its ". " within
-    // kLongestSentence characters, else a cut at the last sentence end, line break or blank
-    // before that; the text's end when no ". " follows. 0 when only blanks are left.
+    // The 1-based last character of the sentence that starts at `position` (SentenceRule.h).
     std::int64_t sentenceEndAt(double position) const;
-    std::int64_t cutLongStretch(std::int64_t first, std::int64_t windowEnd) const;
     // From a sentence start, the last sentence start at or before `position`.
     double sentenceStartBefore(double start, double position) const;
     double nearTextEnd(double position) const;

@@ -110,7 +110,9 @@ void TestExport::textCases_data() {
     QTest::newRow("blanks only") << "  \r\n  " << -1;
     QTest::newRow("no sentence end") << "words without any end" << 1;
     QTest::newRow("markup as Talk reads it") << "<b>Bold</b> &amp; <odd. Plain text. " << 2;
-    QTest::newRow("10,000-character word") << QString(10000, u'x') + QStringLiteral(". Then.") << 2;
+    // As the reader shows it: ten 1,000-character pieces, then the next sentence.
+    QTest::newRow("10,000-character word")
+        << QString(10000, u'x') + QStringLiteral(". Then.") << 11;
     QTest::newRow("line break in a sentence") << "First line\r\nThe answer is here. Next." << 2;
 }
 
