@@ -154,14 +154,11 @@ FirstSentence timeToFirstSentence(const QString& path) {
 // Each case with the start of its first sentence, so that a message never passes for one.
 void printCurve(const char* kind, const QList<int>& pages, const QList<FirstSentence>& first) {
     double low = 1e300, high = 0;
-    QList<double> ms;
-    for (const FirstSentence& one : first)
-        ms << one.ms;
     for (int i = 0; i < pages.size(); ++i) {
         std::printf("  %s, %4d pages: %8.1f ms to the first sentence \"%s\"\n", kind, pages[i],
-                    ms[i], qPrintable(first[i].text.left(30)));
-        low = std::min(low, ms[i]);
-        high = std::max(high, ms[i]);
+                    first[i].ms, qPrintable(first[i].text.left(30)));
+        low = std::min(low, first[i].ms);
+        high = std::max(high, first[i].ms);
     }
     std::printf("  %s: largest/smallest %.2f (goal <= 1.5)\n", kind, high / low);
 }
@@ -251,24 +248,24 @@ int main(int argc, char** argv) {
     std::printf("  the whole book, its cover page recognised first: %.1f ms \"%s\"\n", withCover.ms,
                 qPrintable(withCover.text.left(30)));
     QList<int> textPages = {10, 100, 1000};
-    QList<FirstSentence> textMs;
+    QList<FirstSentence> textFirst;
     for (int pages : textPages) {
         const QString path = dir.filePath(QStringLiteral("text%1.pdf").arg(pages));
         if (!makeTextPdf(book, pages, path))
             return std::fprintf(stderr, "qpdf could not make %s\n", qPrintable(path)), 1;
-        textMs << timeToFirstSentence(path);
+        textFirst << timeToFirstSentence(path);
     }
-    printCurve("text layer", textPages, textMs);
+    printCurve("text layer", textPages, textFirst);
 
     QList<int> scanPages = {1, 20, largestScan};
-    QList<FirstSentence> scanMs;
+    QList<FirstSentence> scanFirst;
     for (int pages : scanPages) {
         const QString path = dir.filePath(QStringLiteral("scan%1.pdf").arg(pages));
         if (!makeScannedPdf(book, dir, std::min(pages, 20), pages, path))
             return std::fprintf(stderr, "could not make %s\n", qPrintable(path)), 1;
-        scanMs << timeToFirstSentence(path);
+        scanFirst << timeToFirstSentence(path);
     }
-    printCurve("scanned", scanPages, scanMs);
+    printCurve("scanned", scanPages, scanFirst);
 
     QTemporaryDir cache; // the cover's recognition is in the cache after the first run
     RecognitionCache::setFolderForTesting(cache.path());
