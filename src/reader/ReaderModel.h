@@ -184,6 +184,8 @@ private:
     std::optional<SentenceCut> cutSentenceAtNextPos();
     // The 1-based last character of the sentence that starts at `position` (SentenceRule.h).
     std::int64_t sentenceEndAt(double position) const;
+    // Goes to the nearest chapter after (or before) the one being read, or says there is none.
+    void stepChapter(bool forward);
     // From a sentence start, the last sentence start at or before `position`.
     double sentenceStartBefore(double start, double position) const;
     double nearTextEnd(double position) const;

@@ -3,7 +3,6 @@
 #include "reader/ReaderModel.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace orasent {
 
@@ -57,27 +56,14 @@ void ReaderModel::goToChapter(int index) {
 }
 
 void ReaderModel::nextChapter() {
-    const QVector<Chapter> list = chapters();
-    if (list.isEmpty()) {
-        m_port.handOver(noChaptersMessage());
-        return;
-    }
-    const int current = currentChapter();
-    const double from = current < 0 ? 0 : list[current].position;
-    // The nearest chapter that starts after the current one.
-    int next = -1;
-    for (int i = 0; i < list.size(); ++i) {
-        if (list[i].position > from && (next < 0 || list[i].position < list[next].position))
-            next = i;
-    }
-    if (next < 0) {
-        m_port.handOver(kNoChapterAfter);
-        return;
-    }
-    goToChapter(next);
+    stepChapter(true);
 }
 
 void ReaderModel::previousChapter() {
+    stepChapter(false);
+}
+
+void ReaderModel::stepChapter(bool forward) {
     const QVector<Chapter> list = chapters();
     if (list.isEmpty()) {
         m_port.handOver(noChaptersMessage());
@@ -85,20 +71,20 @@ void ReaderModel::previousChapter() {
     }
     const int current = currentChapter();
     const double from = current < 0 ? 0 : list[current].position;
-    // The nearest chapter that starts before the current one.
-    int previous = -1;
-    double best = -std::numeric_limits<double>::infinity();
+    // The nearest chapter that starts after (or before) the current one; the first listed of
+    // equals.
+    int nearest = -1;
     for (int i = 0; i < list.size(); ++i) {
-        if (list[i].position < from && list[i].position > best) {
-            best = list[i].position;
-            previous = i;
-        }
+        const double p = list[i].position;
+        if ((forward ? p > from : p < from) &&
+            (nearest < 0 || (forward ? p < list[nearest].position : p > list[nearest].position)))
+            nearest = i;
     }
-    if (previous < 0) {
-        m_port.handOver(kNoChapterBefore);
+    if (nearest < 0) {
+        m_port.handOver(forward ? kNoChapterAfter : kNoChapterBefore);
         return;
     }
-    goToChapter(previous);
+    goToChapter(nearest);
 }
 
 void ReaderModel::startOfDocument() {
