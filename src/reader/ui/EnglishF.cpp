@@ -11,6 +11,7 @@
 #include "reader/ui/SecondsF.h"
 #include "reader/ui/SentenceBox.h"
 #include "reader/ui/SleepTimerMenu.h"
+#include "speech/SpeakingCore.h"
 #include "speech/SpeechWindow.h"
 
 #include <QCloseEvent>
@@ -44,6 +45,8 @@ constexpr double kPathBoxSize = 20.25;       // points
 constexpr double kButtonSize = 24;           // points
 constexpr double kStatusLineSize = 14;       // points
 constexpr int kDesignedPauseMs = 2000;
+// With no pause the timer only looks in now and then; the end of speech steps at once.
+constexpr int kNoPausePollMs = 100;
 
 const QString kStartText =
     QStringLiteral("Click the talk button to play each sentence. Or touch the "
@@ -150,6 +153,8 @@ void EnglishF::createControls() {
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kDesignedPauseMs);
     connect(m_timer1, &QTimer::timeout, this, &EnglishF::Timer1_Timer);
+    connect(&m_tts.speakingCore(), &SpeakingCore::speakingStateApplied, this,
+            &EnglishF::onSpeakingStateApplied);
 }
 
 void EnglishF::Form_Load() {
@@ -179,7 +184,7 @@ void EnglishF::Form_Load() {
     m_text1->resize(twipsToPixels(layout.text1.width, dpi), m_text1->height());
 
     m_loaded = true;
-    setPauseInterval(m_timer1->interval() / 1000);
+    m_timer1->start();
 }
 
 void EnglishF::restoreState() {
@@ -192,7 +197,9 @@ void EnglishF::restoreState() {
     }
     if (state.fileName)
         m_text2->setText(*state.fileName);
-    if (state.timerLineRead)
+    // A saved 0 is what a pause never set looks like: the designed interval stays (an interval
+    // of 0 ms would never tick).
+    if (state.timerLineRead && m_model.Seconds > 0)
         setPauseInterval(m_model.Seconds);
 }
 
@@ -208,14 +215,16 @@ void EnglishF::applyLayout(const ReaderLayout& layout, double dpi) {
 }
 
 void EnglishF::setPauseInterval(int seconds) {
-    if (seconds <= 0) {
-        m_timer1->stop();
-        m_timer1->setInterval(0);
-        return;
-    }
-    m_timer1->setInterval(seconds * 1000);
+    m_noPause = seconds <= 0;
+    m_timer1->setInterval(m_noPause ? kNoPausePollMs : seconds * 1000);
     if (m_loaded && !m_unloaded)
         m_timer1->start();
+}
+
+void EnglishF::onSpeakingStateApplied(bool speaking) {
+    // With no pause the next sentence follows as soon as the voice has finished.
+    if (!speaking && m_noPause && m_model.ContinuousPlay != 0)
+        QMetaObject::invokeMethod(this, &EnglishF::Timer1_Timer, Qt::QueuedConnection);
 }
 
 void EnglishF::closeEvent(QCloseEvent* event) {

@@ -57,6 +57,8 @@ public:
     // the sentence (its own timer looks once a second). Milliseconds.
     void setHandOverWait(int milliseconds) { m_handOverWaitMs = milliseconds; }
     bool isInHandOverWait() const { return m_inHandOverWait; }
+    // A pause of 0 chosen in the Seconds dialog: continuous play does not wait between sentences.
+    bool hasNoPause() const { return m_noPause; }
 
     // The pause dialog while it is shown, else null.
     SecondsF* pauseDialog() const;
@@ -139,8 +141,10 @@ private:
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
     void Form_Unload();
-    // Timer1 runs every `seconds` seconds; 0 stops it (a zero interval would fire continuously).
+    // Timer1 runs every `seconds` seconds; 0 means no pause: the next sentence follows as soon
+    // as the voice has finished.
     void setPauseInterval(int seconds);
+    void onSpeakingStateApplied(bool speaking);
     void changeTypeSize(double deltaPoints);
     bool countsForGetKey(QObject* watched) const;
 
@@ -199,6 +203,7 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_inHandOverWait = false;
+    bool m_noPause = false;
     int m_handOverWaitMs = 1000;
     FollowAlongSettings m_followAlong;
     DocumentLoaderFunction m_documentLoader;

@@ -140,8 +140,8 @@ private slots:
         const QByteArray zeros = QByteArray(" 0 \r\n").repeated(101);
         const QByteArray lines = " 0 \r\n 0 \r\n 24.5 \r\n" + zeros + "Tech Pool.txt\r\n";
         QTest::newRow("105 lines: timer keeps 2000 ms") << lines << 24.5 << 2000 << true;
-        QTest::newRow("line 106 holding 0 stops the timer") << lines + "0\r\n\r\n 1 \r\n"
-                                                            << 24.5 << 0 << false;
+        QTest::newRow("line 106 holding 0 keeps 2000 ms") << lines + "0\r\n\r\n 1 \r\n"
+                                                          << 24.5 << 2000 << true;
         QTest::newRow("line 106 of 40 is clamped to 32") << lines + "40\r\n\r\n 1 \r\n"
                                                          << 24.5 << 32000 << true;
         QTest::newRow("absurd type size keeps 18 points")

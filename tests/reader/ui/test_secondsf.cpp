@@ -76,8 +76,8 @@ private slots:
         QTest::newRow("3.5 rounds to even") << "3.5" << 4 << 4000 << false;
         QTest::newRow("' 7 seconds'") << " 7 seconds" << 7 << 7000 << false;
         QTest::newRow("32") << "32" << 32 << 32000 << false;
-        QTest::newRow("0 stops the timer") << "0" << 0 << 0 << false;
-        QTest::newRow("not a number saves 0") << "soon" << 0 << 0 << false;
+        QTest::newRow("0: no pause") << "0" << 0 << 100 << false;
+        QTest::newRow("not a number saves 0") << "soon" << 0 << 100 << false;
         QTest::newRow("33 is refused") << "33" << 1 << 2000 << true;
         QTest::newRow("-1 is refused") << "-1" << 1 << 2000 << true;
         QTest::newRow("huge is refused") << "99999999999999999999" << 1 << 2000 << true;
@@ -98,7 +98,8 @@ private slots:
         QTest::mouseClick(button(dialog, "Command2"), Qt::LeftButton); // Save
         QCOMPARE(f.model().Seconds, seconds);
         QCOMPARE(f.timer1()->interval(), interval);
-        QCOMPARE(f.timer1()->isActive(), interval > 0);
+        QVERIFY(f.timer1()->isActive());
+        QCOMPARE(reader.hasNoPause(), seconds == 0);
         QCOMPARE(f.prompts.messages.size(), refused ? 1 : 0);
         if (refused)
             QCOMPARE(f.prompts.messages[0].title, programTitle());
@@ -119,20 +120,31 @@ private slots:
         QVERIFY(!reader.pauseDialog());
     }
 
-    void positiveIntervalRestartsAStoppedTimer() {
+    // With no pause, continuous play steps as soon as the voice has finished, and a pause set
+    // afterwards is kept to again.
+    void noPauseStepsWhenSpeechEnds() {
         ReaderWindowFixture f;
-        f.open();
+        EnglishF& reader = f.open();
+        reader.setHandOverWait(0);
         SecondsF* dialog = openPauseDialog(f);
         entry(dialog)->setText("0");
         QTest::mouseClick(button(dialog, "Command2"), Qt::LeftButton);
-        QVERIFY(!f.timer1()->isActive());
+        f.model().ContinuousPlay = -1;
+        f.tts.setSpeaking(true);
+        f.tts.core.applySpeakingState(true);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.model().NextPos, 0.0); // still speaking: no step
+        f.tts.setSpeaking(false);
+        f.tts.core.applySpeakingState(false);
+        QCoreApplication::processEvents(); // the queued step, no timer tick
+        QCOMPARE(f.tts.spoken(), "One.");
         dialog = openPauseDialog(f);
         QCOMPARE(entry(dialog)->text(), "1");
         entry(dialog)->setText("5");
         QTest::mouseClick(button(dialog, "Command2"), Qt::LeftButton);
         QVERIFY(f.timer1()->isActive());
         QCOMPARE(f.timer1()->interval(), 5000);
-        QCOMPARE(f.model().Seconds, 5);
+        QVERIFY(!reader.hasNoPause());
     }
 };
 
