@@ -2,6 +2,7 @@
 
 #include "documents/PdfLayout.h"
 #include "documents/PdfStructure.h"
+#include "documents/RecognisedRunningLines.h"
 
 #include <QCryptographicHash>
 #include <poppler-qt6.h>
@@ -289,6 +290,24 @@ bool isCancelled(const LoadProgress& progress) {
     return progress.cancelled && progress.cancelled();
 }
 
+// A recognised page loses its running lines, learnt from the recognised pages around it; the
+// pages after it are being read ahead already. False when cancelled meanwhile.
+bool dropRecognisedRunningLines(PageJob& job, int total, const LoadProgress& progress,
+                                RecognisedRunningLines& running, PdfPageLines& page, int index) {
+    if (page.readParagraphs.isEmpty())
+        return true;
+    running.forgetBefore(index - RecognisedRunningLines::kReach);
+    running.learn(index, page.readParagraphs);
+    for (int next = index + 1; next <= index + RecognisedRunningLines::kReach && next < total;
+         ++next) {
+        if (isCancelled(progress) || !job.waitFor(next, false, progress))
+            return false;
+        running.learn(next, job.peek(next).readParagraphs);
+    }
+    page.readParagraphs = running.withoutRunningLines(index, page.readParagraphs);
+    return true;
+}
+
 // Joins the pages in order as the workers finish them, handing finished paragraphs over.
 PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
                         const LoadProgress& progress, std::vector<PdfParagraph>* placed) {
@@ -300,6 +319,7 @@ PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
     }
     const RunningLines running(sampled, sample);
     sampled.clear();
+    RecognisedRunningLines recognised;
     PdfParagraphJoiner joiner;
     for (int i = 0; i < total; ++i) {
         if (progress.report)
@@ -308,6 +328,8 @@ PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
             return withStatus(PdfExtraction::Status::Cancelled);
         PdfPageLines page = job.take(i);
         job.setJoined(i + 1);
+        if (!dropRecognisedRunningLines(job, total, progress, recognised, page, i))
+            return withStatus(PdfExtraction::Status::Cancelled);
         running.dropFrom(page, i);
         joiner.addPage(page);
         handOver(progress, joiner.takeFinished(), placed);
