@@ -157,8 +157,9 @@ bool PageJob::nextTask(Task* task) {
         }
         if (m_nextPage >= m_total)
             return false;
-        // The first page has the machine to itself: reading starts with it.
-        const bool firstDone = m_nextPage == 0 || m_joined > 0;
+        // The first two pages have the machine to themselves: reading starts with them (a
+        // recognised first page is joined once the second shows its running lines).
+        const bool firstDone = m_nextPage <= 1 || m_joined > 0;
         if (firstDone && m_nextPage < m_joined + kPagesAhead) {
             *task = {m_nextPage++, false};
             return true;
@@ -291,15 +292,17 @@ bool isCancelled(const LoadProgress& progress) {
 }
 
 // A recognised page loses its running lines, learnt from the recognised pages around it; the
-// pages after it are being read ahead already. False when cancelled meanwhile.
+// pages after it are being read ahead already, except for the first page, which waits for the
+// second only, so that reading starts soon (facing pages' alternating heads are then missed on
+// it). False when cancelled meanwhile.
 bool dropRecognisedRunningLines(PageJob& job, int total, const LoadProgress& progress,
                                 RecognisedRunningLines& running, PdfPageLines& page, int index) {
     if (page.readParagraphs.isEmpty())
         return true;
     running.forgetBefore(index - RecognisedRunningLines::kReach);
     running.learn(index, page.readParagraphs);
-    for (int next = index + 1; next <= index + RecognisedRunningLines::kReach && next < total;
-         ++next) {
+    const int ahead = index == 0 ? 1 : RecognisedRunningLines::kReach;
+    for (int next = index + 1; next <= index + ahead && next < total; ++next) {
         if (isCancelled(progress) || !job.waitFor(next, false, progress))
             return false;
         running.learn(next, job.peek(next).readParagraphs);
