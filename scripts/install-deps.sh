@@ -4,7 +4,8 @@
 # clang-format, a virtual display with the accessibility bus and a client for it, and the
 # espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark, qpdf for
 # the loading benchmark's long PDFs; playerctl, xclip and a stand-in shortcut portal in Python
-# for the desktop test; ffmpeg and epubcheck to read exported audiobooks back; orca).
+# for the desktop test; ffmpeg and epubcheck to read exported audiobooks back; orca;
+# desktop-file-utils and appstream to validate the desktop entry and the metainfo).
 set -euo pipefail
 
 runtime_packages=(
@@ -20,7 +21,8 @@ runtime_packages=(
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
   poppler-utils qpdf tesseract-ocr playerctl xclip python3-dbus python3-gi ffmpeg epubcheck
-  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca)
+  speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca
+  desktop-file-utils appstream)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

@@ -35,13 +35,28 @@ CommandLine::Action shortcutAction(const QString& argument) {
 }
 } // namespace
 
+const QStringList& commandLineOptionNames() {
+    static const QStringList names{QStringLiteral("--"),
+                                   QStringLiteral("--help"),
+                                   QStringLiteral("-h"),
+                                   QStringLiteral("--version"),
+                                   QStringLiteral("--user-folder"),
+                                   QStringLiteral("--read-selection"),
+                                   QStringLiteral("--read-clipboard"),
+                                   QStringLiteral("--stop"),
+                                   QStringLiteral("--print-text")};
+    return names;
+}
+
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine line;
     bool optionsEnded = false;
     for (const QString& argument : arguments) {
         const bool looksLikeOption = argument.startsWith(u'-') && argument.size() > 1;
         if (!optionsEnded && looksLikeOption) {
-            if (argument == QLatin1String("--")) {
+            if (!commandLineOptionNames().contains(argument)) {
+                return usageError(QStringLiteral("unknown option '%1'").arg(argument));
+            } else if (argument == QLatin1String("--")) {
                 optionsEnded = true;
             } else if (takeFinalOption(argument, &line)) {
                 return line;
@@ -73,11 +88,18 @@ QString usageText() {
     return QStringLiteral(
         "Usage: orasent [--user-folder] [FILE]\n"
         "       orasent [--user-folder] --read-selection | --read-clipboard | --stop\n"
+        "       orasent --print-text FILE\n"
+        "       orasent --export IN OUT [--format F] [--quality Q] [--split-chapters]\n"
+        "               [--captions C] [--voice NAME] [--rate R] [--volume V]\n"
+        "               [--from-sentence N]\n"
+        "       orasent --list-voices\n"
         "Shows a text one sentence at a time in very large type and speaks it.\n"
         "\n"
+        "Reading:\n"
         "  FILE           open FILE from its start (a text file, EPUB, PDF, Word .docx,\n"
         "                 OpenDocument .odt, HTML or Markdown); the file read last time\n"
         "                 resumes where it stopped\n"
+        "  --             end of the options: what follows is the FILE, even with a '-'\n"
         "  --user-folder  keep the reading state and settings in the Orasent folder of your\n"
         "                 home folder, created with the question pools on first use\n"
         "                 (otherwise the folder the program was started in)\n"
@@ -90,8 +112,26 @@ QString usageText() {
         "                 One Orasent runs at a time: a second start hands its file or\n"
         "                 action to the running one; these three start it in the\n"
         "                 background when none runs\n"
-        "  --help         show this help and exit\n"
-        "  --version      show the version and exit\n");
+        "\n"
+        "Audiobooks (no window is shown; the voice, rate, volume and word list are those of\n"
+        "the speech window, from VIC.INI and Speech.lst in the working folder):\n"
+        "  --export IN OUT  read the document IN into the audio file OUT and exit\n"
+        "  --format F     wav, flac, ogg, opus, mp3, or epub for a read-along EPUB 3 whose\n"
+        "                 text is highlighted as it is heard (default: OUT's extension)\n"
+        "  --quality Q    small, standard (the default) or high\n"
+        "  --split-chapters  one audio file per chapter, in a folder named after the book\n"
+        "                 beside OUT\n"
+        "  --captions C   also write captions beside OUT: srt, vtt or lrc\n"
+        "  --voice NAME   the voice, by a name or identifier from --list-voices\n"
+        "  --rate R       the speed, from -10 to 10\n"
+        "  --volume V     the volume, from 0 to 100\n"
+        "  --from-sentence N  start at the Nth sentence (1 is the first)\n"
+        "  --list-voices  list the voices, an identifier and a name a line, and exit\n"
+        "\n"
+        "  -h, --help     show this help and exit\n"
+        "  --version      show the version and exit\n"
+        "\n"
+        "See the manual page orasent(1) for more.\n");
 }
 
 QString usageHint() {

@@ -18,6 +18,10 @@ struct CommandLine {
 // `arguments` without the program name.
 CommandLine parseCommandLine(const QStringList& arguments);
 
+// Every option the program knows: this parser's, --print-text and the export's
+// (exportOptionNames()). The parser refuses any option missing here.
+const QStringList& commandLineOptionNames();
+
 QString usageText();    // for --help
 QString usageHint();    // after a usage error: where to look
 int usageErrorStatus(); // the exit status of a usage error

@@ -7,6 +7,8 @@
 #include "export/AudioExport.h"
 #include "export/ExportArguments.h"
 #include "export/ExportText.h"
+#include "export/PassageVoices.h"
+#include "reader/ReadingOptions.h"
 #include "speech/SpeechSettingsFile.h"
 #include "speech/WordListFile.h"
 
@@ -186,6 +188,8 @@ int runExport(const ExportArguments& args) {
     request.fromSentence = args.fromSentence;
     request.outputPath = args.output;
     request.inputPath = args.input;
+    followDocumentLanguage(&request,
+                           readReadingOptionsFile(kReadingOptionsFileName).readInDocumentLanguage);
 
     if (!QFileInfo(args.input).isFile())
         return failure(QStringLiteral("cannot read \"%1\": no such file").arg(args.input));

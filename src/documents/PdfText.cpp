@@ -2,6 +2,7 @@
 
 #include "documents/PdfLayout.h"
 #include "documents/PdfStructure.h"
+#include "documents/RecognisedRunningLines.h"
 
 #include <QCryptographicHash>
 #include <poppler-qt6.h>
@@ -156,8 +157,9 @@ bool PageJob::nextTask(Task* task) {
         }
         if (m_nextPage >= m_total)
             return false;
-        // The first page has the machine to itself: reading starts with it.
-        const bool firstDone = m_nextPage == 0 || m_joined > 0;
+        // The first two pages have the machine to themselves: reading starts with them (a
+        // recognised first page is joined once the second shows its running lines).
+        const bool firstDone = m_nextPage <= 1 || m_joined > 0;
         if (firstDone && m_nextPage < m_joined + kPagesAhead) {
             *task = {m_nextPage++, false};
             return true;
@@ -289,6 +291,26 @@ bool isCancelled(const LoadProgress& progress) {
     return progress.cancelled && progress.cancelled();
 }
 
+// A recognised page loses its running lines, learnt from the recognised pages around it; the
+// pages after it are being read ahead already, except for the first page, which waits for the
+// second only, so that reading starts soon (facing pages' alternating heads are then missed on
+// it). False when cancelled meanwhile.
+bool dropRecognisedRunningLines(PageJob& job, int total, const LoadProgress& progress,
+                                RecognisedRunningLines& running, PdfPageLines& page, int index) {
+    if (page.readParagraphs.isEmpty())
+        return true;
+    running.forgetBefore(index - RecognisedRunningLines::kReach);
+    running.learn(index, page.readParagraphs);
+    const int ahead = index == 0 ? 1 : RecognisedRunningLines::kReach;
+    for (int next = index + 1; next <= index + ahead && next < total; ++next) {
+        if (isCancelled(progress) || !job.waitFor(next, false, progress))
+            return false;
+        running.learn(next, job.peek(next).readParagraphs);
+    }
+    page.readParagraphs = running.withoutRunningLines(index, page.readParagraphs);
+    return true;
+}
+
 // Joins the pages in order as the workers finish them, handing finished paragraphs over.
 PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
                         const LoadProgress& progress, std::vector<PdfParagraph>* placed) {
@@ -300,6 +322,7 @@ PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
     }
     const RunningLines running(sampled, sample);
     sampled.clear();
+    RecognisedRunningLines recognised;
     PdfParagraphJoiner joiner;
     for (int i = 0; i < total; ++i) {
         if (progress.report)
@@ -308,6 +331,8 @@ PdfExtraction joinPages(PageJob& job, int total, const std::vector<int>& sample,
             return withStatus(PdfExtraction::Status::Cancelled);
         PdfPageLines page = job.take(i);
         job.setJoined(i + 1);
+        if (!dropRecognisedRunningLines(job, total, progress, recognised, page, i))
+            return withStatus(PdfExtraction::Status::Cancelled);
         running.dropFrom(page, i);
         joiner.addPage(page);
         handOver(progress, joiner.takeFinished(), placed);

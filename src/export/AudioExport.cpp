@@ -8,6 +8,7 @@
 #include "export/EncoderStage.h"
 #include "export/ExportOutputs.h"
 #include "export/ExportText.h"
+#include "export/PassageVoices.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -72,6 +73,31 @@ private:
     bool m_stopped = false;
 };
 
+PassageVoices passageVoices(const ExportRequest& request) {
+    PassageVoices voices(request.voiceIdentifier, request.readInDocumentLanguage,
+                         request.languageVoices, SynthesisWorker::instance().voices());
+    voices.setDocument(request.text, request.document, request.paragraphStarts);
+    return voices;
+}
+
+// The tags' name of the voices that read the text: the chosen voice's name when it reads all.
+QString voicesName(const ExportRequest& request) {
+    const qsizetype from = qsizetype(std::max(0.0, request.fromPosition - 1));
+    const QStringList used = passageVoices(request).voicesFrom(from);
+    if (used == QStringList{request.voiceIdentifier})
+        return request.voiceName;
+    QStringList names;
+    const SpObjectTokens tokens = espeakVoiceTokens();
+    for (const QString& id : used) {
+        const auto token = std::find_if(tokens.begin(), tokens.end(),
+                                        [&](const SpObjectToken& t) { return t.Id() == id; });
+        names << (id == request.voiceIdentifier && !request.voiceName.isEmpty() ? request.voiceName
+                  : token != tokens.end() ? token->GetDescription()
+                                          : id);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 // One run: the sentences and chapters, what is in flight, the files and their times.
@@ -85,6 +111,7 @@ struct AudioExport::Session {
     std::unique_ptr<PcmConverter> converter; // when the file's rate is not espeak-ng's
     const qint64 gapFrames = qint64(kRate) * kSentenceGapMs / 1000;
     qint64 threshold = kSilenceLevel;
+    PassageVoices voices;
 
     struct InFlight {
         int sentence = 0;
@@ -106,7 +133,7 @@ struct AudioExport::Session {
     QVector<qsizetype> wordOffsets;
     QVector<qint64> wordFrames;
 
-    Session(const ExportRequest& r) : request(r), outputs(r) {
+    Session(const ExportRequest& r) : request(r), outputs(r), voices(passageVoices(r)) {
         threshold = qMax<qint64>(1, qint64(kSilenceLevel * r.volume / 100));
     }
 
@@ -136,7 +163,7 @@ bool AudioExport::Session::submitNext() {
         job.stream = ++lastStream;
         job.text = prepared.spoken;
         job.xml = true; // Talk speaks with the XML flag: markup is read as markup
-        job.voiceIdentifier = request.voiceIdentifier;
+        job.voiceIdentifier = voices.voiceAt(sentences[index].start);
         job.wordsPerMinute = EspeakVoice::wordsPerMinute(request.rate);
         job.gain = qBound(0, request.volume, 100) / 100.0;
         job.format = speechAudioFormat(SAFT22kHz16BitMono); // resampled in the next stage
@@ -387,6 +414,7 @@ void AudioExport::completeRequest() {
             m_request.paragraphStarts = std::move(load.paragraphStarts);
         }
     }
+    m_request.voiceName = voicesName(m_request);
     if (m_request.coverJpeg.isEmpty() && !m_request.inputPath.isEmpty())
         m_request.coverJpeg = coverJpegFor(m_request.inputPath);
 }

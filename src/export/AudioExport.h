@@ -14,6 +14,7 @@
 #include "export/Captions.h"
 #include "export/ExportFormats.h"
 
+#include <QMap>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -43,6 +44,10 @@ struct ExportRequest {
     QVector<qsizetype> paragraphStarts;
     QByteArray coverJpeg; // empty: the input document's cover, when it has one
     QString voiceName;    // shown in the tags as "Orasent (voice name)"
+    // "Read in the Document's Language": each passage by a voice of its language, chosen as the
+    // reader chooses (see PassageVoices); the tags then name every voice used.
+    bool readInDocumentLanguage = false;
+    QMap<QString, QString> languageVoices; // "LanguageVoices.ini": language key -> voice
 };
 
 struct ExportProgress {

@@ -10,6 +10,16 @@ const char* const kExportUsage =
     "[--voice NAME] [--rate -10..10] [--volume 0..100] [--from-sentence N] | orasent "
     "--list-voices";
 
+const QStringList& exportOptionNames() {
+    static const QStringList names{
+        QStringLiteral("--export"),         QStringLiteral("--list-voices"),
+        QStringLiteral("--format"),         QStringLiteral("--quality"),
+        QStringLiteral("--split-chapters"), QStringLiteral("--captions"),
+        QStringLiteral("--voice"),          QStringLiteral("--rate"),
+        QStringLiteral("--volume"),         QStringLiteral("--from-sentence")};
+    return names;
+}
+
 namespace {
 
 std::optional<int> wholeNumberIn(const QString& text, int low, int high) {
@@ -72,6 +82,8 @@ bool Parser::numberOption(const QString& name, int low, int high, std::optional<
 
 bool Parser::option(const QString& name) {
     QString text;
+    if (!exportOptionNames().contains(name))
+        return fail(QStringLiteral("unknown option %1").arg(name));
     if (name == QLatin1String("--list-voices")) {
         m_result.listVoices = true;
         return !m_hasInline || fail(QStringLiteral("--list-voices takes no value"));

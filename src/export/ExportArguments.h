@@ -36,4 +36,7 @@ ParsedExportArguments parseExportArguments(const QStringList& arguments);
 
 extern const char* const kExportUsage;
 
+// Every option this parser knows; any other is refused.
+const QStringList& exportOptionNames();
+
 } // namespace orasent

@@ -62,6 +62,9 @@ void takeValue(const QString& key, const QString& value, ReadingLook& look) {
     } else if (key == QLatin1String("LINEWIDTH")) {
         if (takeNumber(value, &number))
             look.lineWidth = int(std::clamp<double>(nearest(number), 0, kMaxLineWidth));
+    } else if (key == QLatin1String("DIALOGTYPESIZE")) {
+        if (takeNumber(value, &number))
+            look.dialogTypeSize = int(std::clamp<double>(nearest(number), 0, kMaxDialogTypeSize));
     } else if (key == QLatin1String("TEXTCOLOUR")) {
         takeColour(value, look.text);
     } else if (key == QLatin1String("BACKGROUNDCOLOUR")) {
@@ -83,7 +86,8 @@ bool ReadingLook::operator==(const ReadingLook& o) const {
            wordSpacing == o.wordSpacing && lineSpacing == o.lineSpacing &&
            lineWidth == o.lineWidth && sameColour(text, o.text) &&
            sameColour(background, o.background) && highlight == o.highlight &&
-           sameColour(wordBand, o.wordBand) && sameColour(sentenceBand, o.sentenceBand);
+           sameColour(wordBand, o.wordBand) && sameColour(sentenceBand, o.sentenceBand) &&
+           dialogTypeSize == o.dialogTypeSize;
 }
 
 const QList<LookPreset>& lookPresets() {
@@ -134,7 +138,17 @@ ReadingLook clamped(ReadingLook look) {
         look.lineWidth = 0;
     else
         look.lineWidth = std::clamp(look.lineWidth, kMinLineWidth, kMaxLineWidth);
+    look.dialogTypeSize =
+        look.dialogTypeSize <= 0
+            ? 0
+            : std::clamp(look.dialogTypeSize, kMinDialogTypeSize, kMaxDialogTypeSize);
     return look;
+}
+
+double dialogTypeSize(const ReadingLook& look, double readingTypeSize, double desktopSize) {
+    const double wanted = look.dialogTypeSize > 0 ? double(look.dialogTypeSize) : readingTypeSize;
+    const double low = std::min(desktopSize, double(kMaxDialogTypeSize));
+    return std::isfinite(wanted) ? std::clamp(wanted, low, double(kMaxDialogTypeSize)) : low;
 }
 
 ReadingLook parseReadingLook(const QByteArray& bytes) {
@@ -162,7 +176,8 @@ QByteArray formatReadingLook(const ReadingLook& given) {
           << QStringLiteral("BACKGROUNDCOLOUR=") + colourText(look.background)
           << QStringLiteral("HIGHLIGHT=") + QLatin1String(kHighlightNames[int(look.highlight) & 3])
           << QStringLiteral("WORDBAND=") + colourText(look.wordBand)
-          << QStringLiteral("SENTENCEBAND=") + colourText(look.sentenceBand);
+          << QStringLiteral("SENTENCEBAND=") + colourText(look.sentenceBand)
+          << QStringLiteral("DIALOGTYPESIZE=%1").arg(look.dialogTypeSize);
     // UTF-8 always: a file of this program's own, read back as UTF-8 whatever the face's name.
     return joinLinesCrLf(lines).toUtf8();
 }

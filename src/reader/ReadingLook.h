@@ -21,8 +21,9 @@ struct ReadingLook {
     QColor text;            // invalid: the system colours
     QColor background;
     HighlightMode highlight = HighlightMode::Word;
-    QColor wordBand;     // invalid: chosen to stand out from the text colour
-    QColor sentenceBand; // invalid: a lighter form of the word band
+    QColor wordBand;        // invalid: chosen to stand out from the text colour
+    QColor sentenceBand;    // invalid: a lighter form of the word band
+    int dialogTypeSize = 0; // points for the reader's dialogs; 0: as the reading type
 
     bool operator==(const ReadingLook& other) const;
     bool operator!=(const ReadingLook& other) const { return !(*this == other); }
@@ -34,6 +35,12 @@ constexpr double kMinLineSpacing = 1.0;
 constexpr double kMaxLineSpacing = 3.0;
 constexpr int kMinLineWidth = 40;
 constexpr int kMaxLineWidth = 120;
+constexpr int kMinDialogTypeSize = 8;
+constexpr int kMaxDialogTypeSize = 48; // a dialog must still fit on the screen
+
+// The type size of the reader's dialogs, in points: the size chosen in the look, else the reading
+// type's size, never below the desktop's `desktopSize` nor above kMaxDialogTypeSize.
+double dialogTypeSize(const ReadingLook& look, double readingTypeSize, double desktopSize);
 
 // The colour presets; the first, "As designed", keeps the system colours (all invalid).
 struct LookPreset {

@@ -3,10 +3,12 @@
 #include "app/HandOver.h"
 #include "app/SelectionText.h"
 #include "app/UserFolder.h"
+#include "export/ExportArguments.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -167,6 +169,29 @@ private slots:
         QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), qPrintable(stdErr));
         if (!err.isEmpty())
             QCOMPARE(stdErr.count('\n'), 1);
+    }
+
+    // Every option the parsers accept is in the real program's --help and in the manual page
+    // (read with roff's "\-" as "-"), so neither can fall behind the parsers.
+    void everyOptionIsDescribed() {
+        QProcess program;
+        program.start(QStringLiteral(ORASENT_PROGRAM), {QStringLiteral("--help")});
+        QVERIFY(program.waitForFinished(30000));
+        const QString help = QString::fromUtf8(program.readAllStandardOutput());
+        QFile page(QStringLiteral(ORASENT_MANUAL_PAGE));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(page.readAll()).replace("\\-", "-");
+        const QStringList options = commandLineOptionNames() + exportOptionNames();
+        for (const QString& option : options) {
+            const QRegularExpression named(QStringLiteral("(^|[\\s,\\[])%1([\\s,=\\]]|$)")
+                                               .arg(QRegularExpression::escape(option)),
+                                           QRegularExpression::MultilineOption);
+            QVERIFY2(help.contains(named), qPrintable(option + " is not in --help"));
+            QVERIFY2(manual.contains(named), qPrintable(option + " is not in the manual page"));
+        }
+        // Both parsers refuse an option missing from their lists.
+        QCOMPARE(int(parseCommandLine({"--split-chapters"}).action), int(Action::UsageError));
+        QVERIFY(!parseExportArguments({"--export", "a", "b", "--user-folder"}).ok);
     }
 };
 

@@ -1,4 +1,5 @@
 // The command line's exit statuses and one-line messages, run in a scratch working folder.
+#include "AudiobookFixture.h"
 #include "TmpfsMount.h"
 #include "app/ExportCommand.h"
 
@@ -51,6 +52,8 @@ private slots:
     void savedSettingsAreUsed();
     void splitIntoAFolder();
     void readOnlyFolder();
+    void documentLanguage_data();
+    void documentLanguage();
 
 private:
     QTemporaryDir m_dir;
@@ -196,6 +199,38 @@ void TestExportCommand::readOnlyFolder() {
     QVERIFY2(said.contains(QLatin1String("cannot be written")) ||
                  said.contains(QLatin1String("Read-only")),
              qPrintable(said));
+}
+
+// "Read in the Document's Language" as the reader has it: the voice chosen for the language in
+// "LanguageVoices.ini", else espeak-ng's own; off, the chosen voice. The tags name the voice.
+void TestExportCommand::documentLanguage_data() {
+    QTest::addColumn<QByteArray>("options");
+    QTest::addColumn<QByteArray>("languageVoices");
+    QTest::addColumn<QString>("encoder");
+    QTest::newRow("espeak-ng's voice for it")
+        << QByteArray() << QByteArray() << "Orasent (French (Belgium))";
+    QTest::newRow("the voice chosen for it")
+        << QByteArray() << QByteArray("fr=gmw/en-US\r\n") << "Orasent (English (America))";
+    QTest::newRow("off") << QByteArray("DOCUMENTLANGUAGE=0\r\n") << QByteArray("fr=gmw/en-US\r\n")
+                         << "Orasent (English (Great Britain))";
+}
+
+void TestExportCommand::documentLanguage() {
+    QFETCH(QByteArray, options);
+    QFETCH(QByteArray, languageVoices);
+    QFETCH(QString, encoder);
+    if (!test::haveProgram(QStringLiteral("ffprobe")))
+        QSKIP("needs ffprobe (scripts/install-deps.sh test)");
+    writeFile(QStringLiteral("fr.html"),
+              "<html lang=\"fr-BE\"><body><p>Le chat dort sur la table.</p></body></html>");
+    if (!options.isEmpty())
+        writeFile(QStringLiteral("ReadingOptions.ini"), options);
+    if (!languageVoices.isEmpty())
+        writeFile(QStringLiteral("LanguageVoices.ini"), languageVoices);
+    QString said;
+    QCOMPARE(runCaught({"--export", "fr.html", "fr.wav", "--voice", "gmw/en"}, &said), 0);
+    QCOMPARE(test::formatTag(test::probe(QStringLiteral("fr.wav")), QStringLiteral("encoder")),
+             encoder);
 }
 
 QTEST_GUILESS_MAIN(TestExportCommand)

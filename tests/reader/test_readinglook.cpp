@@ -27,6 +27,7 @@ ReadingLook customLook() {
     look.highlight = HighlightMode::Both;
     look.wordBand = QColor(0xff, 0xd5, 0x4a);
     look.sentenceBand = QColor(0xf3, 0xe2, 0xa6);
+    look.dialogTypeSize = 24;
     return look;
 }
 } // namespace
@@ -45,10 +46,11 @@ private slots:
         ReadingLook latin;
         latin.typeface = QString::fromUtf8("Ã© Sans");
         QCOMPARE(parseReadingLook(formatReadingLook(latin)), latin);
-        QCOMPARE(formatReadingLook(ReadingLook()),
-                 QByteArray("TYPEFACE=\r\nBOLD=1\r\nLETTERSPACING=0\r\nWORDSPACING=0\r\n"
-                            "LINESPACING=1\r\nLINEWIDTH=0\r\nTEXTCOLOUR=\r\nBACKGROUNDCOLOUR=\r\n"
-                            "HIGHLIGHT=word\r\nWORDBAND=\r\nSENTENCEBAND=\r\n"));
+        QCOMPARE(
+            formatReadingLook(ReadingLook()),
+            QByteArray("TYPEFACE=\r\nBOLD=1\r\nLETTERSPACING=0\r\nWORDSPACING=0\r\n"
+                       "LINESPACING=1\r\nLINEWIDTH=0\r\nTEXTCOLOUR=\r\nBACKGROUNDCOLOUR=\r\n"
+                       "HIGHLIGHT=word\r\nWORDBAND=\r\nSENTENCEBAND=\r\nDIALOGTYPESIZE=0\r\n"));
     }
 
     // Each row changes the defaults (or customLook() when `fromCustom`) as `expected` says.
@@ -61,18 +63,22 @@ private slots:
         high.wordSpacing = 100;
         high.lineSpacing = 3;
         high.lineWidth = 120;
+        high.dialogTypeSize = 48;
         ReadingLook low = defaults;
         low.lineWidth = 40;
+        low.dialogTypeSize = 8;
         ReadingLook named = defaults;
         named.text = QColor(Qt::red);
         named.highlight = HighlightMode::Off;
         QTest::newRow("empty") << QByteArray() << defaults;
         QTest::newRow("binary") << QByteArray("\x00\xff=\x01\r\x80=\x90", 8) << defaults;
         QTest::newRow("too high")
-            << QByteArray("LETTERSPACING=99\r\nWORDSPACING=1e9\rLINESPACING=7\r\nLINEWIDTH=500\r\n")
+            << QByteArray("LETTERSPACING=99\r\nWORDSPACING=1e9\rLINESPACING=7\r\nLINEWIDTH=500\r\n"
+                          "DIALOGTYPESIZE=100\r\n")
             << high;
-        QTest::newRow("too low") << QByteArray("LETTERSPACING=-5\r\nLINESPACING=0.2\r\n"
-                                               "LINEWIDTH=3\r\nWORDSPACING=-1\r\n")
+        QTest::newRow("too low") << QByteArray(
+                                        "LETTERSPACING=-5\r\nLINESPACING=0.2\r\n"
+                                        "LINEWIDTH=3\r\nWORDSPACING=-1\r\nDIALOGTYPESIZE=2\r\n")
                                  << low;
         QTest::newRow("not numbers nor colours")
             << QByteArray("BOLD=yes\r\nLINESPACING=nan\r\nLINEWIDTH=wide\r\nTEXTCOLOUR=#12\r\n"
@@ -93,6 +99,26 @@ private slots:
         const ReadingLook read = parseReadingLook(bytes);
         QCOMPARE(read, expected);
         QCOMPARE(parseReadingLook(formatReadingLook(read)), read); // written as read
+    }
+
+    // The dialogs' type: the chosen size, else the reading type's, between the desktop's and 48.
+    void dialogType_data() {
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<double>("reading");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("as the reading type") << 0 << 30.0 << 30.0;
+        QTest::newRow("huge reading type") << 0 << 200.0 << 48.0;
+        QTest::newRow("never below the desktop's") << 0 << 6.0 << 10.0;
+        QTest::newRow("chosen") << 20 << 200.0 << 20.0;
+        QTest::newRow("no reading size") << 0 << qQNaN() << 10.0;
+    }
+    void dialogType() {
+        QFETCH(int, chosen);
+        QFETCH(double, reading);
+        QFETCH(double, expected);
+        ReadingLook look;
+        look.dialogTypeSize = chosen;
+        QCOMPARE(dialogTypeSize(look, reading, 10), expected);
     }
 
     void presetsMatch() {

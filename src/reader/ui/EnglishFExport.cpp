@@ -1,6 +1,7 @@
 // "Export to Audio..." in the Tools menu: the reader's text, read into an audio file with the
 // speech window's voice, rate, volume and replacement list.
 #include "common/ui/UserPrompts.h"
+#include "export/PassageVoices.h"
 #include "export/ui/ExportDialog.h"
 #include "export/ui/ExportRun.h"
 #include "reader/ui/EnglishF.h"
@@ -67,6 +68,7 @@ void EnglishF::exportToAudio() {
     request.rate = speech.rate;
     request.volume = speech.volume;
     request.replacementList = speech.replacementList;
+    followDocumentLanguage(&request, m_model.readInDocumentLanguage);
     // A finished run is replaced by the new one.
     delete findChild<ExportRun*>();
     new ExportRun(request, m_prompts, this);

@@ -1,15 +1,18 @@
 // The reader's own look and pace from the Tools menu: "Reading Look…" (typeface, spacing,
 // colours, highlight of the sentence box, kept in its own settings file), "Faster" and "Slower"
-// (the speech window's rate slider, one step each).
+// (the speech window's rate slider, one step each). The reader's dialogs and menus follow the
+// reading type's size, or the size chosen for them in the look.
 #include "common/ProgramFiles.h"
 #include "common/ui/UserPrompts.h"
 #include "reader/ReadingLook.h"
+#include "reader/ui/DialogType.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/ReadingLookDialog.h"
 #include "reader/ui/SentenceBox.h"
 #include "speech/SpeechWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
 
@@ -30,6 +33,10 @@ FollowAlongSettings followAlongFor(const ReadingLook& look) {
 
 void EnglishF::addLookTools() {
     applyReadingLook(readReadingLookFile(files::readingLook()));
+    new DialogType(this, [this] {
+        return dialogTypeSize(readingLook(), m_text1->font().pointSizeF(),
+                              QApplication::font().pointSizeF());
+    });
 
     QAction* look = m_toolsMenu->addAction(QStringLiteral("Reading &Look…"));
     look->setObjectName(QStringLiteral("menuReadingLook"));

@@ -22,8 +22,9 @@ namespace orasent {
 
 namespace {
 constexpr double kMinimumContrast = 4.5;
-constexpr double kLargestSampleSize = 28;     // points: the dialog stays on the screen
-constexpr int kFullWidth = kMinLineWidth - 1; // the line width box's "Full box" step
+constexpr double kLargestSampleSize = 28;              // points: the dialog stays on the screen
+constexpr int kFullWidth = kMinLineWidth - 1;          // the line width box's "Full box" step
+constexpr int kAsReadingType = kMinDialogTypeSize - 1; // the dialog type box's first step
 
 const char* const kHighlightCaptions[] = {"Off", "The word being heard", "The sentence being heard",
                                           "Word and sentence"};
@@ -105,11 +106,16 @@ void ReadingLookDialog::buildTypeControls(QFormLayout* form) {
     m_lineWidth->setSpecialValueText(QStringLiteral("Full box"));
     m_lineWidth->setSuffix(QStringLiteral(" characters"));
     form->addRow(labelFor(QStringLiteral("Line wi&dth"), m_lineWidth, this), m_lineWidth);
+    m_dialogType = named(new QSpinBox(this), "DialogTypeSizeSpin");
+    m_dialogType->setRange(kAsReadingType, kMaxDialogTypeSize);
+    m_dialogType->setSpecialValueText(QStringLiteral("As the reading type"));
+    m_dialogType->setSuffix(QStringLiteral(" points"));
+    form->addRow(labelFor(QStringLiteral("Dialo&g type size"), m_dialogType, this), m_dialogType);
 
     connect(m_typeface, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &ReadingLookDialog::changed);
     connect(m_bold, &QCheckBox::toggled, this, &ReadingLookDialog::changed);
-    for (QSpinBox* box : {m_letterSpacing, m_wordSpacing, m_lineWidth})
+    for (QSpinBox* box : {m_letterSpacing, m_wordSpacing, m_lineWidth, m_dialogType})
         connect(box, qOverload<int>(&QSpinBox::valueChanged), this, &ReadingLookDialog::changed);
     connect(m_lineSpacing, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
             &ReadingLookDialog::changed);
@@ -181,6 +187,7 @@ void ReadingLookDialog::showLook() {
     m_wordSpacing->setValue(m_look.wordSpacing);
     m_lineSpacing->setValue(m_look.lineSpacing);
     m_lineWidth->setValue(m_look.lineWidth == 0 ? kFullWidth : m_look.lineWidth);
+    m_dialogType->setValue(m_look.dialogTypeSize == 0 ? kAsReadingType : m_look.dialogTypeSize);
     const int preset = matchingPreset(m_look);
     if (preset < 0 && m_preset->count() == lookPresets().size())
         m_preset->addItem(QStringLiteral("Own colours"));
@@ -224,6 +231,7 @@ void ReadingLookDialog::changed() {
     m_look.wordSpacing = m_wordSpacing->value();
     m_look.lineSpacing = m_lineSpacing->value();
     m_look.lineWidth = m_lineWidth->value() == kFullWidth ? 0 : m_lineWidth->value();
+    m_look.dialogTypeSize = m_dialogType->value() == kAsReadingType ? 0 : m_dialogType->value();
     m_look.highlight = HighlightMode(std::clamp(m_highlight->currentIndex(), 0, 3));
     m_look = clamped(m_look);
     showLook();

@@ -1,5 +1,6 @@
 #pragma once
-// "Reading Look": typeface, spacing, line width, colours and highlight of the sentence box. Not
+// "Reading Look": typeface, spacing, line width, colours and highlight of the sentence box, and
+// the type size of the reader's dialogs. Not
 // modal; every change is announced at once so the sentence box shows it. OK keeps the look,
 // Cancel (or closing the dialog) announces the look it started with.
 #include "reader/ReadingLook.h"
@@ -57,6 +58,7 @@ private:
     QSpinBox* m_wordSpacing = nullptr;
     QDoubleSpinBox* m_lineSpacing = nullptr;
     QSpinBox* m_lineWidth = nullptr;
+    QSpinBox* m_dialogType = nullptr;
     QComboBox* m_preset = nullptr;
     QPushButton* m_textColour = nullptr;
     QPushButton* m_backgroundColour = nullptr;

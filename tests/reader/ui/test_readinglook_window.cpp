@@ -244,9 +244,9 @@ private slots:
         } while (w && w != first);
         QCOMPARE(order,
                  (QStringList{"TypefaceCB", "BoldChk", "LetterSpacingSpin", "WordSpacingSpin",
-                              "LineSpacingSpin", "LineWidthSpin", "PresetCB", "TextColourBtn",
-                              "BackgroundColourBtn", "HighlightCB", "BandColourBtn", "SampleBox",
-                              "OkBtn", "CancelBtn"}));
+                              "LineSpacingSpin", "LineWidthSpin", "DialogTypeSizeSpin", "PresetCB",
+                              "TextColourBtn", "BackgroundColourBtn", "HighlightCB",
+                              "BandColourBtn", "SampleBox", "OkBtn", "CancelBtn"}));
     }
 
     void saveOntoFullDisk() {
