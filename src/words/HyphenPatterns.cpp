@@ -1,0 +1,105 @@
+#include "words/HyphenPatterns.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <hyphen.h>
+
+#include <vector>
+
+namespace orasent {
+
+struct HyphenPatterns::Dictionary {
+    HyphenDict* dict = nullptr;
+    bool utf8 = true; // else ISO 8859-1
+    ~Dictionary() {
+        if (dict)
+            hnj_hyphen_free(dict);
+    }
+};
+
+HyphenPatterns::HyphenPatterns(const QString& directory) : m_directory(directory) {}
+
+HyphenPatterns::~HyphenPatterns() = default;
+
+// "en-US" → hyph_en_US.dic, else hyph_en.dic, else the first hyph_en_*.dic.
+QString HyphenPatterns::fileFor(const QString& language) const {
+    const QStringList parts = QString(language)
+                                  .replace(QLatin1Char('-'), QLatin1Char('_'))
+                                  .split(QLatin1Char('_'), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return {};
+    const QString base = parts.first().toLower();
+    QDir dir(m_directory);
+    QStringList names;
+    if (parts.size() > 1)
+        names << QStringLiteral("hyph_%1_%2.dic").arg(base, parts.at(1).toUpper());
+    names << QStringLiteral("hyph_%1.dic").arg(base);
+    for (const QString& name : names)
+        if (dir.exists(name))
+            return dir.filePath(name);
+    const QStringList any =
+        dir.entryList({QStringLiteral("hyph_%1_*.dic").arg(base)}, QDir::Files, QDir::Name);
+    return any.isEmpty() ? QString() : dir.filePath(any.first());
+}
+
+HyphenPatterns::Dictionary* HyphenPatterns::dictionaryFor(const QString& language) {
+    const QString key = language.toLower();
+    auto found = m_loaded.constFind(key);
+    if (found != m_loaded.constEnd())
+        return found->get();
+    std::shared_ptr<Dictionary> loaded;
+    const QString path = fileFor(language);
+    QFile file(path);
+    if (!path.isEmpty() && file.open(QIODevice::ReadOnly)) {
+        loaded = std::make_shared<Dictionary>();
+        loaded->utf8 = file.readLine().trimmed().toUpper() == "UTF-8";
+        loaded->dict = hnj_hyphen_load(QFile::encodeName(path).constData());
+        if (!loaded->dict)
+            loaded.reset();
+    }
+    m_loaded.insert(key, loaded);
+    return loaded.get();
+}
+
+bool HyphenPatterns::hasLanguage(const QString& language) {
+    return dictionaryFor(language) != nullptr;
+}
+
+QList<int> HyphenPatterns::cuts(const QString& word, const QString& language) {
+    Dictionary* dictionary = dictionaryFor(language);
+    if (!dictionary || word.isEmpty())
+        return {};
+    const QByteArray bytes = dictionary->utf8 ? word.toUtf8() : word.toLatin1();
+    std::vector<char> hyphens(size_t(bytes.size()) + 5, '0');
+    char** rep = nullptr;
+    int* pos = nullptr;
+    int* cut = nullptr;
+    // A syllable may be one letter at the start ("a·bout"), two at the end ("ti·ny").
+    const int failed = hnj_hyphen_hyphenate3(dictionary->dict, bytes.constData(), int(bytes.size()),
+                                             hyphens.data(), nullptr, &rep, &pos, &cut, 1, 2, 1, 2);
+    if (rep) {
+        for (int i = 0; i < bytes.size(); ++i)
+            free(rep[i]);
+        free(rep);
+    }
+    free(pos);
+    free(cut);
+    if (failed)
+        return {};
+    // Byte offsets to character offsets: a cut after byte i falls before the next character.
+    QList<int> result;
+    int character = 0;
+    for (int i = 0; i < bytes.size(); ++i) {
+        const bool startsCharacter = !dictionary->utf8 || (uchar(bytes.at(i)) & 0xC0) != 0x80;
+        if (startsCharacter && i > 0)
+            ++character;
+        const bool lastByte =
+            !dictionary->utf8 || i + 1 == bytes.size() || (uchar(bytes.at(i + 1)) & 0xC0) != 0x80;
+        if (lastByte && (hyphens[size_t(i)] & 1) && i + 1 < bytes.size())
+            result << character + 1;
+    }
+    return result;
+}
+
+} // namespace orasent

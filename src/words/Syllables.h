@@ -1,0 +1,49 @@
+#pragma once
+// A word split into syllables. English comes from the pronouncing lexicon laid onto the
+// spelling, with the hyphenation patterns for words it lacks; other languages from their
+// hyphenation patterns. Anything else (digits, other scripts, very long words) stays whole.
+// Not thread-safe: one thread uses it.
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace orasent {
+
+class PronouncingLexicon;
+class HyphenPatterns;
+
+struct SyllableSplit {
+    enum class Source { Lexicon, Patterns, Whole };
+    QStringList syllables; // joined they give the word as written
+    Source source = Source::Whole;
+};
+
+class Syllables {
+public:
+    // The lexicon file and the patterns' folder; empty strings use those found at build time.
+    explicit Syllables(const QString& lexiconPath = {}, const QString& patternsFolder = {});
+    ~Syllables();
+    Syllables(const Syllables&) = delete;
+    Syllables& operator=(const Syllables&) = delete;
+
+    // `language` is BCP 47; "" counts as English.
+    SyllableSplit split(const QString& word, const QString& language = {});
+    // Only the hyphenation patterns, for measuring them apart from the lexicon.
+    SyllableSplit splitByPatterns(const QString& word, const QString& language = {});
+    bool hasLexicon() const;
+
+    // "ba·na·na".
+    static QString dotted(const QStringList& syllables);
+    static constexpr QChar kDot = QChar(0x00B7);
+    static constexpr int kLongestWord = 45; // letters; anything longer stays whole
+
+private:
+    SyllableSplit fromCuts(const QString& word, QList<int> cuts, SyllableSplit::Source source);
+    SyllableSplit splitPart(const QString& word, const QString& language, bool lexicon);
+
+    std::unique_ptr<PronouncingLexicon> m_lexicon;
+    std::unique_ptr<HyphenPatterns> m_patterns;
+};
+
+} // namespace orasent
