@@ -5,6 +5,9 @@
 
 #include <hyphen.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
 #include <vector>
 
 namespace orasent {
@@ -18,9 +21,34 @@ struct HyphenPatterns::Dictionary {
     }
 };
 
-HyphenPatterns::HyphenPatterns(const QString& directory) : m_directory(directory) {}
+// A file being loaded or loaded; the loading thread keeps it while it runs, so it may outlive
+// the patterns object.
+struct HyphenPatterns::Loading {
+    std::shared_future<void> done;
+    std::atomic<bool> ready{false};
+    std::shared_ptr<Dictionary> dictionary; // null: no file, or it could not be read
+};
+
+namespace {
+std::shared_ptr<HyphenPatterns::Dictionary> loadFile(const QString& path);
+}
+
+HyphenPatterns::HyphenPatterns(const QString& directory, bool waitForLoading)
+    : m_directory(directory), m_wait(waitForLoading) {}
 
 HyphenPatterns::~HyphenPatterns() = default;
+
+namespace {
+std::shared_ptr<HyphenPatterns::Dictionary> loadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    auto loaded = std::make_shared<HyphenPatterns::Dictionary>();
+    loaded->utf8 = file.readLine().trimmed().toUpper() == "UTF-8";
+    loaded->dict = hnj_hyphen_load(QFile::encodeName(path).constData());
+    return loaded->dict ? loaded : nullptr;
+}
+} // namespace
 
 // "en-US" → hyph_en_US.dic, else hyph_en.dic, else the first hyph_en_*.dic.
 QString HyphenPatterns::fileFor(const QString& language) const {
@@ -45,21 +73,24 @@ QString HyphenPatterns::fileFor(const QString& language) const {
 
 HyphenPatterns::Dictionary* HyphenPatterns::dictionaryFor(const QString& language) {
     const QString key = language.toLower();
-    auto found = m_loaded.constFind(key);
-    if (found != m_loaded.constEnd())
-        return found->get();
-    std::shared_ptr<Dictionary> loaded;
-    const QString path = fileFor(language);
-    QFile file(path);
-    if (!path.isEmpty() && file.open(QIODevice::ReadOnly)) {
-        loaded = std::make_shared<Dictionary>();
-        loaded->utf8 = file.readLine().trimmed().toUpper() == "UTF-8";
-        loaded->dict = hnj_hyphen_load(QFile::encodeName(path).constData());
-        if (!loaded->dict)
-            loaded.reset();
+    std::shared_ptr<Loading> loading = m_loaded.value(key);
+    if (!loading) {
+        loading = std::make_shared<Loading>();
+        std::promise<void> finished;
+        loading->done = finished.get_future().share();
+        m_loaded.insert(key, loading);
+        std::thread([loading, path = fileFor(language), finished = std::move(finished)]() mutable {
+            loading->dictionary = path.isEmpty() ? nullptr : loadFile(path);
+            loading->ready.store(true, std::memory_order_release);
+            finished.set_value();
+        }).detach();
     }
-    m_loaded.insert(key, loaded);
-    return loaded.get();
+    if (!loading->ready.load(std::memory_order_acquire)) {
+        if (!m_wait)
+            return nullptr;
+        loading->done.wait();
+    }
+    return loading->dictionary.get();
 }
 
 bool HyphenPatterns::hasLanguage(const QString& language) {

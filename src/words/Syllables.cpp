@@ -22,11 +22,13 @@ bool isSplittable(const QString& word) {
 }
 } // namespace
 
-Syllables::Syllables(const QString& lexiconPath, const QString& patternsFolder)
+Syllables::Syllables(const QString& lexiconPath, const QString& patternsFolder,
+                     bool waitForPatterns)
     : m_lexicon(std::make_unique<PronouncingLexicon>(
           lexiconPath.isEmpty() ? QStringLiteral(ORASENT_CMU_LEXICON) : lexiconPath)),
       m_patterns(std::make_unique<HyphenPatterns>(
-          patternsFolder.isEmpty() ? QStringLiteral(ORASENT_HYPHEN_DIR) : patternsFolder)) {}
+          patternsFolder.isEmpty() ? QStringLiteral(ORASENT_HYPHEN_DIR) : patternsFolder,
+          waitForPatterns)) {}
 
 Syllables::~Syllables() = default;
 

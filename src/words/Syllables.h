@@ -22,7 +22,9 @@ struct SyllableSplit {
 class Syllables {
 public:
     // The lexicon file and the patterns' folder; empty strings use those found at build time.
-    explicit Syllables(const QString& lexiconPath = {}, const QString& patternsFolder = {});
+    // `waitForPatterns` false: a language whose patterns are still loading is left whole.
+    explicit Syllables(const QString& lexiconPath = {}, const QString& patternsFolder = {},
+                       bool waitForPatterns = true);
     ~Syllables();
     Syllables(const Syllables&) = delete;
     Syllables& operator=(const Syllables&) = delete;

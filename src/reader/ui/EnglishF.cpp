@@ -79,6 +79,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addScreenReaderTools();
     addStopLoading();
     addLanguageTool();
+    addWordHelp();
 }
 
 EnglishF::~EnglishF() {
@@ -258,6 +259,7 @@ void EnglishF::handOver(const QString& text) {
 }
 
 void EnglishF::handOverInLanguage(const QString& text, const QString& language, int document) {
+    m_shownLanguage = language;
     if (handsOverToScreenReader()) {
         m_notice->announce(text);
         return;
@@ -271,7 +273,7 @@ bool EnglishF::speechIdle() const {
 }
 
 QString EnglishF::sentenceText() const {
-    const QString shown = m_text1->toPlainText();
+    const QString shown = static_cast<SentenceBox*>(m_text1)->writtenText();
     if (shown == displayForm(m_shownSentence))
         return m_shownSentence;
     // Edited by the user: line breaks read back as CR LF.

@@ -71,9 +71,12 @@ void SentenceBox::setLook(const ReadingLook& look) {
 }
 
 void SentenceBox::showSentence(const QString& text) {
+    clearWordMark();
     const bool told = assistiveTechnologyListens();
-    const QString before = told ? cappedForAssistiveTechnology(toPlainText()) : QString();
-    setPlainText(text);
+    const QString before = told ? cappedForAssistiveTechnology(writtenText()) : QString();
+    m_written = text;
+    m_shown = m_dotting ? m_dotting(text) : DottedText{text, {}};
+    setPlainText(m_shown.shown);
     if (!told)
         return;
     QAccessibleTextUpdateEvent changed(this, 0, before, cappedForAssistiveTechnology(text));
