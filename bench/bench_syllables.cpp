@@ -57,7 +57,8 @@ struct Picked {
 };
 
 // Words in the order they first appear, the texts taken in turn, until each count has its share.
-QList<Picked> pickWords(const QString& folder, const QHash<QString, int>& counts) {
+QList<Picked> pickWords(const QString& folder, const QHash<QString, int>& counts,
+                        int perCount = kPerCount) {
     static const QStringList texts{
         "epub3-moby-dick-full-novel.txt", "epub3-standardebooks-wodehouse-chickens.txt",
         "html-google-sre-book-chapter.txt", "html-gutenberg-devils-dictionary.txt",
@@ -77,7 +78,7 @@ QList<Picked> pickWords(const QString& folder, const QHash<QString, int>& counts
     QList<Picked> picked;
     QHash<int, int> taken;
     QSet<QString> seen;
-    for (int index = 0; picked.size() < kPerCount * kMostSyllables; ++index) {
+    for (int index = 0; picked.size() < qint64(perCount) * kMostSyllables; ++index) {
         bool any = false;
         for (const QStringList& list : words) {
             if (index >= list.size())
@@ -86,7 +87,7 @@ QList<Picked> pickWords(const QString& folder, const QHash<QString, int>& counts
             const QString& candidate = list.at(index);
             const int expected = counts.value(candidate, 0);
             if (expected < 1 || expected > kMostSyllables || candidate.size() < 2 ||
-                taken[expected] >= kPerCount || seen.contains(candidate))
+                taken[expected] >= perCount || seen.contains(candidate))
                 continue;
             seen.insert(candidate);
             ++taken[expected];
@@ -140,13 +141,22 @@ int main(int argc, char* argv[]) {
         }
     }
     const double splitMs = double(timer.nsecsElapsed()) / 1e6 / qMax(1, int(words.size()));
-    for (const Picked& picked : words) {
-        const SyllableSplit split = syllables.splitByPatterns(picked.word);
-        if (split.syllables.size() == picked.expected)
-            ++patternsRight;
-        else if (patternMisses.size() < 15)
-            patternMisses << Syllables::dotted(split.syllables);
-    }
+    auto fallbackRight = [&](const QList<Picked>& list, bool complete, QStringList* missed) {
+        int n = 0;
+        for (const Picked& picked : list) {
+            const SyllableSplit split = syllables.splitByPatterns(picked.word, {}, complete);
+            if (split.syllables.size() == picked.expected)
+                ++n;
+            else if (missed && missed->size() < 15)
+                *missed << Syllables::dotted(split.syllables);
+        }
+        return n;
+    };
+    patternsRight = fallbackRight(words, true, &patternMisses);
+    const int bareRight = fallbackRight(words, false, nullptr);
+    const QList<Picked> everyWord = pickWords(folder, counts, 1 << 30);
+    const int everyFallback = fallbackRight(everyWord, true, nullptr);
+    const int everyBare = fallbackRight(everyWord, false, nullptr);
     const int total = int(words.size());
     auto percent = [](int part, int whole) { return whole ? 100.0 * part / whole : 0.0; };
     std::printf("words: %d (%d of each count 1..%d)\n", total, kPerCount, kMostSyllables);
@@ -157,10 +167,15 @@ int main(int argc, char* argv[]) {
         std::printf("  split by %-8s: %3d words, %3d right = %.1f %%\n", sourceName(source), n,
                     rightBySource.value(int(source)), percent(rightBySource.value(int(source)), n));
     }
-    std::printf("right count, hyphenation patterns alone: %d/%d = %.1f %%\n", patternsRight, total,
-                percent(patternsRight, total));
+    std::printf("right count, fallback alone (patterns + vowel groups): %d/%d = %.1f %%\n",
+                patternsRight, total, percent(patternsRight, total));
+    std::printf("right count, bare hyphenation patterns: %d/%d = %.1f %%\n", bareRight, total,
+                percent(bareRight, total));
+    const int every = int(everyWord.size());
+    std::printf("every checkable word of the texts (%d): fallback %.1f %%, bare patterns %.1f %%\n",
+                every, percent(everyFallback, every), percent(everyBare, every));
     std::printf("split time: %.3f ms a word\n", splitMs);
     std::printf("program misses: %s\n", qPrintable(misses.join(QStringLiteral(", "))));
-    std::printf("some pattern misses: %s\n", qPrintable(patternMisses.join(QStringLiteral(", "))));
+    std::printf("some fallback misses: %s\n", qPrintable(patternMisses.join(QStringLiteral(", "))));
     return 0;
 }

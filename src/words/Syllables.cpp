@@ -1,5 +1,6 @@
 #include "words/Syllables.h"
 
+#include "words/EnglishGuess.h"
 #include "words/HyphenPatterns.h"
 #include "words/PronouncingLexicon.h"
 #include "words/SpellingAlignment.h"
@@ -56,7 +57,8 @@ SyllableSplit Syllables::fromCuts(const QString& word, QList<int> cuts,
 }
 
 // One part of a word without hyphens.
-SyllableSplit Syllables::splitPart(const QString& word, const QString& language, bool lexicon) {
+SyllableSplit Syllables::splitPart(const QString& word, const QString& language, bool lexicon,
+                                   bool complete) {
     QString key = word.toLower();
     key.replace(QChar(0x2019), QLatin1Char('\''));
     if (lexicon && isEnglish(language)) {
@@ -64,10 +66,15 @@ SyllableSplit Syllables::splitPart(const QString& word, const QString& language,
         if (!phones.isEmpty())
             return fromCuts(word, syllableCuts(key, phones), SyllableSplit::Source::Lexicon);
     }
-    const QString patterns = isEnglish(language) ? QStringLiteral("en-US") : language;
-    if (!m_patterns->hasLanguage(patterns))
+    if (isEnglish(language)) {
+        // The patterns cut too seldom for syllables: the vowel groups add what they left out.
+        const QList<int> cuts = m_patterns->cuts(key, QStringLiteral("en-US"));
+        return fromCuts(word, complete ? completeCuts(key, cuts) : cuts,
+                        SyllableSplit::Source::Patterns);
+    }
+    if (!m_patterns->hasLanguage(language))
         return fromCuts(word, {}, SyllableSplit::Source::Whole);
-    return fromCuts(word, m_patterns->cuts(key, patterns), SyllableSplit::Source::Patterns);
+    return fromCuts(word, m_patterns->cuts(key, language), SyllableSplit::Source::Patterns);
 }
 
 SyllableSplit Syllables::split(const QString& word, const QString& language) {
@@ -94,10 +101,11 @@ SyllableSplit Syllables::split(const QString& word, const QString& language) {
     return result;
 }
 
-SyllableSplit Syllables::splitByPatterns(const QString& word, const QString& language) {
+SyllableSplit Syllables::splitByPatterns(const QString& word, const QString& language,
+                                         bool complete) {
     if (!isSplittable(word) || word.contains(QLatin1Char('-')))
         return fromCuts(word, {}, SyllableSplit::Source::Whole);
-    return splitPart(word, language, false);
+    return splitPart(word, language, false, complete);
 }
 
 } // namespace orasent

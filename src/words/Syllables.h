@@ -1,8 +1,8 @@
 #pragma once
 // A word split into syllables. English comes from the pronouncing lexicon laid onto the
-// spelling, with the hyphenation patterns for words it lacks; other languages from their
-// hyphenation patterns. Anything else (digits, other scripts, very long words) stays whole.
-// Not thread-safe: one thread uses it.
+// spelling, with the hyphenation patterns (completed from the vowel groups) for words it lacks;
+// other languages from their hyphenation patterns. Anything else (digits, other scripts, very long
+// words) stays whole. Not thread-safe: one thread uses it.
 #include <QString>
 #include <QStringList>
 
@@ -31,8 +31,11 @@ public:
 
     // `language` is BCP 47; "" counts as English.
     SyllableSplit split(const QString& word, const QString& language = {});
-    // Only the hyphenation patterns, for measuring them apart from the lexicon.
-    SyllableSplit splitByPatterns(const QString& word, const QString& language = {});
+    // Without the lexicon (English: the patterns completed from the vowel groups), for measuring
+    // the fallback apart from the lexicon.
+    // `complete` false: the hyphenation patterns' cuts alone.
+    SyllableSplit splitByPatterns(const QString& word, const QString& language = {},
+                                  bool complete = true);
     bool hasLexicon() const;
 
     // "ba·na·na".
@@ -42,7 +45,8 @@ public:
 
 private:
     SyllableSplit fromCuts(const QString& word, QList<int> cuts, SyllableSplit::Source source);
-    SyllableSplit splitPart(const QString& word, const QString& language, bool lexicon);
+    SyllableSplit splitPart(const QString& word, const QString& language, bool lexicon,
+                            bool complete = true);
 
     std::unique_ptr<PronouncingLexicon> m_lexicon;
     std::unique_ptr<HyphenPatterns> m_patterns;
