@@ -273,7 +273,7 @@ bool EnglishF::speechIdle() const {
 }
 
 QString EnglishF::sentenceText() const {
-    const QString shown = static_cast<SentenceBox*>(m_text1)->writtenText();
+    const QString shown = m_text1->toPlainText();
     if (shown == displayForm(m_shownSentence))
         return m_shownSentence;
     // Edited by the user: line breaks read back as CR LF.

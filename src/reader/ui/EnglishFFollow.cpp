@@ -2,7 +2,6 @@
 // a band behind it in Text1. The band is an extra selection, so the text, selection, caret,
 // scroll position and focus stay as they are.
 #include "reader/ui/EnglishF.h"
-#include "reader/ui/SentenceBox.h"
 
 #include "speech/SpeakingCore.h"
 #include "speech/SpeechWindow.h"
@@ -62,14 +61,12 @@ void EnglishF::setFollowAlong(const FollowAlongSettings& settings) {
 }
 
 namespace {
-// The span is in the text as written; the box may show it with syllable dots.
-QTextEdit::ExtraSelection bandOver(QPlainTextEdit* text1, int from, int length,
+QTextEdit::ExtraSelection bandOver(QTextDocument* document, int from, int length,
                                    const QColor& colour) {
-    const auto* box = static_cast<const SentenceBox*>(text1);
     QTextEdit::ExtraSelection band;
-    band.cursor = QTextCursor(text1->document());
-    band.cursor.setPosition(box->shownPosition(from));
-    band.cursor.setPosition(box->shownPosition(from + length), QTextCursor::KeepAnchor);
+    band.cursor = QTextCursor(document);
+    band.cursor.setPosition(from);
+    band.cursor.setPosition(from + length, QTextCursor::KeepAnchor);
     band.format.setBackground(colour);
     return band;
 }
@@ -94,7 +91,7 @@ void EnglishF::showHeardWord(const QString& handedOver, int start, int length) {
     releaseSentencePaint();
     if (!m_followAlong.enabled)
         return;
-    const QString shown = static_cast<SentenceBox*>(m_text1)->writtenText();
+    const QString shown = m_text1->toPlainText();
     const QColor wordColour =
         m_followAlong.band.isValid() ? m_followAlong.band : defaultBandColour(m_text1->palette());
     QList<QTextEdit::ExtraSelection> bands;
@@ -105,13 +102,13 @@ void EnglishF::showHeardWord(const QString& handedOver, int start, int length) {
                 m_followAlong.sentenceBand.isValid()
                     ? m_followAlong.sentenceBand
                     : lighterBand(wordColour, m_text1->palette().color(QPalette::Base));
-            bands << bandOver(m_text1, whole->first, whole->second, colour);
+            bands << bandOver(m_text1->document(), whole->first, whole->second, colour);
         }
     }
     if (m_followAlong.word) {
         const auto span = shownSpan(handedOver, start, length, shown);
         if (span && span->second > 0)
-            bands << bandOver(m_text1, span->first, span->second, wordColour);
+            bands << bandOver(m_text1->document(), span->first, span->second, wordColour);
     }
     if (bands.isEmpty())
         clearBand();

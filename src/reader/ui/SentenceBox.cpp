@@ -73,10 +73,10 @@ void SentenceBox::setLook(const ReadingLook& look) {
 void SentenceBox::showSentence(const QString& text) {
     clearWordMark();
     const bool told = assistiveTechnologyListens();
-    const QString before = told ? cappedForAssistiveTechnology(writtenText()) : QString();
-    m_written = text;
-    m_shown = m_dotting ? m_dotting(text) : DottedText{text, {}};
-    setPlainText(m_shown.shown);
+    const QString before = told ? cappedForAssistiveTechnology(toPlainText()) : QString();
+    m_dots = m_dotting ? m_dotting(text).dotsBefore : QList<int>();
+    applyDots(); // before the text: it is laid out once, with its gaps
+    setPlainText(text);
     if (!told)
         return;
     QAccessibleTextUpdateEvent changed(this, 0, before, cappedForAssistiveTechnology(text));
@@ -149,6 +149,7 @@ void SentenceBox::changeEvent(QEvent* event) {
     if (font().pointSizeF() != m_appliedSize)
         applyFont(font().pointSizeF());
     updateSideMargins();
+    applyDots(true); // the gaps follow the type size
 }
 
 void SentenceBox::resizeEvent(QResizeEvent* event) {

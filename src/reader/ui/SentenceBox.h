@@ -44,15 +44,13 @@ public:
     // The band colour the word mark is drawn in; invalid: the default band.
     void setMarkColour(const QColor& colour) { m_markColour = colour; }
 
-    // "Show Syllables": the box shows each sentence as `dotting` gives it (null: as written),
-    // and shows the current one again. Assistive technology, the copy buffer and writtenText()
-    // get the text as written.
+    // "Show Syllables": the box paints a middle dot between the syllables `dotting` finds (null:
+    // none) in a gap widened for it; the text itself stays as written, so assistive technology,
+    // the copy buffer and the band see the words as written (SentenceBoxSyllables.cpp).
     using Dotting = std::function<DottedText(const QString& written)>;
     void setDotting(Dotting dotting);
-    // The text without the dots the box added (an edited text loses every middle dot).
-    QString writtenText() const;
-    // Where written position `position` stands in the box's text.
-    int shownPosition(int position) const;
+    // The text as the eye reads it, with the painted dots.
+    QString shownText() const;
 
 signals:
     // The word as written (without syllable dots) and where it starts in the box's text.
@@ -65,7 +63,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    QMimeData* createMimeDataFromSelection() const override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyFont(double pointSize);
@@ -74,6 +72,8 @@ private:
     std::optional<std::pair<int, int>> wordUnder(const QPoint& viewportPoint) const;
     void moveWordMark(bool forward);
     void showWordMark();
+    void applyDots(bool layOutAgain = false);
+    double dotWidth() const;
 
     ReadingLook m_look;
     QPalette m_systemPalette;
@@ -85,8 +85,8 @@ private:
     QColor m_markColour;
     QPoint m_pressedAt{-1, -1};
     Dotting m_dotting;
-    QString m_written;  // the sentence as given
-    DottedText m_shown; // as shown; dotsBefore empty when shown as written
+    QList<int> m_dots; // written positions a dot stands before
+    class SyllableGaps* m_gaps = nullptr;
 };
 
 } // namespace orasent

@@ -1,12 +1,10 @@
 // Picking a word in the sentence box, by the mouse or by the word mark, for Word Help.
 #include "reader/ui/FollowAlong.h"
 #include "reader/ui/SentenceBox.h"
-#include "words/Syllables.h"
 #include "words/WordSpans.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
 
@@ -106,48 +104,6 @@ void SentenceBox::clearWordMark() {
         return;
     m_wordMark.reset();
     showWordMark();
-}
-
-} // namespace orasent
-
-namespace orasent {
-
-void SentenceBox::setDotting(Dotting dotting) {
-    const QString written = writtenText();
-    m_dotting = std::move(dotting);
-    m_written = written;
-    m_shown = m_dotting ? m_dotting(written) : DottedText{written, {}};
-    clearWordMark();
-    setPlainText(m_shown.shown); // the same text as written: nothing new to announce
-}
-
-QString SentenceBox::writtenText() const {
-    const QString text = toPlainText();
-    if (text == m_shown.shown)
-        return m_written;
-    return m_shown.dotsBefore.isEmpty() ? text : QString(text).remove(Syllables::kDot);
-}
-
-int SentenceBox::shownPosition(int position) const {
-    return toPlainText() == m_shown.shown ? m_shown.shownPosition(position) : position;
-}
-
-// The copy buffer gets the words as written: the dots the box added are left out.
-QMimeData* SentenceBox::createMimeDataFromSelection() const {
-    QMimeData* data = QPlainTextEdit::createMimeDataFromSelection();
-    if (m_shown.dotsBefore.isEmpty() || toPlainText() != m_shown.shown)
-        return data;
-    const int from = textCursor().selectionStart(), to = textCursor().selectionEnd();
-    QString text = data->text();
-    for (int k = int(m_shown.dotsBefore.size()) - 1; k >= 0; --k) {
-        const int dot = m_shown.dotsBefore.at(k) + k;
-        if (dot >= from && dot < to && dot - from < text.size())
-            text.remove(dot - from, 1);
-    }
-    auto* plain = new QMimeData;
-    plain->setText(text);
-    delete data;
-    return plain;
 }
 
 } // namespace orasent
