@@ -59,10 +59,6 @@ QString writtenWord(const QString& text, TextSpan span) {
     return text.mid(span.first, span.second).remove(Syllables::kDot);
 }
 
-} // namespace orasent
-
-namespace orasent {
-
 int DottedText::shownPosition(int position) const {
     int before = 0;
     while (before < dotsBefore.size() && dotsBefore.at(before) < position)

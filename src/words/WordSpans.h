@@ -19,10 +19,6 @@ std::optional<TextSpan> nextWord(const QString& text, int from, bool forward);
 // The word without syllable dots: the word as written.
 QString writtenWord(const QString& text, TextSpan span);
 
-} // namespace orasent
-
-namespace orasent {
-
 class Syllables;
 
 // A text with its words of two or more syllables dotted ("ba·na·na"), and where the dots went.
