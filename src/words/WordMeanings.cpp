@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
 
 #include <algorithm>
 #include <wn.h>
@@ -10,6 +11,8 @@
 namespace orasent {
 
 namespace {
+// WordNet's library keeps its files and buffers in globals: one call at a time in the process.
+QMutex g_wordNet;
 int g_opened = 0;    // times wninit succeeded
 int g_openState = 0; // 0 not tried, 1 open, -1 failed
 
@@ -78,10 +81,16 @@ WordMeanings::WordMeanings(const QString& dataFolder)
     : m_dataFolder(dataFolder.isEmpty() ? QStringLiteral(ORASENT_WORDNET_DIR) : dataFolder) {}
 
 int WordMeanings::timesOpened() {
+    const QMutexLocker lock(&g_wordNet);
     return g_opened;
 }
 
 bool WordMeanings::open() {
+    const QMutexLocker lock(&g_wordNet);
+    return openLocked();
+}
+
+bool WordMeanings::openLocked() {
     if (g_openState != 0)
         return g_openState > 0;
     // WordNet finds its files through WNSEARCHDIR; one set from outside is kept.
@@ -99,8 +108,9 @@ WordMeaning WordMeanings::lookUp(const QString& word, const QString& language, i
     meaning.word = word;
     const QString base = language.section(QLatin1Char('-'), 0, 0).toLower();
     const QString key = word.trimmed().toLower().replace(QLatin1Char(' '), QLatin1Char('_'));
+    const QMutexLocker lock(&g_wordNet);
     if ((!base.isEmpty() && base != QStringLiteral("en")) || key.isEmpty() || key.size() > 100 ||
-        !open())
+        !openLocked())
         return meaning;
     QList<Candidate> candidates;
     collect(key.toUtf8(), &candidates);

@@ -1,7 +1,8 @@
 #pragma once
 // A word's meanings from WordNet 3.0: the senses of its base forms ("reads" → "read"), the most
-// common first. WordNet's C library keeps its state in globals and is not thread-safe: one
-// thread uses it (see MeaningLookup), and its files are opened once, at the first look-up.
+// common first. WordNet's C library keeps its state in globals and is not thread-safe: the
+// window's look-ups run on one thread (see MeaningLookup), every call here holds one lock, and
+// its files are opened once, at the first look-up.
 #include <QList>
 #include <QString>
 
@@ -38,6 +39,8 @@ public:
     static QString describe(const WordMeaning& meaning, const QString& word);
 
 private:
+    bool openLocked();
+
     QString m_dataFolder;
 };
 
