@@ -68,6 +68,7 @@ void SentenceBox::setLook(const ReadingLook& look) {
     applyColours();
     m_layout->setFactor(m_look.lineSpacing);
     updateSideMargins();
+    applyDots(true); // the gaps follow the typeface
 }
 
 void SentenceBox::showSentence(const QString& text) {
