@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ReadingOptions again = parseReadingOptions(formatReadingOptions(options));
     if (again.readInDocumentLanguage != options.readInDocumentLanguage ||
         again.readNotes != options.readNotes ||
-        again.screenReaderSpeaks != options.screenReaderSpeaks)
+        again.screenReaderSpeaks != options.screenReaderSpeaks ||
+        again.showSyllables != options.showSyllables)
         __builtin_trap();
     return 0;
 }

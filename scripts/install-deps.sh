@@ -5,7 +5,8 @@
 # espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark, qpdf for
 # the loading benchmark's long PDFs; playerctl, xclip and a stand-in shortcut portal in Python
 # for the desktop test; ffmpeg and epubcheck to read exported audiobooks back; orca;
-# desktop-file-utils and appstream to validate the desktop entry and the metainfo).
+# desktop-file-utils and appstream to validate the desktop entry and the metainfo; the CMU
+# pronouncing dictionary of pocketsphinx that the syllable benchmark checks counts against).
 set -euo pipefail
 
 runtime_packages=(
@@ -17,12 +18,13 @@ runtime_packages=(
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins
+  wordnet-dev wordnet-base libhyphen-dev hyphen-en-us hyphen-de festlex-cmu
 )
 test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-format-14 xauth
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
   poppler-utils qpdf tesseract-ocr playerctl xclip python3-dbus python3-gi ffmpeg epubcheck
   speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca
-  desktop-file-utils appstream)
+  desktop-file-utils appstream pocketsphinx-en-us)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

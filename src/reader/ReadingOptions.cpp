@@ -11,6 +11,7 @@ namespace {
 const QByteArray kLanguageKey = "DOCUMENTLANGUAGE=";
 const QByteArray kNotesKey = "READNOTES=";
 const QByteArray kScreenReaderKey = "SCREENREADERSPEAKS=";
+const QByteArray kSyllablesKey = "SHOWSYLLABLES=";
 
 // "1"/"0" as written; anything else keeps the default.
 void readFlag(const QByteArray& value, bool* flag) {
@@ -32,6 +33,8 @@ ReadingOptions parseReadingOptions(const QByteArray& bytes) {
             readFlag(line.mid(kNotesKey.size()), &options.readNotes);
         else if (line.startsWith(kScreenReaderKey))
             readFlag(line.mid(kScreenReaderKey.size()), &options.screenReaderSpeaks);
+        else if (line.startsWith(kSyllablesKey))
+            readFlag(line.mid(kSyllablesKey.size()), &options.showSyllables);
     }
     return options;
 }
@@ -39,7 +42,8 @@ ReadingOptions parseReadingOptions(const QByteArray& bytes) {
 QByteArray formatReadingOptions(const ReadingOptions& options) {
     return kLanguageKey + (options.readInDocumentLanguage ? "1" : "0") + "\r\n" + kNotesKey +
            (options.readNotes ? "1" : "0") + "\r\n" + kScreenReaderKey +
-           (options.screenReaderSpeaks ? "1" : "0") + "\r\n";
+           (options.screenReaderSpeaks ? "1" : "0") + "\r\n" + kSyllablesKey +
+           (options.showSyllables ? "1" : "0") + "\r\n";
 }
 
 ReadingOptions readReadingOptionsFile(const QString& path) {

@@ -11,6 +11,7 @@ struct ReadingOptions {
     bool readInDocumentLanguage = true; // each passage by a voice of its language
     bool readNotes = true;              // notes at the end of their chapter
     bool screenReaderSpeaks = false;    // sentences go to the screen reader, not to the voice
+    bool showSyllables = false;         // the sentence box shows longer words in syllables
 };
 
 inline const QString kReadingOptionsFileName = QStringLiteral("ReadingOptions.ini");

@@ -97,6 +97,7 @@ void SpeakingCore::speakFollowing(const QString& text, Following following,
         m_borrowedStream = voice.isNull() ? 0 : m_lastStream;
         m_blankStream = 0;
         endFollowing();
+        endAside();
         if (!following.handedOver.isEmpty())
             following.stream = m_lastStream;
         m_following = std::move(following);
@@ -147,6 +148,7 @@ void SpeakingCore::stopVoice() {
         m_lastStream = m_voice->Speak(QStringLiteral(" "), m_speakFlags);
         m_blankStream = m_lastStream;
         endFollowing();
+        endAside();
     } catch (const SpeechError&) {
         // The reader stops on every Talk and Stop; an engine that cannot is not its business,
         // and whatever it still says goes on being followed.
@@ -231,6 +233,10 @@ void SpeakingCore::onWord(int stream, const QVariant&, int pos, int length) {
     if (isStale(stream))
         return;
     emit wordSpoken(pos, length);
+    if (stream == m_aside.stream && pos >= 0) {
+        const auto [start, span] = m_aside.edits.originalSpan(pos, length);
+        emit asideWordHeard(int(start), int(span));
+    }
     if (stream != m_following.stream || pos < 0)
         return;
     m_following.wordHeard = true;
@@ -256,6 +262,7 @@ void SpeakingCore::onEndStream(int stream, const QVariant&) {
         return;
     emit streamEnded();
     endFollowing();
+    endAside();
     applySpeakingState(false);
     if (speakPendingNotice())
         return;

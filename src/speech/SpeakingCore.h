@@ -67,6 +67,13 @@ public:
     // Speaks with flags 0 (returns when heard); a failure is ignored.
     void speakUntilHeard(const QString& text);
 
+    // Word help's own speech (SpeakingCoreAside.cpp): `text` said apart from the reader's
+    // hand-over, whose speak box and language slot stay as they are, through the same rewriting
+    // step and the voice for `language`, at `rate` (-10 .. 10) for this text only. Its words
+    // arrive as asideWordHeard; asideEnded when it ends or something else is spoken. False when
+    // nothing was given to the engine.
+    bool speakAside(const QString& text, const QString& language, int rate);
+
     // One tick: the pickup when the box holds text and nothing stands in its way, else
     // tickedWithoutPickup (the window's clipboard monitor).
     void tick();
@@ -107,6 +114,9 @@ signals:
                            const orasent::SpObjectToken& token);
     // A notice of the engine that could not be spoken.
     void noticeUnspoken(const QString& text);
+    // A word of the text given to speakAside, as a span of that text.
+    void asideWordHeard(int start, int length);
+    void asideEnded();
 
 private:
     struct Following {
@@ -131,6 +141,7 @@ private:
     void onSentence(int stream, const QVariant& position, int pos, int length);
     void followHeard(int pos, int length);
     void onEndStream(int stream, const QVariant& position);
+    void endAside();
 
     QPointer<SpVoice> m_voice;
     int m_speakFlags = 0;
@@ -145,6 +156,7 @@ private:
     int m_lastStream = 0;  // what the newest Speak returned; older streams' events are stale
     int m_blankStream = 0; // the newest stream when it is StopVoice's blank, else 0
     Following m_following;
+    Following m_aside; // word help's text while it is heard
     QTimer m_timer;
     bool m_started = false;
     bool m_stopped = false;

@@ -2,7 +2,8 @@
 """The real program through the desktop accessibility bus, as a screen reader meets it.
 
 Starts orasent on the X display, finds "Talk" and "Voice" by their accessible names, presses
-Talk with a real mouse click (xdotool) and reads the sentence box back through the bus.
+Talk with a real mouse click (xdotool) and reads the sentence box back through the bus; then
+clicks a word in it and finds "Word Help" with its named fields and buttons.
 Exit 77 (skipped) when there is no display or no accessibility bus.
 
     atspi_end_to_end.py PATH_TO_ORASENT
@@ -135,6 +136,21 @@ def main():
         shown = wait_for("the first sentence in the sentence box",
                          lambda: FIRST_SENTENCE in text.getText(0, -1) and text.getText(0, -1))
         print("Sentence box reads:", shown.strip())
+
+        # A real click on "heard" opens Word Help, named, with its syllables and meaning.
+        at = shown.index("heard") + 2
+        x, y, width, height = text.getCharacterExtents(at, pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2),
+                        "click", "1"], check=True)
+        wait_for('"Word Help"', lambda: find(app, "Word Help", pyatspi.ROLE_DIALOG))
+        syllables = wait_for('"Syllables"', lambda: find(app, "Syllables", pyatspi.ROLE_TEXT))
+        assert syllables.queryText().getText(0, -1) == "heard", syllables.queryText().getText(0, -1)
+        for caption in ("Say It", "Say It Slowly", "Spell It", "Say Meaning", "Close"):
+            wait_for('"%s"' % caption, lambda: find(app, caption, pyatspi.ROLE_PUSH_BUTTON))
+        meaning = wait_for('"Meaning"', lambda: find(app, "Meaning", pyatspi.ROLE_TEXT)).queryText()
+        said = wait_for("the meaning", lambda: meaning.getText(0, -1).startswith("1. ")
+                        and meaning.getText(0, -1))
+        print("Word Help means:", said.splitlines()[0])
         return 0
     finally:
         program.kill()

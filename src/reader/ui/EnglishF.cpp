@@ -82,6 +82,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
     addScreenReaderTools();
     addStopLoading();
     addLanguageTool();
+    addWordHelp();
 }
 
 EnglishF::~EnglishF() {
@@ -267,6 +268,7 @@ void EnglishF::handOver(const QString& text) {
 }
 
 void EnglishF::handOverInLanguage(const QString& text, const QString& language, int document) {
+    m_shownLanguage = language;
     if (handsOverToScreenReader()) {
         m_notice->announce(text);
         return;

@@ -37,6 +37,10 @@ struct ReadingLook;
 class SpeechWindow;
 class UserPrompts;
 struct ReaderLayout;
+class Syllables;
+class MeaningLookup;
+class WordHelpModel;
+class WordHelp;
 
 class EnglishF : public QMainWindow, private ReaderPort {
     Q_OBJECT
@@ -96,6 +100,10 @@ public:
 
     // The state file, in the working directory.
     static QString stateFileName() { return files::readingState(); }
+
+    // "Word Help" for a word picked in Text1 (EnglishFWordHelp.cpp); null until first opened.
+    void openWordHelp(const QString& word);
+    WordHelp* wordHelp() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -167,6 +175,8 @@ private:
     // Tools menu: "Reading Look…", "Faster" and "Slower" (EnglishFLook.cpp).
     void addLookTools();
     void addLanguageTool(); // EnglishFLanguage.cpp
+    void addWordHelp();     // EnglishFWordHelp.cpp: picking words in Text1, "Show Syllables"
+    void showSyllables(bool on);
     void openLookDialog();
     void stepRate(int delta);
 
@@ -211,6 +221,11 @@ private:
     std::vector<std::unique_ptr<LoadWorker>> m_loadWorkers;
     QAction* m_stopLoading = nullptr;
     QString m_startupFile;
+    QString m_shownLanguage;                // of the sentence last handed over
+    std::shared_ptr<Syllables> m_syllables; // shared: its type stays unknown here
+    MeaningLookup* m_meaningLookup = nullptr;
+    WordHelpModel* m_wordHelpModel = nullptr;
+    QPointer<WordHelp> m_wordHelp;
 };
 
 } // namespace orasent

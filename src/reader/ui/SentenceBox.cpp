@@ -68,11 +68,15 @@ void SentenceBox::setLook(const ReadingLook& look) {
     applyColours();
     m_layout->setFactor(m_look.lineSpacing);
     updateSideMargins();
+    applyDots(true); // the gaps follow the typeface
 }
 
 void SentenceBox::showSentence(const QString& text) {
+    clearWordMark();
     const bool told = assistiveTechnologyListens();
     const QString before = told ? cappedForAssistiveTechnology(toPlainText()) : QString();
+    m_dots = m_dotting ? m_dotting(text).dotsBefore : QList<int>();
+    applyDots(); // before the text: it is laid out once, with its gaps
     setPlainText(text);
     if (!told)
         return;
@@ -146,6 +150,7 @@ void SentenceBox::changeEvent(QEvent* event) {
     if (font().pointSizeF() != m_appliedSize)
         applyFont(font().pointSizeF());
     updateSideMargins();
+    applyDots(true); // the gaps follow the type size
 }
 
 void SentenceBox::resizeEvent(QResizeEvent* event) {

@@ -37,7 +37,8 @@ private slots:
         readNotes->trigger();
         QVERIFY(readNotes->isChecked());
         QCOMPARE(optionsFile(),
-                 QByteArray("DOCUMENTLANGUAGE=0\r\nREADNOTES=1\r\nSCREENREADERSPEAKS=0\r\n"));
+                 QByteArray("DOCUMENTLANGUAGE=0\r\nREADNOTES=1\r\nSCREENREADERSPEAKS=0\r\n"
+                            "SHOWSYLLABLES=0\r\n"));
         QVERIFY(fixture.model().openChosenFile(QStringLiteral("page.md")));
         QCOMPARE(fixture.model().BookText,
                  QStringLiteral("Title. \r\nText here. \r\nNotes. \r\nThe note. "));
