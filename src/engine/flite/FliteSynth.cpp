@@ -71,7 +71,8 @@ QVector<FliteWordTime> wordTimes(cst_utterance* utt, const FliteText& text,
         const float start = ffeature_float(w, "R:SylStructure.daughter1.daughter1.R:Segment.p.end");
         const qint64 sample = qMax(lastSample, qint64(std::llround(double(start) * sampleRate)));
         lastSample = sample;
-        words.append(FliteWordTime{span->second.first, span->second.second, sample});
+        const auto [pos, length] = text.sourceSpan(span->second.first, span->second.second);
+        words.append(FliteWordTime{pos, length, sample});
     }
     return words;
 }

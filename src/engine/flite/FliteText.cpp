@@ -1,5 +1,7 @@
 #include "engine/flite/FliteText.h"
 
+#include <QHash>
+
 namespace orasent {
 
 namespace {
@@ -55,60 +57,62 @@ bool endsClause(char c) {
 } // namespace
 
 FliteText::FliteText(const QString& text, bool xml) {
-    m_bytes.resize(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i)
-        m_bytes[i] = asciiFor(text.at(i));
-    if (xml)
-        blankMarkup(text);
+    m_bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (xml) {
+            const qsizetype after = readMarkup(text, i);
+            if (after >= 0) {
+                i = after - 1;
+                continue;
+            }
+        }
+        append(asciiFor(text.at(i)), int(i), int(i) + 1);
+    }
+}
+
+void FliteText::append(char c, int begin, int end) {
+    m_bytes.append(c);
+    m_begin.append(begin);
+    m_end.append(end);
 }
 
 bool FliteText::isReadable(QChar c) {
     return c.isLetterOrNumber() && asciiFor(c) != ' ';
 }
 
-// Tags become blanks; "&amp;", "&#233;" ... become their character followed by blanks. A '<'
-// that opens no tag is read as it stands.
-void FliteText::blankMarkup(const QString& text) {
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (text.at(i) == u'<') {
-            const qsizetype close = text.indexOf(u'>', i);
-            if (close < 0)
-                break;
-            for (qsizetype k = i; k <= close; ++k)
-                m_bytes[k] = ' ';
-            i = close;
-        } else if (text.at(i) == u'&') {
-            const qsizetype semi = text.indexOf(u';', i);
-            if (semi < 0 || semi - i > 10)
-                continue;
-            const QString name = text.mid(i + 1, semi - i - 1);
-            QChar c;
-            if (name == QLatin1String("amp"))
-                c = u'&';
-            else if (name == QLatin1String("lt"))
-                c = u'<';
-            else if (name == QLatin1String("gt"))
-                c = u'>';
-            else if (name == QLatin1String("quot"))
-                c = u'"';
-            else if (name == QLatin1String("apos"))
-                c = u'\'';
-            else if (name.startsWith(u'#')) {
-                bool ok = false;
-                const uint code = name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive)
-                                      ? name.mid(2).toUInt(&ok, 16)
-                                      : name.mid(1).toUInt(&ok, 10);
-                c = ok && code < 0x10000 ? QChar(char16_t(code)) : QChar(u' ');
-            } else {
-                continue;
-            }
-            m_bytes[i] = asciiFor(c);
-            for (qsizetype k = i + 1; k <= semi; ++k)
-                m_bytes[k] = ' ';
-            i = semi;
-        }
+qsizetype FliteText::readMarkup(const QString& text, qsizetype i) {
+    if (text.at(i) == u'<') {
+        const qsizetype close = text.indexOf(u'>', i);
+        if (close < 0)
+            return -1; // a '<' that opens no tag is read as it stands
+        const QChar next = close + 1 < text.size() ? text.at(close + 1) : QChar(u' ');
+        if (next.isLetterOrNumber() || next.isSpace() || next == u'<' || next == u'&')
+            append(' ', int(i), int(close) + 1);
+        return close + 1;
     }
+    if (text.at(i) != u'&')
+        return -1;
+    const qsizetype semi = text.indexOf(u';', i);
+    if (semi < 0 || semi - i > 10)
+        return -1;
+    const QString name = text.mid(i + 1, semi - i - 1);
+    static const QHash<QString, QChar> named = {{QStringLiteral("amp"), u'&'},
+                                                {QStringLiteral("lt"), u'<'},
+                                                {QStringLiteral("gt"), u'>'},
+                                                {QStringLiteral("quot"), u'"'},
+                                                {QStringLiteral("apos"), u'\''}};
+    QChar c = named.value(name);
+    if (c.isNull() && name.startsWith(u'#')) {
+        bool ok = false;
+        const uint code = name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive)
+                              ? name.mid(2).toUInt(&ok, 16)
+                              : name.mid(1).toUInt(&ok, 10);
+        c = ok && code < 0x10000 ? QChar(char16_t(code)) : QChar(u' ');
+    }
+    if (c.isNull())
+        return -1;
+    append(asciiFor(c), int(i), int(semi) + 1);
+    return semi + 1;
 }
 
 QVector<FlitePhrase> FliteText::phrases() const {
@@ -144,6 +148,13 @@ int FliteText::find(const QByteArray& token, int from, int end) const {
         return -1;
     const qsizetype at = m_bytes.indexOf(token, from);
     return at >= 0 && at + token.size() <= end ? int(at) : -1;
+}
+
+std::pair<int, int> FliteText::sourceSpan(int at, int length) const {
+    if (at < 0 || length <= 0 || at + length > m_bytes.size())
+        return {0, 0};
+    const int begin = m_begin.at(at);
+    return {begin, m_end.at(at + length - 1) - begin};
 }
 
 } // namespace orasent

@@ -1,11 +1,12 @@
 #pragma once
 // The text of one Speak() call as Flite gets it, and the phrases it is synthesized in.
 //
-// Flite reads 8-bit text and knows English letters only, so the text becomes one byte per UTF-16
-// unit: ASCII stays, accented Latin letters lose their accents ("é" -> "e"), curly quotes and
-// dashes become their ASCII forms, and everything else (control characters, lone surrogates,
-// emoji, letters of other scripts, markup tags) becomes a blank. A byte's offset is therefore the
-// offset of its character in the caller's text, and a token Flite reports is found at its place.
+// Flite reads 8-bit text and knows English letters only, so each UTF-16 unit becomes one byte:
+// ASCII stays, accented Latin letters lose their accents ("é" -> "e"), curly quotes and dashes
+// become their ASCII forms, and everything else (control characters, lone surrogates, emoji,
+// letters of other scripts) becomes a blank. In markup a tag becomes a blank (none before
+// punctuation, which stays with its word) and an entity its character. Each byte remembers the
+// characters of the caller's text it stands for, so a token Flite reports maps back to them.
 //
 // Phrases are cut after a sentence's end, after a clause's punctuation once a phrase is long,
 // and at a blank (else anywhere) before kMostPhraseBytes, so the first audio comes after one
@@ -13,11 +14,12 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <utility>
 
 namespace orasent {
 
 struct FlitePhrase {
-    int begin = 0; // byte offset (= UTF-16 offset) into the text
+    int begin = 0; // byte offsets into bytes()
     int end = 0;
 };
 
@@ -31,16 +33,23 @@ public:
 
     const QByteArray& bytes() const { return m_bytes; }
     QVector<FlitePhrase> phrases() const;
-    // Where `token` (as Flite names it) begins in [from, end), or -1.
+    // Where `token` (as Flite names it) begins in [from, end) of bytes(), or -1.
     int find(const QByteArray& token, int from, int end) const;
+    // The caller's characters that bytes [at, at + length) stand for: UTF-16 offset and length.
+    std::pair<int, int> sourceSpan(int at, int length) const;
 
     // Whether the character reads as one of Flite's (an ASCII or accented Latin letter or digit).
     static bool isReadable(QChar c);
 
 private:
-    void blankMarkup(const QString& text);
+    void append(char c, int begin, int end);
+    // The tag or entity at `i`: appends what it reads as and returns the offset after it, or
+    // -1 when there is none.
+    qsizetype readMarkup(const QString& text, qsizetype i);
 
     QByteArray m_bytes;
+    QVector<int> m_begin; // per byte: the first UTF-16 unit it stands for
+    QVector<int> m_end;   // and the one after the last
 };
 
 } // namespace orasent

@@ -78,11 +78,18 @@ void FliteWorker::consumedUsecs(qint64 usecs) {
     m_aheadWake.notify_all();
 }
 
-bool FliteWorker::waitForRoom(const SynthesisJob& job, qint64 usecs) {
+// Counted before the audio is handed over: the player may take it before this thread goes on.
+void FliteWorker::addAhead(const SynthesisJob& job, qint64 usecs) {
+    if (!job.paced)
+        return;
+    std::lock_guard<std::mutex> lock(m_aheadMutex);
+    m_aheadUsecs += usecs;
+}
+
+bool FliteWorker::waitForRoom(const SynthesisJob& job) {
     if (!job.paced)
         return !cancelled(job);
     std::unique_lock<std::mutex> lock(m_aheadMutex);
-    m_aheadUsecs += usecs;
     while (m_aheadUsecs > kMaxAheadUsecs) {
         lock.unlock();
         if (cancelled(job))
@@ -150,8 +157,9 @@ void FliteWorker::runJob(const SynthesisJob& job, FliteSynth& synth) {
                                            w.pos, w.length});
         chunk.pcm = converter->convert(audio.samples.constData(), int(audio.samples.size()));
         inputSamples += audio.samples.size();
+        addAhead(job, qint64(audio.samples.size()) * 1000000 / audio.sampleRate);
         job.deliver(std::move(chunk));
-        if (!waitForRoom(job, qint64(audio.samples.size()) * 1000000 / audio.sampleRate))
+        if (!waitForRoom(job))
             return;
     }
     if (converter) {

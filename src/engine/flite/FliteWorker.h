@@ -39,8 +39,9 @@ private:
     void run();
     void runJob(const SynthesisJob& job, FliteSynth& synth);
     bool cancelled(const SynthesisJob& job);
+    void addAhead(const SynthesisJob& job, qint64 usecs);
     // Waits while a played stream is far enough ahead; false when the job was purged meanwhile.
-    bool waitForRoom(const SynthesisJob& job, qint64 usecs);
+    bool waitForRoom(const SynthesisJob& job);
 
     std::thread m_thread;
     std::mutex m_mutex;
