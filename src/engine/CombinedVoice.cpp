@@ -23,6 +23,7 @@ CombinedVoice::CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpV
     forward(m_first.get());
     if (m_third) {
         forward(m_third.get());
+        connect(m_third.get(), &SpVoice::Notice, this, &SpVoice::Notice);
         m_third->setAudioOutputFormatType(m_first->AudioOutputFormatType());
         const SpObjectToken clearest = VoiceForLanguage(m_first->LanguageOf(m_first->Voice()));
         if (m_third->GetVoices().contains(clearest)) {

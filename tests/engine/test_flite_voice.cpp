@@ -79,7 +79,12 @@ private slots:
         QTest::newRow("lone surrogate")
             << (QStringLiteral("one ") + QChar(0xd800) + " two") << 0 << QStringList{"one", "two"};
         QTest::newRow("empty") << QString() << 0 << QStringList();
-        QTest::newRow("other script only") << QStringLiteral("مرحبا 你好") << 0 << QStringList();
+        // Another script is read by espeak-ng's voice for it, in its place.
+        QTest::newRow("arabic inside english")
+            << QStringLiteral("He said مرحبا بكم and left.") << 0
+            << QStringList{"He", "said", "مرحبا", "بكم", "and", "left"};
+        QTest::newRow("russian then chinese")
+            << QStringLiteral("Привет мир. 你好") << 0 << QStringList{"Привет", "мир", "你好"};
     }
     void words() {
         QFETCH(QString, text);
@@ -102,6 +107,15 @@ private slots:
         QVERIFY2(words.isEmpty() || !words.first().startsWith(QLatin1String("span")),
                  qPrintable(words.value(0)));
         QVERIFY(!words.isEmpty());
+    }
+
+    void otherScriptIsToldOncePerLanguage() {
+        QSignalSpy notices(m_voice.get(), &SpVoice::Notice);
+        spokenWords(QStringLiteral("A Greek word: λόγος."));
+        spokenWords(QStringLiteral("Another: ήλιος."));
+        QCOMPARE(notices.count(), 1);
+        QCOMPARE(notices.first().at(0).toString(),
+                 QStringLiteral("Greek is read by espeak-ng's voice."));
     }
 
     void phrasesAreShortAndCoverTheText() {

@@ -1,6 +1,8 @@
 #include "engine/flite/FliteText.h"
 
 #include <QHash>
+#include <algorithm>
+#include <cctype>
 
 namespace orasent {
 
@@ -136,7 +138,10 @@ QVector<FlitePhrase> FliteText::phrases() const {
             cut = n - begin <= kMostPhraseBytes ? n
                   : lastBlank > begin           ? lastBlank + 1
                                                 : begin + kMostPhraseBytes;
-        if (!m_bytes.mid(begin, cut - begin).trimmed().isEmpty())
+        // Punctuation alone (the full stop between two runs of another script) is not read.
+        const QByteArray piece = m_bytes.mid(begin, cut - begin);
+        if (std::any_of(piece.cbegin(), piece.cend(),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
             out.append(FlitePhrase{begin, cut});
         begin = cut;
     }

@@ -10,7 +10,8 @@
 //
 // Phrases are cut after a sentence's end, after a clause's punctuation once a phrase is long,
 // and at a blank (else anywhere) before kMostPhraseBytes, so the first audio comes after one
-// short phrase has been synthesized and a stop is heard within one phrase's synthesis.
+// short phrase has been synthesized and a stop is heard within one phrase's synthesis. A phrase
+// without a letter or digit is left out.
 #include <QByteArray>
 #include <QString>
 #include <QVector>

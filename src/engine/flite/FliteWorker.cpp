@@ -3,6 +3,7 @@
 #include "engine/PcmConverter.h"
 #include "engine/flite/FliteSynth.h"
 #include "engine/flite/FliteText.h"
+#include "engine/flite/ForeignRuns.h"
 
 #include <QtGlobal>
 #include <algorithm>
@@ -125,20 +126,43 @@ void FliteWorker::run() {
 }
 
 void FliteWorker::runJob(const SynthesisJob& job, FliteSynth& synth) {
-    const FliteText text(job.text, job.xml);
-    std::unique_ptr<PcmConverter> converter;
-    qint64 inputSamples = 0;
     StreamChunk last;
     last.stream = job.stream;
     last.last = true;
+    qint64 frames = 0;
+    int at = 0;
+    QVector<ForeignRun> runs = foreignRuns(job.text, job.xml);
+    runs.append(ForeignRun{int(job.text.size()), int(job.text.size()), {}});
+    for (const ForeignRun& run : std::as_const(runs)) {
+        Step step = speakFlite(job, synth, at, run.begin, &frames, &last.error);
+        if (step == Step::Spoken && !run.language.isEmpty())
+            step = speakForeign(job, run, &frames, &last.error);
+        if (step == Step::Cancelled)
+            return;
+        if (step == Step::Failed)
+            break;
+        at = run.end;
+    }
+    last.totalFrames = frames;
+    job.deliver(std::move(last));
+}
+
+// Text [begin, end) phrase by phrase, its audio after `*frames`, which grows by it.
+FliteWorker::Step FliteWorker::speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin,
+                                          int end, qint64* frames, QString* error) {
+    if (begin >= end)
+        return Step::Spoken;
+    const FliteText text(job.text.mid(begin, end - begin), job.xml);
+    std::unique_ptr<PcmConverter> converter;
+    qint64 inputSamples = 0;
     for (const FlitePhrase& phrase : text.phrases()) {
         FlitePhraseAudio audio =
             synth.speak(job.voiceIdentifier, text, phrase, speedFor(job.wordsPerMinute));
         if (cancelled(job))
-            return;
+            return Step::Cancelled;
         if (!audio.error.isEmpty()) {
-            last.error = audio.error;
-            break;
+            *error = audio.error;
+            return Step::Failed;
         }
         if (audio.samples.isEmpty())
             continue;
@@ -148,25 +172,96 @@ void FliteWorker::runJob(const SynthesisJob& job, FliteSynth& synth) {
             if (!converter)
                 converter = std::make_unique<PcmConverter>(job.format, job.gain, audio.sampleRate);
         } catch (const std::exception& e) {
-            last.error = QString::fromUtf8(e.what());
-            break;
+            *error = QString::fromUtf8(e.what());
+            return Step::Failed;
         }
         for (const FliteWordTime& w : std::as_const(audio.words))
-            chunk.events.append(TimedEvent{TimedEvent::Word,
-                                           converter->outputFrameFor(inputSamples + w.sample),
-                                           w.pos, w.length});
+            chunk.events.append(TimedEvent{
+                TimedEvent::Word, *frames + converter->outputFrameFor(inputSamples + w.sample),
+                begin + w.pos, w.length});
         chunk.pcm = converter->convert(audio.samples.constData(), int(audio.samples.size()));
         inputSamples += audio.samples.size();
         addAhead(job, qint64(audio.samples.size()) * 1000000 / audio.sampleRate);
         job.deliver(std::move(chunk));
         if (!waitForRoom(job))
-            return;
+            return Step::Cancelled;
     }
     if (converter) {
-        last.pcm = converter->finish();
-        last.totalFrames = converter->framesProduced();
+        StreamChunk tail;
+        tail.stream = job.stream;
+        tail.pcm = converter->finish();
+        *frames += converter->framesProduced();
+        job.deliver(std::move(tail));
     }
-    job.deliver(std::move(last));
+    return Step::Spoken;
+}
+
+// A run of another script, read by espeak-ng's voice for it on espeak-ng's thread (unpaced: a
+// run is short); nothing when espeak-ng has no such voice.
+FliteWorker::Step FliteWorker::speakForeign(const SynthesisJob& job, const ForeignRun& run,
+                                            qint64* frames, QString* error) {
+    const QString voice = espeakVoiceForLanguage(run.language);
+    if (voice.isEmpty())
+        return Step::Spoken;
+    struct Collected {
+        std::mutex mutex;
+        std::condition_variable done;
+        StreamChunk all;
+        bool last = false;
+    };
+    auto collected = std::make_shared<Collected>();
+    static int subStream = 0;
+    SynthesisJob sub;
+    sub.owner = collected.get();
+    sub.stream = ++subStream;
+    sub.text = job.text.mid(run.begin, run.end - run.begin);
+    sub.voiceIdentifier = voice;
+    sub.wordsPerMinute = job.wordsPerMinute;
+    sub.gain = job.gain;
+    sub.format = job.format;
+    sub.paced = false;
+    sub.deliver = [collected](StreamChunk chunk) {
+        std::lock_guard<std::mutex> lock(collected->mutex);
+        collected->all.pcm += chunk.pcm;
+        collected->all.events += chunk.events;
+        collected->all.error = chunk.error;
+        collected->last = chunk.last;
+        if (chunk.last)
+            collected->done.notify_all();
+    };
+    SynthesisWorker::instance().submit(std::move(sub));
+    std::unique_lock<std::mutex> lock(collected->mutex);
+    collected->done.wait(lock, [&] { return collected->last; });
+    if (!collected->all.error.isEmpty()) {
+        *error = collected->all.error;
+        return Step::Failed;
+    }
+    if (cancelled(job))
+        return Step::Cancelled;
+    StreamChunk chunk = std::move(collected->all);
+    chunk.stream = job.stream;
+    chunk.last = false;
+    for (TimedEvent& e : chunk.events) {
+        e.frame += *frames;
+        e.pos += run.begin;
+    }
+    const int bytesPerFrame = job.format.channels * job.format.bitsPerSample / 8;
+    const qint64 added = chunk.pcm.size() / qMax(1, bytesPerFrame);
+    *frames += added;
+    addAhead(job, added * 1000000 / qMax(1, job.format.sampleRate));
+    job.deliver(std::move(chunk));
+    return waitForRoom(job) ? Step::Spoken : Step::Cancelled;
+}
+
+// espeak-ng's voice that lists the language first, else any that lists it.
+QString FliteWorker::espeakVoiceForLanguage(const QString& language) {
+    for (const EspeakVoiceInfo& v : SynthesisWorker::instance().voices())
+        if (v.languages.value(0) == language)
+            return v.identifier;
+    for (const EspeakVoiceInfo& v : SynthesisWorker::instance().voices())
+        if (v.languages.contains(language))
+            return v.identifier;
+    return {};
 }
 
 } // namespace orasent

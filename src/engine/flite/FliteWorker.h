@@ -2,7 +2,8 @@
 // The one thread that talks to Flite (its voices and lexicon are shared state). A job is
 // synthesized phrase by phrase: each phrase's audio and word events go out as soon as it is
 // done, a purge is honoured between phrases, and a played stream keeps at most
-// kMaxAheadUsecs of audio ahead of the output.
+// kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read are spoken
+// in their place by espeak-ng's voice for that script.
 #include "engine/SynthesisWorker.h"
 
 #include <QHash>
@@ -14,8 +15,7 @@
 namespace orasent {
 
 class FliteSynth;
-struct FlitePhraseAudio;
-class PcmConverter;
+struct ForeignRun;
 
 class FliteWorker : public SynthesisBackend {
 public:
@@ -38,6 +38,12 @@ private:
     FliteWorker();
     void run();
     void runJob(const SynthesisJob& job, FliteSynth& synth);
+    enum class Step { Spoken, Cancelled, Failed };
+    Step speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin, int end, qint64* frames,
+                    QString* error);
+    Step speakForeign(const SynthesisJob& job, const ForeignRun& run, qint64* frames,
+                      QString* error);
+    static QString espeakVoiceForLanguage(const QString& language);
     bool cancelled(const SynthesisJob& job);
     void addAhead(const SynthesisJob& job, qint64 usecs);
     // Waits while a played stream is far enough ahead; false when the job was purged meanwhile.
