@@ -145,6 +145,19 @@ private slots:
         QVERIFY(m_voice->isIdle());
     }
 
+    void stopAndTalkTwoHundredTimes() {
+        m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("again.wav")));
+        QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
+        for (int i = 0; i < 200; ++i)
+            m_voice->Speak(QStringLiteral("Talk, and stop again. ").repeated(5),
+                           SVSFlagsAsync | SVSFPurgeBeforeSpeak);
+        const int last = m_voice->Speak(QStringLiteral("Done."), SVSFPurgeBeforeSpeak);
+        m_voice->setAudioOutputToWaveFile({});
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(ends.first().at(0).toInt(), last);
+        QVERIFY(m_voice->isIdle());
+    }
+
     // The saved index of an espeak-ng or a speech-dispatcher voice keeps its voice: Flite's
     // voices come after both.
     void listKeepsEveryOldIndex() {
