@@ -5,8 +5,9 @@
 # espeak-ng program for the heard-latency benchmark, pdftotext for the PDF benchmark, qpdf for
 # the loading benchmark's long PDFs; playerctl, xclip and a stand-in shortcut portal in Python
 # for the desktop test; ffmpeg and epubcheck to read exported audiobooks back; orca;
-# desktop-file-utils and appstream to validate the desktop entry and the metainfo; the CMU
-# pronouncing dictionary of pocketsphinx that the syllable benchmark checks counts against).
+# desktop-file-utils and appstream to validate the desktop entry and the metainfo; sox,
+# pocketsphinx and its CMU pronouncing dictionary for the voice benchmark's word error rate and
+# the syllable benchmark's counts).
 set -euo pipefail
 
 runtime_packages=(
@@ -15,6 +16,7 @@ runtime_packages=(
   libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev
   libzip-dev libgumbo-dev libcmark-dev libexttextcat-dev libexttextcat-data
   libtag1-dev libmp3lame-dev libopusenc-dev
+  flite1-dev
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins
@@ -24,7 +26,7 @@ test_packages=(pulseaudio pulseaudio-utils clang-14 libclang-rt-14-dev clang-for
   xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi espeak-ng
   poppler-utils qpdf tesseract-ocr playerctl xclip python3-dbus python3-gi ffmpeg epubcheck
   speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins orca
-  desktop-file-utils appstream pocketsphinx-en-us)
+  desktop-file-utils appstream sox pocketsphinx pocketsphinx-en-us)
 
 packages=("${runtime_packages[@]}")
 if [[ "${1:-run}" == "test" ]]; then

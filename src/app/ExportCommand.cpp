@@ -2,8 +2,10 @@
 
 #include "common/ProgramFiles.h"
 #include "engine/EspeakVoice.h"
+#include "engine/LocalVoices.h"
 #include "engine/SpVoice.h"
 #include "engine/SynthesisWorker.h"
+#include "engine/speechd/SpeechDispatcherVoice.h"
 #include "export/AudioExport.h"
 #include "export/ExportArguments.h"
 #include "export/ExportText.h"
@@ -53,8 +55,35 @@ QString clock(double seconds) {
         .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
+// The voices that can write files: espeak-ng's, then Flite's.
+SpObjectTokens exportVoices() {
+    return espeakVoiceTokens() + fliteVoiceTokens();
+}
+
+// The voice a new user hears: the clearest voice of espeak-ng's first voice's language.
+QString defaultVoice() {
+    const QString first = espeakVoiceTokens().value(0).Id();
+    const QString clearest = clearestVoiceFor(espeakLanguageOf(first));
+    return clearest.isEmpty() ? first : clearest;
+}
+
+// The voice at `index` of the Voice box, which lists speech-dispatcher's voices between
+// espeak-ng's and Flite's (they are counted only when the index lies beyond espeak-ng's); ""
+// for a voice that cannot write files or an index outside the list.
+QString voiceAtIndex(int index) {
+    const SpObjectTokens espeak = espeakVoiceTokens();
+    if (index >= 0 && index < espeak.size())
+        return espeak.at(index).Id();
+    const SpObjectTokens flite = fliteVoiceTokens();
+    if (index < 0 || flite.isEmpty())
+        return {};
+    SpeechDispatcherVoice desktop;
+    const int at = index - int(espeak.size()) - int(desktop.GetVoices().size());
+    return at >= 0 && at < flite.size() ? flite.at(at).Id() : QString();
+}
+
 int listVoices() {
-    const SpObjectTokens voices = espeakVoiceTokens();
+    const SpObjectTokens voices = exportVoices();
     if (voices.isEmpty())
         return failure(QStringLiteral("espeak-ng lists no voices"));
     for (const SpObjectToken& voice : voices)
@@ -64,17 +93,20 @@ int listVoices() {
 
 // The voice, rate, volume and replacement list as the speech window would take them from
 // "VIC.INI" and "Speech.lst" in the working folder.
-void applySavedSettings(const SpObjectTokens& voices, ExportRequest* request) {
+void applySavedSettings(ExportRequest* request) {
     request->replacementList = loadReplacementList(files::wordList());
-    request->voiceIdentifier = voices.value(0).Id();
+    request->voiceIdentifier = defaultVoice();
     for (const SettingAction& action : readSpeechSettingsFile(files::speechSettings())) {
         const int value = int(action.value);
-        if (action.kind == SettingAction::VoiceIndex && value >= 0 && value < voices.size())
-            request->voiceIdentifier = voices.at(value).Id();
-        else if (action.kind == SettingAction::Rate && value >= -10 && value <= 10)
+        if (action.kind == SettingAction::VoiceIndex) {
+            const QString saved = voiceAtIndex(value);
+            if (!saved.isEmpty())
+                request->voiceIdentifier = saved;
+        } else if (action.kind == SettingAction::Rate && value >= -10 && value <= 10) {
             request->rate = value;
-        else if (action.kind == SettingAction::Volume && value >= 0 && value <= 100)
+        } else if (action.kind == SettingAction::Volume && value >= 0 && value <= 100) {
             request->volume = value;
+        }
     }
 }
 
@@ -164,8 +196,8 @@ int exportText(const ExportRequest& request) {
 
 int runExport(const ExportArguments& args) {
     ExportRequest request;
-    const SpObjectTokens voices = espeakVoiceTokens();
-    applySavedSettings(voices, &request);
+    const SpObjectTokens voices = exportVoices();
+    applySavedSettings(&request);
     if (!args.voice.isEmpty()) {
         const auto voice = voiceNamed(voices, args.voice);
         if (!voice)

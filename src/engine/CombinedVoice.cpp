@@ -1,13 +1,14 @@
 #include "engine/CombinedVoice.h"
 
 #include "engine/EspeakVoice.h"
+#include "engine/LocalVoices.h"
 #include "engine/speechd/SpeechDispatcherVoice.h"
 
 namespace orasent {
 
 std::unique_ptr<SpVoice> createDesktopVoice(QObject* parent) {
-    return std::make_unique<CombinedVoice>(createEspeakVoice(),
-                                           std::make_unique<SpeechDispatcherVoice>(), parent);
+    return std::make_unique<CombinedVoice>(
+        createEspeakVoice(), std::make_unique<SpeechDispatcherVoice>(), parent, createFliteVoice());
 }
 
 const char* const CombinedVoice::kStoppedNotice =
@@ -16,10 +17,20 @@ const char* const CombinedVoice::kFallbackNotice =
     "Until then, an espeak-ng voice of the same language reads.";
 
 CombinedVoice::CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpVoice> second,
-                             QObject* parent)
+                             QObject* parent, std::unique_ptr<SpVoice> third)
     : SpVoice(parent), m_first(std::move(first)), m_second(std::move(second)),
-      m_active(m_first.get()) {
+      m_third(std::move(third)), m_active(m_first.get()) {
     forward(m_first.get());
+    if (m_third) {
+        forward(m_third.get());
+        connect(m_third.get(), &SpVoice::Notice, this, &SpVoice::Notice);
+        m_third->setAudioOutputFormatType(m_first->AudioOutputFormatType());
+        const SpObjectToken clearest = VoiceForLanguage(m_first->LanguageOf(m_first->Voice()));
+        if (m_third->GetVoices().contains(clearest)) {
+            m_third->setVoice(clearest);
+            m_active = m_third.get();
+        }
+    }
     if (m_second) {
         forward(m_second.get());
         connect(m_second.get(), &SpVoice::VoicesAdded, this, &SpVoice::VoicesAdded);
@@ -29,6 +40,8 @@ CombinedVoice::CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpV
 }
 
 CombinedVoice::~CombinedVoice() {
+    if (m_third)
+        m_third->disconnect(this);
     if (m_second)
         m_second->disconnect(this);
     m_first->disconnect(this);
@@ -82,7 +95,54 @@ SpObjectTokens CombinedVoice::GetVoices(const QString& required, const QString& 
     SpObjectTokens voices = m_first->GetVoices(required, optional);
     if (m_second)
         voices += m_second->GetVoices(required, optional);
+    if (m_third)
+        voices += m_third->GetVoices(required, optional);
     return voices;
+}
+
+SpVoice* CombinedVoice::engineOf(const SpObjectToken& voice) const {
+    for (SpVoice* engine : {m_first.get(), m_second.get(), m_third.get()})
+        if (engine && engine->GetVoices().contains(voice))
+            return engine;
+    return nullptr;
+}
+
+SpObjectToken CombinedVoice::VoiceForLanguage(const QString& language) {
+    if (m_third) {
+        const QString clearest = clearestVoiceFor(language);
+        for (const SpObjectToken& voice : m_third->GetVoices())
+            if (voice.Id() == clearest)
+                return voice;
+    }
+    return m_first->VoiceForLanguage(language);
+}
+
+// The third engine plays through the same kind of output in the same format as the first.
+void CombinedVoice::setAudioOutput(const SpObjectToken& output) {
+    m_first->setAudioOutput(output);
+    if (m_third)
+        m_third->setAudioOutput(output);
+}
+
+void CombinedVoice::setAllowAudioOutputFormatChangesOnNextSet(bool allow) {
+    m_first->setAllowAudioOutputFormatChangesOnNextSet(allow);
+    if (m_third)
+        m_third->setAllowAudioOutputFormatChangesOnNextSet(allow);
+}
+
+void CombinedVoice::setAudioOutputFormatType(int type) {
+    m_first->setAudioOutputFormatType(type);
+    if (m_third)
+        m_third->setAudioOutputFormatType(type);
+}
+
+// The file is opened by the engine of the voice that writes it (one writer per file); closing
+// closes both.
+void CombinedVoice::setAudioOutputToWaveFile(const QString& path) {
+    SpVoice* writer = m_active == m_third.get() ? m_third.get() : m_first.get();
+    if (path.isEmpty() && m_third)
+        (writer == m_first.get() ? m_third : m_first)->setAudioOutputToWaveFile(path);
+    writer->setAudioOutputToWaveFile(path);
 }
 
 SpObjectTokens CombinedVoice::GetAudioOutputs(const QString& required, const QString& optional) {
@@ -90,27 +150,23 @@ SpObjectTokens CombinedVoice::GetAudioOutputs(const QString& required, const QSt
 }
 
 void CombinedVoice::setVoice(const SpObjectToken& voice) {
-    if (m_first->GetVoices().contains(voice)) {
-        m_first->setVoice(voice);
-        m_active = m_first.get();
-    } else if (m_second && m_second->GetVoices().contains(voice)) {
-        m_second->setVoice(voice);
-        m_active = m_second.get();
-    } else {
+    SpVoice* engine = engineOf(voice);
+    if (!engine)
         throw SpeechError("no such voice");
-    }
+    engine->setVoice(voice);
+    m_active = engine;
 }
 
 void CombinedVoice::setRate(int rate) {
-    m_first->setRate(rate);
-    if (m_second)
-        m_second->setRate(rate);
+    for (SpVoice* engine : {m_first.get(), m_second.get(), m_third.get()})
+        if (engine)
+            engine->setRate(rate);
 }
 
 void CombinedVoice::setVolume(int volume) {
-    m_first->setVolume(volume);
-    if (m_second)
-        m_second->setVolume(volume);
+    for (SpVoice* engine : {m_first.get(), m_second.get(), m_third.get()})
+        if (engine)
+            engine->setVolume(volume);
 }
 
 // Told only when the chosen voice is one of the service's: else nothing changes for the user.
@@ -122,9 +178,7 @@ void CombinedVoice::onSecondStopped() {
 }
 
 int CombinedVoice::SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {
-    SpVoice* engine = m_first->GetVoices().contains(voice)                ? m_first.get()
-                      : m_second && m_second->GetVoices().contains(voice) ? m_second.get()
-                                                                          : nullptr;
+    SpVoice* engine = engineOf(voice);
     if (!engine)
         throw SpeechError("no such voice");
     SpVoice* const active = m_active;
@@ -147,9 +201,8 @@ int CombinedVoice::SpeakWithVoice(const QString& text, int flags, const SpObject
 }
 
 QString CombinedVoice::LanguageOf(const SpObjectToken& voice) const {
-    if (m_second && m_second->GetVoices().contains(voice))
-        return m_second->LanguageOf(voice);
-    return m_first->LanguageOf(voice);
+    SpVoice* engine = engineOf(voice);
+    return (engine ? engine : m_first.get())->LanguageOf(voice);
 }
 
 // The chosen desktop voice is away: the first engine's voice of its language stands in (its

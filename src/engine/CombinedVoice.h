@@ -1,9 +1,12 @@
 #pragma once
-// One voice object over two engines: the voices of the first engine (espeak-ng) come first, in
-// their own order, then those of the second (speech-dispatcher). Choosing a voice routes speech
-// to its engine; rate and volume go to both; the audio format, the outputs and wave files are
-// the first engine's. Stream numbers are the combined voice's own, rising over both engines,
-// and a Speak that purges silences the other engine too.
+// One voice object over up to three engines: the voices of the first engine (espeak-ng) come
+// first, in their own order, then those of the second (speech-dispatcher), then those of the
+// third (Flite, which plays through the same audio path as the first). So a saved index of an
+// espeak-ng or speech-dispatcher voice keeps its voice; speech-dispatcher's voices that arrive
+// late come before the third engine's. Choosing a voice routes speech to its engine; rate and
+// volume go to all; the audio format, the outputs and wave files are the first engine's, and
+// the third one follows them. Stream numbers are the combined voice's own, rising over both
+// engines, and a Speak that purges silences the other engine too.
 //
 // While the second engine's service is away, its chosen voice stays chosen and its texts are
 // spoken by the first engine's voice of the same language (their VoiceChange events are not
@@ -23,9 +26,10 @@ std::unique_ptr<SpVoice> createDesktopVoice(QObject* parent = nullptr);
 class CombinedVoice : public SpVoice {
     Q_OBJECT
 public:
-    // `second` may be null: then this is the first engine alone.
+    // `second` and `third` may be null. Without a saved choice the third engine's clearest
+    // voice of the first engine's language speaks (see clearestVoiceFor).
     CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpVoice> second,
-                  QObject* parent = nullptr);
+                  QObject* parent = nullptr, std::unique_ptr<SpVoice> third = nullptr);
     ~CombinedVoice() override;
 
     SpObjectTokens GetVoices(const QString& required = {}, const QString& optional = {}) override;
@@ -34,19 +38,15 @@ public:
     SpObjectToken Voice() const override { return m_active->Voice(); }
     void setVoice(const SpObjectToken& voice) override;
     SpObjectToken AudioOutput() const override { return m_first->AudioOutput(); }
-    void setAudioOutput(const SpObjectToken& output) override { m_first->setAudioOutput(output); }
+    void setAudioOutput(const SpObjectToken& output) override;
     int Rate() const override { return m_first->Rate(); }
     void setRate(int rate) override;
     int Volume() const override { return m_first->Volume(); }
     void setVolume(int volume) override;
-    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override {
-        m_first->setAllowAudioOutputFormatChangesOnNextSet(allow);
-    }
+    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override;
     int AudioOutputFormatType() const override { return m_first->AudioOutputFormatType(); }
-    void setAudioOutputFormatType(int type) override { m_first->setAudioOutputFormatType(type); }
-    void setAudioOutputToWaveFile(const QString& path) override {
-        m_first->setAudioOutputToWaveFile(path);
-    }
+    void setAudioOutputFormatType(int type) override;
+    void setAudioOutputToWaveFile(const QString& path) override;
     int Speak(const QString& text, int flags) override;
     // Each engine keeps its own voice, and the chosen engine stays chosen.
     int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) override;
@@ -55,19 +55,24 @@ public:
     bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }
     QString SdkPath() const override { return m_first->SdkPath(); }
 
-    // The first engine writes the files, with its own voice, also while the second speaks.
-    SpObjectToken WaveFileVoice() const override { return m_first->Voice(); }
+    // The first engine writes the files, with its own voice, also while the second speaks; the
+    // third writes its own.
+    SpObjectToken WaveFileVoice() const override {
+        return m_active == m_third.get() ? m_third->Voice() : m_first->Voice();
+    }
     SpVoice* firstEngine() const { return m_first.get(); }
     SpVoice* secondEngine() const { return m_second.get(); }
+    SpVoice* thirdEngine() const { return m_third.get(); }
 
     static const char* const kStoppedNotice;
     static const char* const kFallbackNotice;
 
-    SpObjectToken VoiceForLanguage(const QString& language) override {
-        return m_first->VoiceForLanguage(language);
-    }
+    // The third engine's clearest voice of the language, else the first engine's.
+    SpObjectToken VoiceForLanguage(const QString& language) override;
 
 private:
+    // The engine that lists `voice`, or null.
+    SpVoice* engineOf(const SpObjectToken& voice) const;
     void forward(SpVoice* engine);
     int speakFallback(const QString& text, int flags);
     void onSecondStopped();
@@ -76,6 +81,7 @@ private:
 
     std::unique_ptr<SpVoice> m_first;
     std::unique_ptr<SpVoice> m_second;
+    std::unique_ptr<SpVoice> m_third;
     SpVoice* m_active;
     SpVoice* m_lastSpoken = nullptr;
     int m_lastStream = 0;

@@ -101,10 +101,14 @@ SpObjectTokens espeakVoiceTokens() {
     return tokens;
 }
 
-// A voice's first language as espeak-ng lists it ("fr-fr"), in the usual case ("fr-FR").
 QString EspeakVoice::LanguageOf(const SpObjectToken& voice) const {
-    for (const EspeakVoiceInfo& v : m_worker->voices()) {
-        if (v.identifier != voice.Id())
+    return espeakLanguageOf(voice.Id());
+}
+
+// A voice's first language as espeak-ng lists it ("fr-fr"), in the usual case ("fr-FR").
+QString espeakLanguageOf(const QString& identifier) {
+    for (const EspeakVoiceInfo& v : SynthesisWorker::instance().voices()) {
+        if (v.identifier != identifier)
             continue;
         QString tag = v.languages.value(0);
         const int dash = tag.indexOf(QLatin1Char('-'));
@@ -120,9 +124,12 @@ std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent) {
 }
 
 EspeakVoice::EspeakVoice(QObject* parent)
-    : SpVoice(parent), m_player(std::make_unique<StreamPlayer>()),
-      m_worker(&SynthesisWorker::instance()) {
-    SynthesisWorker* worker = m_worker;
+    : EspeakVoice(SynthesisWorker::instance(), espeakVoiceTokens(), parent) {}
+
+EspeakVoice::EspeakVoice(SynthesisBackend& backend, SpObjectTokens voices, QObject* parent)
+    : SpVoice(parent), m_player(std::make_unique<StreamPlayer>()), m_worker(&backend),
+      m_voices(std::move(voices)) {
+    SynthesisBackend* worker = m_worker;
     m_player->setConsumedCallback([worker](qint64 usecs) { worker->consumedUsecs(usecs); });
 
     connect(m_player.get(), &StreamPlayer::streamStarted, this,
@@ -147,7 +154,6 @@ EspeakVoice::EspeakVoice(QObject* parent)
         releaseWaiters();
     });
 
-    m_voices = espeakVoiceTokens();
     m_voice = m_voices.value(0);
     const QList<QAudioDevice> devices = orderedDevices();
     if (!devices.isEmpty())
@@ -254,7 +260,7 @@ std::unique_ptr<PcmOutput> EspeakVoice::makeOutput() {
 
 int EspeakVoice::Speak(const QString& text, int flags) {
     if (!m_worker->isReady())
-        throw SpeechError("espeak-ng is not available");
+        throw SpeechError("the speech engine is not available");
     if (m_voice.isNull())
         throw SpeechError("no voice");
     std::unique_ptr<PcmOutput> output = makeOutput();

@@ -19,13 +19,15 @@ namespace orasent {
 
 class PcmOutput;
 class StreamPlayer;
-class SynthesisWorker;
+class SynthesisBackend;
 class WaveFileWriter;
 
 std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent = nullptr);
 // The voices as the espeak-ng voice lists them (GetVoices), without a voice object or an audio
 // device: a token's Id is espeak-ng's voice identifier.
 SpObjectTokens espeakVoiceTokens();
+// The language of one of them ("en-US"), or "".
+QString espeakLanguageOf(const QString& identifier);
 
 class EspeakVoice : public SpVoice {
     Q_OBJECT
@@ -67,12 +69,16 @@ public:
     void setStallTimeout(int ms);
     bool isIdle() const;
 
+protected:
+    // A voice of another synthesis thread with the same audio path (Flite's).
+    EspeakVoice(SynthesisBackend& backend, SpObjectTokens voices, QObject* parent);
+
 private:
     std::unique_ptr<PcmOutput> makeOutput();
     void releaseWaiters();
 
     std::unique_ptr<StreamPlayer> m_player;
-    SynthesisWorker* m_worker;
+    SynthesisBackend* m_worker;
     SpObjectTokens m_voices;
     SpObjectToken m_voice;
     SpObjectToken m_output;

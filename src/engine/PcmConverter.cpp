@@ -8,15 +8,15 @@
 
 namespace orasent {
 
-PcmConverter::PcmConverter(const SpeechAudioFormat& format, double gain)
-    : m_format(format), m_gain(float(qBound(0.0, gain, 1.0))) {
+PcmConverter::PcmConverter(const SpeechAudioFormat& format, double gain, int inputRate)
+    : m_format(format), m_gain(float(qBound(0.0, gain, 1.0))), m_inputRate(inputRate) {
     if (!m_format.isValid())
         throw SpeechError("unknown audio format");
-    if (m_format.sampleRate != kInputRate) {
+    if (m_format.sampleRate != m_inputRate) {
         soxr_error_t error = nullptr;
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        m_soxr = soxr_create(kInputRate, m_format.sampleRate, 1, &error, &io, &quality, nullptr);
+        m_soxr = soxr_create(m_inputRate, m_format.sampleRate, 1, &error, &io, &quality, nullptr);
         if (error || !m_soxr)
             throw SpeechError(std::string("resampler: ") + (error ? error : "failed"));
     }
@@ -28,9 +28,9 @@ PcmConverter::~PcmConverter() {
 }
 
 qint64 PcmConverter::outputFrameFor(qint64 inputSample) const {
-    if (m_format.sampleRate == kInputRate)
+    if (m_format.sampleRate == m_inputRate)
         return inputSample;
-    return qint64(std::llround(double(inputSample) * m_format.sampleRate / kInputRate));
+    return qint64(std::llround(double(inputSample) * m_format.sampleRate / m_inputRate));
 }
 
 QByteArray PcmConverter::convert(const short* samples, int count) {
@@ -41,7 +41,7 @@ QByteArray PcmConverter::convert(const short* samples, int count) {
         m_in[size_t(i)] = float(samples[i]) * m_gain / 32768.0f;
     if (!m_soxr)
         return encode(m_in.data(), m_in.size());
-    m_out.resize(size_t(std::ceil(count * double(m_format.sampleRate) / kInputRate)) + 64);
+    m_out.resize(size_t(std::ceil(count * double(m_format.sampleRate) / m_inputRate)) + 64);
     size_t done = 0;
     soxr_process(m_soxr, m_in.data(), m_in.size(), nullptr, m_out.data(), m_out.size(), &done);
     return encode(m_out.data(), done);

@@ -15,8 +15,9 @@ class PcmConverter {
 public:
     static constexpr int kInputRate = 22050;
 
-    // gain: 0.0 .. 1.0, applied before conversion. Throws SpeechError if soxr cannot start.
-    PcmConverter(const SpeechAudioFormat& format, double gain);
+    // gain: 0.0 .. 1.0, applied before conversion; inputRate: the synthesis's samples a second
+    // (Flite's voices give 16 kHz). Throws SpeechError if soxr cannot start.
+    PcmConverter(const SpeechAudioFormat& format, double gain, int inputRate = kInputRate);
     ~PcmConverter();
     PcmConverter(const PcmConverter&) = delete;
     PcmConverter& operator=(const PcmConverter&) = delete;
@@ -36,6 +37,7 @@ private:
     QByteArray encode(const float* frames, size_t count);
     SpeechAudioFormat m_format;
     float m_gain;
+    int m_inputRate;
     soxr* m_soxr = nullptr;
     std::vector<float> m_in;
     std::vector<float> m_out;

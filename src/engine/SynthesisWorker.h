@@ -40,29 +40,45 @@ struct SynthesisJob {
     bool paced = true;
 };
 
-class SynthesisWorker {
+// A synthesis thread as the voices and the export use it: jobs in, StreamChunks out.
+class SynthesisBackend {
+public:
+    virtual ~SynthesisBackend() = default;
+    virtual bool isReady() const = 0;
+    virtual void submit(SynthesisJob job) = 0;
+    // Drops the owner's streams up to and including `stream`: queued ones at once, the running
+    // one soon (at its next audio chunk or phrase).
+    virtual void purge(const void* owner, int stream) = 0;
+    // Drops all of the owner's streams and returns once none of them is being synthesized, so
+    // that nothing is delivered to the owner afterwards.
+    virtual void forget(const void* owner) = 0;
+    // The player took this much audio; a paced synthesis may run that much further ahead.
+    virtual void consumedUsecs(qint64 usecs) = 0;
+};
+
+// The thread that synthesizes a voice's identifier: Flite's for "flite/..." voices when Flite is
+// built in, else espeak-ng's.
+SynthesisBackend& synthesisBackendFor(const QString& voiceIdentifier);
+
+class SynthesisWorker : public SynthesisBackend {
 public:
     // The process's one espeak-ng thread (espeak-ng keeps global state and cannot be started
     // twice). Started on first use; waits for the voice list, never for a synthesis.
     static SynthesisWorker& instance();
-    ~SynthesisWorker();
+    ~SynthesisWorker() override;
     SynthesisWorker(const SynthesisWorker&) = delete;
     SynthesisWorker& operator=(const SynthesisWorker&) = delete;
 
-    bool isReady() const { return m_sampleRate > 0; }
+    bool isReady() const override { return m_sampleRate > 0; }
     QVector<EspeakVoiceInfo> voices() const { return m_voices; }
 
-    void submit(SynthesisJob job);
-    // Drops the owner's streams up to and including `stream`: queued ones at once, the running
-    // one at its next audio chunk.
-    void purge(const void* owner, int stream);
-    // Drops all of the owner's streams and returns once none of them is being synthesized, so
-    // that nothing is delivered to the owner afterwards.
-    void forget(const void* owner);
+    void submit(SynthesisJob job) override;
+    void purge(const void* owner, int stream) override;
+    void forget(const void* owner) override;
 
     // The synthesis runs at most this much audio ahead of what the output has taken (1 MB of
     // text is hours of audio); the player reports what it took.
-    void consumedUsecs(qint64 usecs);
+    void consumedUsecs(qint64 usecs) override;
     static constexpr qint64 kMaxAheadUsecs = 4000000;
 
     // espeak-ng's rate limits, and the word gap that slows it below its floor (10 ms units).

@@ -1,6 +1,7 @@
 #include "export/AudioExport.h"
 
 #include "engine/EspeakVoice.h"
+#include "engine/LocalVoices.h"
 #include "engine/PcmConverter.h"
 #include "engine/SynthesisWorker.h"
 #include "export/BookPlan.h"
@@ -171,7 +172,7 @@ bool AudioExport::Session::submitNext() {
         ChunkQueue* target = &queue;
         job.deliver = [target](StreamChunk chunk) { target->push(std::move(chunk)); };
         inFlight.push_back(InFlight{index, job.stream, std::move(prepared)});
-        SynthesisWorker::instance().submit(std::move(job));
+        synthesisBackendFor(job.voiceIdentifier).submit(std::move(job));
         return true;
     }
     return false;
@@ -402,7 +403,7 @@ AudioExport::Pumped AudioExport::pump(Session& session, const ProgressFn& progre
 void AudioExport::completeRequest() {
     if (m_request.voiceIdentifier.isEmpty())
         m_request.voiceIdentifier = espeakVoiceTokens().value(0).Id();
-    for (const SpObjectToken& voice : espeakVoiceTokens())
+    for (const SpObjectToken& voice : espeakVoiceTokens() + fliteVoiceTokens())
         if (m_request.voiceName.isEmpty() && voice.Id() == m_request.voiceIdentifier)
             m_request.voiceName = voice.GetDescription();
     if (m_request.voiceName.isEmpty())
@@ -425,7 +426,7 @@ ExportResult AudioExport::run(const ProgressFn& progress) {
     result.error = checkRequest(m_request);
     if (!result.error.isEmpty())
         return result;
-    SynthesisWorker& worker = SynthesisWorker::instance();
+    SynthesisBackend& worker = synthesisBackendFor(m_request.voiceIdentifier);
     if (!worker.isReady()) {
         result.error = QStringLiteral("The speech engine espeak-ng could not start.");
         return result;

@@ -71,15 +71,20 @@ void TTSSetup::Form_Load() {
     }
     attachVoiceEvents();
 
-    // 2-3. The voices, the first one chosen.
+    // 2-3. The voices, the engine's own choice chosen (the clearest voice of the user's
+    //      language; the first one when the engine has none).
+    int chosen = 0;
     try {
-        if (m_voice)
-            for (const SpObjectToken& token : m_voice->GetVoices(QString(), QString()))
+        if (m_voice) {
+            const SpObjectTokens voices = m_voice->GetVoices(QString(), QString());
+            for (const SpObjectToken& token : voices)
                 m_voiceCB->addItem(token.GetDescription(0));
+            chosen = qMax(0, int(voices.indexOf(m_voice->Voice())));
+        }
     } catch (const SpeechError& error) {
         warnRefused("list its voices", error);
     }
-    selectVoiceIndex(0);
+    selectVoiceIndex(chosen);
 
     // 4. The format table with the engine's values as item data.
     for (const SpeechAudioFormat& format : speechAudioFormats())

@@ -1,5 +1,5 @@
-// Voices that an engine lists only after the load (a speech server that answered late) are
-// appended to VoiceCB, and a saved choice among them is taken then. While the chosen voice
+// Voices that an engine lists only after the load (a speech server that answered late) join
+// VoiceCB, and a saved choice among them is taken then. While the chosen voice
 // ignores the audio format and output, their lists say so in their tooltips.
 #include "speech/ui/TTSSetup.h"
 
@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 
 namespace orasent {
 
@@ -35,8 +36,23 @@ void TTSSetup::appendAddedVoices() {
     } catch (const SpeechError&) {
         return;
     }
-    for (int i = m_voiceCB->count(); i < voices.size(); ++i)
-        m_voiceCB->addItem(voices.at(i).GetDescription(0));
+    // The desktop's voices come before those of the engines after it, so the list is redone
+    // from the first entry that changed, the chosen voice staying chosen.
+    {
+        const QSignalBlocker block(m_voiceCB);
+        for (int i = 0; i < voices.size(); ++i) {
+            if (i >= m_voiceCB->count())
+                m_voiceCB->addItem(voices.at(i).GetDescription(0));
+            else if (m_voiceCB->itemText(i) != voices.at(i).GetDescription(0))
+                m_voiceCB->setItemText(i, voices.at(i).GetDescription(0));
+        }
+        try {
+            const int current = int(voices.indexOf(m_voice->Voice()));
+            if (current >= 0)
+                m_voiceCB->setCurrentIndex(current);
+        } catch (const SpeechError&) {
+        }
+    }
     if (m_savedVoiceIndex >= 0 && m_savedVoiceIndex < m_voiceCB->count())
         selectVoiceIndex(m_savedVoiceIndex);
 }

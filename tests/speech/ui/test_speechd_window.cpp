@@ -8,6 +8,7 @@
 #include "FakePrompts.h"
 #include "engine/CombinedVoice.h"
 #include "engine/EspeakVoice.h"
+#include "engine/LocalVoices.h"
 #include "engine/speechd/SpeechDispatcherVoice.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -97,7 +98,8 @@ void TestSpeechdWindow::noServerSameListsAsBefore() {
     EspeakVoice espeak;
     {
         Window win;
-        QCOMPARE(items(win.box("VoiceCB")), descriptions(espeak.GetVoices()));
+        QCOMPARE(items(win.box("VoiceCB")),
+                 descriptions(espeak.GetVoices()) + descriptions(fliteVoiceTokens()));
         QCOMPARE(win.box("AudioOutputCB")->count(),
                  qMax<qsizetype>(1, espeak.GetAudioOutputs().size()));
         QCOMPARE(win.box("FormatCB")->count(), 36);
@@ -115,12 +117,15 @@ void TestSpeechdWindow::serverVoicesSpeakThroughTheWindow() {
     const QStringList espeak = descriptions(EspeakVoice().GetVoices());
     Window win;
     QComboBox* voices = win.box("VoiceCB");
-    // The server may answer after the load; its voices are appended then.
-    if (!waitFor([&] { return voices->count() > espeak.size(); }, kEnoughMs))
+    // The server may answer after the load; its voices come then, before Flite's.
+    const QStringList flite = descriptions(fliteVoiceTokens());
+    if (!waitFor([&] { return voices->count() > espeak.size() + flite.size(); }, kEnoughMs))
         QSKIP("the speech-dispatcher server does not answer");
     const QStringList listed = items(voices);
     QCOMPARE(listed.mid(0, espeak.size()), espeak);
-    for (const QString& text : listed.mid(espeak.size()))
+    QCOMPARE(listed.mid(listed.size() - flite.size()), flite);
+    for (const QString& text :
+         listed.mid(espeak.size(), listed.size() - espeak.size() - flite.size()))
         QVERIFY2(text.endsWith(QLatin1String(" (espeak-ng)")) ||
                      text.endsWith(QLatin1String(" (espeak-ng-generic)")),
                  qPrintable(text));

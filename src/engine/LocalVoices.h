@@ -1,0 +1,20 @@
+#pragma once
+// The engines besides espeak-ng that speak inside the process, each built in only where its
+// library was found when Orasent was configured.
+#include "engine/SpVoice.h"
+
+#include <memory>
+
+namespace orasent {
+
+// Flite's voices, or null without Flite.
+std::unique_ptr<SpVoice> createFliteVoice(QObject* parent = nullptr);
+// Their tokens (empty without Flite): Id "flite/cmu_us_rms", description as a listener hears it.
+SpObjectTokens fliteVoiceTokens();
+QString fliteLanguageOf(const QString& identifier);
+
+// The clearest installed voice for a language ("en", "en-US"), among all voices that speak
+// inside the process, or "" when only espeak-ng's speak it. See LocalVoices.cpp for the figures.
+QString clearestVoiceFor(const QString& language);
+
+} // namespace orasent

@@ -1,0 +1,24 @@
+#pragma once
+// Flite's voices behind the SpVoice interface: the espeak-ng voice's audio path (formats,
+// outputs, wave files, events when heard) over the Flite thread. The first text with a run of
+// another script in a language raises a Notice that espeak-ng's voice reads that language.
+#include "engine/EspeakVoice.h"
+
+#include <QSet>
+
+namespace orasent {
+
+class FliteVoice : public EspeakVoice {
+    Q_OBJECT
+public:
+    explicit FliteVoice(QObject* parent = nullptr);
+    QString LanguageOf(const SpObjectToken& voice) const override;
+    int Speak(const QString& text, int flags) override;
+
+    static const char* const kOtherScriptNotice; // "%1 is read by espeak-ng's voice."
+
+private:
+    QSet<QString> m_announced;
+};
+
+} // namespace orasent

@@ -1,0 +1,267 @@
+#include "engine/flite/FliteWorker.h"
+
+#include "engine/PcmConverter.h"
+#include "engine/flite/FliteSynth.h"
+#include "engine/flite/FliteText.h"
+#include "engine/flite/ForeignRuns.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <memory>
+
+namespace orasent {
+
+FliteWorker& FliteWorker::instance() {
+    static FliteWorker worker;
+    return worker;
+}
+
+FliteWorker::FliteWorker() {
+    m_thread = std::thread([this] { run(); });
+}
+
+FliteWorker::~FliteWorker() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+        m_jobs.clear();
+    }
+    m_wake.notify_all();
+    m_aheadWake.notify_all();
+    m_thread.join();
+}
+
+bool FliteWorker::cancelled(const SynthesisJob& job) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_quit || job.stream <= m_purgedThrough.value(job.owner, 0);
+}
+
+void FliteWorker::submit(SynthesisJob job) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void FliteWorker::purge(const void* owner, int stream) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        int& through = m_purgedThrough[owner];
+        through = qMax(through, stream);
+        m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
+                                    [&](const SynthesisJob& j) {
+                                        return j.owner == owner && j.stream <= stream;
+                                    }),
+                     m_jobs.end());
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_aheadMutex);
+        m_aheadUsecs = 0;
+    }
+    m_aheadWake.notify_all();
+}
+
+void FliteWorker::forget(const void* owner) {
+    purge(owner, INT_MAX);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_jobDone.wait(lock, [&] { return m_runningOwner != owner; });
+    m_purgedThrough.remove(owner);
+}
+
+void FliteWorker::consumedUsecs(qint64 usecs) {
+    {
+        std::lock_guard<std::mutex> lock(m_aheadMutex);
+        m_aheadUsecs = qMax<qint64>(0, m_aheadUsecs - usecs);
+    }
+    m_aheadWake.notify_all();
+}
+
+// Counted before the audio is handed over: the player may take it before this thread goes on.
+void FliteWorker::addAhead(const SynthesisJob& job, qint64 usecs) {
+    if (!job.paced)
+        return;
+    std::lock_guard<std::mutex> lock(m_aheadMutex);
+    m_aheadUsecs += usecs;
+}
+
+bool FliteWorker::waitForRoom(const SynthesisJob& job) {
+    if (!job.paced)
+        return !cancelled(job);
+    std::unique_lock<std::mutex> lock(m_aheadMutex);
+    while (m_aheadUsecs > kMaxAheadUsecs) {
+        lock.unlock();
+        if (cancelled(job))
+            return false;
+        lock.lock();
+        m_aheadWake.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    lock.unlock();
+    return !cancelled(job);
+}
+
+void FliteWorker::run() {
+    FliteSynth synth;
+    for (;;) {
+        SynthesisJob job;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
+            if (m_quit)
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            m_runningOwner = job.owner;
+        }
+        if (!cancelled(job))
+            runJob(job, synth);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_runningOwner = nullptr;
+        }
+        m_jobDone.notify_all();
+    }
+}
+
+void FliteWorker::runJob(const SynthesisJob& job, FliteSynth& synth) {
+    StreamChunk last;
+    last.stream = job.stream;
+    last.last = true;
+    qint64 frames = 0;
+    int at = 0;
+    QVector<ForeignRun> runs = foreignRuns(job.text, job.xml);
+    runs.append(ForeignRun{int(job.text.size()), int(job.text.size()), {}});
+    for (const ForeignRun& run : std::as_const(runs)) {
+        Step step = speakFlite(job, synth, at, run.begin, &frames, &last.error);
+        if (step == Step::Spoken && !run.language.isEmpty())
+            step = speakForeign(job, run, &frames, &last.error);
+        if (step == Step::Cancelled)
+            return;
+        if (step == Step::Failed)
+            break;
+        at = run.end;
+    }
+    last.totalFrames = frames;
+    job.deliver(std::move(last));
+}
+
+// Text [begin, end) phrase by phrase, its audio after `*frames`, which grows by it.
+FliteWorker::Step FliteWorker::speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin,
+                                          int end, qint64* frames, QString* error) {
+    if (begin >= end)
+        return Step::Spoken;
+    const FliteText text(job.text.mid(begin, end - begin), job.xml);
+    std::unique_ptr<PcmConverter> converter;
+    qint64 inputSamples = 0;
+    for (const FlitePhrase& phrase : text.phrases()) {
+        FlitePhraseAudio audio =
+            synth.speak(job.voiceIdentifier, text, phrase, speedFor(job.wordsPerMinute));
+        if (cancelled(job))
+            return Step::Cancelled;
+        if (!audio.error.isEmpty()) {
+            *error = audio.error;
+            return Step::Failed;
+        }
+        if (audio.samples.isEmpty())
+            continue;
+        StreamChunk chunk;
+        chunk.stream = job.stream;
+        try {
+            if (!converter)
+                converter = std::make_unique<PcmConverter>(job.format, job.gain, audio.sampleRate);
+        } catch (const std::exception& e) {
+            *error = QString::fromUtf8(e.what());
+            return Step::Failed;
+        }
+        for (const FliteWordTime& w : std::as_const(audio.words))
+            chunk.events.append(TimedEvent{
+                TimedEvent::Word, *frames + converter->outputFrameFor(inputSamples + w.sample),
+                begin + w.pos, w.length});
+        chunk.pcm = converter->convert(audio.samples.constData(), int(audio.samples.size()));
+        inputSamples += audio.samples.size();
+        addAhead(job, qint64(audio.samples.size()) * 1000000 / audio.sampleRate);
+        job.deliver(std::move(chunk));
+        if (!waitForRoom(job))
+            return Step::Cancelled;
+    }
+    if (converter) {
+        StreamChunk tail;
+        tail.stream = job.stream;
+        tail.pcm = converter->finish();
+        *frames += converter->framesProduced();
+        job.deliver(std::move(tail));
+    }
+    return Step::Spoken;
+}
+
+// A run of another script, read by espeak-ng's voice for it on espeak-ng's thread (unpaced: a
+// run is short); nothing when espeak-ng has no such voice.
+FliteWorker::Step FliteWorker::speakForeign(const SynthesisJob& job, const ForeignRun& run,
+                                            qint64* frames, QString* error) {
+    const QString voice = espeakVoiceForLanguage(run.language);
+    if (voice.isEmpty())
+        return Step::Spoken;
+    struct Collected {
+        std::mutex mutex;
+        std::condition_variable done;
+        StreamChunk all;
+        bool last = false;
+    };
+    auto collected = std::make_shared<Collected>();
+    static int subStream = 0;
+    SynthesisJob sub;
+    sub.owner = collected.get();
+    sub.stream = ++subStream;
+    sub.text = job.text.mid(run.begin, run.end - run.begin);
+    sub.voiceIdentifier = voice;
+    sub.wordsPerMinute = job.wordsPerMinute;
+    sub.gain = job.gain;
+    sub.format = job.format;
+    sub.paced = false;
+    sub.deliver = [collected](StreamChunk chunk) {
+        std::lock_guard<std::mutex> lock(collected->mutex);
+        collected->all.pcm += chunk.pcm;
+        collected->all.events += chunk.events;
+        collected->all.error = chunk.error;
+        collected->last = chunk.last;
+        if (chunk.last)
+            collected->done.notify_all();
+    };
+    SynthesisWorker::instance().submit(std::move(sub));
+    std::unique_lock<std::mutex> lock(collected->mutex);
+    collected->done.wait(lock, [&] { return collected->last; });
+    if (!collected->all.error.isEmpty()) {
+        *error = collected->all.error;
+        return Step::Failed;
+    }
+    if (cancelled(job))
+        return Step::Cancelled;
+    StreamChunk chunk = std::move(collected->all);
+    chunk.stream = job.stream;
+    chunk.last = false;
+    for (TimedEvent& e : chunk.events) {
+        e.frame += *frames;
+        e.pos += run.begin;
+    }
+    const int bytesPerFrame = job.format.channels * job.format.bitsPerSample / 8;
+    const qint64 added = chunk.pcm.size() / qMax(1, bytesPerFrame);
+    *frames += added;
+    addAhead(job, added * 1000000 / qMax(1, job.format.sampleRate));
+    job.deliver(std::move(chunk));
+    return waitForRoom(job) ? Step::Spoken : Step::Cancelled;
+}
+
+// espeak-ng's voice that lists the language first, else any that lists it.
+QString FliteWorker::espeakVoiceForLanguage(const QString& language) {
+    for (const EspeakVoiceInfo& v : SynthesisWorker::instance().voices())
+        if (v.languages.value(0) == language)
+            return v.identifier;
+    for (const EspeakVoiceInfo& v : SynthesisWorker::instance().voices())
+        if (v.languages.contains(language))
+            return v.identifier;
+    return {};
+}
+
+} // namespace orasent

@@ -1,0 +1,65 @@
+#pragma once
+// The one thread that talks to Flite (its voices and lexicon are shared state). A job is
+// synthesized phrase by phrase: each phrase's audio and word events go out as soon as it is
+// done, a purge is honoured between phrases, and a played stream keeps at most
+// kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read are spoken
+// in their place by espeak-ng's voice for that script.
+#include "engine/SynthesisWorker.h"
+
+#include <QHash>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace orasent {
+
+class FliteSynth;
+struct ForeignRun;
+
+class FliteWorker : public SynthesisBackend {
+public:
+    static FliteWorker& instance();
+    ~FliteWorker() override;
+    FliteWorker(const FliteWorker&) = delete;
+    FliteWorker& operator=(const FliteWorker&) = delete;
+
+    bool isReady() const override { return true; }
+    void submit(SynthesisJob job) override;
+    void purge(const void* owner, int stream) override;
+    void forget(const void* owner) override;
+    void consumedUsecs(qint64 usecs) override;
+
+    static constexpr qint64 kMaxAheadUsecs = 4000000;
+    // Flite's speed for the words a minute a job asks for (175 is the voice's everyday pace).
+    static double speedFor(int wordsPerMinute) { return wordsPerMinute / 175.0; }
+
+private:
+    FliteWorker();
+    void run();
+    void runJob(const SynthesisJob& job, FliteSynth& synth);
+    enum class Step { Spoken, Cancelled, Failed };
+    Step speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin, int end, qint64* frames,
+                    QString* error);
+    Step speakForeign(const SynthesisJob& job, const ForeignRun& run, qint64* frames,
+                      QString* error);
+    static QString espeakVoiceForLanguage(const QString& language);
+    bool cancelled(const SynthesisJob& job);
+    void addAhead(const SynthesisJob& job, qint64 usecs);
+    // Waits while a played stream is far enough ahead; false when the job was purged meanwhile.
+    bool waitForRoom(const SynthesisJob& job);
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_jobDone;
+    std::deque<SynthesisJob> m_jobs;
+    bool m_quit = false;
+    const void* m_runningOwner = nullptr;
+    QHash<const void*, int> m_purgedThrough;
+    std::mutex m_aheadMutex;
+    std::condition_variable m_aheadWake;
+    qint64 m_aheadUsecs = 0;
+};
+
+} // namespace orasent

@@ -1,0 +1,183 @@
+// Real Flite into a WAV file (no audio device): word events land on the words as written
+// (a number or an abbreviation is one word however Flite says it), awkward input ends its stream,
+// a purge stops a long synthesis, and the combined voice list keeps every saved index.
+#include "FakeVoice.h"
+#include "engine/CombinedVoice.h"
+#include "engine/LocalVoices.h"
+#include "engine/flite/FliteText.h"
+#include "engine/flite/FliteVoice.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orasent;
+
+class TestFliteVoice : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<FliteVoice> m_voice;
+
+    // The words highlighted while `text` is spoken, as the substrings they select.
+    QStringList spokenWords(const QString& text, int flags = 0) {
+        m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("words.wav")));
+        QSignalSpy words(m_voice.get(), &SpVoice::Word);
+        QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
+        const int stream = m_voice->Speak(text, flags);
+        m_voice->setAudioOutputToWaveFile({});
+        QStringList out;
+        int lastPos = -1;
+        for (const QList<QVariant>& w : std::as_const(words)) {
+            const int pos = w.at(2).toInt();
+            const int length = w.at(3).toInt();
+            if (pos < 0 || length <= 0 || pos + length > text.size())
+                return {QStringLiteral("span outside the text: %1+%2").arg(pos).arg(length)};
+            if (pos <= lastPos)
+                return {QStringLiteral("span moved backwards to %1").arg(pos)};
+            lastPos = pos;
+            out << text.mid(pos, length);
+        }
+        if (ends.count() != 1 || ends.first().at(0).toInt() != stream)
+            return {QStringLiteral("%1 EndStream events").arg(ends.count())};
+        return out;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        m_voice = std::make_unique<FliteVoice>();
+        QCOMPARE(m_voice->Voice().Id(), QStringLiteral("flite/cmu_us_rms"));
+        QCOMPARE(m_voice->LanguageOf(m_voice->Voice()), QStringLiteral("en-US"));
+    }
+
+    void words_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("plain") << QStringLiteral("The quick brown fox jumps.") << 0
+                               << QStringList{"The", "quick", "brown", "fox", "jumps"};
+        QTest::newRow("abbreviations")
+            << QStringLiteral("Dr. Smith met Mr. Jones on St. Mary's.") << 0
+            << QStringList{"Dr", "Smith", "met", "Mr", "Jones", "on", "St", "Mary's"};
+        QTest::newRow("numbers") << QStringLiteral("It cost $42 in 1999, or 3.5 more.") << 0
+                                 << QStringList{"It",   "cost", "$42", "in",
+                                                "1999", "or",   "3.5", "more"};
+        QTest::newRow("punctuation") << QStringLiteral("Wait... (really?) Yes; no: maybe!") << 0
+                                     << QStringList{"Wait", "really", "Yes", "no", "maybe"};
+        QTest::newRow("curly quotes") << QStringLiteral("“Don’t,” she said, ‘now’.") << 0
+                                      << QStringList{"Don’t", "she", "said", "now"};
+        QTest::newRow("accents") << QStringLiteral("A café in Zürich.") << 0
+                                 << QStringList{"A", "café", "in", "Zürich"};
+        QTest::newRow("markup")
+            << QStringLiteral(
+                   "<speak>Tom &amp; Jerry <b>run</b>.<br/>Caf&#233;s<i>close</i></speak>")
+            << int(SVSFIsXML) << QStringList{"Tom", "&amp;", "Jerry", "run", "Caf&#233;s", "close"};
+        QTest::newRow("emoji and controls")
+            << (QStringLiteral("one 😀 two") + QChar(0) + QStringLiteral("three") + QChar(7) +
+                QStringLiteral("four"))
+            << 0 << QStringList{"one", "two", "three", "four"};
+        QTest::newRow("lone surrogate")
+            << (QStringLiteral("one ") + QChar(0xd800) + " two") << 0 << QStringList{"one", "two"};
+        QTest::newRow("empty") << QString() << 0 << QStringList();
+        // Another script is read by espeak-ng's voice for it, in its place.
+        QTest::newRow("arabic inside english")
+            << QStringLiteral("He said مرحبا بكم and left.") << 0
+            << QStringList{"He", "said", "مرحبا", "بكم", "and", "left"};
+        QTest::newRow("russian then chinese")
+            << QStringLiteral("Привет мир. 你好") << 0 << QStringList{"Привет", "мир", "你好"};
+    }
+    void words() {
+        QFETCH(QString, text);
+        QFETCH(int, flags);
+        QFETCH(QStringList, expected);
+        QCOMPARE(spokenWords(text, flags).join(u'|'), expected.join(u'|'));
+    }
+
+    // Each is spoken through to its end (no crash, no hang) and its words stay in the text.
+    void awkwardInputEnds_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1,000 characters, no punctuation")
+            << QStringLiteral("word and ").repeated(111);
+        QTest::newRow("a 500-letter word") << QStringLiteral("ab").repeated(250);
+        QTest::newRow("1,000 digits") << QStringLiteral("1234567890").repeated(100);
+    }
+    void awkwardInputEnds() {
+        QFETCH(QString, text);
+        const QStringList words = spokenWords(text);
+        QVERIFY2(words.isEmpty() || !words.first().startsWith(QLatin1String("span")),
+                 qPrintable(words.value(0)));
+        QVERIFY(!words.isEmpty());
+    }
+
+    void otherScriptIsToldOncePerLanguage() {
+        QSignalSpy notices(m_voice.get(), &SpVoice::Notice);
+        spokenWords(QStringLiteral("A Greek word: λόγος."));
+        spokenWords(QStringLiteral("Another: ήλιος."));
+        QCOMPARE(notices.count(), 1);
+        QCOMPARE(notices.first().at(0).toString(),
+                 QStringLiteral("Greek is read by espeak-ng's voice."));
+    }
+
+    void phrasesAreShortAndCoverTheText() {
+        const FliteText text(QStringLiteral("x").repeated(450) + QStringLiteral(" end."), false);
+        const QVector<FlitePhrase> phrases = text.phrases();
+        QCOMPARE(phrases.first().begin, 0);
+        QCOMPARE(phrases.last().end, 455);
+        QCOMPARE(text.sourceSpan(451, 3), std::make_pair(451, 3));
+        for (const FlitePhrase& p : phrases)
+            QVERIFY(p.end - p.begin <= FliteText::kMostPhraseBytes);
+    }
+
+    void purgeStopsALongSynthesis() {
+        m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("stop.wav")));
+        QSignalSpy words(m_voice.get(), &SpVoice::Word);
+        QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
+        const int first =
+            m_voice->Speak(QStringLiteral("This goes on and on. ").repeated(400), SVSFlagsAsync);
+        QVERIFY(words.wait(60000));
+        const int second = m_voice->Speak(QStringLiteral("Stop."), SVSFPurgeBeforeSpeak);
+        m_voice->setAudioOutputToWaveFile({});
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(ends.first().at(0).toInt(), second);
+        QCOMPARE(words.last().at(0).toInt(), second);
+        for (const QList<QVariant>& w : std::as_const(words))
+            QVERIFY(w.at(0).toInt() == first || w.at(0).toInt() == second);
+        QVERIFY(m_voice->isIdle());
+    }
+
+    void stopAndTalkTwoHundredTimes() {
+        m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("again.wav")));
+        QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
+        for (int i = 0; i < 200; ++i)
+            m_voice->Speak(QStringLiteral("Talk, and stop again. ").repeated(5),
+                           SVSFlagsAsync | SVSFPurgeBeforeSpeak);
+        const int last = m_voice->Speak(QStringLiteral("Done."), SVSFPurgeBeforeSpeak);
+        m_voice->setAudioOutputToWaveFile({});
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(ends.first().at(0).toInt(), last);
+        QVERIFY(m_voice->isIdle());
+    }
+
+    // The saved index of an espeak-ng or a speech-dispatcher voice keeps its voice: Flite's
+    // voices come after both.
+    void listKeepsEveryOldIndex() {
+        auto first = std::make_unique<test::FakeVoice>();
+        auto second = std::make_unique<test::FakeVoice>();
+        second->voices = {{"speechd:a", "A (module)"}, {"speechd:b", "B (module)"}};
+        const SpObjectTokens old = first->voices + second->voices;
+        CombinedVoice combined(std::move(first), std::move(second), nullptr, createFliteVoice());
+        const SpObjectTokens now = combined.GetVoices();
+        QCOMPARE(now.mid(0, old.size()), old);
+        QCOMPARE(now.mid(old.size()), fliteVoiceTokens());
+        QCOMPARE(now.value(old.size()).GetDescription(),
+                 QStringLiteral("English (America), Flite, male (rms)"));
+        // A new user hears the clearest English voice; another language keeps espeak-ng's.
+        QCOMPARE(combined.Voice().Id(), QStringLiteral("flite/cmu_us_rms"));
+        QCOMPARE(combined.VoiceForLanguage(QStringLiteral("en-GB")).Id(),
+                 QStringLiteral("flite/cmu_us_rms"));
+        QCOMPARE(combined.VoiceForLanguage(QStringLiteral("de")).Id(), QStringLiteral("voice/de"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFliteVoice)
+#include "test_flite_voice.moc"
