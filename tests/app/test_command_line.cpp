@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/types.h>
 
 using namespace orasent;
 using Action = CommandLine::Action;
@@ -167,6 +169,47 @@ private slots:
         QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), qPrintable(stdErr));
         if (!err.isEmpty())
             QCOMPARE(stdErr.count('\n'), 1);
+    }
+
+    // A closed terminal (SIGHUP), a session's end (SIGTERM) and Ctrl+C during an export: it is
+    // cancelled, says so, and leaves nothing in the folder.
+    void exportEndedBySignal_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void exportEndedBySignal() {
+        QFETCH(int, signalNumber);
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        QFile text(work.filePath("book.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("A sentence that takes its time to be spoken. ").repeated(4000));
+        text.close();
+        QDir out(work.filePath("out"));
+        QVERIFY(QDir().mkpath(out.path()));
+        QProcess program;
+        program.setWorkingDirectory(work.path());
+        program.setProgram(QStringLiteral(ORASENT_PROGRAM));
+        program.setArguments({"--export", "book.txt", out.filePath("book.wav")});
+        program.start();
+        QVERIFY(program.waitForStarted());
+        const auto written = [&out] {
+            return out.entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!written().isEmpty(), 60000); // its temporary is there
+        QCOMPARE(program.state(), QProcess::Running);
+        QVERIFY(program.processId() > 0);
+        ::kill(pid_t(program.processId()), signalNumber);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QVERIFY2(err.contains(QStringLiteral("export interrupted by %1; no file was written")
+                                  .arg(QTest::currentDataTag())),
+                 qPrintable(err));
+        QCOMPARE(written(), QStringList());
     }
 };
 
