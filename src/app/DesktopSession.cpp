@@ -89,7 +89,7 @@ void DesktopSession::run(const HandOver& request) {
         raise();
         if (!QFileInfo(request.file).isFile()) {
             m_tts.handOver(QStringLiteral("The file %1 can not be found.")
-                               .arg(QDir::toNativeSeparators(request.file)));
+                               .arg(QDir::toNativeSeparators(elidedForNotice(request.file))));
             break;
         }
         {

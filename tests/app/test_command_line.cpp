@@ -82,6 +82,10 @@ private slots:
             << QStringList{"open", QString("/a") + QChar(0) + "b"} << false << 0 << "";
         QTest::newRow("huge name")
             << QStringList{"open", "/" + QString(5000, 'x')} << false << 0 << "";
+        QTest::newRow("argument over 64 KiB")
+            << QStringList{"show" + QString(70000, 'x')} << false << 0 << "";
+        QTest::newRow("a million arguments")
+            << QStringList(1000000, QStringLiteral("stop")) << false << 0 << "";
     }
     void handOver() {
         QFETCH(QStringList, arguments);
@@ -98,6 +102,48 @@ private slots:
         QCOMPARE(int(request->kind), kind);
         QCOMPARE(request->file, file);
         QCOMPARE(decodeHandOver(encodeHandOver(*request))->file, file); // the way back
+    }
+
+    // What a media player's OpenUri may name: a local file's URI within 64 KiB.
+    void uri_data() {
+        QTest::addColumn<QString>("uri");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("local file") << "file:///home/a/b%20c.epub"
+                                    << "/home/a/b c.epub"
+                                    << "";
+        QTest::newRow("web page") << "https://example.org/b.epub"
+                                  << ""
+                                  << "is not a local file";
+        QTest::newRow("over 64 KiB") << "file:///" + QString(70000, 'x') << ""
+                                     << "a URI of 70008 characters, over 64 KiB";
+        QTest::newRow("10 MB") << "file:///" + QString(10 << 20, 'x') << ""
+                               << "over 64 KiB";
+        QTest::newRow("a path no file has") << "file:///" + QString(60000, 'x') << ""
+                                            << "is not a file name";
+        QTest::newRow("64 KiB in UTF-8, a third in characters")
+            << "file:///" + QString(22000, QChar(0x20ac)) << ""
+            << "a URI of 22008 characters, over 64 KiB";
+    }
+    void uri() {
+        QFETCH(QString, uri);
+        QFETCH(QString, file);
+        QFETCH(QString, why);
+        QString reason;
+        const std::optional<QString> named = fileOfUri(uri, &reason);
+        QCOMPARE(named.value_or(QString()), file);
+        QVERIFY2(reason.contains(why), qPrintable(reason));
+        QVERIFY(reason.size() < 300); // what goes to the log is short
+    }
+
+    // A notice names a long path by its start and end.
+    void elidedNotice() {
+        const QString path = "/home/" + QString(1000000, 'x') + "/book.epub";
+        const QString shown = elidedForNotice(path);
+        QCOMPARE(shown.size(), 200);
+        QVERIFY(shown.startsWith("/home/xx") && shown.endsWith("x/book.epub"));
+        QVERIFY(shown.contains(QChar(0x2026)));
+        QCOMPARE(elidedForNotice("/a/b.txt"), QString("/a/b.txt"));
     }
 
     // A selection as it is read: cleaned, cut at 100,000 characters, or nothing to read.
