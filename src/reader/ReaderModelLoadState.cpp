@@ -147,13 +147,14 @@ void ReaderModel::endLoad(DocumentLoad load) {
         setState(ending.begun && !BookText.isEmpty() ? ReaderState::Reading : ending.stateBefore);
         if (!ending.sayFirst.isEmpty())
             m_port.handOver(ending.sayFirst);
-        if (failed)
-            reportLoadFailure(load);
         if (ending.fallBackToSaved) {
-            // Start-up with a file that could not be read: the saved state's one is.
+            // Start-up with a file that could not be read: the saved state's one is read while
+            // the message says why.
             m_startupLoadPending = ending.startup;
             OpenfF();
         }
+        if (failed)
+            reportLoadFailure(load);
         return;
     }
     m_leftReading.reset();
