@@ -19,6 +19,7 @@ namespace orasent {
 namespace {
 const QString kRecordHeading = QStringLiteral("Orasent export temporaries");
 const QString kRecordSuffix = QStringLiteral(".record");
+const QString kPartialSuffix = QStringLiteral(".part"); // a record being written
 
 // A process of that id still runs (or runs as another user): its temporaries stay.
 bool stillRuns(qint64 pid) {
@@ -73,16 +74,25 @@ void ExportRecord::add(const QString& temporaryPath) {
     m_temporaries.append(QFileInfo(temporaryPath).absoluteFilePath());
     const QString text = kRecordHeading + QLatin1Char('\n') + m_temporaries.join(QLatin1Char('\n'));
     // Without a record (a read-only working folder) the next export to the folder still finds
-    // the temporaries by their names.
-    writeFileAtomically(m_path, text.toUtf8() + '\n');
+    // the temporaries by their names. The record's own temporary has the export's name too.
+    AtomicWriteOptions options;
+    options.temporaryName = QFileInfo(m_path).fileName() + kPartialSuffix;
+    writeFileAtomically(m_path, text.toUtf8() + '\n', nullptr, options);
 }
 
 QStringList removeRecordedLeftovers(const QString& workingFolder) {
     QStringList removed;
     const QDir folder(workingFolder);
-    const QStringList records = folder.entryList(
-        {QStringLiteral(".orasent-export-*") + kRecordSuffix}, QDir::Files | QDir::Hidden);
+    const QStringList records =
+        folder.entryList({QStringLiteral(".orasent-export-*") + kRecordSuffix,
+                          QStringLiteral(".orasent-export-*") + kRecordSuffix + kPartialSuffix},
+                         QDir::Files | QDir::Hidden);
     for (const QString& name : records) {
+        if (name.endsWith(kPartialSuffix)) { // killed while writing its record
+            if (removeTemporary(folder.filePath(name)))
+                removed << folder.filePath(name);
+            continue;
+        }
         qint64 pid = 0;
         if (!isExportTemporaryName(name, &pid) || stillRuns(pid))
             continue;

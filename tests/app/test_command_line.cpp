@@ -104,6 +104,55 @@ private slots:
         QCOMPARE(decodeHandOver(encodeHandOver(*request))->file, file); // the way back
     }
 
+    // An export killed on the way (SIGKILL, a power cut) leaves its temporary; the next export
+    // to that folder removes it and its record.
+    void killedExportCleanedByNext_data() {
+        QTest::addColumn<QStringList>("output");
+        QTest::newRow("WAV") << QStringList{"book.wav"};
+        QTest::newRow("split chapters") << QStringList{"book.ogg", "--split-chapters"};
+        QTest::newRow("read-along EPUB") << QStringList{"book.epub"};
+    }
+    void killedExportCleanedByNext() {
+        QFETCH(QStringList, output);
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        QFile text(work.filePath("book.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("A sentence that takes its time to be spoken. ").repeated(4000));
+        text.close();
+        QDir out(work.filePath("out"));
+        QVERIFY(QDir().mkpath(out.path()));
+        output.first() = out.filePath(output.first());
+        const auto entries = [](const QDir& dir) {
+            return dir.entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        QProcess killed;
+        killed.setWorkingDirectory(work.path());
+        killed.setProgram(QStringLiteral(ORASENT_PROGRAM));
+        killed.setArguments(QStringList{"--export", "book.txt"} + output);
+        killed.start();
+        QVERIFY(killed.waitForStarted());
+        // Its temporary and its record are there.
+        QTRY_VERIFY_WITH_TIMEOUT(!entries(out).isEmpty() &&
+                                     entries(QDir(work.path())).join(' ').contains(".record "),
+                                 60000);
+        QCOMPARE(killed.state(), QProcess::Running);
+        killed.kill(); // SIGKILL
+        QVERIFY(killed.waitForFinished(30000));
+        QVERIFY(entries(out).constFirst().startsWith(".orasent-export-"));
+
+        QProcess next;
+        next.setWorkingDirectory(work.path());
+        next.setProgram(QStringLiteral(ORASENT_PROGRAM));
+        next.setArguments(
+            {"--export", "book.txt", out.filePath("short.wav"), "--from-sentence", "4000"});
+        next.start();
+        QVERIFY(next.waitForFinished(60000));
+        QCOMPARE(next.exitCode(), 0);
+        QCOMPARE(entries(out), QStringList{"short.wav"});
+        QCOMPARE(entries(QDir(work.path())).join(" "), QString("book.txt out"));
+    }
+
     // What a media player's OpenUri may name: a local file's URI within 64 KiB.
     void uri_data() {
         QTest::addColumn<QString>("uri");

@@ -76,13 +76,15 @@ private slots:
         writeFile(notOurs);
         writeFile(work.filePath(dead + "0.record"),
                   ("Orasent export temporaries\n" + temporary + "\n" + notOurs + "\n").toUtf8());
-        // A file of that name that is no record.
+        // A file of that name that is no record, and a record being written when it was killed.
         writeFile(work.filePath(dead + "1.record"), temporary.toUtf8());
+        writeFile(work.filePath(dead + "2.record.part"));
         {
             ExportRecord running(work.path());
             running.add(out.filePath(exportTemporaryPrefix() + "x.wav.abcdef"));
-            QCOMPARE(removeRecordedLeftovers(work.path()),
-                     (QStringList{temporary, work.filePath(dead + "0.record")}));
+            const QStringList removed = removeRecordedLeftovers(work.path());
+            QCOMPARE(removed, (QStringList{temporary, work.filePath(dead + "0.record"),
+                                           work.filePath(dead + "2.record.part")}));
             QVERIFY(QFile::exists(notOurs));
             QVERIFY(QFile::exists(running.path()));
         }
