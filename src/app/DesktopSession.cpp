@@ -1,5 +1,6 @@
 #include "app/DesktopSession.h"
 
+#include "common/ui/UserPrompts.h"
 #include "export/ui/ExportRun.h"
 #include "reader/DocumentOutline.h"
 #include "reader/ui/EnglishF.h"
@@ -12,16 +13,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QThread>
 
 namespace orasent {
 
 DesktopSession::DesktopSession(EnglishF& reader, SpeechWindow& tts, const OutlineRecorder* outlines,
                                QObject* parent)
     : QObject(parent), m_reader(reader), m_tts(tts), m_outlines(outlines) {
-    m_retry.setSingleShot(true);
-    m_retry.setInterval(100);
-    connect(&m_retry, &QTimer::timeout, this, &DesktopSession::runPending);
     m_settle.setSingleShot(true);
     m_settle.setInterval(150);
     connect(&m_settle, &QTimer::timeout, this, &DesktopSession::runPending);
@@ -64,12 +61,19 @@ void DesktopSession::take(const HandOver& request) {
 }
 
 void DesktopSession::runPending() {
-    if (m_pending.isEmpty() || m_quitting)
-        return;
-    // A load, a dialog or the hand-over wait runs an event loop of its own: the request waits
-    // until it has ended.
-    if (!m_ready || QThread::currentThread()->loopLevel() > 1) {
-        m_retry.start();
+    if (m_pending.isEmpty() || m_quitting || !m_ready)
+        return; // setReady runs what waits
+    // A dialog waiting for an answer runs an event loop of its own: the requests wait until it
+    // has returned, and are then run from the main loop.
+    UserPrompts& prompts = m_reader.prompts();
+    if (prompts.isShowing()) {
+        if (!m_waitingForPrompts) {
+            m_waitingForPrompts = true;
+            prompts.whenNoneShowing([this] {
+                m_waitingForPrompts = false;
+                QTimer::singleShot(0, this, &DesktopSession::runPending);
+            });
+        }
         return;
     }
     while (!m_pending.isEmpty() && !m_quitting)
@@ -85,7 +89,7 @@ void DesktopSession::run(const HandOver& request) {
         raise();
         if (!QFileInfo(request.file).isFile()) {
             m_tts.handOver(QStringLiteral("The file %1 can not be found.")
-                               .arg(QDir::toNativeSeparators(request.file)));
+                               .arg(QDir::toNativeSeparators(elidedForNotice(request.file))));
             break;
         }
         {
@@ -131,6 +135,8 @@ void DesktopSession::setReady() {
     m_ready = true;
     if (m_quitWhenReady)
         quitAsQuit();
+    else if (!m_pending.isEmpty())
+        QTimer::singleShot(0, this, &DesktopSession::runPending);
 }
 
 void DesktopSession::quitAsQuit() {
@@ -141,6 +147,20 @@ void DesktopSession::quitAsQuit() {
         return;
     }
     m_quitting = true;
+    // Nobody may be there to answer: open dialogs are cancelled, and what the quit has to say
+    // (a save that failed) goes to the log.
+    UserPrompts& prompts = m_reader.prompts();
+    prompts.closeForQuit();
+    if (!prompts.isShowing()) {
+        finishQuit();
+        return;
+    }
+    // The signal came inside a dialog's event loop; what asked for the dialog (a load's
+    // password) finishes before the reader closes, from the main loop.
+    prompts.whenNoneShowing([this] { QTimer::singleShot(0, this, &DesktopSession::finishQuit); });
+}
+
+void DesktopSession::finishQuit() {
     // Each export's thread is cancelled and joined; its partial files go with it.
     for (ExportRun* run : m_reader.findChildren<ExportRun*>())
         delete run;

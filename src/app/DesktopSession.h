@@ -25,8 +25,7 @@ public:
 
     // Offers the media player on the session bus; false without one.
     bool publishPlayer();
-    // Requests arriving before this, or while the reader is inside other work (a load, a dialog),
-    // wait for the event loop to be free.
+    // Requests arriving before this, or while a dialog waits for an answer, wait until then.
     // A quit asked for before is carried out now.
     void setReady();
     bool hasQuit() const { return m_quitting; }
@@ -39,7 +38,8 @@ public:
 
     // Saves as Quit does: the state file, the speech settings; a running export is cancelled
     // and its temporaries removed; then the event loop ends. Before setReady() (the reader still
-    // loading) it waits for it.
+    // loading) it waits for it. It never waits for a person: open dialogs are cancelled and
+    // messages go to the log.
     void quitAsQuit();
 
     // PlayerControls
@@ -56,6 +56,7 @@ public:
 
 private:
     void runPending();
+    void finishQuit();
     void readText(SelectionSource source);
 
     EnglishF& m_reader;
@@ -63,11 +64,11 @@ private:
     const OutlineRecorder* m_outlines;
     MediaPlayerService* m_player = nullptr;
     QList<HandOver> m_pending;
-    QTimer m_retry;
     QTimer m_settle; // a burst of read requests settles before the text is read
     bool m_ready = false;
     bool m_quitting = false;
     bool m_quitWhenReady = false;
+    bool m_waitingForPrompts = false;
     bool m_toldClipboardInstead = false;
 };
 

@@ -143,8 +143,23 @@ AudioExport::ProgressFn progressLine() {
     };
 }
 
-void onInterrupt(int) {
-    g_interrupted = 1;
+// Ctrl+C, a closed terminal and a session's end all cancel, so that no temporary file stays.
+constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void onInterrupt(int number) {
+    g_interrupted = number;
+}
+
+QString interruptedBy(int number) {
+    switch (number) {
+    case SIGINT:
+        return QStringLiteral(" by SIGINT");
+    case SIGTERM:
+        return QStringLiteral(" by SIGTERM");
+    case SIGHUP:
+        return QStringLiteral(" by SIGHUP");
+    }
+    return QString();
 }
 
 int exportText(const ExportRequest& request) {
@@ -155,9 +170,10 @@ int exportText(const ExportRequest& request) {
                               .arg(request.fromSentence)
                               .arg(sentences));
     AudioExport exporter(request);
-    // Ctrl+C cancels, so that no temporary file stays behind.
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    for (const int number : kInterruptSignals)
+        std::signal(number, onInterrupt);
+    // A closed terminal or pipe must not end the program halfway through its last line.
+    std::signal(SIGPIPE, SIG_IGN);
     // The handler only sets a flag; this watcher turns it into a cancel, even inside a long
     // sentence.
     std::atomic<bool> done{false};
@@ -171,12 +187,13 @@ int exportText(const ExportRequest& request) {
     const ExportResult result = exporter.run(progressLine());
     done = true;
     watcher.join();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int number : kInterruptSignals)
+        std::signal(number, SIG_DFL);
     if (::isatty(STDERR_FILENO) == 1)
         std::fprintf(stderr, "\r\033[K");
     if (result.status == ExportResult::Status::Cancelled)
-        return failure(QStringLiteral("export interrupted; no file was written"));
+        return failure(QStringLiteral("export interrupted%1; no file was written")
+                           .arg(interruptedBy(int(g_interrupted))));
     if (result.status != ExportResult::Status::Done)
         return failure(result.error);
     QString line =

@@ -1,6 +1,8 @@
 #include "app/HandOver.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace orasent {
 
@@ -17,7 +19,7 @@ constexpr KindName kKindNames[] = {{HandOver::Kind::Show, "show"},
                                    {HandOver::Kind::ReadClipboard, "read-clipboard"},
                                    {HandOver::Kind::Stop, "stop"}};
 
-std::optional<HandOver> refuse(QString* why, const QString& reason) {
+std::nullopt_t refuse(QString* why, const QString& reason) {
     if (why)
         *why = reason;
     return std::nullopt;
@@ -59,6 +61,13 @@ QStringList encodeHandOver(const HandOver& request) {
 std::optional<HandOver> decodeHandOver(const QStringList& arguments, QString* why) {
     if (arguments.isEmpty())
         return refuse(why, QStringLiteral("no request"));
+    if (arguments.size() > 2)
+        return refuse(why, QStringLiteral("%1 arguments").arg(arguments.size()));
+    for (const QString& argument : arguments)
+        if (!fitsOnBus(argument))
+            return refuse(
+                why,
+                QStringLiteral("an argument of %1 characters, over 64 KiB").arg(argument.size()));
     const KindName* found = nullptr;
     for (const KindName& entry : kKindNames) {
         if (arguments.constFirst() == QLatin1String(entry.name))
@@ -80,6 +89,34 @@ std::optional<HandOver> decodeHandOver(const QStringList& arguments, QString* wh
         return refuse(why, QStringLiteral("not an absolute file name"));
     request.file = QDir::cleanPath(file);
     return request;
+}
+
+bool fitsOnBus(const QString& text) {
+    // A UTF-8 byte takes at least a third of a UTF-16 unit: only the doubtful ones are measured.
+    if (text.size() > kLongestBusText)
+        return false;
+    return text.size() * 3 <= kLongestBusText || text.toUtf8().size() <= kLongestBusText;
+}
+
+QString elidedForNotice(const QString& text, qsizetype longest) {
+    if (text.size() <= longest)
+        return text;
+    const QString gap = QStringLiteral("…");
+    const qsizetype head = (longest - gap.size()) / 2;
+    const qsizetype tail = longest - gap.size() - head;
+    return text.left(head) + gap + text.right(tail);
+}
+
+std::optional<QString> fileOfUri(const QString& uri, QString* why) {
+    if (!fitsOnBus(uri))
+        return refuse(why, QStringLiteral("a URI of %1 characters, over 64 KiB").arg(uri.size()));
+    const QUrl url(uri, QUrl::StrictMode);
+    if (!url.isValid() || !url.isLocalFile())
+        return refuse(why, QStringLiteral("%1 is not a local file").arg(elidedForNotice(uri)));
+    const QString file = url.toLocalFile();
+    if (file.size() > kLongestPath || file.contains(QChar(0)))
+        return refuse(why, QStringLiteral("%1 is not a file name").arg(elidedForNotice(uri)));
+    return QFileInfo(file).absoluteFilePath();
 }
 
 bool showsReader(const HandOver& request) {

@@ -1,12 +1,12 @@
 #include "app/MediaPlayer.h"
 
+#include "app/HandOver.h"
 #include "app/MprisAdaptors.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QFileInfo>
 #include <QUrl>
 
 namespace orasent {
@@ -93,12 +93,13 @@ void MprisPlayerAdaptor::Seek(qlonglong) {} // CanSeek is false: ignored, as the
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong) {}
 
 void MprisPlayerAdaptor::OpenUri(const QString& uri) {
-    const QUrl url(uri, QUrl::StrictMode);
-    if (!url.isValid() || !url.isLocalFile()) {
-        qWarning("orasent: ignored a request to open %s (not a local file)", qPrintable(uri));
+    QString why;
+    const std::optional<QString> file = fileOfUri(uri, &why);
+    if (!file) {
+        qWarning("orasent: ignored a request to open a URI: %s", qPrintable(why));
         return;
     }
-    m_service->controls().openFile(QFileInfo(url.toLocalFile()).absoluteFilePath());
+    m_service->controls().openFile(*file);
 }
 
 MediaPlayerService::MediaPlayerService(PlayerControls& controls, QObject* parent)

@@ -13,6 +13,7 @@
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/CombinedVoice.h"
+#include "export/ExportLeftovers.h"
 #include "reader/DocumentOutline.h"
 #include "reader/RecognitionPages.h"
 #include "reader/ui/EnglishF.h"
@@ -105,6 +106,8 @@ int main(int argc, char* argv[]) {
         return status;
     if (request.kind == orasent::HandOver::Kind::Stop)
         return 0; // nothing runs that could be silenced
+    // An export killed on the way (SIGKILL, a power cut) left temporaries its record names.
+    orasent::removeRecordedLeftovers(QDir::currentPath());
 
     orasent::installAccessibleInterfaces();
     orasent::TTSSetup ttsSetup([] { return orasent::createDesktopVoice(); }, prompts);

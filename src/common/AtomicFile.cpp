@@ -106,10 +106,12 @@ bool writeFileAtomically(const QString& targetPath, const QByteArray& data, QStr
 
 namespace orasent {
 
-AtomicFileStream::AtomicFileStream(const QString& targetPath) : m_target(targetPath) {
+AtomicFileStream::AtomicFileStream(const QString& targetPath, const QString& temporaryPrefix)
+    : m_target(targetPath) {
     const QFileInfo target(targetPath);
-    m_tempPath = QFile::encodeName(target.absolutePath() + QLatin1String("/.") + target.fileName() +
-                                   QLatin1String(".XXXXXX"));
+    const QString prefix = temporaryPrefix.isEmpty() ? QStringLiteral(".") : temporaryPrefix;
+    m_tempPath = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + prefix +
+                                   target.fileName() + QLatin1String(".XXXXXX"));
     m_fd = ::mkstemp(m_tempPath.data());
     if (m_fd < 0) {
         const int e = errno;

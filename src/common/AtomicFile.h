@@ -29,7 +29,9 @@ namespace orasent {
 // then the target is untouched; destroying an uncommitted stream removes the temporary.
 class AtomicFileStream {
 public:
-    explicit AtomicFileStream(const QString& targetPath);
+    // The temporary is "<prefix><target's name>.XXXXXX" beside the target; without a prefix
+    // ".<target's name>.XXXXXX".
+    explicit AtomicFileStream(const QString& targetPath, const QString& temporaryPrefix = {});
     ~AtomicFileStream();
     AtomicFileStream(const AtomicFileStream&) = delete;
     AtomicFileStream& operator=(const AtomicFileStream&) = delete;

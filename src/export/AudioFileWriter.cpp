@@ -1,5 +1,7 @@
 #include "export/AudioFileWriter.h"
 
+#include "export/ExportLeftovers.h"
+
 #include <lame/lame.h>
 #include <opusenc.h>
 #include <sndfile.h>
@@ -217,7 +219,8 @@ std::unique_ptr<AudioEncoder> makeEncoder(int fd, AudioFileFormat format,
 
 AudioFileWriter::AudioFileWriter(const QString& targetPath, AudioFileFormat format,
                                  ExportQuality quality)
-    : m_stream(std::make_unique<AtomicFileStream>(targetPath)), m_target(targetPath) {
+    : m_stream(std::make_unique<AtomicFileStream>(targetPath, exportTemporaryPrefix())),
+      m_target(targetPath) {
     const EncoderSettings settings = encoderSettings(format, quality);
     m_sampleRate = settings.sampleRate;
     if (!m_stream->isOpen()) {

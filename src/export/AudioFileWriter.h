@@ -17,6 +17,7 @@ class AudioFileWriter {
 public:
     // 16-bit mono at encoderSettings(format, quality).sampleRate. isOpen() tells whether it
     // could start.
+    // The temporary is named as every export temporary is (ExportLeftovers.h).
     AudioFileWriter(const QString& targetPath, AudioFileFormat format,
                     ExportQuality quality = ExportQuality::Standard);
     ~AudioFileWriter();

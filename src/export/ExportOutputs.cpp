@@ -84,7 +84,8 @@ QString checkExportRequest(const ExportRequest& request) {
     return folderProblem(request.outputPath);
 }
 
-ExportOutputs::ExportOutputs(const ExportRequest& request) : m_request(request) {}
+ExportOutputs::ExportOutputs(const ExportRequest& request)
+    : m_request(request), m_record(QDir::currentPath()) {}
 
 QString ExportOutputs::splitFolderFor(const ExportRequest& request) {
     const QFileInfo output(request.outputPath);
@@ -112,16 +113,20 @@ bool ExportOutputs::prepare(QString* error) {
         meta.language.isEmpty() ? voiceLanguage(m_request.voiceIdentifier) : meta.language;
     m_tags.encodedBy = QStringLiteral("Orasent (%1)").arg(m_request.voiceName);
     m_tags.coverJpeg = m_request.coverJpeg;
+    const QString parent = QFileInfo(m_request.outputPath).absolutePath();
+    removeRecordedLeftovers(QDir::currentPath());
+    removeLeftoversIn(parent);
     if (!filePerChapter())
         return true;
     // Beside the target, so that the finished folder or book is renamed into place.
-    const QString parent = QFileInfo(m_request.outputPath).absolutePath();
-    m_folder = std::make_unique<QTemporaryDir>(parent + QStringLiteral("/.orasent-export-XXXXXX"));
+    m_folder = std::make_unique<QTemporaryDir>(parent + QLatin1Char('/') + exportTemporaryPrefix() +
+                                               QStringLiteral("XXXXXX"));
     if (!m_folder->isValid()) {
         *error = QStringLiteral("Could not make a temporary folder in \"%1\": %2")
                      .arg(QDir::toNativeSeparators(parent), m_folder->errorString());
         return false;
     }
+    m_record.add(m_folder->path());
     return true;
 }
 
@@ -159,6 +164,8 @@ int ExportOutputs::addPart(int chapter, std::unique_ptr<AudioFileWriter>* writer
     part.audioPath = partPath(chapter);
     *writer =
         std::make_unique<AudioFileWriter>(part.audioPath, m_request.format, m_request.quality);
+    if (!m_folder && (*writer)->isOpen())
+        m_record.add((*writer)->temporaryPath());
     parts.append(part);
     return int(parts.size()) - 1;
 }

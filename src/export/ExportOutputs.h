@@ -7,6 +7,7 @@
 #include "export/AudioFileWriter.h"
 #include "export/BookPlan.h"
 #include "export/EncoderStage.h"
+#include "export/ExportLeftovers.h"
 #include "export/ExportParts.h"
 #include "export/ExportText.h"
 
@@ -24,7 +25,8 @@ public:
 
     static QString splitFolderFor(const ExportRequest& request);
 
-    // Plans the chapters and makes the temporary folder when one is needed.
+    // Plans the chapters and makes the temporary folder when one is needed. What killed
+    // exports left in the working folder's records and in the target's folder goes first.
     bool prepare(QString* error);
     bool filePerChapter() const;
     QVector<int> chapterOfSentences(const QVector<SentenceSpan>& sentences) const;
@@ -45,6 +47,7 @@ private:
 
     const ExportRequest& m_request;
     BookTags m_tags;
+    ExportRecord m_record; // the temporaries of this export, while it runs
     std::unique_ptr<QTemporaryDir> m_folder;
 };
 

@@ -22,7 +22,8 @@ struct LoadInProgress {
     QString path;
     bool newReading = false; // start at the beginning, without bookmarks
     DocumentArrival arrival = DocumentArrival::KeepPlace;
-    bool startup = false;                        // the start-up load of the saved state's document
+    bool startup = false;         // the start-up load of the saved state's document
+    bool fallBackToSaved = false; // the command line's file: on failure the saved one is read
     ReaderState stateBefore = ReaderState::Idle; // what Cancel returns to before any part came
     bool begun = false;                          // the first part is in BookText
     int done = 0;                                // pages or chapters read, of `total`

@@ -71,8 +71,10 @@ public:
     // back. The caller restores the working directory. Returns true if accepted.
     bool openChosenFile(const QString& path);
     // The file named on the command line, before the start-up load: the file of the saved state
-    // resumes where it stopped; another one is opened as a new reading; a refused one leaves the
-    // saved state alone and its message is returned, to be handed over after the start-up load.
+    // resumes where it stopped; another one is opened by the start-up load as a new reading, and
+    // when that fails or is cancelled the saved state's file is read instead. A refused one
+    // leaves the saved state alone and its message is returned, to be handed over after the
+    // start-up load. Nothing of the saved state changes before the file has arrived.
     QString openStartupFile(const QString& absolutePath);
     // The path box lost focus holding `typedPath`: an existing file -> FileName + OpenfF (place
     // kept); else the spoken message. Empty text and wildcard characters (* ? [) count as invalid.
@@ -202,6 +204,16 @@ private:
         bool lastPosInherited = false;
         double lastPosAtArrival = 0;
     };
+    // What the first part of a load replaced; put back when that load then fails.
+    struct LeftReading {
+        QString fileName, bookText, sentence;
+        double nextPos = 0, lastPos = 0;
+        std::array<double, 101> bookMarks{};
+        int bookNum = 0;
+        CurrentDocument current;
+    };
+    std::optional<LeftReading> m_leftReading;
+    void putBackLeftReading();
     void keepDocument(DocumentLoad& load);
     LibraryEntry entryForPlace() const;
     const LibraryEntry* knownPlace(const QString& path) const;
@@ -212,8 +224,9 @@ private:
     LibraryStore m_library;
     CurrentDocument m_current;
     bool m_lastLoadOk = false;
-    QString m_loadNotice; // spoken before the reading starts, resumed or not
-    bool m_resumeAtStartup = false;
+    QString m_loadNotice;              // spoken before the reading starts, resumed or not
+    QString m_startupPath;             // the command line's file, read instead of the saved one
+    bool m_nextLoadFallsBack = false;  // taken by the next beginLoad
     bool m_startupLoadPending = false; // taken by the next beginLoad
     bool m_libraryFailureShown = false;
     // Loading (ReaderModelLoadState.cpp).

@@ -54,6 +54,7 @@ bool ReaderModel::beginLoad(const QString& path, bool newReading, DocumentArriva
     load.newReading = newReading;
     load.arrival = how;
     load.startup = std::exchange(m_startupLoadPending, false);
+    load.fallBackToSaved = std::exchange(m_nextLoadFallsBack, false);
     load.stateBefore = before;
     m_load = std::move(load);
     // Nothing more of the previous document is heard; reloading the same one (the path box
@@ -70,6 +71,9 @@ void ReaderModel::startArrivedDocument(const QString& notice) {
     m_load->begun = true;
     // The document being left keeps its place; the arriving one is known once it is whole.
     leaveDocument();
+    m_leftReading = LeftReading{
+        FileName, std::move(BookText), m_port.sentenceText(), NextPos, LastPos, BookMarks,
+        BookNum,  std::move(m_current)};
     m_current = CurrentDocument();
     const bool anotherDocument = m_load->newReading || m_load->path != FileName;
     FileName = m_load->path;
@@ -132,16 +136,28 @@ void ReaderModel::endLoad(DocumentLoad load) {
     LoadInProgress ending = std::move(*m_load);
     m_load.reset();
     const bool loaded = load.status == DocumentLoad::Status::Loaded;
-    if (!ending.begun && !loaded) {
-        // Nothing arrived: the previous document, place and bookmarks are all still there.
+    const bool failed = load.status == DocumentLoad::Status::Failed;
+    // A document that fails after its first part arrived is not read either.
+    if (ending.begun && failed)
+        putBackLeftReading();
+    if ((!ending.begun && !loaded) || (ending.begun && failed)) {
+        // The previous document, place and bookmarks are all still there.
+        m_leftReading.reset();
         m_port.showPathBox(FileName);
-        setState(ending.stateBefore);
+        setState(ending.begun && !BookText.isEmpty() ? ReaderState::Reading : ending.stateBefore);
         if (!ending.sayFirst.isEmpty())
             m_port.handOver(ending.sayFirst);
-        if (load.status == DocumentLoad::Status::Failed)
+        if (ending.fallBackToSaved) {
+            // Start-up with a file that could not be read: the saved state's one is read while
+            // the message says why.
+            m_startupLoadPending = ending.startup;
+            OpenfF();
+        }
+        if (failed)
             reportLoadFailure(load);
         return;
     }
+    m_leftReading.reset();
     const bool arrivedWhole = !ending.begun;
     if (arrivedWhole) {
         m_load = std::move(ending); // for startArrivedDocument
@@ -171,6 +187,23 @@ void ReaderModel::endLoad(DocumentLoad load) {
     m_load.reset();
     if (spread)
         SpreadBookmarks();
+}
+
+void ReaderModel::putBackLeftReading() {
+    if (!m_leftReading)
+        return;
+    ContinuousPlay = 0; // nothing more of the failed document is heard
+    m_port.StopVoice();
+    LeftReading& left = *m_leftReading;
+    FileName = std::move(left.fileName);
+    BookText = std::move(left.bookText);
+    NextPos = left.nextPos;
+    LastPos = left.lastPos;
+    BookMarks = left.bookMarks;
+    BookNum = left.bookNum;
+    m_current = std::move(left.current);
+    m_port.setSentenceText(left.sentence);
+    m_leftReading.reset();
 }
 
 void ReaderModel::arriveAtLoadedDocument(const LoadInProgress& ending) {

@@ -22,6 +22,12 @@ const QString kLineBreakInNameMessage = QStringLiteral(
 } // namespace
 
 bool ReaderModel::OpenfF() {
+    // The first load at start-up opens a file named on the command line as Open File would;
+    // the file of the saved state keeps the state file's place.
+    if (const QString named = std::exchange(m_startupPath, QString()); !named.isEmpty()) {
+        m_nextLoadFallsBack = true;
+        return beginLoad(named, true, Arrival::Resume);
+    }
     if (FileName.isEmpty()) {
         BookText.clear();
         DocumentLoad none;
@@ -31,11 +37,7 @@ bool ReaderModel::OpenfF() {
         m_port.handOver(kNoFileMessage);
         return true;
     }
-    // The first load at start-up resumes a file named on the command line; the file of the
-    // saved state keeps the state file's place.
-    const Arrival how =
-        std::exchange(m_resumeAtStartup, false) ? Arrival::Resume : Arrival::KeepPlace;
-    return beginLoad(FileName, false, how);
+    return beginLoad(FileName, false, Arrival::KeepPlace);
 }
 
 void ReaderModel::startNewReading() {
@@ -86,12 +88,9 @@ QString ReaderModel::openStartupFile(const QString& absolutePath) {
         return refusal;
     const bool sameAsSaved =
         !FileName.isEmpty() && QFileInfo(FileName).absoluteFilePath() == absolutePath;
-    m_resumeAtStartup = !sameAsSaved;
-    if (!sameAsSaved) {
-        startNewReading();
-        FileName = absolutePath;
-        m_port.showPathBox(FileName);
-    }
+    m_startupPath = sameAsSaved ? QString() : absolutePath;
+    if (!sameAsSaved)
+        m_port.showPathBox(absolutePath);
     return QString();
 }
 

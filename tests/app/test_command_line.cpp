@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/types.h>
 
 using namespace orasent;
 using Action = CommandLine::Action;
@@ -82,6 +84,10 @@ private slots:
             << QStringList{"open", QString("/a") + QChar(0) + "b"} << false << 0 << "";
         QTest::newRow("huge name")
             << QStringList{"open", "/" + QString(5000, 'x')} << false << 0 << "";
+        QTest::newRow("argument over 64 KiB")
+            << QStringList{"show" + QString(70000, 'x')} << false << 0 << "";
+        QTest::newRow("a million arguments")
+            << QStringList(1000000, QStringLiteral("stop")) << false << 0 << "";
     }
     void handOver() {
         QFETCH(QStringList, arguments);
@@ -98,6 +104,97 @@ private slots:
         QCOMPARE(int(request->kind), kind);
         QCOMPARE(request->file, file);
         QCOMPARE(decodeHandOver(encodeHandOver(*request))->file, file); // the way back
+    }
+
+    // An export killed on the way (SIGKILL, a power cut) leaves its temporary; the next export
+    // to that folder removes it and its record.
+    void killedExportCleanedByNext_data() {
+        QTest::addColumn<QStringList>("output");
+        QTest::newRow("WAV") << QStringList{"book.wav"};
+        QTest::newRow("split chapters") << QStringList{"book.ogg", "--split-chapters"};
+        QTest::newRow("read-along EPUB") << QStringList{"book.epub"};
+    }
+    void killedExportCleanedByNext() {
+        QFETCH(QStringList, output);
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        QFile text(work.filePath("book.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("A sentence that takes its time to be spoken. ").repeated(4000));
+        text.close();
+        QDir out(work.filePath("out"));
+        QVERIFY(QDir().mkpath(out.path()));
+        output.first() = out.filePath(output.first());
+        const auto entries = [](const QDir& dir) {
+            return dir.entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        QProcess killed;
+        killed.setWorkingDirectory(work.path());
+        killed.setProgram(QStringLiteral(ORASENT_PROGRAM));
+        killed.setArguments(QStringList{"--export", "book.txt"} + output);
+        killed.start();
+        QVERIFY(killed.waitForStarted());
+        // Its temporary and its record are there.
+        QTRY_VERIFY_WITH_TIMEOUT(!entries(out).isEmpty() &&
+                                     entries(QDir(work.path())).join(' ').contains(".record "),
+                                 60000);
+        QCOMPARE(killed.state(), QProcess::Running);
+        killed.kill(); // SIGKILL
+        QVERIFY(killed.waitForFinished(30000));
+        QVERIFY(entries(out).constFirst().startsWith(".orasent-export-"));
+
+        QProcess next;
+        next.setWorkingDirectory(work.path());
+        next.setProgram(QStringLiteral(ORASENT_PROGRAM));
+        next.setArguments(
+            {"--export", "book.txt", out.filePath("short.wav"), "--from-sentence", "4000"});
+        next.start();
+        QVERIFY(next.waitForFinished(60000));
+        QCOMPARE(next.exitCode(), 0);
+        QCOMPARE(entries(out), QStringList{"short.wav"});
+        QCOMPARE(entries(QDir(work.path())).join(" "), QString("book.txt out"));
+    }
+
+    // What a media player's OpenUri may name: a local file's URI within 64 KiB.
+    void uri_data() {
+        QTest::addColumn<QString>("uri");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("local file") << "file:///home/a/b%20c.epub"
+                                    << "/home/a/b c.epub"
+                                    << "";
+        QTest::newRow("web page") << "https://example.org/b.epub"
+                                  << ""
+                                  << "is not a local file";
+        QTest::newRow("over 64 KiB") << "file:///" + QString(70000, 'x') << ""
+                                     << "a URI of 70008 characters, over 64 KiB";
+        QTest::newRow("10 MB") << "file:///" + QString(10 << 20, 'x') << ""
+                               << "over 64 KiB";
+        QTest::newRow("a path no file has") << "file:///" + QString(60000, 'x') << ""
+                                            << "is not a file name";
+        QTest::newRow("64 KiB in UTF-8, a third in characters")
+            << "file:///" + QString(22000, QChar(0x20ac)) << ""
+            << "a URI of 22008 characters, over 64 KiB";
+    }
+    void uri() {
+        QFETCH(QString, uri);
+        QFETCH(QString, file);
+        QFETCH(QString, why);
+        QString reason;
+        const std::optional<QString> named = fileOfUri(uri, &reason);
+        QCOMPARE(named.value_or(QString()), file);
+        QVERIFY2(reason.contains(why), qPrintable(reason));
+        QVERIFY(reason.size() < 300); // what goes to the log is short
+    }
+
+    // A notice names a long path by its start and end.
+    void elidedNotice() {
+        const QString path = "/home/" + QString(1000000, 'x') + "/book.epub";
+        const QString shown = elidedForNotice(path);
+        QCOMPARE(shown.size(), 200);
+        QVERIFY(shown.startsWith("/home/xx") && shown.endsWith("x/book.epub"));
+        QVERIFY(shown.contains(QChar(0x2026)));
+        QCOMPARE(elidedForNotice("/a/b.txt"), QString("/a/b.txt"));
     }
 
     // A selection as it is read: cleaned, cut at 100,000 characters, or nothing to read.
@@ -192,6 +289,47 @@ private slots:
         // Both parsers refuse an option missing from their lists.
         QCOMPARE(int(parseCommandLine({"--split-chapters"}).action), int(Action::UsageError));
         QVERIFY(!parseExportArguments({"--export", "a", "b", "--user-folder"}).ok);
+    }
+
+    // A closed terminal (SIGHUP), a session's end (SIGTERM) and Ctrl+C during an export: it is
+    // cancelled, says so, and leaves nothing in the folder.
+    void exportEndedBySignal_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void exportEndedBySignal() {
+        QFETCH(int, signalNumber);
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        QFile text(work.filePath("book.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("A sentence that takes its time to be spoken. ").repeated(4000));
+        text.close();
+        QDir out(work.filePath("out"));
+        QVERIFY(QDir().mkpath(out.path()));
+        QProcess program;
+        program.setWorkingDirectory(work.path());
+        program.setProgram(QStringLiteral(ORASENT_PROGRAM));
+        program.setArguments({"--export", "book.txt", out.filePath("book.wav")});
+        program.start();
+        QVERIFY(program.waitForStarted());
+        const auto written = [&out] {
+            return out.entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!written().isEmpty(), 60000); // its temporary is there
+        QCOMPARE(program.state(), QProcess::Running);
+        QVERIFY(program.processId() > 0);
+        ::kill(pid_t(program.processId()), signalNumber);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QVERIFY2(err.contains(QStringLiteral("export interrupted by %1; no file was written")
+                                  .arg(QTest::currentDataTag())),
+                 qPrintable(err));
+        QCOMPARE(written(), QStringList());
     }
 };
 

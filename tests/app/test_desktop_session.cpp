@@ -8,6 +8,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 #include <csignal>
@@ -120,6 +122,49 @@ private slots:
         QVERIFY(QFile::exists(EnglishF::stateFileName()));
         QCOMPARE(f.tts.unloadCalls, 1);
         QCOMPARE(written(), QStringList());
+    }
+
+    // A quit signal while a box waits for an answer: the box is closed, and what the quit has
+    // to say (the state file could not be saved) goes to the log instead of another box.
+    void quitSignalWithBoxOpen() {
+        ReaderWindowFixture f;
+        f.open(false);
+        DesktopSession session(*f.reader, f.tts, nullptr);
+        QuitSignals quitSignals;
+        connect(&quitSignals, &QuitSignals::quitRequested, &session, &DesktopSession::quitAsQuit);
+        session.setReady();
+        QVERIFY(QDir().mkdir(EnglishF::stateFileName())); // nothing can replace a folder
+        f.prompts.realMessages = true;
+        QTimer::singleShot(0, [] { std::raise(SIGTERM); }); // once the box is up
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Orasent.txt"));
+        f.prompts.showMessage(f.reader.get(), "Nobody answers this.", programTitle());
+        QVERIFY(session.hasQuit());
+        QTRY_COMPARE(f.tts.unloadCalls, 1); // the reader closed once the box had returned
+        QCOMPARE(f.prompts.messages.size(), 2);
+        QVERIFY(f.reader->findChildren<QDialog*>().isEmpty());
+    }
+
+    // A request that comes while a box waits for an answer runs once it has been answered.
+    void requestWaitsForTheBox() {
+        ReaderWindowFixture f;
+        f.open(false);
+        DesktopSession session(*f.reader, f.tts, nullptr);
+        session.setReady();
+        writeFile("other.txt", "Other text. ");
+        f.prompts.realMessages = true;
+        QString fileWhileOpen;
+        QTimer::singleShot(0, [&] {
+            session.take({HandOver::Kind::Open, QDir::current().filePath("other.txt")});
+            QTimer::singleShot(0, [&] {
+                fileWhileOpen = f.model().FileName;
+                auto* box = f.reader->findChild<QMessageBox*>();
+                QVERIFY(box);
+                box->accept();
+            });
+        });
+        f.prompts.showMessage(f.reader.get(), "Read this first.", programTitle());
+        QCOMPARE(fileWhileOpen, QString("Tech Pool.txt"));
+        QTRY_VERIFY(f.model().FileName.endsWith("other.txt"));
     }
 
     // A second signal while the first quit is under way ends the program at once.

@@ -4,6 +4,7 @@
 #include "RecordingReaderPort.h"
 #include "reader/ReaderModel.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace orasent;
@@ -42,6 +43,12 @@ DocumentLoad ended(DocumentLoad::Status status, const QStringList& all = {},
     load.bookText = bookTextFromDocument(part(all)).bookText;
     load.error = error;
     return load;
+}
+
+// An empty file of that name: its loads are scripted.
+QString existingFile(const QTemporaryDir& dir, const QString& name) {
+    QFile file(dir.filePath(name));
+    return file.open(QIODevice::WriteOnly) ? file.fileName() : QString();
 }
 
 const QString kOld = QStringLiteral("Old one. Old two. Old three. ");
@@ -206,6 +213,96 @@ private slots:
         verifyOldKept(model);
         QCOMPARE(port.text2, QString("old.txt"));
         QCOMPARE(port.messages, QStringList{error.isEmpty() ? "Error loading file" : error});
+        QCOMPARE(model.state(), ReaderState::Reading);
+    }
+
+    // A document that fails after its first part arrived (a later chapter too large, a zip
+    // bomb) puts the previous document, place, bookmarks and sentence back, by every route.
+    void failureAfterFirstPartKeepsPlace_data() {
+        QTest::addColumn<int>("route");
+        QTest::newRow("Open File, hand-over, MPRIS") << 0;
+        QTest::newRow("path box") << 1;
+        QTest::newRow("Recent Documents") << 2;
+        QTest::newRow("question pool") << 3;
+    }
+    void failureAfterFirstPartKeepsPlace() {
+        QFETCH(int, route);
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        readOld(model, port);
+        port.text1 = "Old two.";
+        QTemporaryDir dir;
+        const QString path = existingFile(dir, "later.epub");
+        LibraryEntry entry;
+        entry.key = "later";
+        entry.path = path;
+        model.library().library().remember(entry);
+        if (route == 0)
+            model.openChosenFile("bomb.epub");
+        else if (route == 1)
+            model.openTypedPath(path);
+        else if (route == 2)
+            QVERIFY(model.openLibraryEntry("later"));
+        else
+            model.openPool(path);
+        model.partArrived(port.lastTicket(), part({"Chapter.", "First of the new."}));
+        QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Stepped);
+        model.setBookmark();
+        model.loadEnded(port.lastTicket(),
+                        ended(DocumentLoad::Status::Failed, {}, "This e-book can not be read."));
+        verifyOldKept(model);
+        QCOMPARE(port.text2, QString("old.txt"));
+        QCOMPARE(port.text1, QString("Old two."));
+        QCOMPARE(port.messages, QStringList{"This e-book can not be read."});
+        QCOMPARE(model.state(), ReaderState::Reading);
+        QCOMPARE(model.ContinuousPlay, 0);
+        QVERIFY(port.log.contains("StopVoice"));
+        // Talk goes on in the old document.
+        model.talk(1);
+        QCOMPARE(port.text1, QString(" Old two."));
+    }
+
+    // A file named on the command line that fails or is cancelled (Cancel in the password
+    // dialog) at start-up: the saved state's document is read, its place and bookmarks kept.
+    void failedStartupFileReadsSaved_data() {
+        QTest::addColumn<bool>("partFirst");
+        QTest::addColumn<int>("status");
+        QTest::newRow("damaged") << false << int(DocumentLoad::Status::Failed);
+        QTest::newRow("password cancelled") << false << int(DocumentLoad::Status::Cancelled);
+        QTest::newRow("later chapter fails") << true << int(DocumentLoad::Status::Failed);
+    }
+    void failedStartupFileReadsSaved() {
+        QFETCH(bool, partFirst);
+        QFETCH(int, status);
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        const QStringList saved = {"Saved one.", "Saved two."};
+        const QString savedText = bookTextFromDocument(part(saved)).bookText;
+        const double place = double(savedText.indexOf(" \r\nSaved two")) + 1;
+        model.FileName = "saved.txt";
+        model.NextPos = place, model.LastPos = place, model.BookMarks[1] = 10, model.BookNum = 1;
+        QTemporaryDir dir;
+        const QString named = existingFile(dir, "named.epub");
+        QVERIFY(model.openStartupFile(named).isEmpty());
+        QCOMPARE(model.FileName, QString("saved.txt")); // nothing changes before it arrives
+        model.alignPlaceAfterNextLoad();
+        model.OpenfF();
+        QCOMPARE(port.started, QStringList{named});
+        if (partFirst)
+            model.partArrived(port.lastTicket(), part({"Chapter."}));
+        model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status(status), {}, "Damaged."));
+        QCOMPARE(port.started, (QStringList{named, "saved.txt"}));
+        QCOMPARE(port.messages, status == int(DocumentLoad::Status::Failed)
+                                    ? QStringList{"Damaged."}
+                                    : QStringList{});
+        QCOMPARE(model.FileName, QString("saved.txt"));
+        QCOMPARE(port.text2, QString("saved.txt"));
+        QCOMPARE(model.BookNum, 1);
+        QCOMPARE(model.BookMarks[1], 10.0);
+        model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Loaded, saved));
+        QCOMPARE(model.BookText, savedText);
+        QCOMPARE(model.NextPos, place);
+        QCOMPARE(model.BookMarks[1], 10.0);
         QCOMPARE(model.state(), ReaderState::Reading);
     }
 

@@ -127,6 +127,9 @@ private slots:
         readFirst(model);
         model.FileName = "first.txt";
         QCOMPARE(model.openStartupFile(named).isEmpty(), !refused);
+        QCOMPARE(model.FileName, QString("first.txt")); // nothing changes before it is read
+        QCOMPARE(model.BookMarks[1], 7.0);
+        model.OpenfF();
         QCOMPARE(model.FileName, resumes ? QString("first.txt") : named);
         QCOMPARE(model.NextPos, resumes ? 12.0 : 0.0);
         QCOMPARE(model.BookMarks[1], resumes ? 7.0 : 0.0);

@@ -14,10 +14,12 @@ public:
         QString text;
         QString title;
     };
-    void showMessage(QWidget*, const QString& text, const QString& title) override {
+    void showMessage(QWidget* parent, const QString& text, const QString& title) override {
         messages.append({text, title});
         if (onMessage)
             onMessage(text);
+        if (realMessages)
+            UserPrompts::showMessage(parent, text, title);
     }
     std::optional<QString> getOpenFileName(QWidget*, const OpenFileRequest& request) override {
         openRequests.append(request);
@@ -58,6 +60,7 @@ public:
     QStringList colorRequests;  // titles of the colour dialogs asked for
     QList<QColor> colorAnswers; // next answers of the colour dialog; none left: cancel
     std::function<void(const QString&)> onMessage;
+    bool realMessages = false; // messages are also shown in real boxes, waiting for an answer
     std::function<void(const OpenFileRequest&)> onOpenFile;
 };
 

@@ -14,13 +14,56 @@ QString programTitle() {
     return QStringLiteral("Orasent");
 }
 
+UserPrompts::Showing::Showing(UserPrompts& prompts, QDialog* dialog)
+    : m_prompts(prompts), m_dialog(dialog) {
+    m_prompts.m_showing.append(dialog);
+}
+
+UserPrompts::Showing::~Showing() {
+    m_prompts.m_showing.removeOne(m_dialog);
+    if (m_prompts.isShowing())
+        return;
+    const std::vector<std::function<void()>> waiting = std::move(m_prompts.m_whenNoneShowing);
+    m_prompts.m_whenNoneShowing.clear();
+    for (const std::function<void()>& then : waiting)
+        then();
+}
+
+void UserPrompts::whenNoneShowing(std::function<void()> then) {
+    if (isShowing())
+        m_whenNoneShowing.push_back(std::move(then));
+    else
+        then();
+}
+
+void UserPrompts::closeForQuit() {
+    m_closedForQuit = true;
+    for (QDialog* dialog : std::as_const(m_showing))
+        dialog->done(QDialog::Rejected);
+}
+
+namespace {
+// The dialog's answer; cancelled without showing it once the program quits.
+int answerOf(UserPrompts& prompts, QDialog& dialog) {
+    if (prompts.closedForQuit())
+        return QDialog::Rejected;
+    const UserPrompts::Showing showing(prompts, &dialog);
+    return dialog.exec();
+}
+} // namespace
+
 void UserPrompts::showMessage(QWidget* parent, const QString& text, const QString& title) {
-    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+    if (m_closedForQuit) {
+        qWarning("%s", qUtf8Printable(text)); // nobody is there to read a box
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    answerOf(*this, box);
 }
 
 std::optional<QString> UserPrompts::getPassword(QWidget* parent, const QString& message) {
     PasswordDialog dialog(parent, message);
-    if (dialog.exec() != QDialog::Accepted)
+    if (answerOf(*this, dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.takePassword();
 }
@@ -58,17 +101,18 @@ std::optional<QString> UserPrompts::getOpenFileName(QWidget* parent,
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (!selected.isEmpty())
         dialog.selectNameFilter(selected);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (answerOf(*this, dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QColor> UserPrompts::getColor(QWidget* parent, const QColor& initial,
                                             const QString& title) {
-    const QColor chosen = QColorDialog::getColor(initial, parent, title);
-    if (!chosen.isValid())
+    QColorDialog dialog(initial, parent);
+    dialog.setWindowTitle(title);
+    if (answerOf(*this, dialog) != QDialog::Accepted || !dialog.selectedColor().isValid())
         return std::nullopt;
-    return chosen;
+    return dialog.selectedColor();
 }
 
 std::optional<QString> UserPrompts::getSaveFileName(QWidget* parent,
@@ -83,7 +127,7 @@ std::optional<QString> UserPrompts::getSaveFileName(QWidget* parent,
         dialog.selectFile(request.path);
     if (!selected.isEmpty())
         dialog.selectNameFilter(selected);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (answerOf(*this, dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }

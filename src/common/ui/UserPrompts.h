@@ -2,9 +2,13 @@
 // Message boxes and file dialogs of the program. Windows take a UserPrompts and never call
 // QMessageBox or QFileDialog themselves, so tests can answer every prompt without blocking.
 #include <QColor>
+#include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
+#include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace orasent {
@@ -44,6 +48,32 @@ public:
 
     // The real dialogs.
     static UserPrompts& standard();
+
+    // Marks `dialog` as waiting for an answer in an event loop of its own, for its lifetime.
+    class Showing {
+    public:
+        Showing(UserPrompts& prompts, QDialog* dialog);
+        ~Showing();
+        Showing(const Showing&) = delete;
+        Showing& operator=(const Showing&) = delete;
+
+    private:
+        UserPrompts& m_prompts;
+        QDialog* m_dialog;
+    };
+    // A dialog waits for an answer: what comes from outside waits for whenNoneShowing.
+    bool isShowing() const { return !m_showing.isEmpty(); }
+    // Runs `then` once the last dialog waiting for an answer has returned; at once when none is.
+    void whenNoneShowing(std::function<void()> then);
+    // The program quits: each dialog waiting for an answer is closed as if cancelled, and from
+    // now on a message becomes a log line and a dialog is cancelled without being shown.
+    void closeForQuit();
+    bool closedForQuit() const { return m_closedForQuit; }
+
+private:
+    QList<QDialog*> m_showing;
+    std::vector<std::function<void()>> m_whenNoneShowing;
+    bool m_closedForQuit = false;
 };
 
 // Turns a "caption|patterns|..." filter "A (*.x)|*.x|B (*.y;*.z)|*.y;*.z" into Qt's ";;"-separated

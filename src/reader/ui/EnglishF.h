@@ -54,6 +54,7 @@ public:
 
     ReaderModel& model() { return m_model; }
     const ReaderModel& model() const { return m_model; }
+    UserPrompts& prompts() { return m_prompts; } // the boxes and dialogs of its windows
 
     // The pause timer's tick: one continuous-play step, then the hand-over wait.
     void Timer1_Timer();

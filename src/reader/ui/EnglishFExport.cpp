@@ -48,7 +48,11 @@ void EnglishF::exportToAudio() {
     ExportDialog dialog(m_prompts, choice.outputPath, this);
     dialog.setChoice(choice);
     dialog.setVoiceNote(speech.voiceNote);
-    if (dialog.exec() != QDialog::Accepted)
+    const bool accepted = [&] {
+        const UserPrompts::Showing showing(m_prompts, &dialog);
+        return !m_prompts.closedForQuit() && dialog.exec() == QDialog::Accepted;
+    }();
+    if (!accepted)
         return;
     choice = dialog.choice();
     lastChoice() = choice;

@@ -1,8 +1,10 @@
 // The reader window's start-up, its controls, and the reading state kept between runs.
 #include "ReaderWindowFixture.h"
+#include "ZipBuilder.h"
 #include "common/ui/UserPrompts.h"
 #include "reader/ui/ReaderLayout.h"
 
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QMenu>
 #include <QScreen>
@@ -177,6 +179,77 @@ private slots:
         QCOMPARE(f.prompts.messages[0].title, programTitle());
         QVERIFY(f.model().BookText.isEmpty());
         QCOMPARE(f.model().NextPos, 7.0);
+    }
+
+    // A damaged e-book named on the command line (its second chapter a zip bomb, lying about
+    // its size, or past the character limit): the message, then the saved document is read
+    // at its place, and "Orasent.txt" is left as it was.
+    void damagedStartupFileReadsSaved_data() {
+        QTest::addColumn<QByteArray>("book");
+        const QByteArray one = "<html><body><p>Chapter. First words of the book.</p></body></html>";
+        const auto epub = [&](const QByteArray& two) {
+            const QByteArray opf =
+                "<package xmlns=\"http://www.idpf.org/2007/opf\"><manifest>"
+                "<item id=\"a\" href=\"one.xhtml\" media-type=\"application/xhtml+xml\"/>"
+                "<item id=\"b\" href=\"two.xhtml\" media-type=\"application/xhtml+xml\"/>"
+                "</manifest><spine><itemref idref=\"a\"/><itemref idref=\"b\"/></spine>"
+                "</package>";
+            return buildZip({{"mimetype", "application/epub+zip"},
+                             {"META-INF/container.xml",
+                              "<container><rootfiles><rootfile full-path=\"book.opf\"/>"
+                              "</rootfiles></container>"},
+                             {"book.opf", opf},
+                             {"one.xhtml", one},
+                             {"two.xhtml", two}});
+        };
+        const QByteArray two =
+            "<html><body><p>" + QByteArray("Word. ").repeated(1000) + "</p></body></html>";
+        QByteArray bomb = epub(two);
+        declareUnpackedSize(&bomb, "two.xhtml", 40u << 20);
+        QByteArray lying = epub(two);
+        declareUnpackedSize(&lying, "two.xhtml", 300u << 20);
+        QTest::newRow("zip bomb") << bomb;
+        QTest::newRow("lying size") << lying;
+        // Numbered sentences pack loosely enough to pass the packing check.
+        QByteArray many = "<html><body><p>";
+        many.reserve(70'000'000);
+        for (int i = 0; many.size() < 68'000'000; ++i)
+            many += "Line " + QByteArray::number(i * 7919) + ". ";
+        QTest::newRow("over the character limit") << epub(many + "</p></body></html>");
+    }
+    void damagedStartupFileReadsSaved() {
+        QFETCH(QByteArray, book);
+        ReaderWindowFixture f;
+        writeFile("saved.txt", "One. Two. Three. Four. ");
+        writeFile("bad.epub", book);
+        {
+            EnglishF& reader = f.open(false);
+            f.model().FileName = "saved.txt";
+            f.model().OpenfF();
+            f.talk();
+            f.talk();
+            f.click(7); // a bookmark where the reader stopped
+            reader.close();
+        }
+        QFile stateFile("Orasent.txt");
+        QVERIFY(stateFile.open(QIODevice::ReadOnly));
+        const QByteArray saved = stateFile.readAll();
+        stateFile.close();
+        f.prompts.messages.clear();
+        f.beforeLoad = [](EnglishF& reader) {
+            reader.setStartupFile(QFileInfo("bad.epub").absoluteFilePath());
+        };
+        EnglishF& reader = f.open(false);
+        QCOMPARE(f.prompts.messages.size(), 1);
+        QCOMPARE(f.model().FileName, "saved.txt");
+        QCOMPARE(f.text2()->text(), "saved.txt");
+        QCOMPARE(f.model().BookText, "One. Two. Three. Four. ");
+        QCOMPARE(f.model().BookNum, 1);
+        f.talk(); // the sentence last shown, as after any restart
+        QCOMPARE(f.text1()->toPlainText(), " Two.");
+        reader.close();
+        QVERIFY(stateFile.open(QIODevice::ReadOnly));
+        QCOMPARE(stateFile.readAll(), saved);
     }
 };
 
