@@ -1,6 +1,7 @@
 #include "engine/EspeakVoice.h"
 
 #include "engine/AudioFormats.h"
+#include "engine/EspeakSounds.h"
 #include "engine/PcmOutput.h"
 #include "engine/StreamPlayer.h"
 #include "engine/SynthesisWorker.h"
@@ -102,6 +103,10 @@ SpObjectTokens espeakVoiceTokens() {
 }
 
 // A voice's first language as espeak-ng lists it ("fr-fr"), in the usual case ("fr-FR").
+QString EspeakVoice::inlineSounds(const QString& ipa) const {
+    return espeakPhonemeInput(ipa);
+}
+
 QString EspeakVoice::LanguageOf(const SpObjectToken& voice) const {
     for (const EspeakVoiceInfo& v : m_worker->voices()) {
         if (v.identifier != voice.Id())
