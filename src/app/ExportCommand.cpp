@@ -7,6 +7,7 @@
 #include "export/AudioExport.h"
 #include "export/ExportArguments.h"
 #include "export/ExportText.h"
+#include "speech/PronunciationFile.h"
 #include "speech/SpeechSettingsFile.h"
 #include "speech/WordListFile.h"
 
@@ -64,6 +65,11 @@ int listVoices() {
 // "VIC.INI" and "Speech.lst" in the working folder.
 void applySavedSettings(const SpObjectTokens& voices, ExportRequest* request) {
     request->replacementList = loadReplacementList(files::wordList());
+    const PronunciationLoad pronunciation = loadPronunciationFile();
+    if (!pronunciation.problem.isEmpty())
+        say(stderr, QStringLiteral("orasent: %1").arg(pronunciation.problem));
+    request->pronunciation = std::make_shared<PronunciationRules>(pronunciation.settings.rules);
+    request->bookLexicons = pronunciation.settings.bookLexicons;
     request->voiceIdentifier = voices.value(0).Id();
     for (const SettingAction& action : readSpeechSettingsFile(files::speechSettings())) {
         const int value = int(action.value);

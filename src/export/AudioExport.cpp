@@ -1,5 +1,6 @@
 #include "export/AudioExport.h"
 
+#include "engine/EspeakSounds.h"
 #include "engine/EspeakVoice.h"
 #include "engine/PcmConverter.h"
 #include "engine/SynthesisWorker.h"
@@ -8,6 +9,8 @@
 #include "export/EncoderStage.h"
 #include "export/ExportOutputs.h"
 #include "export/ExportText.h"
+#include "reader/DocumentLibrary.h"
+#include "speech/PronunciationStore.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -75,6 +78,24 @@ private:
 } // namespace
 
 // One run: the sentences and chapters, what is in flight, the files and their times.
+// The rules the export reads with: the user's, and the book's own lexicons with the book's
+// language; espeak-ng says the sounds.
+static SpeakingRules exportRules(const ExportRequest& request) {
+    SpeakingRules rules;
+    rules.user = request.pronunciation;
+    const Document& document = request.document;
+    if (request.bookLexicons && !document.metadata.lexicons.isEmpty()) {
+        QVector<PronunciationRule> book = lexiconRules(document.metadata.lexicons, nullptr);
+        if (!book.isEmpty())
+            rules.book = std::make_shared<PronunciationRules>(std::move(book));
+    }
+    rules.context.documentKey = contentKey(request.text);
+    rules.context.language = document.metadata.language;
+    rules.context.xml = true;
+    rules.context.inlineSounds = [](const QString& ipa) { return espeakPhonemeInput(ipa); };
+    return rules;
+}
+
 struct AudioExport::Session {
     const ExportRequest& request;
     ExportOutputs outputs;
@@ -85,6 +106,7 @@ struct AudioExport::Session {
     std::unique_ptr<PcmConverter> converter; // when the file's rate is not espeak-ng's
     const qint64 gapFrames = qint64(kRate) * kSentenceGapMs / 1000;
     qint64 threshold = kSilenceLevel;
+    SpeakingRules rules = exportRules(request);
 
     struct InFlight {
         int sentence = 0;
@@ -128,7 +150,7 @@ bool AudioExport::Session::submitNext() {
     while (nextSentence < sentences.size()) {
         const int index = nextSentence++;
         PreparedSentence prepared =
-            prepareForSpeaking(sentenceText(index), request.replacementList);
+            prepareForSpeaking(sentenceText(index), request.replacementList, &rules);
         if (prepared.spoken.trimmed().isEmpty())
             continue; // nothing to hear: no cue, no gap
         SynthesisJob job;

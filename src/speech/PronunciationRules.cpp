@@ -1,5 +1,6 @@
 #include "speech/PronunciationRules.h"
 
+#include "speech/CharacterCase.h"
 #include "speech/RulePattern.h"
 
 #include <QHash>
@@ -350,6 +351,20 @@ QString applyPronunciation(const QString& text, const QString& casedText,
     }
     out.append(QStringView(text).mid(done));
     return out;
+}
+
+QString writtenCaseOf(const QString& rewritten, const QString& written,
+                      const TextEdits& listEdits) {
+    if (listEdits.isEmpty())
+        return written.size() == rewritten.size() ? written : rewritten;
+    QString cased = rewritten;
+    for (qsizetype i = 0; i < cased.size(); ++i) {
+        const auto [start, length] = listEdits.originalSpan(i, 1);
+        if (length == 1 && start < written.size() &&
+            upperCaseCodePoint(written[start].unicode()) == cased[i].unicode())
+            cased[i] = written[start];
+    }
+    return cased;
 }
 
 } // namespace orasent

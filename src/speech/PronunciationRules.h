@@ -109,6 +109,11 @@ QString sayingFor(const PronunciationRule& rule, QStringView matched, const QStr
 // Returns "" when the rule can be kept.
 QString ruleProblem(const PronunciationRule& rule);
 
+// `rewritten` (the upper-case step and the replacement list applied to `written`, with the
+// list's `listEdits`) with each character the list left alone back in its written case, so
+// case-sensitive rules match "Bill" although the upper-case step made it "BILL".
+QString writtenCaseOf(const QString& rewritten, const QString& written, const TextEdits& listEdits);
+
 // "en" applies to "en-GB" and "EN_gb"; "en-GB" not to "en-US".
 bool languageApplies(const QString& ruleLanguage, const QString& passageLanguage);
 

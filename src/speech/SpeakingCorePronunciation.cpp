@@ -1,27 +1,7 @@
 // The pronunciation step of SpeakingCore: the rules after the word replacement list.
-#include "speech/CharacterCase.h"
 #include "speech/SpeakingCore.h"
 
 namespace orasent {
-
-namespace {
-
-// `rewritten` with each character the replacement list left alone back in its written case:
-// case-sensitive rules then match "Bill" although the upper-case step made it "BILL".
-QString casedForm(const QString& rewritten, const QString& written, const TextEdits& listEdits) {
-    if (listEdits.isEmpty())
-        return written.size() == rewritten.size() ? written : rewritten;
-    QString cased = rewritten;
-    for (qsizetype i = 0; i < cased.size(); ++i) {
-        const auto [start, length] = listEdits.originalSpan(i, 1);
-        if (length == 1 && start < written.size() &&
-            upperCaseCodePoint(written[start].unicode()) == cased[i].unicode())
-            cased[i] = written[start];
-    }
-    return cased;
-}
-
-} // namespace
 
 void SpeakingCore::setPronunciation(std::shared_ptr<const PronunciationRules> rules) {
     m_pronunciation = std::move(rules);
@@ -68,7 +48,7 @@ QString SpeakingCore::rewriteForSpeech(const QString& text, const QString& writt
             edits->append(listEdits);
         return replaced;
     }
-    const QString cased = casedForm(replaced, written.isEmpty() ? text : written, listEdits);
+    const QString cased = writtenCaseOf(replaced, written.isEmpty() ? text : written, listEdits);
     TextEdits ruleEdits;
     const QString said = applyPronunciation(
         replaced, cased, m_pronunciation.get(), bookRules ? m_bookPronunciation.get() : nullptr,

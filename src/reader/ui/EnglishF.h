@@ -163,6 +163,10 @@ private:
     // Tools menu: "Reading Look…", "Faster" and "Slower" (EnglishFLook.cpp).
     void addLookTools();
     void addLanguageTool(); // EnglishFLanguage.cpp
+    // EnglishFPronunciation.cpp: "Pronunciation…" in the Tools menu, and the document's
+    // pronunciation lexicons handed to speech.
+    void addPronunciationTool();
+    void documentArrived(const QByteArray& key, const Document& document) override;
     void openLookDialog();
     void stepRate(int delta);
 

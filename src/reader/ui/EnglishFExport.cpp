@@ -67,6 +67,8 @@ void EnglishF::exportToAudio() {
     request.rate = speech.rate;
     request.volume = speech.volume;
     request.replacementList = speech.replacementList;
+    request.pronunciation = speech.pronunciation;
+    request.bookLexicons = speech.bookLexicons;
     // A finished run is replaced by the new one.
     delete findChild<ExportRun*>();
     new ExportRun(request, m_prompts, this);
