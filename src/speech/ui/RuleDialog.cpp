@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardItemModel>
 
 namespace orasent {
 
@@ -47,7 +48,9 @@ RuleDialog::RuleDialog(UserPrompts& prompts, const QByteArray& documentKey, cons
     m_applies = addRow(form, QStringLiteral("A&pplies to:"), new QComboBox);
     m_applies->addItems({QStringLiteral("Every document"), QStringLiteral("This document"),
                          QStringLiteral("One language")});
-    m_applies->setItemData(1, m_documentKey.isEmpty() ? 0 : 33, Qt::UserRole - 1);
+    // "This document" needs a document being read.
+    if (auto* items = qobject_cast<QStandardItemModel*>(m_applies->model()))
+        items->item(1)->setEnabled(!m_documentKey.isEmpty());
     m_languageField = addRow(form, QStringLiteral("&Language:"), new QLineEdit(language));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     form->addRow(buttons);
