@@ -137,6 +137,27 @@ private slots:
         QCOMPARE(load.settings.rules, everyKind());
     }
 
+    // A large file is written and read whole; a 1 MB replacement is cut to the limit on reading.
+    void hundredThousandRules() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(kPronunciationFileName);
+        QVector<Rule> many;
+        for (int i = 0; i < 100000; ++i) {
+            Rule r;
+            r.text = QStringLiteral("word%1").arg(i);
+            r.alias = QStringLiteral("said %1").arg(i);
+            many.append(r);
+        }
+        many[5].alias = QString(1024 * 1024, u'x');
+        QString error;
+        QVERIFY(savePronunciationFile({many, true}, &error, path));
+        const PronunciationLoad load = loadPronunciationFile(path);
+        QCOMPARE(load.problem, QString());
+        QCOMPARE(load.settings.rules.size(), 100000);
+        QCOMPARE(load.settings.rules[5].alias.size(), kMostReplacement);
+        QCOMPARE(load.settings.rules[99999].alias, "said 99999");
+    }
+
     void damagedRulesFileIsReportedAndKept() {
         QTemporaryDir dir;
         const QString path = dir.filePath(kPronunciationFileName);
