@@ -2,6 +2,8 @@
 
 #include "speech/PlsLexicon.h"
 
+#include <QFile>
+
 namespace orasent {
 
 PronunciationStore::PronunciationStore(QString path, QObject* parent)
@@ -10,12 +12,25 @@ PronunciationStore::PronunciationStore(QString path, QObject* parent)
 QString PronunciationStore::load() {
     const PronunciationLoad loaded = loadPronunciationFile(m_path);
     m_settings = loaded.settings;
+    m_damaged = !loaded.problem.isEmpty() && QFile::exists(m_path);
     m_rules = std::make_shared<PronunciationRules>(m_settings.rules);
     emit changed();
     return loaded.problem;
 }
 
 bool PronunciationStore::save(const PronunciationSettings& settings, QString* error) {
+    if (m_damaged) {
+        const QString kept = m_path + QStringLiteral(".damaged");
+        QFile::remove(kept);
+        if (!QFile::copy(m_path, kept)) {
+            if (error)
+                *error = QStringLiteral("The rules file %1 could not be read and could not be "
+                                        "kept as %2, so it was not written over.")
+                             .arg(m_path, kept);
+            return false;
+        }
+        m_damaged = false;
+    }
     if (!savePronunciationFile(settings, error, m_path))
         return false;
     m_settings = settings;

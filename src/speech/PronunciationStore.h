@@ -23,7 +23,8 @@ public:
     std::shared_ptr<const PronunciationRules> rules() const { return m_rules; }
     QString path() const { return m_path; }
 
-    // Saves `settings` whole and takes them up; false with `error` (the old file stays).
+    // Saves `settings` whole and takes them up; false with `error` (the old file stays). A file
+    // that could not be read at load is first kept beside it as "<name>.damaged".
     bool save(const PronunciationSettings& settings, QString* error);
 
     // The rules of a book's own lexicons (PLS files from its package), with the book's
@@ -39,6 +40,7 @@ signals:
 private:
     QString m_path;
     PronunciationSettings m_settings;
+    bool m_damaged = false; // the file on disk could not be read
     std::shared_ptr<const PronunciationRules> m_rules;
 };
 

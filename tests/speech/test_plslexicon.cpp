@@ -1,6 +1,8 @@
 #include "speech/PlsLexicon.h"
 #include "speech/PronunciationFile.h"
+#include "speech/PronunciationStore.h"
 
+#include "FileBytes.h"
 #include "TmpfsMount.h"
 
 #include <QtTest>
@@ -169,6 +171,13 @@ private slots:
         QVERIFY(load.problem.contains("were not used"));
         QVERIFY(load.settings.rules.isEmpty());
         QVERIFY(QFile::exists(path));
+        // The first save keeps the damaged file beside the new one.
+        PronunciationStore store(path);
+        QVERIFY(!store.load().isEmpty());
+        QString error;
+        QVERIFY(store.save({everyKind(), true}, &error));
+        QCOMPARE(test::readAll(path + ".damaged"), QByteArray("<lexicon><lexeme>"));
+        QCOMPARE(loadPronunciationFile(path).settings.rules, everyKind());
     }
 
     void fullDiskKeepsTheOldFile() {
