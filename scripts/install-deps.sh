@@ -13,7 +13,7 @@ set -euo pipefail
 runtime_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
-  libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev
+  libespeak-ng-dev espeak-ng-data libsoxr-dev libsndfile1-dev libspeechd-dev libpcre2-dev
   libzip-dev libgumbo-dev libcmark-dev libexttextcat-dev libexttextcat-data
   libtag1-dev libmp3lame-dev libopusenc-dev
   flite1-dev

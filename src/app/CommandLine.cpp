@@ -105,6 +105,8 @@ QString usageText() {
         "                 (otherwise the folder the program was started in)\n"
         "  --print-text FILE  write the text Orasent reads from FILE to standard output,\n"
         "                 one paragraph a line, and exit\n"
+        "  --import-lexicon FILE  add the words of a PLS pronunciation lexicon to the\n"
+        "                 pronunciation rules (Pronunciations.pls), and exit\n"
         "  --read-selection  speak the text selected in any program (the clipboard where\n"
         "                 the desktop shares no selection)\n"
         "  --read-clipboard  speak the text on the clipboard\n"

@@ -11,6 +11,7 @@
 #include "export/ExportText.h"
 #include "export/PassageVoices.h"
 #include "reader/ReadingOptions.h"
+#include "speech/PronunciationFile.h"
 #include "speech/SpeechSettingsFile.h"
 #include "speech/WordListFile.h"
 
@@ -95,6 +96,11 @@ int listVoices() {
 // "VIC.INI" and "Speech.lst" in the working folder.
 void applySavedSettings(ExportRequest* request) {
     request->replacementList = loadReplacementList(files::wordList());
+    const PronunciationLoad pronunciation = loadPronunciationFile();
+    if (!pronunciation.problem.isEmpty())
+        say(stderr, QStringLiteral("orasent: %1").arg(pronunciation.problem));
+    request->pronunciation = std::make_shared<PronunciationRules>(pronunciation.settings.rules);
+    request->bookLexicons = pronunciation.settings.bookLexicons;
     request->voiceIdentifier = defaultVoice();
     for (const SettingAction& action : readSpeechSettingsFile(files::speechSettings())) {
         const int value = int(action.value);

@@ -4,6 +4,7 @@
 #include "app/DesktopSession.h"
 #include "app/ExportCommand.h"
 #include "app/HandOver.h"
+#include "app/ImportLexiconCommand.h"
 #include "app/PrintTextCommand.h"
 #include "app/QuitSignals.h"
 #include "app/ShortcutPortal.h"
@@ -76,6 +77,10 @@ int main(int argc, char* argv[]) {
     if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isPrintTextCommand(all)) {
         QCoreApplication app(argc, argv); // no window, no display
         return orasent::runPrintTextCommand(QCoreApplication::arguments());
+    }
+    if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isImportLexiconCommand(all)) {
+        QCoreApplication app(argc, argv); // no window, no display
+        return orasent::runImportLexiconCommand(QCoreApplication::arguments());
     }
     const orasent::CommandLine line = orasent::parseCommandLine(argumentsOf(argc, argv));
     if (const int status = answerWithoutWindow(line); status >= 0)

@@ -57,10 +57,14 @@ Status findPackage(ZipArchive& zip, QString* packagePath) {
 
 struct Package {
     QList<Chapter> chapters;
-    QString navPath; // EPUB 3 navigation document
-    QString ncxPath; // EPUB 2 table of contents
+    QString navPath;          // EPUB 3 navigation document
+    QString ncxPath;          // EPUB 2 table of contents
+    QStringList lexiconPaths; // EPUB 3 pronunciation lexicons (PLS)
     DocumentMetadata metadata;
 };
+
+constexpr int kMostLexicons = 16;
+constexpr qsizetype kMostLexiconBytes = 8 * 1024 * 1024;
 
 // The Dublin Core fields of the package's metadata; the identifier the package names as its
 // unique one, else the first.
@@ -99,6 +103,9 @@ Status readPackage(ZipArchive& zip, const QString& packagePath, Package* package
         } else if (xml.name() == u"item") {
             const Chapter item{resolveArchivePath(packagePath, value("href")), value("media-type")};
             manifest.insert(value("id"), item);
+            if (item.mediaType == QLatin1String("application/pls+xml") && !item.path.isEmpty() &&
+                package->lexiconPaths.size() < kMostLexicons)
+                package->lexiconPaths.append(item.path);
             if (value("properties").split(QLatin1Char(' ')).contains(QLatin1String("nav")))
                 package->navPath = item.path;
         } else if (xml.name() == u"spine") {
@@ -160,6 +167,18 @@ QVector<ContentsEntry> bookContents(ZipArchive& zip, const Package& package,
     return mapContents(targets, anchors, paragraphCount);
 }
 
+// The lexicons' bytes as the package holds them; one that is missing or too large is left out
+// (speech reads them, and refuses what it cannot read).
+QList<QByteArray> readLexicons(ZipArchive& zip, const QStringList& paths) {
+    QList<QByteArray> lexicons;
+    for (const QString& path : paths) {
+        QByteArray bytes;
+        if (zip.read(path, &bytes) == Status::Ok && bytes.size() <= kMostLexiconBytes)
+            lexicons.append(bytes);
+    }
+    return lexicons;
+}
+
 } // namespace
 
 Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& progress) {
@@ -217,6 +236,7 @@ Extraction extractEpubParagraphs(const QByteArray& archive, const LoadProgress& 
     result.skippedParts = missing;
     result.metadata = package.metadata;
     result.metadata.language = language;
+    result.metadata.lexicons = readLexicons(zip, package.lexiconPaths);
     result.contents = bookContents(zip, package, anchors, int(result.paragraphs.size()));
     return result;
 }

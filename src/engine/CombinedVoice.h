@@ -51,6 +51,7 @@ public:
     // Each engine keeps its own voice, and the chosen engine stays chosen.
     int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) override;
     QString LanguageOf(const SpObjectToken& voice) const override;
+    QString inlineSounds(const QString& ipa) const override { return m_active->inlineSounds(ipa); }
     bool isAvailable() const override { return m_active->isAvailable(); }
     bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }
     QString SdkPath() const override { return m_first->SdkPath(); }

@@ -1,6 +1,7 @@
 #include "engine/EspeakVoice.h"
 
 #include "engine/AudioFormats.h"
+#include "engine/EspeakSounds.h"
 #include "engine/PcmOutput.h"
 #include "engine/StreamPlayer.h"
 #include "engine/SynthesisWorker.h"
@@ -99,6 +100,11 @@ SpObjectTokens espeakVoiceTokens() {
         tokens.append(SpObjectToken(v.identifier, description));
     }
     return tokens;
+}
+
+// Sounds in IPA as espeak-ng's [[...]] phoneme input.
+QString EspeakVoice::inlineSounds(const QString& ipa) const {
+    return espeakPhonemeInput(ipa);
 }
 
 QString EspeakVoice::LanguageOf(const SpObjectToken& voice) const {

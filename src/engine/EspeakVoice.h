@@ -56,6 +56,7 @@ public:
     int Speak(const QString& text, int flags) override;
     QString SdkPath() const override;
     QString LanguageOf(const SpObjectToken& voice) const override;
+    QString inlineSounds(const QString& ipa) const override;
 
     // Words per minute for a rate of -10..10.
     static int wordsPerMinute(int rate);

@@ -131,6 +131,12 @@ public:
         }
         return samePrimary;
     }
+    // The voice's inline form of `ipa` (IPA sounds) inside a spoken text; "" when it cannot
+    // say them (the rule's alias or the word as written is read instead).
+    virtual QString inlineSounds(const QString& ipa) const {
+        Q_UNUSED(ipa);
+        return {};
+    }
     // False while the engine's service is away (see ServiceStopped).
     virtual bool isAvailable() const { return true; }
 

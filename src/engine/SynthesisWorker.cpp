@@ -224,6 +224,11 @@ void SynthesisWorker::run() {
     }
 }
 
+// Sounds put in by pronunciation rules come as "[[...]]"; other texts keep their brackets.
+static unsigned phonemeInput(const QString& text) {
+    return text.contains(QLatin1String("[[")) ? espeakPHONEMES : 0;
+}
+
 void SynthesisWorker::runJob(const SynthesisJob& job) {
     StreamChunk failure;
     failure.stream = job.stream;
@@ -257,9 +262,9 @@ void SynthesisWorker::runJob(const SynthesisJob& job) {
     }
     const QByteArray& input = ctx->text.espeakInput();
     t_context = ctx.get();
-    const espeak_ERROR result =
-        espeak_Synth(input.constData(), size_t(input.size()) + 1, 0, POS_CHARACTER, 0,
-                     espeakCHARS_UTF8 | (job.xml ? espeakSSML : 0), nullptr, nullptr);
+    const espeak_ERROR result = espeak_Synth(
+        input.constData(), size_t(input.size()) + 1, 0, POS_CHARACTER, 0,
+        espeakCHARS_UTF8 | (job.xml ? espeakSSML : 0) | phonemeInput(job.text), nullptr, nullptr);
     t_context = nullptr;
     if (job.xml && job.text.contains(QLatin1Char('<')))
         m_currentVoice.clear(); // a <voice> element may have switched espeak-ng's voice

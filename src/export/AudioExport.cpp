@@ -1,5 +1,6 @@
 #include "export/AudioExport.h"
 
+#include "engine/EspeakSounds.h"
 #include "engine/EspeakVoice.h"
 #include "engine/LocalVoices.h"
 #include "engine/PcmConverter.h"
@@ -10,6 +11,8 @@
 #include "export/ExportOutputs.h"
 #include "export/ExportText.h"
 #include "export/PassageVoices.h"
+#include "reader/DocumentLibrary.h"
+#include "speech/PronunciationStore.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -102,6 +105,24 @@ QString voicesName(const ExportRequest& request) {
 } // namespace
 
 // One run: the sentences and chapters, what is in flight, the files and their times.
+// The rules the export reads with: the user's, and the book's own lexicons with the book's
+// language; espeak-ng says the sounds.
+static SpeakingRules exportRules(const ExportRequest& request) {
+    SpeakingRules rules;
+    rules.user = request.pronunciation;
+    const Document& document = request.document;
+    if (request.bookLexicons && !document.metadata.lexicons.isEmpty()) {
+        QVector<PronunciationRule> book = lexiconRules(document.metadata.lexicons, nullptr);
+        if (!book.isEmpty())
+            rules.book = std::make_shared<PronunciationRules>(std::move(book));
+    }
+    rules.context.documentKey = contentKey(request.text);
+    rules.context.language = document.metadata.language;
+    rules.context.xml = true;
+    rules.context.inlineSounds = [](const QString& ipa) { return espeakPhonemeInput(ipa); };
+    return rules;
+}
+
 struct AudioExport::Session {
     const ExportRequest& request;
     ExportOutputs outputs;
@@ -113,6 +134,7 @@ struct AudioExport::Session {
     const qint64 gapFrames = qint64(kRate) * kSentenceGapMs / 1000;
     qint64 threshold = kSilenceLevel;
     PassageVoices voices;
+    SpeakingRules rules = exportRules(request);
 
     struct InFlight {
         int sentence = 0;
@@ -156,7 +178,7 @@ bool AudioExport::Session::submitNext() {
     while (nextSentence < sentences.size()) {
         const int index = nextSentence++;
         PreparedSentence prepared =
-            prepareForSpeaking(sentenceText(index), request.replacementList);
+            prepareForSpeaking(sentenceText(index), request.replacementList, &rules);
         if (prepared.spoken.trimmed().isEmpty())
             continue; // nothing to hear: no cue, no gap
         SynthesisJob job;

@@ -13,11 +13,13 @@
 #include "documents/Document.h"
 #include "export/Captions.h"
 #include "export/ExportFormats.h"
+#include "speech/PronunciationRules.h"
 
 #include <QMap>
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace orasent {
@@ -34,6 +36,9 @@ struct ExportRequest {
     int rate = 0;            // -10 .. 10
     int volume = 100;        // 0 .. 100
     QString replacementList;
+    // The pronunciation rules (null: none), and whether the book's own lexicons apply.
+    std::shared_ptr<const PronunciationRules> pronunciation;
+    bool bookLexicons = true;
     ExportQuality quality = ExportQuality::Standard;
     // One file per chapter, "NN Chapter title.ext", in a folder named after the book beside
     // outputPath.

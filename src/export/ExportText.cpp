@@ -32,10 +32,16 @@ QVector<SentenceSpan> cutExportSentences(const QString& text, double from) {
     return sentences;
 }
 
-PreparedSentence prepareForSpeaking(const QString& sentence, const QString& replacementList) {
+PreparedSentence prepareForSpeaking(const QString& sentence, const QString& replacementList,
+                                    const SpeakingRules* rules) {
     PreparedSentence prepared;
     const QString upper = upperCaseByCharacter(sentence);
-    const QString replaced = applyReplacementList(upper, replacementList, {}, &prepared.edits);
+    QString replaced = applyReplacementList(upper, replacementList, {}, &prepared.edits);
+    if (rules && (rules->user || rules->book)) {
+        const QString cased = writtenCaseOf(replaced, sentence, prepared.edits);
+        replaced = applyPronunciation(replaced, cased, rules->user.get(), rules->book.get(),
+                                      rules->context, &prepared.edits);
+    }
     prepared.spoken = plainTextBoxForm(replaced, &prepared.edits);
     return prepared;
 }

@@ -2,6 +2,7 @@
 // The export's input: sentences cut as the reader cuts them, and each one prepared for the
 // engine as the reader's Talk prepares it.
 #include "documents/DocumentLoader.h"
+#include "speech/PronunciationRules.h"
 #include "speech/TextEdits.h"
 
 #include <QString>
@@ -27,8 +28,17 @@ struct PreparedSentence {
     TextEdits edits; // maps spans of `spoken` back to the sentence
 };
 
-// Talk's steps: upper case one character at a time, the replacement list, the text box form.
-PreparedSentence prepareForSpeaking(const QString& sentence, const QString& replacementList);
+// The pronunciation rules an export reads with: the user's, the book's own lexicons', and where.
+struct SpeakingRules {
+    std::shared_ptr<const PronunciationRules> user;
+    std::shared_ptr<const PronunciationRules> book;
+    SpeechContext context;
+};
+
+// Talk's steps: upper case one character at a time, the replacement list, the pronunciation
+// rules (when given), the text box form.
+PreparedSentence prepareForSpeaking(const QString& sentence, const QString& replacementList,
+                                    const SpeakingRules* rules = nullptr);
 
 // The sentence as a caption shows it: blanks at both ends dropped, every run of blanks holding a
 // line break one line break. `offsets` (ascending offsets into the sentence) are mapped onto the

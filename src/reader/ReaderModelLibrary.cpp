@@ -88,6 +88,7 @@ bool ReaderModel::arriveAtDocument(Arrival how) {
         return false;
     const QFileInfo file(FileName);
     m_current.key = contentKey(BookText);
+    m_port.documentArrived(m_current.key, document);
     m_current.path = file.absoluteFilePath();
     m_current.title = document.metadata.title.simplified();
     if (m_current.title.isEmpty())

@@ -38,6 +38,8 @@ public:
     virtual void startLoad(const QString& path, int ticket, ReaderModel& model);
     // The load `ticket` is no longer wanted: stop it soon; what it still delivers is ignored.
     virtual void cancelLoad(int /*ticket*/) {}
+    // A document has arrived whole and is the one read now; `key` is its library key.
+    virtual void documentArrived(const QByteArray& /*key*/, const Document& /*document*/) {}
     // The status line under the path box ("Loading: page 3 of 40"); empty hides it.
     virtual void showLoadingStatus(const QString& /*text*/) {}
 };

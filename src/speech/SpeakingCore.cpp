@@ -204,12 +204,14 @@ void SpeakingCore::runPickup() {
         if (m_voiceChooser && !language.isEmpty())
             choice = m_voiceChooser(language, m_speakBoxDocument);
         QString upper = upperCaseByCharacter(following.handedOver);
+        QString written = following.handedOver;
         if (!choice.notice.isEmpty()) {
             // Said first; its words follow nothing in the handed-over text.
             following.edits.add(0, 0, choice.notice.size() + 1);
             upper.prepend(choice.notice + QLatin1Char(' '));
+            written.prepend(choice.notice + QLatin1Char(' '));
         }
-        const QString replaced = applyReplacements(upper, &following.edits);
+        const QString replaced = rewriteForSpeech(upper, written, language, true, &following.edits);
         spoken = plainTextBoxForm(replaced, &following.edits);
         emit spokenTextChanged(spoken);
     }

@@ -4,6 +4,7 @@
 // soon as the event loop is free) and the filter that drops the events of older streams. It
 // reaches the engine only through SpVoice; the windows mirror its state in their controls.
 #include "engine/SpVoice.h"
+#include "speech/PronunciationRules.h"
 #include "speech/TextEdits.h"
 
 #include <QObject>
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 namespace orasent {
 
@@ -54,6 +56,21 @@ public:
     void setReplacementList(const QString& list) { m_replacementList = list; }
     // The replacement step; lets pending events run. Replacements are recorded in `edits`.
     QString applyReplacements(const QString& text, TextEdits* edits = nullptr) const;
+
+    // The pronunciation rules, applied right after the replacement list.
+    void setPronunciation(std::shared_ptr<const PronunciationRules> rules);
+    std::shared_ptr<const PronunciationRules> pronunciation() const { return m_pronunciation; }
+    // The document being read: its library key, its language and its own lexicons' rules (null:
+    // none, or turned off). Texts from the speak box are read with them.
+    void setDocumentPronunciation(const QByteArray& documentKey, const QString& language,
+                                  std::shared_ptr<const PronunciationRules> bookRules);
+    // The replacement step, then the pronunciation rules for `language` ("" for the document's,
+    // else the voice's); `written` is the text before the upper-case step, for matching case.
+    // `inDocument`: the text comes from the document being read.
+    QString rewriteForSpeech(const QString& text, const QString& written, const QString& language,
+                             bool inDocument, TextEdits* edits = nullptr) const;
+    // How the rules speak in `language` now: the voice's inline sounds, markup or not.
+    SpeechContext speechContext(const QString& language, bool inDocument) const;
 
     bool isSpeaking() const { return m_speaking; }
     // Sets the state and announces it, also when it stays the same.
@@ -117,6 +134,8 @@ signals:
     // A word of the text given to speakAside, as a span of that text.
     void asideWordHeard(int start, int length);
     void asideEnded();
+    // A pronunciation rule was skipped (a pattern past its effort limit); said once per rule.
+    void pronunciationNotice(const QString& text) const;
 
 private:
     struct Following {
@@ -152,6 +171,10 @@ private:
     QString m_pendingNotice;
     int m_borrowedStream = 0; // the newest stream when a voice for its language reads it
     QString m_replacementList;
+    std::shared_ptr<const PronunciationRules> m_pronunciation;
+    std::shared_ptr<const PronunciationRules> m_bookPronunciation;
+    QByteArray m_documentKey;
+    QString m_documentLanguage;
     bool m_speaking = false;
     int m_lastStream = 0;  // what the newest Speak returned; older streams' events are stale
     int m_blankStream = 0; // the newest stream when it is StopVoice's blank, else 0

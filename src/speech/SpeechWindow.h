@@ -2,11 +2,17 @@
 // What the reader window may use of the speech setup window: the speak box, the idle indicator,
 // StopVoice, and loading, showing and unloading the window. The reader reaches speech only
 // through this.
+#include <QByteArray>
+#include <QList>
 #include <QString>
+#include <memory>
 
 class QPlainTextEdit;
+class QWidget;
 
 namespace orasent {
+
+class PronunciationRules;
 
 // What the speech window would speak with now, for work that speaks without it (an export).
 struct SpeechChoice {
@@ -15,6 +21,8 @@ struct SpeechChoice {
     int rate = 0;
     int volume = 100;
     QString replacementList;
+    std::shared_ptr<const PronunciationRules> pronunciation; // null: none
+    bool bookLexicons = true;                                // a book's own lexicons apply to it
 };
 
 class SpeakingCore;
@@ -55,6 +63,20 @@ public:
     virtual void Form_Load() = 0;
     virtual void showWindow() = 0;
     virtual void Form_Unload() = 0;
+
+    // The document the reader reads now: its library key, language and the pronunciation
+    // lexicons it carries (PLS), which apply to it while it is read.
+    virtual void readingDocument(const QByteArray& key, const QString& language,
+                                 const QList<QByteArray>& lexicons) {
+        static_cast<void>(key);
+        static_cast<void>(language);
+        static_cast<void>(lexicons);
+    }
+    // The pronunciation rules editor, over `parent`, with type of `pointSize` (0: as it is).
+    virtual void showPronunciationEditor(QWidget* parent, int pointSize) {
+        static_cast<void>(parent);
+        static_cast<void>(pointSize);
+    }
 
     // The reader's sentence box, which the speech window's Help writes to.
     virtual void setReaderSentenceBox(QPlainTextEdit* text1) = 0;

@@ -25,7 +25,8 @@ std::pair<qsizetype, qsizetype> TextEdits::originalSpan(qsizetype start, qsizety
             begin += shift;
         else if (begin > it->position)
             begin = it->position;
-        if (end >= insertedEnd)
+        // A span that ends where text was only removed does not take in the removed text.
+        if (end > insertedEnd || (end == insertedEnd && it->inserted > 0))
             end += shift;
         else if (end > it->position)
             end = it->position + it->removed;

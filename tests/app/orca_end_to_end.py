@@ -47,7 +47,7 @@ WAIT = 30.0
 TOOLS_ITEM = re.compile(r"Export to Audio|Read from Screen|Reading Look|Faster|Slower|"
                         r"Screen reader speaks the sentences|Read Notes|Stop Reading After|"
                         r"Recent Documents|Contents|Next Chapter|Previous Chapter|"
-                        r"Read in the Document|Stop Loading|Show Syllables")
+                        r"Read in the Document|Stop Loading|Show Syllables|Pronunciation")
 
 
 class Failure(AssertionError):

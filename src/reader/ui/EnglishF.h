@@ -178,6 +178,10 @@ private:
     void addLanguageTool(); // EnglishFLanguage.cpp
     void addWordHelp();     // EnglishFWordHelp.cpp: picking words in Text1, "Show Syllables"
     void showSyllables(bool on);
+    // EnglishFPronunciation.cpp: "Pronunciation…" in the Tools menu, and the document's
+    // pronunciation lexicons handed to speech.
+    void addPronunciationTool();
+    void documentArrived(const QByteArray& key, const Document& document) override;
     void openLookDialog();
     void stepRate(int delta);
 

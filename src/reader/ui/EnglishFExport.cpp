@@ -73,6 +73,8 @@ void EnglishF::exportToAudio() {
     request.volume = speech.volume;
     request.replacementList = speech.replacementList;
     followDocumentLanguage(&request, m_model.readInDocumentLanguage);
+    request.pronunciation = speech.pronunciation;
+    request.bookLexicons = speech.bookLexicons;
     // A finished run is replaced by the new one.
     delete findChild<ExportRun*>();
     new ExportRun(request, m_prompts, this);

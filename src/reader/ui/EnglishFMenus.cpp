@@ -65,6 +65,7 @@ void EnglishF::createMenus() {
     connect(namedAction(menuBar()->addAction(QStringLiteral("Help")), "HLP"), &QAction::triggered,
             this, [this] { m_model.help(); });
     m_altGuard = new MenuBarAltGuard(menuBar(), this);
+    addPronunciationTool();
 }
 
 void EnglishF::Openf_Click() {

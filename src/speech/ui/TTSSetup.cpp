@@ -289,6 +289,7 @@ QString TTSSetup::GetDirectory() const {
 void TTSSetup::LoadDat() {
     m_core.setReplacementList(loadReplacementList(files::wordList()));
     m_languageVoices.load(kLanguageVoicesFileName);
+    loadPronunciation();
 
     // Every step that fails (an index outside the list, a value the control refuses, an engine
     // failure) is left out; the rest still apply.

@@ -4,6 +4,7 @@
 // list editor panel.
 #include "speech/ClipboardMonitor.h"
 #include "speech/LanguageVoices.h"
+#include "speech/PronunciationStore.h"
 #include "speech/SpeakingCore.h"
 #include "speech/SpeechWindow.h"
 
@@ -17,6 +18,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -55,6 +57,10 @@ public:
     void Form_Unload() override;
     void setReaderSentenceBox(QPlainTextEdit* text1) override;
     int stepRate(int delta) override;
+    void readingDocument(const QByteArray& key, const QString& language,
+                         const QList<QByteArray>& lexicons) override;
+    void showPronunciationEditor(QWidget* parent, int pointSize) override;
+    PronunciationStore& pronunciationStore() { return m_pronunciationStore; }
 
     // --- public procedures ---
     void LoadDat();
@@ -156,6 +162,11 @@ private:
     void connectSpeakingCore();
     void showSpeakingState(bool speaking);
 
+    // Pronunciation rules (TTSSetupPronunciation.cpp).
+    void loadPronunciation();
+    void addPronunciationMenu();
+    void applyDocumentPronunciation();
+
     // Word list editor panel (TTSSetupEditor.cpp).
     QString talkBoxText() const; // line breaks as CR LF
 
@@ -165,6 +176,13 @@ private:
     std::unique_ptr<SpVoice> m_voice;
     ClipboardMonitor m_clipboardMonitor;
     LanguageVoices m_languageVoices;
+    PronunciationStore m_pronunciationStore;
+    struct ReadingDocument {
+        QByteArray key;
+        QString language;
+        QList<QByteArray> lexicons;
+    } m_readingDocument;
+    QPointer<QDialog> m_pronunciationEditor;
     QPointer<QPlainTextEdit> m_readerText1;
 
     bool m_loaded = false;

@@ -230,6 +230,7 @@ void TTSSetup::buildMenus() {
     m_menuFile->menuAction()->setObjectName(QStringLiteral("menuFileAction"));
     m_menuFileOpenText = m_menuFile->addAction(QStringLiteral("&Open Text File"));
     m_menuFileOpenText->setObjectName(QStringLiteral("menuFileOpenText"));
+    addPronunciationMenu();
     m_menuFileExit = m_menuFile->addAction(QStringLiteral("&Close"));
     m_menuFileExit->setObjectName(QStringLiteral("menuFileExit"));
     m_menuHelp = bar->addAction(QStringLiteral("Help"));

@@ -75,7 +75,7 @@ void TTSSetup::StopVoice() {
 }
 
 QString TTSSetup::ApplyReplacements(const QString& text) {
-    const QString rewritten = m_core.applyReplacements(text);
+    const QString rewritten = m_core.rewriteForSpeech(text, text, QString(), false);
     m_mainTxtBox->setPlainText(rewritten);
     return rewritten;
 }
@@ -183,6 +183,8 @@ void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& toke
 SpeechChoice TTSSetup::speechChoice() const {
     SpeechChoice choice;
     choice.replacementList = m_core.replacementList();
+    choice.pronunciation = m_pronunciationStore.rules();
+    choice.bookLexicons = m_pronunciationStore.settings().bookLexicons;
     if (m_voice) {
         // The desktop's voices cannot write files: espeak-ng's current voice does it for them.
         const SpObjectToken writer = m_voice->WaveFileVoice();

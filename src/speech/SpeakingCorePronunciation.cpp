@@ -1,0 +1,64 @@
+// The pronunciation step of SpeakingCore: the rules after the word replacement list.
+#include "speech/SpeakingCore.h"
+
+namespace orasent {
+
+void SpeakingCore::setPronunciation(std::shared_ptr<const PronunciationRules> rules) {
+    m_pronunciation = std::move(rules);
+}
+
+void SpeakingCore::setDocumentPronunciation(const QByteArray& documentKey, const QString& language,
+                                            std::shared_ptr<const PronunciationRules> bookRules) {
+    m_documentKey = documentKey;
+    m_documentLanguage = language;
+    m_bookPronunciation = std::move(bookRules);
+}
+
+SpeechContext SpeakingCore::speechContext(const QString& language, bool inDocument) const {
+    SpeechContext context;
+    context.xml = (m_speakFlags & SVSFIsXML) != 0;
+    if (inDocument)
+        context.documentKey = m_documentKey;
+    context.language = language;
+    if (context.language.isEmpty() && inDocument)
+        context.language = m_documentLanguage;
+    if (m_voice) {
+        QPointer<SpVoice> voice = m_voice;
+        try {
+            if (context.language.isEmpty())
+                context.language = voice->LanguageOf(voice->Voice());
+        } catch (const SpeechError&) {
+            // No voice to ask: only the rules for every language apply.
+        }
+        context.inlineSounds = [voice](const QString& ipa) {
+            return voice ? voice->inlineSounds(ipa) : QString();
+        };
+    }
+    return context;
+}
+
+QString SpeakingCore::rewriteForSpeech(const QString& text, const QString& written,
+                                       const QString& language, bool inDocument,
+                                       TextEdits* edits) const {
+    TextEdits listEdits;
+    const QString replaced = applyReplacements(text, &listEdits);
+    const bool bookRules = inDocument && m_bookPronunciation;
+    if ((!m_pronunciation || m_pronunciation->isEmpty()) && !bookRules) {
+        if (edits)
+            edits->append(listEdits);
+        return replaced;
+    }
+    const QString cased = writtenCaseOf(replaced, written.isEmpty() ? text : written, listEdits);
+    TextEdits ruleEdits;
+    const QString said = applyPronunciation(
+        replaced, cased, m_pronunciation.get(), bookRules ? m_bookPronunciation.get() : nullptr,
+        speechContext(language, inDocument), &ruleEdits,
+        [this](const QString& notice) { emit pronunciationNotice(notice); });
+    if (edits) {
+        edits->append(listEdits);
+        edits->append(ruleEdits);
+    }
+    return said;
+}
+
+} // namespace orasent
