@@ -7,6 +7,7 @@
 #include "export/AudioExport.h"
 #include "export/ExportArguments.h"
 #include "export/ExportText.h"
+#include "reader/ReadingLook.h"
 #include "speech/SpeechSettingsFile.h"
 #include "speech/WordListFile.h"
 
@@ -186,6 +187,9 @@ int runExport(const ExportArguments& args) {
     request.fromSentence = args.fromSentence;
     request.outputPath = args.output;
     request.inputPath = args.input;
+    const ReadingLook look = readReadingLookFile(files::readingLook());
+    request.sentenceBand = readAlongBand(look);
+    request.textColour = look.text;
 
     if (!QFileInfo(args.input).isFile())
         return failure(QStringLiteral("cannot read \"%1\": no such file").arg(args.input));

@@ -2,6 +2,7 @@
 // A document as the reader, the export and the contents list see it: paragraphs with their kind,
 // language and source, the book's metadata and its contents. BookText is made from it, with the
 // way back from a BookText position to the paragraph it lies in.
+#include <QByteArray>
 #include <QString>
 #include <QVector>
 
@@ -21,6 +22,8 @@ struct DocumentMetadata {
     QString author;
     QString language; // BCP 47; empty when the document declares none
     QString identifier;
+    // The cover as a small JPEG (CoverImage.h), when the one who loaded it asked for it.
+    QByteArray coverJpeg;
 };
 
 struct ContentsEntry {

@@ -14,6 +14,7 @@
 #include "export/Captions.h"
 #include "export/ExportFormats.h"
 
+#include <QColor>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -42,7 +43,14 @@ struct ExportRequest {
     Document document;
     QVector<qsizetype> paragraphStarts;
     QByteArray coverJpeg; // empty: the input document's cover, when it has one
-    QString voiceName;    // shown in the tags as "Orasent (voice name)"
+    // False: the text, document and cover are all the caller's (the reader's loaded document),
+    // and inputPath is never read again.
+    bool readInput = true;
+    // A read-along book's band under the sentence being heard, and its text colour; invalid: a
+    // soft yellow band under the book's own text colour.
+    QColor sentenceBand;
+    QColor textColour;
+    QString voiceName; // shown in the tags as "Orasent (voice name)"
 };
 
 struct ExportProgress {

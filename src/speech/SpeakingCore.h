@@ -4,6 +4,7 @@
 // soon as the event loop is free) and the filter that drops the events of older streams. It
 // reaches the engine only through SpVoice; the windows mirror its state in their controls.
 #include "engine/SpVoice.h"
+#include "speech/SpeechRequest.h"
 #include "speech/TextEdits.h"
 
 #include <QObject>
@@ -41,6 +42,10 @@ public:
     void stop();
     QTimer* timer() { return &m_timer; }
 
+    // The hand-over: `request` takes the speak box slot with its language, to be spoken once
+    // nothing stands in the way.
+    void handOver(const SpeechRequest& request);
+
     // The speak box: a single slot; a later text replaces one not yet taken.
     QString speakBoxText() const { return m_speakBox; }
     void setSpeakBoxText(const QString& text);
@@ -52,7 +57,8 @@ public:
 
     QString replacementList() const { return m_replacementList; }
     void setReplacementList(const QString& list) { m_replacementList = list; }
-    // The replacement step; lets pending events run. Replacements are recorded in `edits`.
+    // The one rewriting step of every text spoken: the word replacement list, each replacement
+    // recorded in `edits`. Runs straight through, without letting other events in.
     QString applyReplacements(const QString& text, TextEdits* edits = nullptr) const;
 
     bool isSpeaking() const { return m_speaking; }
@@ -64,8 +70,8 @@ public:
     void speak(const QString& text);
     // A blank with the speak flags: whatever is being spoken or waiting is dropped.
     void stopVoice();
-    // Speaks with flags 0 (returns when heard); a failure is ignored.
-    void speakUntilHeard(const QString& text);
+    // Speaks after whatever is being spoken, returning at once; a failure is ignored.
+    void speakAfterCurrent(const QString& text);
 
     // One tick: the pickup when the box holds text and nothing stands in its way, else
     // tickedWithoutPickup (the window's clipboard monitor).

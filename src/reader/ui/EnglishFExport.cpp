@@ -3,6 +3,7 @@
 #include "common/ui/UserPrompts.h"
 #include "export/ui/ExportDialog.h"
 #include "export/ui/ExportRun.h"
+#include "reader/ReadingLook.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/SpeechWindow.h"
 
@@ -43,21 +44,40 @@ void EnglishF::exportToAudio() {
     ExportChoice choice = lastChoice();
     if (choice.outputPath.isEmpty())
         choice.outputPath = suggestedPath(m_model.FileName, choice.format);
-    const SpeechChoice speech = m_tts.speechChoice();
-    ExportDialog dialog(m_prompts, choice.outputPath, this);
-    dialog.setChoice(choice);
-    dialog.setVoiceNote(speech.voiceNote);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    choice = dialog.choice();
-    lastChoice() = choice;
+    auto* dialog = new ExportDialog(m_prompts, choice.outputPath, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setChoice(choice);
+    dialog->setVoiceNote(m_tts.speechChoice().voiceNote);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { startExport(dialog->choice()); });
+    dialog->open();
+}
 
+void EnglishF::startExport(const ExportChoice& choice) {
+    lastChoice() = choice;
+    const ExportRequest request = exportRequest(choice);
+    // A finished run is replaced by the new one.
+    delete findChild<ExportRun*>();
+    new ExportRun(request, m_prompts, this);
+}
+
+ExportRequest EnglishF::exportRequest(const ExportChoice& choice) const {
     ExportRequest request;
     request.text = m_model.BookText;
     request.inputPath = m_model.FileName;
+    // The text as read, never the file again; while a document is read in, what has arrived.
+    request.readInput = false;
+    const std::shared_ptr<const LoadedDocument> loaded = m_model.loadedDocument();
+    if (loaded->bookText() == request.text) {
+        request.document = loaded->document();
+        request.paragraphStarts = loaded->paragraphStarts();
+        request.coverJpeg = loaded->coverJpeg();
+    }
+    request.sentenceBand = readAlongBand(readingLook());
+    request.textColour = readingLook().text;
     // The current sentence is the one shown; before any, the one Talk would show next.
     if (choice.fromCurrentSentence)
         request.fromPosition = m_shownSentence.isEmpty() ? m_model.NextPos : m_model.LastPos;
+    const SpeechChoice speech = m_tts.speechChoice();
     request.outputPath = choice.outputPath;
     request.format = choice.format;
     request.quality = choice.quality;
@@ -67,9 +87,7 @@ void EnglishF::exportToAudio() {
     request.rate = speech.rate;
     request.volume = speech.volume;
     request.replacementList = speech.replacementList;
-    // A finished run is replaced by the new one.
-    delete findChild<ExportRun*>();
-    new ExportRun(request, m_prompts, this);
+    return request;
 }
 
 } // namespace orasent
