@@ -2,7 +2,7 @@
 // archive as an EPUB whose container and package name the cover. A cover is either refused
 // (empty) or a JPEG no larger than its limit.
 #include "FuzzInput.h"
-#include "export/CoverImage.h"
+#include "documents/CoverImage.h"
 
 #include <QImage>
 #include <cstddef>

@@ -2,7 +2,6 @@
 
 #include "common/ui/UserPrompts.h"
 #include "export/ui/ExportRun.h"
-#include "reader/DocumentOutline.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/SleepTimerMenu.h"
 #include "speech/SpeakingCore.h"
@@ -16,9 +15,8 @@
 
 namespace orasent {
 
-DesktopSession::DesktopSession(EnglishF& reader, SpeechWindow& tts, const OutlineRecorder* outlines,
-                               QObject* parent)
-    : QObject(parent), m_reader(reader), m_tts(tts), m_outlines(outlines) {
+DesktopSession::DesktopSession(EnglishF& reader, SpeechWindow& tts, QObject* parent)
+    : QObject(parent), m_reader(reader), m_tts(tts) {
     m_settle.setSingleShot(true);
     m_settle.setInterval(150);
     connect(&m_settle, &QTimer::timeout, this, &DesktopSession::runPending);
@@ -28,11 +26,6 @@ DesktopSession::DesktopSession(EnglishF& reader, SpeechWindow& tts, const Outlin
     // The session's end; and any other way out of the event loop saves as Quit does too.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this] { quitAsQuit(); });
     connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { quitAsQuit(); });
-    if (m_outlines) {
-        m_reader.sleepTimer()->setChapterSource([this](double position) {
-            return m_outlines->outlineOf(m_reader.model().FileName).chapterAt(position);
-        });
-    }
 }
 
 DesktopSession::~DesktopSession() = default;
@@ -214,13 +207,12 @@ PlayerMetadata DesktopSession::metadata() const {
     if (model.FileName.isEmpty())
         return data;
     data.file = QFileInfo(model.FileName).absoluteFilePath();
-    const DocumentOutline outline =
-        m_outlines ? m_outlines->outlineOf(model.FileName) : DocumentOutline{};
-    data.title = outline.metadata.title.trimmed();
+    const DocumentMetadata& about = model.loadedDocument()->metadata();
+    data.title = about.title.trimmed();
     if (data.title.isEmpty())
         data.title = QFileInfo(model.FileName).completeBaseName();
-    data.author = outline.metadata.author.trimmed();
-    if (const auto chapter = outline.chapterAt(model.LastPos > 0 ? model.LastPos : 1))
+    data.author = about.author.trimmed();
+    if (const auto chapter = model.chapterAt(model.LastPos > 0 ? model.LastPos : 1))
         data.chapter = chapter->title.trimmed();
     return data;
 }

@@ -13,14 +13,12 @@
 namespace orasent {
 
 class EnglishF;
-class OutlineRecorder;
 class SpeechWindow;
 
 class DesktopSession : public QObject, public PlayerControls {
     Q_OBJECT
 public:
-    DesktopSession(EnglishF& reader, SpeechWindow& tts, const OutlineRecorder* outlines,
-                   QObject* parent = nullptr);
+    DesktopSession(EnglishF& reader, SpeechWindow& tts, QObject* parent = nullptr);
     ~DesktopSession() override;
 
     // Offers the media player on the session bus; false without one.
@@ -61,7 +59,6 @@ private:
 
     EnglishF& m_reader;
     SpeechWindow& m_tts;
-    const OutlineRecorder* m_outlines;
     MediaPlayerService* m_player = nullptr;
     QList<HandOver> m_pending;
     QTimer m_settle; // a burst of read requests settles before the text is read

@@ -12,6 +12,7 @@
 #include "export/PassageVoices.h"
 #include "reader/ReadingOptions.h"
 #include "speech/PronunciationFile.h"
+#include "reader/ReadingLook.h"
 #include "speech/SpeechSettingsFile.h"
 #include "speech/WordListFile.h"
 
@@ -245,6 +246,9 @@ int runExport(const ExportArguments& args) {
     request.inputPath = args.input;
     followDocumentLanguage(&request,
                            readReadingOptionsFile(kReadingOptionsFileName).readInDocumentLanguage);
+    const ReadingLook look = readReadingLookFile(files::readingLook());
+    request.sentenceBand = readAlongBand(look);
+    request.textColour = look.text;
 
     if (!QFileInfo(args.input).isFile())
         return failure(QStringLiteral("cannot read \"%1\": no such file").arg(args.input));

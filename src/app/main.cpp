@@ -15,7 +15,6 @@
 #include "common/ui/UserPrompts.h"
 #include "engine/CombinedVoice.h"
 #include "export/ExportLeftovers.h"
-#include "reader/DocumentOutline.h"
 #include "reader/RecognitionPages.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
@@ -117,12 +116,7 @@ int main(int argc, char* argv[]) {
     orasent::installAccessibleInterfaces();
     orasent::TTSSetup ttsSetup([] { return orasent::createDesktopVoice(); }, prompts);
     orasent::EnglishF reader(ttsSetup, prompts);
-    orasent::OutlineRecorder outlines;
-    reader.setDocumentLoader(
-        outlines.recording([](const QString& path, const orasent::LoadProgress& progress) {
-            return orasent::loadDocument(path, progress);
-        }));
-    orasent::DesktopSession session(reader, ttsSetup, &outlines);
+    orasent::DesktopSession session(reader, ttsSetup);
     QObject::connect(&instance, &orasent::SingleInstance::received, &session,
                      &orasent::DesktopSession::take);
     orasent::QuitSignals quitSignals;

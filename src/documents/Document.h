@@ -25,6 +25,8 @@ struct DocumentMetadata {
     QString identifier;
     // Pronunciation lexicons (PLS files) the document carries, as their bytes.
     QList<QByteArray> lexicons;
+    // The cover as a small JPEG (CoverImage.h), when the one who loaded it asked for it.
+    QByteArray coverJpeg;
 };
 
 struct ContentsEntry {

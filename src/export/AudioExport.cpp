@@ -1,12 +1,12 @@
 #include "export/AudioExport.h"
 
 #include "engine/EspeakSounds.h"
+#include "documents/CoverImage.h"
 #include "engine/EspeakVoice.h"
 #include "engine/LocalVoices.h"
 #include "engine/PcmConverter.h"
 #include "engine/SynthesisWorker.h"
 #include "export/BookPlan.h"
-#include "export/CoverImage.h"
 #include "export/EncoderStage.h"
 #include "export/ExportOutputs.h"
 #include "export/ExportText.h"
@@ -430,6 +430,8 @@ void AudioExport::completeRequest() {
             m_request.voiceName = voice.GetDescription();
     if (m_request.voiceName.isEmpty())
         m_request.voiceName = m_request.voiceIdentifier;
+    if (!m_request.readInput)
+        return;
     if (m_request.document.paragraphs.isEmpty() && QFileInfo(m_request.inputPath).isFile()) {
         DocumentLoad load = exportInputText(m_request.inputPath);
         if (load.status == DocumentLoad::Status::Loaded && load.bookText == m_request.text) {

@@ -16,6 +16,7 @@
 #include "speech/PronunciationRules.h"
 
 #include <QMap>
+#include <QColor>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -53,6 +54,13 @@ struct ExportRequest {
     // reader chooses (see PassageVoices); the tags then name every voice used.
     bool readInDocumentLanguage = false;
     QMap<QString, QString> languageVoices; // "LanguageVoices.ini": language key -> voice
+    // False: the text, document and cover are all the caller's (the reader's loaded document),
+    // and inputPath is never read again.
+    bool readInput = true;
+    // A read-along book's band under the sentence being heard, and its text colour; invalid: a
+    // soft yellow band under the book's own text colour.
+    QColor sentenceBand;
+    QColor textColour;
 };
 
 struct ExportProgress {

@@ -2,7 +2,7 @@
 
 #include "common/Numbers.h"
 #include "documents/DocumentLoader.h"
-#include "reader/SentenceRule.h"
+#include "documents/SentenceRule.h"
 #include "speech/CharacterCase.h"
 #include "speech/Replacements.h"
 

@@ -1,8 +1,5 @@
 #include "export/ReadAlongEpub.h"
 
-#include "common/ProgramFiles.h"
-#include "reader/ReadingLook.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -256,13 +253,12 @@ QString EpubBuilder::package(const QVector<ChapterFiles>& files) const {
 
 // The sentence band of the reader's look, or a soft yellow under the book's own text colour.
 QString EpubBuilder::css() const {
-    const ReadingLook look = readReadingLookFile(files::readingLook());
-    QColor band = look.sentenceBand.isValid() ? look.sentenceBand : look.wordBand;
+    QColor band = m_book.request.sentenceBand;
     if (!band.isValid())
         band = QColor(0xff, 0xee, 0x88);
     QString rule = QStringLiteral("background-color: %1;").arg(band.name());
-    if (look.text.isValid())
-        rule += QStringLiteral(" color: %1;").arg(look.text.name());
+    if (m_book.request.textColour.isValid())
+        rule += QStringLiteral(" color: %1;").arg(m_book.request.textColour.name());
     return QStringLiteral(".%1 { %2 }\nh1, h2, h3, h4, h5, h6 { line-height: 1.3; }\n"
                           "p { line-height: 1.5; }\n")
         .arg(QLatin1String(kActiveClass), rule);

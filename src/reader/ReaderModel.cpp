@@ -2,7 +2,7 @@
 
 #include "common/Numbers.h"
 #include "common/ProgramFiles.h"
-#include "reader/SentenceRule.h"
+#include "documents/SentenceRule.h"
 
 #include <QFileInfo>
 #include <QStringView>
@@ -129,7 +129,7 @@ bool ReaderModel::SayNextSentence() {
     const std::optional<SentenceCut> sentence = cutSentenceAtNextPos();
     if (!sentence)
         return false;
-    m_port.setSentenceText(sentence->text);
+    showSentence(sentence->text);
     handOverSentence(NextPos);
     LastPos = NextPos;
     NextPos = double(sentence->end) + 1;
@@ -249,8 +249,8 @@ void ReaderModel::ShowBookmark() {
         waitForMore(LoadInProgress::Waiting::Bookmark);
         return;
     }
-    m_port.setSentenceText(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
-                           QStringLiteral(". \r\n") + sentence->text);
+    showSentence(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
+                 QStringLiteral(". \r\n") + sentence->text);
     handOverSentence(NextPos);
     LastPos = NextPos;
     NextPos = double(sentence->end) + 1;
@@ -321,7 +321,7 @@ QString ReaderModel::helpMessage() {
 void ReaderModel::help() {
     const QString message = helpMessage();
     m_port.handOver(message);
-    m_port.setSentenceText(message);
+    showSentence(message);
 }
 
 std::optional<int> ReaderModel::parseSeconds(const QString& entry) {

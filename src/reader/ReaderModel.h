@@ -1,19 +1,23 @@
 #pragma once
 // The reading state of the reader window and every reader command that is not about widgets.
+#include "documents/LoadedDocument.h"
 #include "reader/DocumentLibrary.h"
 #include "reader/ReaderLoadState.h"
 #include "reader/ReaderPort.h"
 
+#include <QObject>
 #include <QString>
 #include <QVector>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace orasent {
 
-class ReaderModel {
+class ReaderModel : public QObject {
+    Q_OBJECT
 public:
     explicit ReaderModel(ReaderPort& port);
 
@@ -27,10 +31,10 @@ public:
     int Seconds = 0; // pause in whole seconds, always 0..32
     int ReservedNum = 1;
     int ContinuousPlay = 0; // 0 off, -1 on
-    // The document BookText was made from, and where each of its paragraphs starts in BookText
-    // (0-based); empty when the last load failed.
-    Document document;
-    QVector<qsizetype> paragraphStarts;
+    // The document being read, as it is read (notes dropped or kept); never null. Empty while
+    // a new one is read in and when the last load failed. Contents, chapter steps, the media
+    // player, the sleep timer and the export all ask it.
+    std::shared_ptr<const LoadedDocument> loadedDocument() const { return m_loaded; }
     // Each sentence is handed over with the language of its paragraph (Tools > "Read in the
     // Document's Language"); off: everything goes to the chosen voice.
     bool readInDocumentLanguage = true;
@@ -137,6 +141,8 @@ public:
         double position = 1; // 1-based in BookText
     };
     QVector<Chapter> chapters() const;
+    // The chapter that 1-based `position` lies in, of the loaded document.
+    std::optional<LoadedDocument::Chapter> chapterAt(double position) const;
     // The index in chapters() of the chapter being read; -1 before the first.
     int currentChapter() const;
     // Shows and speaks the chapter's first sentence as Talk would from there.
@@ -152,23 +158,31 @@ public:
     // The timer interval is Seconds x 1000 ms in a 16-bit count, so 32 is the longest pause.
     static constexpr int kMaxSeconds = 32;
 
-    // The languages of the loaded document's paragraphs, by where they start in BookText.
+    // `document` made from BookText, its paragraphs starting at `starts`, becomes the loaded
+    // document (languages and contents as a load would give them).
     void setDocumentLanguages(const Document& document, const QVector<qsizetype>& starts);
     // The language of the text at 1-based `position`, its first non-blank character counting
     // ("" when the document declares none).
     QString languageAt(double position) const;
     int documentNumber() const { return m_documentNumber; }
+    // The user changed the sentence box's text to `text` (CR LF line ends): Again speaks that.
+    void sentenceEdited(const QString& text) { m_sentence = text; }
+
+signals:
+    // Another document is loaded (loadedDocument()), or the one being read in replaced it.
+    void documentChanged();
 
 private:
+    // The one place that changes the loaded document.
+    void setLoadedDocument(std::shared_ptr<const LoadedDocument> loaded);
+    std::shared_ptr<const LoadedDocument> m_loaded = std::make_shared<const LoadedDocument>();
     bool m_readNotes = true;
+    // The sentence shown, as the model gave it (or as the user edited it); what is handed over.
+    QString m_sentence;
+    void showSentence(const QString& text);
     // Text1's text handed over, in the language of the sentence that starts at `position`.
     void handOverSentence(double position);
 
-    struct LanguageRun {
-        qsizetype start = 0; // 0-based offset in BookText
-        QString language;
-    };
-    QVector<LanguageRun> m_languages;
     int m_documentNumber = 0;
 
     // Why `path` cannot be opened (a line break in its name, which the state file cannot hold);

@@ -17,34 +17,21 @@ QString ReaderModel::noChaptersMessage() {
 
 QVector<ReaderModel::Chapter> ReaderModel::chapters() const {
     QVector<Chapter> list;
-    list.reserve(document.contents.size());
-    for (const ContentsEntry& entry : document.contents) {
-        // An entry pointing outside the document, or past the text, leads nowhere.
-        if (entry.paragraph < 0 || entry.paragraph >= paragraphStarts.size())
-            continue;
-        const qsizetype start = paragraphStarts[entry.paragraph];
-        if (start < 0 || start >= BookText.size())
-            continue;
-        list.append({entry.title.simplified(), qBound(1, entry.level, 6), double(start) + 1});
-    }
+    list.reserve(m_loaded->chapters().size());
+    for (const LoadedDocument::Chapter& chapter : m_loaded->chapters())
+        list.append({chapter.title, chapter.level, chapter.position});
     return list;
+}
+
+std::optional<LoadedDocument::Chapter> ReaderModel::chapterAt(double position) const {
+    return m_loaded->chapterAt(position);
 }
 
 int ReaderModel::currentChapter() const {
     // The chapter that holds the end of the sentence last shown (it may begin with the line
     // break before a heading); before anything is shown, the text before the next sentence.
-    const double reference = std::max(LastPos, NextPos - 1);
-    const QVector<Chapter> list = chapters();
-    int current = -1;
-    double best = -1;
-    for (int i = 0; i < list.size(); ++i) {
-        const double p = list[i].position;
-        if (p <= reference && p >= best) {
-            best = p;
-            current = i;
-        }
-    }
-    return current;
+    const auto chapter = chapterAt(std::max(LastPos, NextPos - 1));
+    return chapter ? chapter->index : -1;
 }
 
 void ReaderModel::goToChapter(int index) {

@@ -15,8 +15,12 @@ QString resumingMessage(int percent) {
 void ReaderModel::keepDocument(DocumentLoad& load) {
     m_lastLoadOk = load.status == DocumentLoad::Status::Loaded;
     m_loadNotice = m_lastLoadOk ? load.notice : QString();
-    document = m_lastLoadOk ? std::move(load.document) : Document();
-    paragraphStarts = m_lastLoadOk ? std::move(load.paragraphStarts) : QVector<qsizetype>();
+    ++m_documentNumber;
+    const QString path = QFileInfo(FileName).absoluteFilePath();
+    setLoadedDocument(m_lastLoadOk ? std::make_shared<const LoadedDocument>(
+                                         path, BookText, std::move(load.document),
+                                         std::move(load.paragraphStarts))
+                                   : std::make_shared<const LoadedDocument>());
 }
 
 LibraryEntry ReaderModel::entryForPlace() const {
@@ -90,7 +94,7 @@ bool ReaderModel::arriveAtDocument(Arrival how) {
     m_current.key = contentKey(BookText);
     m_port.documentArrived(m_current.key, document);
     m_current.path = file.absoluteFilePath();
-    m_current.title = document.metadata.title.simplified();
+    m_current.title = m_loaded->metadata().title.simplified();
     if (m_current.title.isEmpty())
         m_current.title = file.completeBaseName();
     const LibraryEntry* known = how == Arrival::Resume ? knownPlace(m_current.path) : nullptr;
@@ -118,7 +122,7 @@ void ReaderModel::resumeAt(const LibraryEntry& entry) {
     NextPos = entry.lastPos;
     const std::optional<SentenceCut> sentence = cutSentenceAtNextPos();
     if (sentence)
-        m_port.setSentenceText(sentence->text);
+        showSentence(sentence->text);
     LastPos = NextPos;
     const QString resuming = resumingMessage(percentInto(LastPos, BookText.size()));
     m_port.handOver(m_loadNotice.isEmpty() ? resuming : m_loadNotice + QLatin1Char(' ') + resuming);

@@ -80,8 +80,10 @@ void ReaderModel::startArrivedDocument(const QString& notice) {
     if (m_load->newReading)
         startNewReading();
     BookText.clear();
+    // Its contents, languages and cover come when it is whole.
+    setLoadedDocument(std::make_shared<const LoadedDocument>());
     if (anotherDocument) // nothing of the previous document stays on show
-        m_port.setSentenceText(kInstructionMessage + QStringLiteral("\r\n"));
+        showSentence(kInstructionMessage + QStringLiteral("\r\n"));
     QString said = kInstructionMessage;
     for (const QString& before : {notice, m_load->sayFirst})
         if (!before.isEmpty())
@@ -174,7 +176,6 @@ void ReaderModel::endLoad(DocumentLoad load) {
     if (loaded && load.bookText.startsWith(BookText))
         BookText = std::move(load.bookText);
     keepDocument(load);
-    setDocumentLanguages(document, paragraphStarts);
     arriveAtLoadedDocument(ending);
     setState(ReaderState::Reading);
     if (load.status == DocumentLoad::Status::Failed)

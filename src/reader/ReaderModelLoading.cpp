@@ -32,7 +32,6 @@ bool ReaderModel::OpenfF() {
         BookText.clear();
         DocumentLoad none;
         keepDocument(none);
-        setDocumentLanguages({}, {});
         setState(ReaderState::Idle);
         m_port.handOver(kNoFileMessage);
         return true;

@@ -20,8 +20,7 @@ public:
         Q_UNUSED(document);
         handOver(text);
     }
-    virtual bool speechIdle() const = 0;      // speech window's SpeakBtn enabled
-    virtual QString sentenceText() const = 0; // Text1 text
+    virtual bool speechIdle() const = 0; // speech window's SpeakBtn enabled
     virtual void setSentenceText(const QString& text) = 0;
     virtual void focusSentenceBox() = 0;               // move keyboard focus to Text1
     virtual void showPathBox(const QString& path) = 0; // Text2 text := path

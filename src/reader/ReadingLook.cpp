@@ -123,6 +123,10 @@ int matchingPreset(const ReadingLook& look) {
     return -1;
 }
 
+QColor readAlongBand(const ReadingLook& look) {
+    return look.sentenceBand.isValid() ? look.sentenceBand : look.wordBand;
+}
+
 ReadingLook clamped(ReadingLook look) {
     // A line break in a face's name could not be read back; such a name is no face anyway.
     look.typeface.replace(QLatin1Char('\r'), QLatin1Char(' '))

@@ -52,6 +52,10 @@ void applyPreset(ReadingLook& look, const LookPreset& preset);
 // The preset whose four colours the look has, or -1.
 int matchingPreset(const ReadingLook& look);
 
+// The band a read-along book puts under the sentence being heard: the sentence band, else the
+// word band; invalid when both are.
+QColor readAlongBand(const ReadingLook& look);
+
 // Every value brought into its range (a line width below 40 but above 0 becomes 40).
 ReadingLook clamped(ReadingLook look);
 

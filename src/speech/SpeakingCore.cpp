@@ -4,16 +4,10 @@
 #include "speech/CharacterCase.h"
 #include "speech/Replacements.h"
 
-#include <QCoreApplication>
-
 namespace orasent {
 
 namespace {
 constexpr int kTickMs = 1000;
-
-void letEventsRun() {
-    QCoreApplication::processEvents();
-}
 } // namespace
 
 SpeakingCore::SpeakingCore(QObject* parent) : QObject(parent) {
@@ -50,6 +44,11 @@ void SpeakingCore::stop() {
     m_timer.stop();
 }
 
+void SpeakingCore::handOver(const SpeechRequest& request) {
+    setSpeakBoxLanguage(request.language, request.document);
+    setSpeakBoxText(request.text);
+}
+
 void SpeakingCore::setSpeakBoxText(const QString& text) {
     if (text != m_speakBox) {
         m_speakBox = text;
@@ -66,7 +65,7 @@ void SpeakingCore::setSpeakBoxLanguage(const QString& language, int document) {
 }
 
 QString SpeakingCore::applyReplacements(const QString& text, TextEdits* edits) const {
-    return applyReplacementList(text, m_replacementList, letEventsRun, edits);
+    return applyReplacementList(text, m_replacementList, {}, edits);
 }
 
 void SpeakingCore::applySpeakingState(bool speaking) {
@@ -155,11 +154,11 @@ void SpeakingCore::stopVoice() {
     }
 }
 
-void SpeakingCore::speakUntilHeard(const QString& text) {
+void SpeakingCore::speakAfterCurrent(const QString& text) {
     if (!m_voice)
         return;
     try {
-        m_lastStream = m_voice->Speak(text, SVSFDefault);
+        m_lastStream = m_voice->Speak(text, SVSFlagsAsync);
         m_blankStream = 0;
     } catch (const SpeechError&) {
         // The list editor's test word: nothing to tell the user beyond not hearing it.
@@ -196,8 +195,6 @@ void SpeakingCore::runPickup() {
     LanguageChoice choice;
     {
         Step step(*this);
-        letEventsRun();
-        // Read again: a reader command may have put a newer text in meanwhile.
         following.handedOver = m_speakBox;
         const QString language = std::exchange(m_speakBoxLanguage, QString());
         setSpeakBoxText(QString());

@@ -5,6 +5,7 @@
 // reaches the engine only through SpVoice; the windows mirror its state in their controls.
 #include "engine/SpVoice.h"
 #include "speech/PronunciationRules.h"
+#include "speech/SpeechRequest.h"
 #include "speech/TextEdits.h"
 
 #include <QObject>
@@ -43,6 +44,10 @@ public:
     void stop();
     QTimer* timer() { return &m_timer; }
 
+    // The hand-over: `request` takes the speak box slot with its language, to be spoken once
+    // nothing stands in the way.
+    void handOver(const SpeechRequest& request);
+
     // The speak box: a single slot; a later text replaces one not yet taken.
     QString speakBoxText() const { return m_speakBox; }
     void setSpeakBoxText(const QString& text);
@@ -54,7 +59,8 @@ public:
 
     QString replacementList() const { return m_replacementList; }
     void setReplacementList(const QString& list) { m_replacementList = list; }
-    // The replacement step; lets pending events run. Replacements are recorded in `edits`.
+    // The one rewriting step of every text spoken: the word replacement list, each replacement
+    // recorded in `edits`. Runs straight through, without letting other events in.
     QString applyReplacements(const QString& text, TextEdits* edits = nullptr) const;
 
     // The pronunciation rules, applied right after the replacement list.
@@ -81,8 +87,8 @@ public:
     void speak(const QString& text);
     // A blank with the speak flags: whatever is being spoken or waiting is dropped.
     void stopVoice();
-    // Speaks with flags 0 (returns when heard); a failure is ignored.
-    void speakUntilHeard(const QString& text);
+    // Speaks after whatever is being spoken, returning at once; a failure is ignored.
+    void speakAfterCurrent(const QString& text);
 
     // Word help's own speech (SpeakingCoreAside.cpp): `text` said apart from the reader's
     // hand-over, whose speak box and language slot stay as they are, through the same rewriting

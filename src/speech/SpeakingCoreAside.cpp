@@ -17,7 +17,9 @@ bool SpeakingCore::speakAside(const QString& text, const QString& language, int 
         // reader's passages, not to a single word.
         if (m_voiceChooser && !language.isEmpty())
             choice = m_voiceChooser(language, m_speakBoxDocument);
-        const QString replaced = applyReplacements(upperCaseByCharacter(text), &aside.edits);
+        // The word list and the pronunciation rules, as for the reader's sentence.
+        const QString replaced = rewriteForSpeech(upperCaseByCharacter(text), text, language,
+                                                  true, &aside.edits);
         spoken = plainTextBoxForm(replaced, &aside.edits);
     }
     const int chosenRate = m_voice->Rate();

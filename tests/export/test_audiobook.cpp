@@ -4,9 +4,9 @@
 #include "AudiobookFixture.h"
 #include "ExportFixture.h"
 #include "TmpfsMount.h"
+#include "documents/CoverImage.h"
 #include "export/AudioTags.h"
 #include "export/BookPlan.h"
-#include "export/CoverImage.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -12,7 +12,6 @@ public:
     void StopVoice() override { log << "StopVoice"; }
     void handOver(const QString& text) override { handedOver << text, log << "handOver:" + text; }
     bool speechIdle() const override { return idle; }
-    QString sentenceText() const override { return text1; }
     void setSentenceText(const QString& text) override { text1 = text, log << "setSentenceText"; }
     void focusSentenceBox() override { log << "focus"; }
     void showPathBox(const QString& path) override { text2 = path; }

@@ -63,7 +63,9 @@ void TestLoadingSwitch::continuousPlayAcrossOpen() {
         rig.tts->Timer1_Timer();
         while (!rig.tts->SpeakBtn()->isEnabled()) // the scripted engine plays it through
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        rig.reader->Timer1_Timer();
+        rig.reader->onPauseTick();
+        QCoreApplication::processEvents(); // the pickup queued by the hand-over, as the loop runs
+                                           // it
     };
     model.GetKey();
     step();

@@ -76,7 +76,7 @@ void TestSpeakingFaults::faultWhileReading() {
 
     rig.script->armed = onDevice ? Fault::None : fault;
     model.GetKey(); // continuous play on
-    rig.reader->Timer1_Timer();
+    rig.reader->onPauseTick();
     QVERIFY(rig.sentence().startsWith(QLatin1String("Reading goes on")));
     if (onDevice) {
         QTRY_VERIFY_WITH_TIMEOUT(rig.log.saidWordSince(0), 30000);
@@ -89,7 +89,7 @@ void TestSpeakingFaults::faultWhileReading() {
         // The scripted engine has no watchdog: the window stays speaking and continuous play
         // waits instead of skipping sentences ...
         QTRY_VERIFY(rig.log.saidWordSince(0));
-        rig.reader->Timer1_Timer();
+        rig.reader->onPauseTick();
         QVERIFY(rig.sentence().startsWith(QLatin1String("Reading goes on")));
         QVERIFY(!rig.idle());
         // ... until the reader's Stop silences it; a key press goes on reading.
@@ -106,7 +106,7 @@ void TestSpeakingFaults::faultWhileReading() {
         if (onDevice)
             QTRY_VERIFY_WITH_TIMEOUT(!hasAudioOutput(PrivatePulseServer::kSink), 10000);
         // Continuous play goes on to the next sentence while the fault lasts.
-        rig.reader->Timer1_Timer();
+        rig.reader->onPauseTick();
         QCOMPARE(rig.sentence(), QStringLiteral(" Two."));
         QTRY_VERIFY_WITH_TIMEOUT(rig.idle(), 30000);
         rig.script->armed = Fault::None;
@@ -126,7 +126,7 @@ void TestSpeakingFaults::faultWhileReading() {
 
     // The next sentence is heard through to its end ...
     int mark = rig.log.mark();
-    rig.reader->Timer1_Timer();
+    rig.reader->onPauseTick();
     QCOMPARE(rig.sentence(), next);
     QTRY_VERIFY_WITH_TIMEOUT(rig.idle() && rig.log.completedSince(mark), 30000);
     QCOMPARE(model.ContinuousPlay, -1);

@@ -10,7 +10,6 @@ struct SilentReaderPort : ReaderPort {
     void StopVoice() override {}
     void handOver(const QString&) override {}
     bool speechIdle() const override { return true; }
-    QString sentenceText() const override { return text1; }
     void setSentenceText(const QString& text) override { text1 = text; }
     void focusSentenceBox() override {}
     void showPathBox(const QString&) override {}

@@ -139,11 +139,11 @@ void EnglishF::createControls() {
     setTabOrder(m_text2, m_statusLine);
 
     // Talk acts on the mouse press (see eventFilter); it has no click action.
-    connect(m_command[1], &QPushButton::clicked, this, &EnglishF::Command1_Click);
-    connect(m_command[2], &QPushButton::clicked, this, &EnglishF::Command2_Click);
+    connect(m_command[1], &QPushButton::clicked, this, &EnglishF::onBiggerClicked);
+    connect(m_command[2], &QPushButton::clicked, this, &EnglishF::onSmallerClicked);
     connect(m_command[4], &QPushButton::clicked, this, [this] { m_model.stop(); });
     connect(m_command[5], &QPushButton::clicked, this, [this] { m_model.again(); });
-    connect(m_command[6], &QPushButton::clicked, this, &EnglishF::Command6_Click);
+    connect(m_command[6], &QPushButton::clicked, this, &EnglishF::onQuitClicked);
     connect(m_command[7], &QPushButton::clicked, this, [this] { m_model.setBookmark(); });
     connect(m_command[8], &QPushButton::clicked, this, [this] { m_model.nextBookmark(); });
     connect(m_command[9], &QPushButton::clicked, this, [this] { m_model.prevBookmark(); });
@@ -153,7 +153,7 @@ void EnglishF::createControls() {
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kDesignedPauseMs);
-    connect(m_timer1, &QTimer::timeout, this, &EnglishF::Timer1_Timer);
+    connect(m_timer1, &QTimer::timeout, this, &EnglishF::onPauseTick);
     connect(&m_tts.speakingCore(), &SpeakingCore::speakingStateApplied, this,
             &EnglishF::onSpeakingStateApplied);
 }
@@ -225,7 +225,7 @@ void EnglishF::setPauseInterval(int seconds) {
 void EnglishF::onSpeakingStateApplied(bool speaking) {
     // With no pause the next sentence follows as soon as the voice has finished.
     if (!speaking && m_noPause && m_model.ContinuousPlay != 0)
-        QMetaObject::invokeMethod(this, &EnglishF::Timer1_Timer, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &EnglishF::onPauseTick, Qt::QueuedConnection);
 }
 
 void EnglishF::closeEvent(QCloseEvent* event) {
@@ -295,7 +295,9 @@ void EnglishF::setSentenceText(const QString& text) {
     m_shownSentence = text;
     holdSentencePaint();
     clearBand();
+    m_showingSentence = true;
     static_cast<SentenceBox*>(m_text1)->showSentence(displayForm(text));
+    m_showingSentence = false;
 }
 
 void EnglishF::focusSentenceBox() {

@@ -34,6 +34,8 @@ class ScreenReading;
 class SleepTimerMenu;
 class SecondsF;
 struct ReadingLook;
+struct ExportChoice;
+struct ExportRequest;
 class SpeechWindow;
 class UserPrompts;
 struct ReaderLayout;
@@ -52,14 +54,18 @@ public:
     // window and the text file. Call once, before the window is shown.
     void Form_Load();
 
+    // What "Export to Audio..." hands the export for `choice`: the loaded document as it is
+    // read, its cover and the reader's colours, with the speech window's voice.
+    ExportRequest exportRequest(const ExportChoice& choice) const;
+
     ReaderModel& model() { return m_model; }
     const ReaderModel& model() const { return m_model; }
     UserPrompts& prompts() { return m_prompts; } // the boxes and dialogs of its windows
 
     // The pause timer's tick: one continuous-play step, then the hand-over wait.
-    void Timer1_Timer();
-    // Length of the wait after a continuous-play step that gives the speech window time to take
-    // the sentence (its own timer looks once a second). Milliseconds.
+    void onPauseTick();
+    // The longest wait after a continuous-play step for the speech window's pickup to take the
+    // sentence (its own timer looks once a second); the pickup ends it sooner. Milliseconds.
     void setHandOverWait(int milliseconds) { m_handOverWaitMs = milliseconds; }
     bool isInHandOverWait() const { return m_inHandOverWait; }
     // A pause of 0 chosen in the Seconds dialog: continuous play does not wait between sentences.
@@ -121,7 +127,7 @@ private:
     void handOver(const QString& text) override;
     void handOverInLanguage(const QString& text, const QString& language, int document) override;
     bool speechIdle() const override;
-    QString sentenceText() const override;
+    QString sentenceText() const; // Text1's text, line ends as CR LF
     void setSentenceText(const QString& text) override;
     void focusSentenceBox() override;
     void showPathBox(const QString& path) override;
@@ -143,6 +149,7 @@ private:
     void createMenus();
     void addExportCommand(); // EnglishFExport.cpp: "Export to Audio..." in the Tools menu
     void exportToAudio();
+    void startExport(const ExportChoice& choice);
     void addReadFromScreen(); // EnglishFScreen.cpp
     void addReadNotes();      // EnglishFNotes.cpp: "Read Notes" in the Tools menu
     void addScreenReaderTools();
@@ -186,11 +193,11 @@ private:
     void stepRate(int delta);
 
     // Button and menu handlers.
-    void Command1_Click();                           // Bigger
-    void Command2_Click();                           // Smaller
-    void Command3_MouseDown(Qt::MouseButton button); // Talk
-    void Command6_Click();                           // Quit
-    void Text2_LostFocus();
+    void onBiggerClicked();                     // Command1
+    void onSmallerClicked();                    // Command2
+    void onTalkPressed(Qt::MouseButton button); // Command3, on the press
+    void onQuitClicked();                       // Command6
+    void onPathBoxLeft();                       // Text2 lost the focus: open what it names
     void Openf_Click();
     void Secs_Click();
 
@@ -217,7 +224,10 @@ private:
     QTimer* m_sentencePaintLimit = nullptr;
     bool m_loaded = false;
     bool m_unloaded = false;
-    bool m_inHandOverWait = false;
+    bool m_inHandOverWait = false; // a step was handed over and the pickup has not taken it
+    QTimer* m_handOverWait = nullptr;
+    bool m_showingSentence = false; // Text1 changes because the model shows a sentence
+    void endHandOverWait();
     bool m_noPause = false;
     int m_handOverWaitMs = 1000;
     FollowAlongSettings m_followAlong;

@@ -7,7 +7,6 @@
 #include "reader/ui/ReaderKeys.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -24,14 +23,14 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
         // A quick second press arrives as a double click; it is still a press and steps again.
         if (watched == m_command[3])
-            Command3_MouseDown(static_cast<QMouseEvent*>(event)->button());
+            onTalkPressed(static_cast<QMouseEvent*>(event)->button());
         break;
     case QEvent::Shortcut:
         m_altGuard->mnemonicUsed();
         // Alt+T, the caption's mnemonic, is the keyboard's Talk: a step like a left press.
         // A key pressed on the focused button still only goes to GetKey.
         if (watched == m_command[3]) {
-            Command3_MouseDown(Qt::LeftButton);
+            onTalkPressed(Qt::LeftButton);
             return true;
         }
         break;
@@ -45,7 +44,7 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
                 reason != Qt::MenuBarFocusReason && !m_unloaded)
-                Text2_LostFocus();
+                onPathBoxLeft();
         }
         break;
     default:
@@ -71,7 +70,7 @@ bool EnglishF::countsForGetKey(QObject* watched) const {
     return false;
 }
 
-void EnglishF::Command3_MouseDown(Qt::MouseButton button) {
+void EnglishF::onTalkPressed(Qt::MouseButton button) {
     switch (button) {
     case Qt::LeftButton:
         m_model.talk(1);
@@ -87,32 +86,31 @@ void EnglishF::Command3_MouseDown(Qt::MouseButton button) {
     }
 }
 
-void EnglishF::Text2_LostFocus() {
+void EnglishF::onPathBoxLeft() {
     m_model.openTypedPath(m_text2->text());
 }
 
-void EnglishF::Timer1_Timer() {
+void EnglishF::onPauseTick() {
     if (m_inHandOverWait)
         return; // a tick that falls due during an earlier tick's wait is skipped
     if (m_model.timerTick() != ReaderModel::TickOutcome::Stepped)
         return;
-
-    // Give the speech window about a second to take the sentence, handling the user's clicks
-    // meanwhile. A monotonic single-shot timer ends the wait; nothing spins.
-    QPointer<EnglishF> self(this);
+    // The speech window takes the sentence at its next pickup; until then, and for about a
+    // second at most, the ticks make no step.
     m_inHandOverWait = true;
-    QEventLoop wait;
-    QTimer::singleShot(m_handOverWaitMs, Qt::PreciseTimer, &wait, &QEventLoop::quit);
-    wait.exec();
-    if (self)
-        m_inHandOverWait = false;
+    m_handOverWait->start(m_handOverWaitMs);
 }
 
-void EnglishF::Command1_Click() {
+void EnglishF::endHandOverWait() {
+    m_handOverWait->stop();
+    m_inHandOverWait = false;
+}
+
+void EnglishF::onBiggerClicked() {
     changeTypeSize(+10);
 }
 
-void EnglishF::Command2_Click() {
+void EnglishF::onSmallerClicked() {
     changeTypeSize(-10);
 }
 
@@ -127,7 +125,7 @@ void EnglishF::changeTypeSize(double deltaPoints) {
     focusSentenceBox();
 }
 
-void EnglishF::Command6_Click() {
+void EnglishF::onQuitClicked() {
     close(); // saves the reading state
     QCoreApplication::quit();
 }

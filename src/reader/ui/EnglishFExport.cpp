@@ -4,6 +4,7 @@
 #include "export/PassageVoices.h"
 #include "export/ui/ExportDialog.h"
 #include "export/ui/ExportRun.h"
+#include "reader/ReadingLook.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/SpeechWindow.h"
 
@@ -44,25 +45,40 @@ void EnglishF::exportToAudio() {
     ExportChoice choice = lastChoice();
     if (choice.outputPath.isEmpty())
         choice.outputPath = suggestedPath(m_model.FileName, choice.format);
-    const SpeechChoice speech = m_tts.speechChoice();
-    ExportDialog dialog(m_prompts, choice.outputPath, this);
-    dialog.setChoice(choice);
-    dialog.setVoiceNote(speech.voiceNote);
-    const bool accepted = [&] {
-        const UserPrompts::Showing showing(m_prompts, &dialog);
-        return !m_prompts.closedForQuit() && dialog.exec() == QDialog::Accepted;
-    }();
-    if (!accepted)
-        return;
-    choice = dialog.choice();
-    lastChoice() = choice;
+    auto* dialog = new ExportDialog(m_prompts, choice.outputPath, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setChoice(choice);
+    dialog->setVoiceNote(m_tts.speechChoice().voiceNote);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { startExport(dialog->choice()); });
+    dialog->open();
+}
 
+void EnglishF::startExport(const ExportChoice& choice) {
+    lastChoice() = choice;
+    const ExportRequest request = exportRequest(choice);
+    // A finished run is replaced by the new one.
+    delete findChild<ExportRun*>();
+    new ExportRun(request, m_prompts, this);
+}
+
+ExportRequest EnglishF::exportRequest(const ExportChoice& choice) const {
     ExportRequest request;
     request.text = m_model.BookText;
     request.inputPath = m_model.FileName;
+    // The text as read, never the file again; while a document is read in, what has arrived.
+    request.readInput = false;
+    const std::shared_ptr<const LoadedDocument> loaded = m_model.loadedDocument();
+    if (loaded->bookText() == request.text) {
+        request.document = loaded->document();
+        request.paragraphStarts = loaded->paragraphStarts();
+        request.coverJpeg = loaded->coverJpeg();
+    }
+    request.sentenceBand = readAlongBand(readingLook());
+    request.textColour = readingLook().text;
     // The current sentence is the one shown; before any, the one Talk would show next.
     if (choice.fromCurrentSentence)
         request.fromPosition = m_shownSentence.isEmpty() ? m_model.NextPos : m_model.LastPos;
+    const SpeechChoice speech = m_tts.speechChoice();
     request.outputPath = choice.outputPath;
     request.format = choice.format;
     request.quality = choice.quality;
@@ -75,9 +91,7 @@ void EnglishF::exportToAudio() {
     followDocumentLanguage(&request, m_model.readInDocumentLanguage);
     request.pronunciation = speech.pronunciation;
     request.bookLexicons = speech.bookLexicons;
-    // A finished run is replaced by the new one.
-    delete findChild<ExportRun*>();
-    new ExportRun(request, m_prompts, this);
+    return request;
 }
 
 } // namespace orasent

@@ -1,6 +1,8 @@
 // Follow-along reading: while a text the reader handed over is heard, the word being heard gets
 // a band behind it in Text1. The band is an extra selection, so the text, selection, caret,
-// scroll position and focus stay as they are.
+// scroll position and focus stay as they are. The window knows what Text1 shows (what it put
+// there, or the user's edit) without reading it back, and a continuous-play step waits for the
+// speech window's pickup.
 #include "reader/ui/EnglishF.h"
 
 #include "speech/SpeakingCore.h"
@@ -27,6 +29,18 @@ void EnglishF::followSpeech() {
     m_sentencePaintLimit->setSingleShot(true);
     m_sentencePaintLimit->setInterval(250); // ms; a pickup that does not come holds no longer
     connect(m_sentencePaintLimit, &QTimer::timeout, this, &EnglishF::releaseSentencePaint);
+    // What the user types into the sentence box is the sentence Again speaks.
+    connect(m_text1, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_showingSentence)
+            return;
+        m_shownSentence = sentenceText();
+        m_model.sentenceEdited(m_shownSentence);
+    });
+    m_handOverWait = new QTimer(this);
+    m_handOverWait->setSingleShot(true);
+    m_handOverWait->setTimerType(Qt::PreciseTimer);
+    connect(m_handOverWait, &QTimer::timeout, this, &EnglishF::endHandOverWait);
+    connect(&m_tts.speakingCore(), &SpeakingCore::pickupDone, this, &EnglishF::endHandOverWait);
 }
 
 void EnglishF::holdSentencePaint() {
@@ -72,16 +86,13 @@ QTextEdit::ExtraSelection bandOver(QTextDocument* document, int from, int length
 }
 
 // The shown span of the whole handed-over text, without the blanks and line ends around it.
-std::optional<std::pair<int, int>> sentenceSpan(const QString& handedOver, const QString& shown) {
-    auto span = shownSpan(handedOver, 0, int(handedOver.size()), shown);
-    if (!span)
-        return span;
-    int from = span->first, to = span->first + span->second;
-    while (from < to && shown.at(from).isSpace())
+std::optional<std::pair<int, int>> sentenceSpan(const QString& handedOver) {
+    int from = 0, to = int(handedOver.size());
+    while (from < to && handedOver.at(from).isSpace())
         ++from;
-    while (to > from && shown.at(to - 1).isSpace())
+    while (to > from && handedOver.at(to - 1).isSpace())
         --to;
-    return std::make_pair(from, to - from);
+    return shownSpanOf(handedOver, from, to - from);
 }
 } // namespace
 
@@ -91,12 +102,17 @@ void EnglishF::showHeardWord(const QString& handedOver, int start, int length) {
     releaseSentencePaint();
     if (!m_followAlong.enabled)
         return;
-    const QString shown = m_text1->toPlainText();
+    // Text1 shows what was put there (a sentence, or the user's edit of it): known without
+    // reading it back.
+    if (handedOver != m_shownSentence) {
+        clearBand();
+        return;
+    }
     const QColor wordColour =
         m_followAlong.band.isValid() ? m_followAlong.band : defaultBandColour(m_text1->palette());
     QList<QTextEdit::ExtraSelection> bands;
     if (m_followAlong.sentence) {
-        const auto whole = sentenceSpan(handedOver, shown);
+        const auto whole = sentenceSpan(handedOver);
         if (whole && whole->second > 0) {
             const QColor colour =
                 m_followAlong.sentenceBand.isValid()
@@ -106,7 +122,7 @@ void EnglishF::showHeardWord(const QString& handedOver, int start, int length) {
         }
     }
     if (m_followAlong.word) {
-        const auto span = shownSpan(handedOver, start, length, shown);
+        const auto span = shownSpanOf(handedOver, start, length);
         if (span && span->second > 0)
             bands << bandOver(m_text1->document(), span->first, span->second, wordColour);
     }

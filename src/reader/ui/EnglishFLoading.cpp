@@ -3,6 +3,7 @@
 // status line under the path box tells how far it is, and Tools > Stop Loading ends it. Files
 // dropped on the window open like Open File.
 #include "common/ui/UserPrompts.h"
+#include "documents/CoverImage.h"
 #include "reader/ui/EnglishF.h"
 #include "reader/ui/EnglishFLoadWorker.h"
 #include "reader/ui/ReaderStatusLine.h"
@@ -35,6 +36,16 @@ QString droppedFile(const QMimeData* mime) {
     const QUrl url = mime->urls().constFirst();
     return url.isLocalFile() ? url.toLocalFile() : QString();
 }
+// The cover is read on the loading thread as well, for an export to take with the text.
+EnglishF::DocumentLoaderFunction withCover(EnglishF::DocumentLoaderFunction loader) {
+    return [loader = std::move(loader)](const QString& path, const LoadProgress& progress) {
+        DocumentLoad load = loader(path, progress);
+        DocumentMetadata& about = load.document.metadata;
+        if (load.status == DocumentLoad::Status::Loaded && about.coverJpeg.isEmpty())
+            about.coverJpeg = coverJpegFor(path);
+        return load;
+    };
+}
 } // namespace
 
 void EnglishF::setDocumentLoader(DocumentLoaderFunction loader) {
@@ -44,7 +55,8 @@ void EnglishF::setDocumentLoader(DocumentLoaderFunction loader) {
 void EnglishF::startLoad(const QString& path, int ticket, ReaderModel& model) {
     // The working directory may change (the file dialog) before the thread opens the file.
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    const DocumentLoaderFunction loader = m_documentLoader ? m_documentLoader : loadDocument;
+    const DocumentLoaderFunction loader =
+        withCover(m_documentLoader ? m_documentLoader : loadDocument);
     m_stopLoading->setEnabled(true);
     if (!m_loadInBackground) {
         LoadProgress progress;

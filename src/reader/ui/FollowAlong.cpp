@@ -54,9 +54,13 @@ QColor lighterBand(const QColor& wordBand, const QColor& background) {
 
 std::optional<std::pair<int, int>> shownSpan(const QString& handedOver, int start, int length,
                                              const QString& shown) {
-    if (start < 0 || length < 0 || start + qint64(length) > handedOver.size())
-        return std::nullopt;
     if (plainTextBoxForm(handedOver, nullptr) != shown)
+        return std::nullopt;
+    return shownSpanOf(handedOver, start, length);
+}
+
+std::optional<std::pair<int, int>> shownSpanOf(const QString& handedOver, int start, int length) {
+    if (start < 0 || length < 0 || start + qint64(length) > handedOver.size())
         return std::nullopt;
     const int from = shownPosition(handedOver, start);
     return std::make_pair(from, shownPosition(handedOver, start + length) - from);

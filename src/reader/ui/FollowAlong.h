@@ -29,6 +29,10 @@ double contrastRatio(const QColor& a, const QColor& b);
 // as black or white get.
 QColor defaultBandColour(const QPalette& palette);
 
+// Where [start, start + length) of a handed-over text stands in a box that shows it (a CR LF
+// shown as one line end); nothing when the span lies outside the text.
+std::optional<std::pair<int, int>> shownSpanOf(const QString& handedOver, int start, int length);
+
 // Where [start, start + length) of the handed-over text stands in the box, given what the box
 // shows now; nothing when the box does not show that text.
 std::optional<std::pair<int, int>> shownSpan(const QString& handedOver, int start, int length,

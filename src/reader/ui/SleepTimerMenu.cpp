@@ -72,7 +72,7 @@ void SleepTimerMenu::choose(int minutes) {
     } else if (minutes == 0) {
         // Where the chapter being read ends; a text without contents is one chapter.
         const double at = m_model.LastPos > 0 ? m_model.LastPos : 1;
-        const auto chapter = m_chapters ? m_chapters(at) : std::nullopt;
+        const auto chapter = m_model.chapterAt(at);
         m_timer.setChapterEnd(chapter ? chapter->end : 0);
     } else {
         m_timer.cancel();

@@ -1,7 +1,6 @@
 #pragma once
 // Tools > "Stop Reading After…": the sleep timer's menu, its time left in the status line, and
 // the stop of continuous play after the sentence being read when it is due.
-#include "reader/DocumentOutline.h"
 #include "reader/SleepTimer.h"
 
 #include <QObject>
@@ -24,8 +23,6 @@ public:
     SleepTimerMenu(ReaderModel& model, SpeechWindow& tts, ReaderStatusLine& status, QMenu& tools,
                    QObject* parent);
 
-    using ChapterSource = std::function<std::optional<DocumentOutline::Chapter>(double position)>;
-    void setChapterSource(ChapterSource source) { m_chapters = std::move(source); }
     // For tests: a clock of their own; then check() is theirs to call.
     void setClock(SleepTimer::Clock clock);
 
@@ -44,7 +41,6 @@ private:
     ReaderStatusLine& m_status;
     SleepTimer m_timer;
     QTimer m_tick;
-    ChapterSource m_chapters;
     QActionGroup* m_group = nullptr;
     bool m_ticksOwn = true; // false: the test's clock, and its calls of check()
 };

@@ -7,7 +7,6 @@
 #include "engine/SpVoice.h"
 #include "speech/WordListFile.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -53,7 +52,7 @@ void TTSSetup::Command6_Click() {
         setOuterWidthTwips(kWideWidthTwips);
         return;
     }
-    m_core.setReplacementList(editTextToList(editText, [] { QCoreApplication::processEvents(); }));
+    m_core.setReplacementList(editTextToList(editText));
     m_talkBox->clear();
 }
 
@@ -72,9 +71,9 @@ void TTSSetup::Command4_Click() {
     m_talkBox->setPlainText(*sorted);
 }
 
-// Spoken at once and to the end (flags 0), without the replacement list.
+// Spoken after what is being said, without the replacement list; the window stays free.
 void TTSSetup::Command3_Click() {
-    m_core.speakUntilHeard(lastWordToTest(talkBoxText()));
+    m_core.speakAfterCurrent(lastWordToTest(talkBoxText()));
 }
 
 void TTSSetup::BtnTest_Click() {

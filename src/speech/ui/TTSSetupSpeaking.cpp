@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,14 +20,17 @@
 
 namespace orasent {
 
-// SPKBX and SpeakBtn.Enabled mirror the core; text typed or set into SPKBX goes to the core.
+// SPKBX and SpeakBtn.Enabled mirror the core; text typed or set into SPKBX goes to the core,
+// while the reader's hand-over goes to the core straight.
 void TTSSetup::connectSpeakingCore() {
     connect(&m_core, &SpeakingCore::speakBoxTextChanged, this, [this](const QString& text) {
         if (m_spkbx->text() != text)
             m_spkbx->setText(text);
     });
-    connect(m_spkbx, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_core.setSpeakBoxText(text); });
+    connect(m_spkbx, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text != m_core.speakBoxText()) // not the mirror's own echo
+            m_core.setSpeakBoxText(text);
+    });
     // What the user types is read by the chosen voice.
     connect(m_spkbx, &QLineEdit::textEdited, this,
             [this] { m_core.setSpeakBoxLanguage(QString(), 0); });
@@ -46,13 +48,11 @@ void TTSSetup::connectSpeakingCore() {
 }
 
 void TTSSetup::handOver(const QString& text) {
-    m_core.setSpeakBoxLanguage(QString(), 0);
-    m_spkbx->setText(text);
+    m_core.handOver({text, QString(), 0});
 }
 
 void TTSSetup::handOverInLanguage(const QString& text, const QString& language, int document) {
-    m_core.setSpeakBoxLanguage(language, document);
-    m_spkbx->setText(text);
+    m_core.handOver({text, language, document});
 }
 
 void TTSSetup::SpeakIt() {
@@ -97,7 +97,6 @@ void TTSSetup::runClipboardMonitor() {
         return;
     {
         SpeakingCore::Step step(m_core);
-        QCoreApplication::processEvents();
         const QString text = clipboardText();
         m_clipboardMonitor.taken(text);
         ApplyReplacements(text);

@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(reader.windowTitle(), QString("Read Text"));
         const QString shown = f.text1()->toPlainText();
         f.talk();
-        reader.Timer1_Timer();
+        reader.onPauseTick();
         QCOMPARE(f.text1()->toPlainText(), shown);
         QAction* stop = f.action("StopLoading");
         QVERIFY(stop && stop->isEnabled());

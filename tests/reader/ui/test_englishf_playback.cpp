@@ -159,12 +159,14 @@ private slots:
         EnglishF& reader = f.open();
         f.model().ContinuousPlay = -1;
         f.tts.setSpeaking(true);
-        reader.Timer1_Timer();
+        reader.onPauseTick();
         QCOMPARE(f.tts.stopVoiceCalls, 0);
         f.tts.setSpeaking(false);
-        reader.Timer1_Timer();
+        reader.onPauseTick();
         QCOMPARE(f.text1()->toPlainText(), "One.");
         QCOMPARE(f.tts.spoken(), "One.");
+        QVERIFY(reader.isInHandOverWait()); // until the pickup has taken it
+        emit f.tts.core.pickupDone();
         QVERIFY(!reader.isInHandOverWait());
     }
 
@@ -172,21 +174,16 @@ private slots:
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
         f.model().ContinuousPlay = -1;
-        bool ranInsideTheWait = false;
-        double nextPosAfterInnerTick = -1;
-        QTimer::singleShot(0, &reader, [&] { // a pending event while the first tick waits
-            ranInsideTheWait = reader.isInHandOverWait();
-            reader.Timer1_Timer();
-            nextPosAfterInnerTick = f.model().NextPos;
-            f.click(4); // Stop
-        });
-        reader.Timer1_Timer();
-        QVERIFY(ranInsideTheWait);
-        QCOMPARE(nextPosAfterInnerTick, 5.0); // the inner tick made no step
+        reader.onPauseTick(); // a step, waiting for the pickup
+        QVERIFY(reader.isInHandOverWait());
+        reader.onPauseTick();
+        QCOMPARE(f.model().NextPos, 5.0); // the tick in the wait made no step
+        f.click(4);                       // Stop
         QCOMPARE(f.model().ContinuousPlay, 0);
         QCOMPARE(f.tts.stopVoiceCalls, 2); // the step and Stop
+        emit f.tts.core.pickupDone();
         QVERIFY(!reader.isInHandOverWait());
-        reader.Timer1_Timer(); // play is off now
+        reader.onPauseTick(); // play is off now
         QCOMPARE(f.model().NextPos, 5.0);
     }
 
@@ -194,8 +191,8 @@ private slots:
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
         f.model().ContinuousPlay = -1;
-        QTimer::singleShot(0, &reader, [&] { f.talk(); });
-        reader.Timer1_Timer();
+        reader.onPauseTick();
+        f.talk();
         QCOMPARE(f.model().NextPos, 10.0);
         QCOMPARE(f.tts.spoken(), " Two.");
     }

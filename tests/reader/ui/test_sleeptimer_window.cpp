@@ -61,10 +61,14 @@ private slots:
         f.open(false);
         SleepTimerMenu& sleep = *f.reader->sleepTimer();
         sleep.setClock([] { return std::int64_t(0); });
-        sleep.setChapterSource([](double position) {
-            return std::optional<DocumentOutline::Chapter>(
-                position < 11 ? DocumentOutline::Chapter{"One", 11} : DocumentOutline::Chapter{});
-        });
+        // Chapter "Two" begins at 11.
+        DocumentLoad load;
+        load.status = DocumentLoad::Status::Loaded;
+        load.bookText = "One. Alpha. Two. Beta. ";
+        load.document.contents = {{"One", 1, 0}, {"Two", 1, 1}};
+        load.paragraphStarts = {0, 10};
+        f.reader->setDocumentLoader([load](const QString&, const LoadProgress&) { return load; });
+        QVERIFY(f.model().openChosenFile("book.txt"));
         f.model().LastPos = 5;
         f.action("SleepChapterEnd")->trigger();
         QCOMPARE(f.reader->statusLine()->text(),

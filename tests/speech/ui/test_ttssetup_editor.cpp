@@ -140,8 +140,8 @@ private slots:
         f.load();
         f.talkBox()->setPlainText(edit);
         f.click("Command3");
-        QCOMPARE(f.spoken(), QStringList{spoken}); // no replacements
-        QCOMPARE(f.voice->calls[0].flags, 0);
+        QCOMPARE(f.spoken(), QStringList{spoken});             // no replacements
+        QCOMPARE(f.voice->calls[0].flags, int(SVSFlagsAsync)); // after what is heard, at once
         f.voice->failSpeak = true;
         f.click("Command3");
         QVERIFY(f.prompts.messages.isEmpty());

@@ -1,7 +1,7 @@
 #pragma once
-// The picture an exported book shows in a player: an EPUB's cover image, or the first page of a
-// PDF rendered small; JPEG at most 600 pixels on a side. Pictures that cannot be read, or that
-// would take too much memory to read, give no cover.
+// A document's cover, as an exported book shows it in a player: an EPUB's cover image, or the
+// first page of a PDF rendered small; JPEG at most 600 pixels on a side. Pictures that cannot be
+// read, or that would take too much memory to read, give no cover.
 #include <QByteArray>
 #include <QString>
 

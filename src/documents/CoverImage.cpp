@@ -1,4 +1,4 @@
-#include "export/CoverImage.h"
+#include "documents/CoverImage.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "reader/SentenceRule.h"
+#include "documents/SentenceRule.h"
 
 #include "common/Numbers.h"
 
