@@ -10,9 +10,9 @@
 #include "export/ExportArguments.h"
 #include "export/ExportText.h"
 #include "export/PassageVoices.h"
+#include "reader/ReadingLook.h"
 #include "reader/ReadingOptions.h"
 #include "speech/PronunciationFile.h"
-#include "reader/ReadingLook.h"
 #include "speech/SpeechSettingsFile.h"
 #include "speech/WordListFile.h"
 

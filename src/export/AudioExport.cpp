@@ -1,7 +1,7 @@
 #include "export/AudioExport.h"
 
-#include "engine/EspeakSounds.h"
 #include "documents/CoverImage.h"
+#include "engine/EspeakSounds.h"
 #include "engine/EspeakVoice.h"
 #include "engine/LocalVoices.h"
 #include "engine/PcmConverter.h"

@@ -15,8 +15,8 @@
 #include "export/ExportFormats.h"
 #include "speech/PronunciationRules.h"
 
-#include <QMap>
 #include <QColor>
+#include <QMap>
 #include <QString>
 #include <atomic>
 #include <functional>
