@@ -27,7 +27,6 @@ public:
     void StopVoice() override {}
     void handOver(const QString& text) override { spoken = text; }
     bool speechIdle() const override { return true; }
-    QString sentenceText() const override { return text1; }
     void setSentenceText(const QString& text) override { text1 = text; }
     void focusSentenceBox() override {}
     void showPathBox(const QString&) override {}

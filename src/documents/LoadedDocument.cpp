@@ -1,5 +1,7 @@
 #include "documents/LoadedDocument.h"
 
+#include <QCryptographicHash>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -53,6 +55,13 @@ QString LoadedDocument::languageAt(qsizetype offset) const {
                          [](qsizetype value, const LanguageRun& run) { return value < run.start; });
     return after == m_languages.cbegin() ? m_languages.first().language
                                          : std::prev(after)->language;
+}
+
+QByteArray contentKey(QStringView bookText) {
+    // The text as it is held (UTF-16 in this machine's byte order): the library stays on it.
+    const QByteArrayView bytes(reinterpret_cast<const char*>(bookText.data()),
+                               bookText.size() * qsizetype(sizeof(QChar)));
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).left(20).toHex();
 }
 
 } // namespace orasent

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <QVector>
 #include <optional>
 
@@ -55,5 +56,9 @@ private:
     QVector<Chapter> m_chapters;
     QVector<LanguageRun> m_languages;
 };
+
+// A document's key in the library and in the pronunciation rules: a hash of its whole text, so a
+// moved or renamed file is still known.
+QByteArray contentKey(QStringView bookText);
 
 } // namespace orasent

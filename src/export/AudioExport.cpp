@@ -1,6 +1,7 @@
 #include "export/AudioExport.h"
 
 #include "documents/CoverImage.h"
+#include "documents/LoadedDocument.h"
 #include "engine/EspeakSounds.h"
 #include "engine/EspeakVoice.h"
 #include "engine/LocalVoices.h"
@@ -11,7 +12,6 @@
 #include "export/ExportOutputs.h"
 #include "export/ExportText.h"
 #include "export/PassageVoices.h"
-#include "reader/DocumentLibrary.h"
 #include "speech/PronunciationStore.h"
 
 #include <QElapsedTimer>

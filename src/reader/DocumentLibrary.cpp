@@ -220,13 +220,6 @@ void DocumentLibrary::appendOlder(const LibraryEntry& entry) {
 // --- Keys
 // -----------------------------------------------------------------------------------------
 
-QByteArray contentKey(QStringView bookText) {
-    // The text as it is held (UTF-16 in this machine's byte order): the library stays on it.
-    return hashHex(QByteArrayView(reinterpret_cast<const char*>(bookText.data()),
-                                  bookText.size() * qsizetype(sizeof(QChar))),
-                   20);
-}
-
 QByteArray placeHash(QStringView bookText, double position) {
     const std::int64_t start = std::max<std::int64_t>(1, nearestInt(position));
     if (start > bookText.size())

@@ -3,6 +3,8 @@
 // title, when it was last read, how far into it the reader got and the voice chosen for it.
 // Documents are known by a hash of their text, so a moved or renamed file keeps its place.
 // Kept in "Library.ini" in the working folder, newest first, at most 1,000 documents.
+#include "documents/LoadedDocument.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -45,7 +47,6 @@ private:
 };
 
 // The document's key: a hash of its whole text, as hex digits.
-QByteArray contentKey(QStringView bookText);
 // A short hash of the text that starts at 1-based `position`, to tell whether an edited file
 // still holds the same words at the place.
 QByteArray placeHash(QStringView bookText, double position);

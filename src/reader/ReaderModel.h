@@ -225,6 +225,7 @@ private:
         std::array<double, 101> bookMarks{};
         int bookNum = 0;
         CurrentDocument current;
+        std::shared_ptr<const LoadedDocument> loaded;
     };
     std::optional<LeftReading> m_leftReading;
     void putBackLeftReading();

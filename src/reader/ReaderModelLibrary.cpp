@@ -92,7 +92,7 @@ bool ReaderModel::arriveAtDocument(Arrival how) {
         return false;
     const QFileInfo file(FileName);
     m_current.key = contentKey(BookText);
-    m_port.documentArrived(m_current.key, document);
+    m_port.documentArrived(m_current.key, m_loaded->document());
     m_current.path = file.absoluteFilePath();
     m_current.title = m_loaded->metadata().title.simplified();
     if (m_current.title.isEmpty())

@@ -71,9 +71,9 @@ void ReaderModel::startArrivedDocument(const QString& notice) {
     m_load->begun = true;
     // The document being left keeps its place; the arriving one is known once it is whole.
     leaveDocument();
-    m_leftReading = LeftReading{
-        FileName, std::move(BookText), m_port.sentenceText(), NextPos, LastPos, BookMarks,
-        BookNum,  std::move(m_current)};
+    m_leftReading =
+        LeftReading{FileName, std::move(BookText),  m_sentence, NextPos, LastPos, BookMarks,
+                    BookNum,  std::move(m_current), m_loaded};
     m_current = CurrentDocument();
     const bool anotherDocument = m_load->newReading || m_load->path != FileName;
     FileName = m_load->path;
@@ -203,7 +203,8 @@ void ReaderModel::putBackLeftReading() {
     BookMarks = left.bookMarks;
     BookNum = left.bookNum;
     m_current = std::move(left.current);
-    m_port.setSentenceText(left.sentence);
+    setLoadedDocument(std::move(left.loaded));
+    showSentence(left.sentence);
     m_leftReading.reset();
 }
 
