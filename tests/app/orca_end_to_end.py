@@ -459,6 +459,16 @@ class Run:
                     process.wait()
 
 
+def enable_desktop_accessibility():
+    """Accessibility on, as on a desktop where a screen reader is set up: a fresh user's
+    settings say off, and programs then never join the accessibility bus."""
+    subprocess.run(["gdbus", "call", "--session", "--dest", "org.a11y.Bus",
+                    "--object-path", "/org/a11y/bus",
+                    "--method", "org.freedesktop.DBus.Properties.Set",
+                    "org.a11y.Status", "IsEnabled", "<true>"],
+                   check=True, capture_output=True, timeout=WAIT)
+
+
 def why_orca_cannot_start():
     """A reason to skip, or None. Points this process at the private display and bus."""
     if not os.environ.get("ORASENT_A11Y_DISPLAY") or not os.environ.get("ORASENT_A11Y_SESSION_BUS"):
@@ -488,6 +498,7 @@ def run(folder, program_path):
         r.processes.append(server)
         home = os.path.join(folder, "home")
         os.makedirs(home)
+        enable_desktop_accessibility()
         r.start_program(home)
         orca_env = dict(os.environ, HOME=home, SPEECHD_ADDRESS=address,
                         XDG_CONFIG_HOME=os.path.join(home, ".config"),

@@ -230,7 +230,7 @@ private slots:
         ScriptedLoaderPort port;
         ReaderModel model(port);
         readOld(model, port);
-        port.text1 = "Old two.";
+        model.sentenceEdited("Old two."); // the sentence on show
         QTemporaryDir dir;
         const QString path = existingFile(dir, "later.epub");
         LibraryEntry entry;
