@@ -365,6 +365,23 @@ class Run:
         tab_to(said, "Sentence", READER_TAB_ORDER, "shift+Tab")
         said.wait_said("the second sentence in the Sentence box", lambda l: SENTENCES[1] in l)
 
+    def word_help(self):
+        """A word of the sentence marked from the keyboard and its Word Help opened: Orca reads
+        the window by its name and its first field; Escape closes it."""
+        said = self.transcript
+        said.set_mark()
+        key("ctrl+Right")
+        key("Return")
+        said.wait_said("the Word Help window", lambda line: "Word Help" in line)
+        said.wait_said("the Syllables field", lambda line: "Syllables" in line)
+        key("Escape")
+        wait_for("Word Help closed",
+                 lambda: active_frame(self.pyatspi, self.program.pid) != "Word Help")
+        # No window manager hands the focus back: the reader is focused as a click would.
+        xdotool("windowfocus", "--sync", self.window)
+        wait_for("the reader active again",
+                 lambda: active_frame(self.pyatspi, self.program.pid) == "Read Text")
+
     def speech_window(self):
         """TTS Setup from the menu bar (Alt alone, Right, Return); Tab round it; the voice
         changed with the arrow keys, the new one spoken."""
@@ -510,6 +527,7 @@ def run(folder, program_path):
             print("SKIP: Orca cannot start: %s" % error)
             return SKIP, r.transcript
         r.reader()
+        r.word_help()
         r.speech_window()
         r.speak_with_orca_restarted()
         r.screen_reader_speaks()

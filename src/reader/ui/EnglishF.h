@@ -25,6 +25,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
+class QKeyEvent;
+
 namespace orasent {
 
 class ReaderStatusLine;
@@ -163,6 +165,7 @@ private:
     void onSpeakingStateApplied(bool speaking);
     void changeTypeSize(double deltaPoints);
     bool countsForGetKey(QObject* watched) const;
+    bool takenForWordMark(QObject* watched, const QKeyEvent& event) const;
 
     // Follow-along (EnglishFFollow.cpp): the band behind the word being heard.
     void followSpeech();

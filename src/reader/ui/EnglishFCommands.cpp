@@ -5,6 +5,7 @@
 #include "reader/ui/MenuBarAltGuard.h"
 #include "reader/ui/ReaderFonts.h"
 #include "reader/ui/ReaderKeys.h"
+#include "reader/ui/SentenceBox.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -35,7 +36,8 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::KeyPress:
-        if (countsForGetKey(watched) && typesCharacter(*static_cast<QKeyEvent*>(event)))
+        if (countsForGetKey(watched) && typesCharacter(*static_cast<QKeyEvent*>(event)) &&
+            !takenForWordMark(watched, *static_cast<QKeyEvent*>(event)))
             m_model.GetKey();
         break;
     case QEvent::FocusOut:
@@ -51,6 +53,11 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QMainWindow::eventFilter(watched, event); // the key or press still reaches the control
+}
+
+bool EnglishF::takenForWordMark(QObject* watched, const QKeyEvent& event) const {
+    const auto* box = qobject_cast<const SentenceBox*>(watched);
+    return box && box == m_text1 && box->takesForWordMark(event);
 }
 
 bool EnglishF::countsForGetKey(QObject* watched) const {

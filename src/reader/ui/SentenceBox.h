@@ -40,6 +40,9 @@ public:
     // to pick the marked word. Neither changes the text, the caret or the reading place.
     // The mark as start and length in the box's text; nothing when no word is marked.
     std::optional<std::pair<int, int>> wordMark() const { return m_wordMark; }
+    // Keys the word mark takes (Ctrl+Left/Right, and Enter or Escape on a mark): they are no
+    // reader key and start no continuous play.
+    bool takesForWordMark(const QKeyEvent& event) const;
     void clearWordMark();
     // The band colour the word mark is drawn in; invalid: the default band.
     void setMarkColour(const QColor& colour) { m_markColour = colour; }

@@ -50,6 +50,15 @@ std::optional<std::pair<int, int>> SentenceBox::wordUnder(const QPoint& point) c
     return std::nullopt;
 }
 
+bool SentenceBox::takesForWordMark(const QKeyEvent& event) const {
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const int key = event.key();
+    if (modifiers == Qt::ControlModifier && (key == Qt::Key_Right || key == Qt::Key_Left))
+        return true;
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    return m_wordMark && ((enter && modifiers == Qt::NoModifier) || key == Qt::Key_Escape);
+}
+
 void SentenceBox::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     const bool ctrlOnly = modifiers == Qt::ControlModifier;

@@ -66,6 +66,25 @@ private slots:
         QTest::keyClick(help, Qt::Key_Escape);
         QVERIFY(!help->isVisible());
     }
+
+    // The keys of the word mark are no reader keys: Ctrl+Right and Enter open Word Help without
+    // starting continuous play, which would move the reading place.
+    void wordMarkKeysStartNoPlay() {
+        ReaderWindowFixture fixture;
+        fixture.open(true, kPool);
+        fixture.talk();
+        const double place = fixture.model().NextPos;
+        QPlainTextEdit* box = fixture.text1();
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Right, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Return);
+        WordHelp* help = fixture.reader->wordHelp();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(fixture.model().ContinuousPlay, 0);
+        QCOMPARE(fixture.model().NextPos, place);
+        QTest::keyClick(box, Qt::Key_Space); // any other key still starts it
+        QCOMPARE(fixture.model().ContinuousPlay, -1);
+    }
 };
 
 QTEST_MAIN(EnglishFWordHelpTest)
