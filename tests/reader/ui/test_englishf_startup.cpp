@@ -214,7 +214,7 @@ private slots:
         QByteArray many = "<html><body><p>";
         many.reserve(70'000'000);
         for (int i = 0; many.size() < 68'000'000; ++i)
-            many += "Line " + QByteArray::number(i * 7919) + ". ";
+            many += "Line " + QByteArray::number(qint64(i) * 7919) + ". ";
         QTest::newRow("over the character limit") << epub(many + "</p></body></html>");
     }
     void damagedStartupFileReadsSaved() {
