@@ -17,7 +17,6 @@ namespace {
 SentenceBox* readOnlyField(const QString& name, QWidget* parent) {
     auto* field = new SentenceBox(parent);
     field->setObjectName(name);
-    field->setAccessibleName(name);
     field->setReadOnly(true);
     field->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     field->setTabChangesFocus(true);
@@ -27,6 +26,8 @@ SentenceBox* readOnlyField(const QString& name, QWidget* parent) {
 QLabel* labelFor(const QString& caption, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setBuddy(buddy);
+    // A screen reader names the field by the label a person sees.
+    buddy->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     return label;
 }
 } // namespace
