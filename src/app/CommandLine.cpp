@@ -144,4 +144,11 @@ int usageErrorStatus() {
     return 2;
 }
 
+bool namesOption(const QStringList& arguments, const QString& option) {
+    for (const QString& arg : arguments.mid(1))
+        if (arg == option || arg.startsWith(option + QLatin1Char('=')))
+            return true;
+    return false;
+}
+
 } // namespace orasent

@@ -21,6 +21,8 @@ CommandLine parseCommandLine(const QStringList& arguments);
 // Every option the program knows: this parser's, --print-text and the export's
 // (exportOptionNames()). The parser refuses any option missing here.
 const QStringList& commandLineOptionNames();
+// Whether `arguments` (the program's name first) name `option`, alone or as "option=value".
+bool namesOption(const QStringList& arguments, const QString& option);
 
 QString usageText();    // for --help
 QString usageHint();    // after a usage error: where to look

@@ -1,5 +1,6 @@
 #include "app/ImportLexiconCommand.h"
 
+#include "app/CommandLine.h"
 #include "app/UserFolder.h"
 #include "speech/PlsLexicon.h"
 #include "speech/PronunciationFile.h"
@@ -26,10 +27,7 @@ int complain(const QString& message, int status) {
 } // namespace
 
 bool isImportLexiconCommand(const QStringList& arguments) {
-    for (const QString& arg : arguments.mid(1))
-        if (arg == kOption || arg.startsWith(kOption + QLatin1Char('=')))
-            return true;
-    return false;
+    return namesOption(arguments, kOption);
 }
 
 int runImportLexiconCommand(const QStringList& arguments) {

@@ -1,5 +1,6 @@
 #include "app/PrintTextCommand.h"
 
+#include "app/CommandLine.h"
 #include "documents/DocumentLoader.h"
 #include "documents/NoteFilter.h"
 #include "reader/ReadingOptions.h"
@@ -36,10 +37,7 @@ void printLines(const QString& bookText) {
 } // namespace
 
 bool isPrintTextCommand(const QStringList& arguments) {
-    for (const QString& arg : arguments.mid(1))
-        if (arg == kOption || arg.startsWith(kOption + QLatin1Char('=')))
-            return true;
-    return false;
+    return namesOption(arguments, kOption);
 }
 
 int runPrintTextCommand(const QStringList& arguments) {
