@@ -78,6 +78,10 @@ public:
     // Speaks text with SpeechVoiceSpeakFlags; returns the stream number (1, 2, ...).
     virtual int Speak(const QString& text, int flags) = 0;
 
+    // Silences running and queued speech; no event of an earlier stream arrives afterwards.
+    // Engines without a stop of their own speak a purging blank.
+    virtual void stop() { Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak); }
+
     // Speaks with `voice` instead of the chosen one, which stays chosen (the Voice() afterwards
     // is the one before).
     virtual int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {
