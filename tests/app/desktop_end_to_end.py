@@ -18,19 +18,11 @@ import sys
 import tempfile
 import time
 
-SKIP = 77
+import e2e_support as e2e
+from e2e_support import wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TEXT = b"The first sentence is here. The second one follows it. A third one ends it. "
-
-
-def wait_for(what, probe, seconds=30.0):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def output(command, env):
@@ -43,11 +35,9 @@ class Desktop:
 
     def __init__(self, with_bus=True):
         self.processes = []
-        self.folder = tempfile.mkdtemp(prefix="orasent-desktop.")
-        for name in ("Tech Pool.txt", "first.txt", "second.txt", "book.txt"):
-            with open(os.path.join(self.folder, name), "wb") as f:
-                f.write(TEXT)
-        self.env = dict(os.environ, QT_QPA_PLATFORM="xcb")
+        self.folder = e2e.text_files(tempfile.mkdtemp(prefix="orasent-desktop."), TEXT,
+                                     ("Tech Pool.txt", "first.txt", "second.txt", "book.txt"))
+        self.env = e2e.program_env()
         self.env.pop("SESSION_MANAGER", None)
         display_file = os.path.join(self.folder, ".display")
         with open(display_file, "w") as out:
@@ -86,8 +76,7 @@ class Desktop:
         return "boolean true" in reply
 
     def reader_windows(self):
-        found = output(["xdotool", "search", "--onlyvisible", "--name", "^Read Text$"], self.env)
-        return len(found.split())
+        return len(e2e.windows_named("^Read Text$", self.env))
 
     def player(self, *command):
         return output(["playerctl", "--player=orasent"] + list(command), self.env)
@@ -105,11 +94,17 @@ class Desktop:
         with open(os.path.join(self.folder, "Orasent.txt"), "rb") as f:
             return f.read().decode("latin-1").split("\r\n")
 
+    def select(self, text):
+        """`text` as the primary selection, held by xclip until the end."""
+        selection = subprocess.Popen(["xclip", "-quiet", "-selection", "primary", "-i"],
+                                     stdin=subprocess.PIPE, env=self.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(selection)
+        selection.stdin.write(text)
+        selection.stdin.close()
+
     def close(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.kill()
-            process.wait()
+        e2e.stop_processes(self.processes)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
@@ -220,12 +215,7 @@ def heard(env, seconds=30):
 
 
 def case_selection(desk):
-    selection = subprocess.Popen(["xclip", "-quiet", "-selection", "primary", "-i"],
-                                 stdin=subprocess.PIPE, env=desk.env, stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL)
-    desk.processes.append(selection)
-    selection.stdin.write(b"Words selected in another program are read aloud. " * 3)
-    selection.stdin.close()
+    desk.select(b"Words selected in another program are read aloud. " * 3)
     wait_for("the selection", lambda: "selected" in output(["xclip", "-o", "-selection",
                                                             "primary"], desk.env))
     background = desk.start("--read-selection")
@@ -260,12 +250,7 @@ def case_portal(desk):
                                record], env=desk.env, stdout=subprocess.PIPE, text=True)
     desk.processes.append(portal)
     assert portal.stdout.readline().strip() == "ready"
-    selection = subprocess.Popen(["xclip", "-quiet", "-selection", "primary", "-i"],
-                                 stdin=subprocess.PIPE, env=desk.env, stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL)
-    desk.processes.append(selection)
-    selection.stdin.write(b"A shortcut reads these words. " * 4)
-    selection.stdin.close()
+    desk.select(b"A shortcut reads these words. " * 4)
     program = desk.start("book.txt")
     wait_for("the shortcuts bound", lambda: os.path.exists(record) and os.path.getsize(record))
     with open(record) as f:
@@ -293,10 +278,9 @@ def main():
         print(__doc__)
         return 2
     PROGRAM = os.path.abspath(sys.argv[1])
-    for tool in ("Xvfb", "dbus-daemon", "dbus-send", "xdotool", "xclip", "playerctl"):
-        if shutil.which(tool) is None:
-            print("SKIP: %s is not installed" % tool)
-            return SKIP
+    missing = e2e.missing_tool("Xvfb", "dbus-daemon", "dbus-send", "xdotool", "xclip", "playerctl")
+    if missing:
+        return e2e.skip(missing)
     for name in sys.argv[2:] or list(CASES):
         case, with_bus = CASES[name]
         desk = Desktop(with_bus)

@@ -21,9 +21,10 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-SKIP = 77
+import e2e_support as e2e
+from e2e_support import SKIP, WAIT, Failure, key, wait_for, xdotool
+
 POOL = (b"Every word is heard. The second sentence follows. The third sentence waits here. "
         b"A fourth sentence ends the pool. ")
 SENTENCES = ["Every word is heard.", "The second sentence follows.",
@@ -43,25 +44,10 @@ CODE_NAMES = re.compile(r"\b(Command\d+|Text[12]|Label\d|SPKBX|MainTxtBox|VoiceC
                         r"AudioOutputCB|RateSldr|VolumeSldr|ChkClipboard|ClearIt|BtnTest|"
                         r"SpeakBtn|StopBtn|TalkBox|EnglishF|TTSSetup)\b")
 CHATTER = re.compile(r"\b(un)?selected\b", re.IGNORECASE)
-WAIT = 30.0
 TOOLS_ITEM = re.compile(r"Export to Audio|Read from Screen|Reading Look|Faster|Slower|"
                         r"Screen reader speaks the sentences|Read Notes|Stop Reading After|"
                         r"Recent Documents|Contents|Next Chapter|Previous Chapter|"
                         r"Read in the Document|Stop Loading|Show Syllables|Pronunciation")
-
-
-class Failure(AssertionError):
-    pass
-
-
-def wait_for(what, probe, seconds=WAIT):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.05)
-    raise Failure("timed out waiting for " + what)
 
 
 class Transcript:
@@ -106,19 +92,10 @@ def announced(name, role):
     return lambda line: bool(pattern.search(line))
 
 
-def xdotool(*args):
-    subprocess.run(["xdotool"] + list(args), check=True, timeout=WAIT)
-
-
-def key(*names):
-    for name in names:
-        xdotool("key", "--clearmodifiers", name)
-
-
 def missing_tools():
-    for tool in ("orca", "speech-dispatcher", "xdotool"):
-        if shutil.which(tool) is None:
-            return tool + " is not installed"
+    missing = e2e.missing_tool("orca", "speech-dispatcher", "xdotool")
+    if missing:
+        return missing
     if not any(os.path.exists(os.path.join(d, "sd_generic"))
                for d in ("/usr/lib/speech-dispatcher-modules",
                          "/usr/lib/x86_64-linux-gnu/speech-dispatcher-modules")):
@@ -182,23 +159,6 @@ class Orca:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-
-
-def active_frame(pyatspi, pid):
-    """The name of the program's active window on the accessibility bus, or None."""
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        try:
-            app = desktop.getChildAtIndex(i)
-            if app is None or app.get_process_id() != pid:
-                continue
-            for j in range(app.childCount):
-                frame = app.getChildAtIndex(j)
-                if frame.getState().contains(pyatspi.STATE_ACTIVE):
-                    return frame.name
-        except Exception:  # a window that went away while asked
-            continue
-    return None
 
 
 KEY_ECHO = re.compile(r"^(tab|left alt|right alt|left shift|right shift|space|return|down|up|"
@@ -266,46 +226,6 @@ def tab_to(transcript, name, order, press="Tab"):
     raise Failure("%s never reached %s" % (press, name))
 
 
-def enabled(node):
-    """Whether a control is enabled now (not as the bus client remembers it)."""
-    import pyatspi
-    node.clearCache()
-    return node.getState().contains(pyatspi.STATE_SENSITIVE)
-
-
-def find_control(pyatspi, pid, name, role, window=None):
-    """A control of the program on the accessibility bus, by its name and role, in the window
-    of that title when one is given."""
-    def walk(node, depth=0):
-        if node is None or depth > 20:
-            return None
-        try:
-            if node.name == name and node.getRole() == role:
-                return node
-            for i in range(node.childCount):
-                found = walk(node.getChildAtIndex(i), depth + 1)
-                if found:
-                    return found
-        except Exception:  # gone while walking
-            return None
-        return None
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        try:
-            if app is None or app.get_process_id() != pid:
-                continue
-            for j in range(app.childCount):
-                frame = app.getChildAtIndex(j)
-                if window is None or frame.name == window:
-                    found = walk(frame)
-                    if found:
-                        return found
-        except Exception:
-            continue
-    raise Failure("no %s named %r on the accessibility bus" % (role, name))
-
-
 class Run:
     """One run: the program, Orca and the transcript, and the steps a keyboard user takes."""
 
@@ -322,25 +242,29 @@ class Run:
 
     def start_program(self, home):
         """The program first, with no screen reader running yet, focused as a click would."""
-        reader_folder = os.path.join(self.folder, "reader")
-        os.makedirs(reader_folder)
-        with open(os.path.join(reader_folder, "Tech Pool.txt"), "wb") as pool:
-            pool.write(POOL)
-        env = dict(os.environ, QT_QPA_PLATFORM="xcb", HOME=home,
-                   XDG_CONFIG_HOME=os.path.join(home, ".config"))
+        reader_folder = e2e.text_files(os.path.join(self.folder, "reader"), POOL)
+        env = e2e.program_env(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"))
         env.pop("QT_ACCESSIBILITY", None)
         env.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
         self.program = subprocess.Popen([self.program_path], cwd=reader_folder, env=env)
         self.processes.append(self.program)
-        self.window = subprocess.run(
-            ["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Read Text$"],
-            check=True, capture_output=True, text=True, timeout=WAIT).stdout.split()[0]
+        self.window = e2e.windows_named("^Read Text$", sync=True)[0]
         xdotool("windowfocus", "--sync", self.window)
         wait_for("the reader as the active window",
-                 lambda: active_frame(self.pyatspi, self.program.pid) == "Read Text")
+                 lambda: self.active_window() == "Read Text")
 
     def control(self, name, role, window):
-        return find_control(self.pyatspi, self.program.pid, name, role, window)
+        """A control of the program by its name and role, in the window of that title."""
+        found = e2e.find_in_window(self.pyatspi, self.program.pid, name, role, window)
+        if found is None:
+            raise Failure("no %s named %r on the accessibility bus" % (role, name))
+        return found
+
+    def active_window(self):
+        return e2e.active_window(self.pyatspi, self.program.pid)
+
+    def enabled(self, node):
+        return e2e.enabled(self.pyatspi, node)
 
     def reader(self):
         """Tab round the reader; Alt+T twice, which Orca neither repeats nor turns into the menu
@@ -376,11 +300,11 @@ class Run:
         said.wait_said("the Syllables field", lambda line: "Syllables" in line)
         key("Escape")
         wait_for("Word Help closed",
-                 lambda: active_frame(self.pyatspi, self.program.pid) != "Word Help")
+                 lambda: self.active_window() != "Word Help")
         # No window manager hands the focus back: the reader is focused as a click would.
         xdotool("windowfocus", "--sync", self.window)
         wait_for("the reader active again",
-                 lambda: active_frame(self.pyatspi, self.program.pid) == "Read Text")
+                 lambda: self.active_window() == "Read Text")
 
     def speech_window(self):
         """TTS Setup from the menu bar (Alt alone, Right, Return); Tab round it; the voice
@@ -410,17 +334,17 @@ class Run:
         stop = self.control("Stop", self.pyatspi.ROLE_PUSH_BUTTON, "Text To Speech")
         speak_from = said.mark
         key("space")
-        wait_for("the program speaking (Stop enabled)", lambda: enabled(stop))
+        wait_for("the program speaking (Stop enabled)", lambda: self.enabled(stop))
         self.orca.stop()
         self.orca.start()
         said.wait_said("the speech window after Orca's restart",
                        lambda line: "Text To Speech" in line)
-        wait_for("the end of the speech (Stop disabled)", lambda: not enabled(stop), 60)
+        wait_for("the end of the speech (Stop disabled)", lambda: not self.enabled(stop), 60)
         self.speaking += said.lines()[speak_from:]
         tab_to(said, "CLOSE", SPEECH_TAB_ORDER)
         key("space")
         wait_for("the speech window hidden",
-                 lambda: active_frame(self.pyatspi, self.program.pid) is None)
+                 lambda: self.active_window() is None)
         xdotool("windowfocus", "--sync", self.window)
         said.wait_said("the reader again", lambda line: "Read Text" in line)
 
@@ -466,14 +390,7 @@ class Run:
     def stop_all(self):
         if self.orca:
             self.orca.stop()
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(10)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        e2e.stop_processes(self.processes, grace=10)
 
 
 def enable_desktop_accessibility():
@@ -488,23 +405,16 @@ def enable_desktop_accessibility():
 
 def why_orca_cannot_start():
     """A reason to skip, or None. Points this process at the private display and bus."""
-    if not os.environ.get("ORASENT_A11Y_DISPLAY") or not os.environ.get("ORASENT_A11Y_SESSION_BUS"):
-        return ("no X display or accessibility bus "
-                "(run through scripts/with-accessibility-bus.sh)")
-    os.environ["DISPLAY"] = os.environ["ORASENT_A11Y_DISPLAY"]
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.environ["ORASENT_A11Y_SESSION_BUS"]
-    missing = missing_tools()
-    if missing:
-        return missing
-    try:
-        import pyatspi  # noqa: F401
-    except ImportError:
+    reason = e2e.use_accessibility_bus() or missing_tools()
+    if reason:
+        return reason
+    if e2e.import_pyatspi() is None:
         return "python3-pyatspi is not installed"
     return None
 
 
 def run(folder, program_path):
-    import pyatspi
+    pyatspi = e2e.import_pyatspi()
     # A key held past the repeat delay on a busy machine would arrive twice: no autorepeat on
     # this display (xkbset comes with Orca).
     if shutil.which("xkbset"):
