@@ -1,4 +1,5 @@
 #pragma once
+// Plain text files read into BookText, the reader's own form of a text.
 #include <QString>
 #include <QVector>
 

@@ -1,4 +1,5 @@
 #pragma once
+// The upper case that the word list, the settings file and the text to speak are matched in.
 #include <QString>
 
 namespace orasent {

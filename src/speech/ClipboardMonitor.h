@@ -1,4 +1,5 @@
 #pragma once
+// "Monitor Clipboard"'s rule for when a clipboard text is new enough to be spoken.
 #include <QString>
 
 namespace orasent {

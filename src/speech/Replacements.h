@@ -1,4 +1,5 @@
 #pragma once
+// The word replacement list ("Speech.lst") applied to a text before it is spoken.
 #include <QString>
 #include <functional>
 

@@ -1,10 +1,10 @@
 #pragma once
+// "VIC.INI": the speech window's saved settings.
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-// "VIC.INI": the speech window's saved settings.
 namespace orasent {
 
 struct SpeechSettings { // what SaveDat writes, read from the controls

@@ -1,4 +1,6 @@
 #pragma once
+// Where the changes made to a text before it is spoken moved its characters, and the plain text
+// box's form of a text.
 #include <QString>
 #include <QtGlobal>
 

@@ -1,9 +1,9 @@
 #pragma once
+// "Speech.lst" and the list editor's text transforms.
 #include <QString>
 #include <functional>
 #include <optional>
 
-// "Speech.lst" and the list editor's text transforms.
 namespace orasent {
 
 // LoadDat steps 1-3: every line + "|", then up to 9,999 trailing "|" removed; case kept. Missing
