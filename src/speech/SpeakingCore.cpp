@@ -208,7 +208,8 @@ void SpeakingCore::runPickup() {
             upper.prepend(choice.notice + QLatin1Char(' '));
             written.prepend(choice.notice + QLatin1Char(' '));
         }
-        const QString replaced = rewriteForSpeech(upper, written, language, true, &following.edits);
+        const QString replaced =
+            rewriteForSpeech(upper, written, language, true, &following.edits, choice.voice);
         spoken = plainTextBoxForm(replaced, &following.edits);
         emit spokenTextChanged(spoken);
     }

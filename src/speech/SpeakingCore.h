@@ -73,14 +73,18 @@ public:
     // The replacement step, then the pronunciation rules for `language` ("" for the document's,
     // else the voice's); `written` is the text before the upper-case step, for matching case.
     // `inDocument`: the text comes from the document being read.
+    // `speaker`: the voice that will say it when not the chosen one (its form of sounds).
     QString rewriteForSpeech(const QString& text, const QString& written, const QString& language,
-                             bool inDocument, TextEdits* edits = nullptr) const;
+                             bool inDocument, TextEdits* edits = nullptr,
+                             const SpObjectToken& speaker = {}) const;
     // The pronunciation rules alone, the second half of rewriteForSpeech.
     QString applyPronunciationRules(const QString& text, const QString& written,
                                     const QString& language, bool inDocument,
-                                    TextEdits* edits = nullptr) const;
+                                    TextEdits* edits = nullptr,
+                                    const SpObjectToken& speaker = {}) const;
     // How the rules speak in `language` now: the voice's inline sounds, markup or not.
-    SpeechContext speechContext(const QString& language, bool inDocument) const;
+    SpeechContext speechContext(const QString& language, bool inDocument,
+                                const SpObjectToken& speaker = {}) const;
 
     bool isSpeaking() const { return m_speaking; }
     // Sets the state and announces it, also when it stays the same.

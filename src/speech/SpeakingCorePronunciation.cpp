@@ -14,7 +14,8 @@ void SpeakingCore::setDocumentPronunciation(const QByteArray& documentKey, const
     m_bookPronunciation = std::move(bookRules);
 }
 
-SpeechContext SpeakingCore::speechContext(const QString& language, bool inDocument) const {
+SpeechContext SpeakingCore::speechContext(const QString& language, bool inDocument,
+                                          const SpObjectToken& speaker) const {
     SpeechContext context;
     context.xml = (m_speakFlags & SVSFIsXML) != 0;
     if (inDocument)
@@ -30,8 +31,11 @@ SpeechContext SpeakingCore::speechContext(const QString& language, bool inDocume
         } catch (const SpeechError&) {
             // No voice to ask: only the rules for every language apply.
         }
-        context.inlineSounds = [voice](const QString& ipa) {
-            return voice ? voice->inlineSounds(ipa) : QString();
+        context.inlineSounds = [voice, speaker](const QString& ipa) {
+            if (!voice)
+                return QString();
+            return speaker.isNull() ? voice->inlineSounds(ipa)
+                                    : voice->inlineSoundsWith(speaker, ipa);
         };
     }
     return context;
@@ -43,8 +47,8 @@ bool SpeakingCore::hasPronunciation(bool inDocument) const {
 }
 
 QString SpeakingCore::rewriteForSpeech(const QString& text, const QString& written,
-                                       const QString& language, bool inDocument,
-                                       TextEdits* edits) const {
+                                       const QString& language, bool inDocument, TextEdits* edits,
+                                       const SpObjectToken& speaker) const {
     TextEdits listEdits;
     const QString replaced = applyReplacements(text, &listEdits);
     if (edits)
@@ -52,18 +56,19 @@ QString SpeakingCore::rewriteForSpeech(const QString& text, const QString& writt
     if (!hasPronunciation(inDocument))
         return replaced;
     const QString cased = writtenCaseOf(replaced, written.isEmpty() ? text : written, listEdits);
-    return applyPronunciationRules(replaced, cased, language, inDocument, edits);
+    return applyPronunciationRules(replaced, cased, language, inDocument, edits, speaker);
 }
 
 QString SpeakingCore::applyPronunciationRules(const QString& text, const QString& written,
                                               const QString& language, bool inDocument,
-                                              TextEdits* edits) const {
+                                              TextEdits* edits,
+                                              const SpObjectToken& speaker) const {
     if (!hasPronunciation(inDocument))
         return text;
     const bool bookRules = inDocument && m_bookPronunciation;
     return applyPronunciation(text, written, m_pronunciation.get(),
                               bookRules ? m_bookPronunciation.get() : nullptr,
-                              speechContext(language, inDocument), edits,
+                              speechContext(language, inDocument, speaker), edits,
                               [this](const QString& notice) { emit pronunciationNotice(notice); });
 }
 
