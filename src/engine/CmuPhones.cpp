@@ -92,6 +92,14 @@ qsizetype afterRColour(QStringView ipa, qsizetype i, Phone* vowel) {
     return r + 1;
 }
 
+// A syllabic consonant, "n̩", is said "ax n"; false when no consonant comes before the mark.
+bool addSyllabic(QVector<Phone>* out) {
+    if (out->isEmpty() || out->last().vowel)
+        return false;
+    out->insert(out->size() - 1, Phone{QStringLiteral("ax"), true, 0});
+    return true;
+}
+
 // The phones with the stress marks applied to the vowel after them; false on an unknown symbol.
 bool convert(QStringView ipa, QVector<Phone>* out, bool* marked) {
     int pending = 0;
@@ -103,10 +111,9 @@ bool convert(QStringView ipa, QVector<Phone>* out, bool* marked) {
             ++i;
             continue;
         }
-        if (c == u'\u0329' || c == u'\u030d') { // syllabic: "n̩" is said "ax n"
-            if (out->isEmpty() || out->last().vowel)
+        if (c == u'\u0329' || c == u'\u030d') {
+            if (!addSyllabic(out))
                 return false;
-            out->insert(out->size() - 1, Phone{QStringLiteral("ax"), true, 0});
             ++i;
             continue;
         }
