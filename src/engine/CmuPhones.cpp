@@ -6,6 +6,9 @@ namespace orasent {
 
 namespace {
 
+// The longest inline form written or read (a long phrase of sounds is read as its alias).
+constexpr qsizetype kLongestInline = 2000;
+
 struct Sound {
     const char16_t* ipa;
     const char* phones; // one or two phones; a vowel first
@@ -150,6 +153,20 @@ void stressFirstFullVowel(QVector<Phone>* phones) {
         first->stress = 1;
 }
 
+// Where the inline form opened at `at` closes, relative to `at`, or -1. Stops at the first
+// character no form holds, so a text of many openings is read in one pass.
+qsizetype closeOfInline(QStringView text, qsizetype at) {
+    const qsizetype last = qMin(text.size(), at + kLongestInline);
+    for (qsizetype i = at + 1; i < last; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == kCmuInlineClose)
+            return i - at;
+        if (c != u' ' && !(c >= u'a' && c <= u'z') && !(c >= u'0' && c <= u'2'))
+            return -1;
+    }
+    return -1;
+}
+
 } // namespace
 
 QStringList cmuPhonesFromIpa(const QString& ipa) {
@@ -172,9 +189,8 @@ QStringList cmuPhonesFromIpa(const QString& ipa) {
 
 QString cmuInlineSounds(const QString& ipa) {
     const QStringList phones = cmuPhonesFromIpa(ipa);
-    if (phones.isEmpty())
-        return {};
-    return QChar(kCmuInlineOpen) + phones.join(u' ') + QChar(kCmuInlineClose);
+    const QString form = QChar(kCmuInlineOpen) + phones.join(u' ') + QChar(kCmuInlineClose);
+    return phones.isEmpty() || form.size() > kLongestInline ? QString() : form;
 }
 
 QStringList readCmuInline(QStringView text, qsizetype at, qsizetype* end) {
@@ -183,10 +199,9 @@ QStringList readCmuInline(QStringView text, qsizetype at, qsizetype* end) {
                        "f g hh hv ih iy jh k l m n nx ng ow oy p r s sh t th uh "
                        "uw v w y z zh")
             .split(u' ');
-    constexpr qsizetype kLongest = 400;
     if (at < 0 || at >= text.size() || text[at] != kCmuInlineOpen)
         return {};
-    const qsizetype close = text.mid(at, kLongest).indexOf(QChar(kCmuInlineClose));
+    const qsizetype close = closeOfInline(text, at);
     if (close < 0)
         return {};
     QStringList phones;
