@@ -52,6 +52,10 @@ public:
     int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) override;
     QString LanguageOf(const SpObjectToken& voice) const override;
     QString inlineSounds(const QString& ipa) const override { return m_active->inlineSounds(ipa); }
+    QString inlineSoundsWith(const SpObjectToken& voice, const QString& ipa) const override {
+        const SpVoice* engine = engineOf(voice);
+        return (engine ? engine : m_active)->inlineSounds(ipa);
+    }
     bool isAvailable() const override { return m_active->isAvailable(); }
     bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }
     QString SdkPath() const override { return m_first->SdkPath(); }

@@ -1,5 +1,7 @@
 #include "engine/LocalVoices.h"
 
+#include "engine/CmuPhones.h"
+#include "engine/EspeakSounds.h"
 #include "engine/SynthesisWorker.h"
 
 #ifdef ORASENT_HAVE_FLITE
@@ -47,6 +49,12 @@ QString fliteLanguageOf(const QString& identifier) {
     Q_UNUSED(identifier);
 #endif
     return {};
+}
+
+QString inlineSoundsFor(const QString& voiceIdentifier, const QString& ipa) {
+    if (voiceIdentifier.startsWith(QLatin1String("flite/")))
+        return cmuInlineSounds(ipa);
+    return espeakPhonemeInput(ipa);
 }
 
 // English voices by word error rate, lowest first, as bench_voices measured them over the 30

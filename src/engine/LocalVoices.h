@@ -12,6 +12,9 @@ std::unique_ptr<SpVoice> createFliteVoice(QObject* parent = nullptr);
 // Their tokens (empty without Flite): Id "flite/cmu_us_rms", description as a listener hears it.
 SpObjectTokens fliteVoiceTokens();
 QString fliteLanguageOf(const QString& identifier);
+// How the voice with `voiceIdentifier` says `ipa` inside a text (see SpVoice::inlineSounds),
+// for speech made without a voice object (the export).
+QString inlineSoundsFor(const QString& voiceIdentifier, const QString& ipa);
 
 // The clearest installed voice for a language ("en", "en-US"), among all voices that speak
 // inside the process, or "" when only espeak-ng's speak it. See LocalVoices.cpp for the figures.

@@ -141,6 +141,12 @@ public:
         Q_UNUSED(ipa);
         return {};
     }
+    // The inline form of `ipa` when `voice` (one of GetVoices()) speaks instead of the chosen
+    // one; an engine of one kind says sounds alike for all its voices.
+    virtual QString inlineSoundsWith(const SpObjectToken& voice, const QString& ipa) const {
+        Q_UNUSED(voice);
+        return inlineSounds(ipa);
+    }
     // False while the engine's service is away (see ServiceStopped).
     virtual bool isAvailable() const { return true; }
 

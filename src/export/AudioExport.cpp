@@ -106,7 +106,7 @@ QString voicesName(const ExportRequest& request) {
 
 // One run: the sentences and chapters, what is in flight, the files and their times.
 // The rules the export reads with: the user's, and the book's own lexicons with the book's
-// language; espeak-ng says the sounds.
+// language; each passage sets its language and voice (submitNext).
 static SpeakingRules exportRules(const ExportRequest& request) {
     SpeakingRules rules;
     rules.user = request.pronunciation;
@@ -158,8 +158,16 @@ struct AudioExport::Session {
 
     Session(const ExportRequest& r) : request(r), outputs(r), voices(passageVoices(r)) {
         threshold = qMax<qint64>(1, qint64(kSilenceLevel * r.volume / 100));
+        paragraphs.starts = r.paragraphStarts;
     }
 
+    BookTextMap paragraphs; // the starts only
+    // The language of the paragraph the sentence at `offset` has its first word in.
+    QString languageAt(qsizetype offset) const {
+        while (offset < request.text.size() && request.text.at(offset).isSpace())
+            ++offset;
+        return request.document.languageOf(paragraphs.paragraphAt(offset));
+    }
     QString sentenceText(int index) const {
         const SentenceSpan& s = sentences[index];
         return request.text.mid(s.start, s.length);
@@ -177,6 +185,12 @@ struct AudioExport::Session {
 bool AudioExport::Session::submitNext() {
     while (nextSentence < sentences.size()) {
         const int index = nextSentence++;
+        // The rules of the passage's language, the sounds in its voice's form.
+        const QString voice = voices.voiceAt(sentences[index].start);
+        rules.context.language = languageAt(sentences[index].start);
+        rules.context.inlineSounds = [voice](const QString& ipa) {
+            return inlineSoundsFor(voice, ipa);
+        };
         PreparedSentence prepared =
             prepareForSpeaking(sentenceText(index), request.replacementList, &rules);
         if (prepared.spoken.trimmed().isEmpty())
@@ -186,7 +200,7 @@ bool AudioExport::Session::submitNext() {
         job.stream = ++lastStream;
         job.text = prepared.spoken;
         job.xml = true; // Talk speaks with the XML flag: markup is read as markup
-        job.voiceIdentifier = voices.voiceAt(sentences[index].start);
+        job.voiceIdentifier = voice;
         job.wordsPerMinute = EspeakVoice::wordsPerMinute(request.rate);
         job.gain = qBound(0, request.volume, 100) / 100.0;
         job.format = speechAudioFormat(SAFT22kHz16BitMono); // resampled in the next stage

@@ -208,7 +208,8 @@ void SpeakingCore::runPickup() {
             upper.prepend(choice.notice + QLatin1Char(' '));
             written.prepend(choice.notice + QLatin1Char(' '));
         }
-        const QString replaced = rewriteForSpeech(upper, written, language, true, &following.edits);
+        const QString replaced =
+            rewriteForSpeech(upper, written, language, true, &following.edits, choice.voice);
         spoken = plainTextBoxForm(replaced, &following.edits);
         emit spokenTextChanged(spoken);
     }
@@ -231,7 +232,12 @@ void SpeakingCore::onStartStream(int stream, const QVariant&) {
 void SpeakingCore::onWord(int stream, const QVariant&, int pos, int length) {
     if (isStale(stream))
         return;
-    emit wordSpoken(pos, length);
+    if (stream == m_ownStream && pos >= 0) {
+        const auto [start, span] = m_ownEdits.originalSpan(pos, length);
+        emit wordSpoken(int(start), int(span));
+    } else {
+        emit wordSpoken(pos, length);
+    }
     if (stream == m_aside.stream && pos >= 0) {
         const auto [start, span] = m_aside.edits.originalSpan(pos, length);
         emit asideWordHeard(int(start), int(span));

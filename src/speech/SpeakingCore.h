@@ -73,10 +73,18 @@ public:
     // The replacement step, then the pronunciation rules for `language` ("" for the document's,
     // else the voice's); `written` is the text before the upper-case step, for matching case.
     // `inDocument`: the text comes from the document being read.
+    // `speaker`: the voice that will say it when not the chosen one (its form of sounds).
     QString rewriteForSpeech(const QString& text, const QString& written, const QString& language,
-                             bool inDocument, TextEdits* edits = nullptr) const;
+                             bool inDocument, TextEdits* edits = nullptr,
+                             const SpObjectToken& speaker = {}) const;
+    // The pronunciation rules alone, the second half of rewriteForSpeech.
+    QString applyPronunciationRules(const QString& text, const QString& written,
+                                    const QString& language, bool inDocument,
+                                    TextEdits* edits = nullptr,
+                                    const SpObjectToken& speaker = {}) const;
     // How the rules speak in `language` now: the voice's inline sounds, markup or not.
-    SpeechContext speechContext(const QString& language, bool inDocument) const;
+    SpeechContext speechContext(const QString& language, bool inDocument,
+                                const SpObjectToken& speaker = {}) const;
 
     bool isSpeaking() const { return m_speaking; }
     // Sets the state and announces it, also when it stays the same.
@@ -85,6 +93,10 @@ public:
     // Hands `text` to the engine with the speak flags; an empty text does nothing. Speaking on
     // success, idle when the engine refuses.
     void speak(const QString& text);
+    // The speech window's own text (its main box) read with the pronunciation rules for every
+    // document and the voice's language; the word list is not applied again. Its words arrive
+    // as wordSpoken at their places in `text`.
+    void speakWithRules(const QString& text);
     // A blank with the speak flags: whatever is being spoken or waiting is dropped.
     void stopVoice();
     // Speaks after whatever is being spoken, returning at once; a failure is ignored.
@@ -167,6 +179,7 @@ private:
     void followHeard(int pos, int length);
     void onEndStream(int stream, const QVariant& position);
     void endAside();
+    bool hasPronunciation(bool inDocument) const;
 
     QPointer<SpVoice> m_voice;
     int m_speakFlags = 0;
@@ -185,7 +198,9 @@ private:
     int m_lastStream = 0;  // what the newest Speak returned; older streams' events are stale
     int m_blankStream = 0; // the newest stream when it is StopVoice's blank, else 0
     Following m_following;
-    Following m_aside; // word help's text while it is heard
+    Following m_aside;   // word help's text while it is heard
+    int m_ownStream = 0; // the newest stream when speakWithRules rewrote its text
+    TextEdits m_ownEdits;
     QTimer m_timer;
     bool m_started = false;
     bool m_stopped = false;

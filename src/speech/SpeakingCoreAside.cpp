@@ -18,8 +18,8 @@ bool SpeakingCore::speakAside(const QString& text, const QString& language, int 
         if (m_voiceChooser && !language.isEmpty())
             choice = m_voiceChooser(language, m_speakBoxDocument);
         // The word list and the pronunciation rules, as for the reader's sentence.
-        const QString replaced =
-            rewriteForSpeech(upperCaseByCharacter(text), text, language, true, &aside.edits);
+        const QString replaced = rewriteForSpeech(upperCaseByCharacter(text), text, language, true,
+                                                  &aside.edits, choice.voice);
         spoken = plainTextBoxForm(replaced, &aside.edits);
     }
     const int chosenRate = m_voice->Rate();

@@ -14,7 +14,8 @@ void SpeakingCore::setDocumentPronunciation(const QByteArray& documentKey, const
     m_bookPronunciation = std::move(bookRules);
 }
 
-SpeechContext SpeakingCore::speechContext(const QString& language, bool inDocument) const {
+SpeechContext SpeakingCore::speechContext(const QString& language, bool inDocument,
+                                          const SpObjectToken& speaker) const {
     SpeechContext context;
     context.xml = (m_speakFlags & SVSFIsXML) != 0;
     if (inDocument)
@@ -30,35 +31,54 @@ SpeechContext SpeakingCore::speechContext(const QString& language, bool inDocume
         } catch (const SpeechError&) {
             // No voice to ask: only the rules for every language apply.
         }
-        context.inlineSounds = [voice](const QString& ipa) {
-            return voice ? voice->inlineSounds(ipa) : QString();
+        context.inlineSounds = [voice, speaker](const QString& ipa) {
+            if (!voice)
+                return QString();
+            return speaker.isNull() ? voice->inlineSounds(ipa)
+                                    : voice->inlineSoundsWith(speaker, ipa);
         };
     }
     return context;
 }
 
+bool SpeakingCore::hasPronunciation(bool inDocument) const {
+    return (m_pronunciation && !m_pronunciation->isEmpty()) ||
+           (inDocument && m_bookPronunciation && !m_bookPronunciation->isEmpty());
+}
+
 QString SpeakingCore::rewriteForSpeech(const QString& text, const QString& written,
-                                       const QString& language, bool inDocument,
-                                       TextEdits* edits) const {
+                                       const QString& language, bool inDocument, TextEdits* edits,
+                                       const SpObjectToken& speaker) const {
     TextEdits listEdits;
     const QString replaced = applyReplacements(text, &listEdits);
-    const bool bookRules = inDocument && m_bookPronunciation;
-    if ((!m_pronunciation || m_pronunciation->isEmpty()) && !bookRules) {
-        if (edits)
-            edits->append(listEdits);
-        return replaced;
-    }
-    const QString cased = writtenCaseOf(replaced, written.isEmpty() ? text : written, listEdits);
-    TextEdits ruleEdits;
-    const QString said = applyPronunciation(
-        replaced, cased, m_pronunciation.get(), bookRules ? m_bookPronunciation.get() : nullptr,
-        speechContext(language, inDocument), &ruleEdits,
-        [this](const QString& notice) { emit pronunciationNotice(notice); });
-    if (edits) {
+    if (edits)
         edits->append(listEdits);
-        edits->append(ruleEdits);
-    }
-    return said;
+    if (!hasPronunciation(inDocument))
+        return replaced;
+    const QString cased = writtenCaseOf(replaced, written.isEmpty() ? text : written, listEdits);
+    return applyPronunciationRules(replaced, cased, language, inDocument, edits, speaker);
+}
+
+QString SpeakingCore::applyPronunciationRules(const QString& text, const QString& written,
+                                              const QString& language, bool inDocument,
+                                              TextEdits* edits,
+                                              const SpObjectToken& speaker) const {
+    if (!hasPronunciation(inDocument))
+        return text;
+    const bool bookRules = inDocument && m_bookPronunciation;
+    return applyPronunciation(text, written, m_pronunciation.get(),
+                              bookRules ? m_bookPronunciation.get() : nullptr,
+                              speechContext(language, inDocument, speaker), edits,
+                              [this](const QString& notice) { emit pronunciationNotice(notice); });
+}
+
+void SpeakingCore::speakWithRules(const QString& text) {
+    TextEdits edits;
+    const QString said = applyPronunciationRules(text, text, QString(), false, &edits);
+    const int before = m_lastStream;
+    speak(said);
+    m_ownEdits = std::move(edits);
+    m_ownStream = m_lastStream != before ? m_lastStream : 0;
 }
 
 } // namespace orasent

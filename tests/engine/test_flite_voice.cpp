@@ -2,6 +2,7 @@
 // (a number or an abbreviation is one word however Flite says it), awkward input ends its stream,
 // a purge stops a long synthesis, and the combined voice list keeps every saved index.
 #include "FakeVoice.h"
+#include "engine/CmuPhones.h"
 #include "engine/CombinedVoice.h"
 #include "engine/LocalVoices.h"
 #include "engine/flite/FliteText.h"
@@ -83,6 +84,13 @@ private slots:
         QTest::newRow("arabic inside english")
             << QStringLiteral("He said مرحبا بكم and left.") << 0
             << QStringList{"He", "said", "مرحبا", "بكم", "and", "left"};
+        // Sounds given as CMU phones are one word, where their inline form stands.
+        QTest::newRow("sounds") << (QStringLiteral("Say ") + cmuInlineSounds("təˈmɑːtoʊ") +
+                                    QStringLiteral(" twice, ") + cmuInlineSounds("ʃ") + ".")
+                                << 0 << QStringList{"Say", "⟦t ax0 m aa1 t ow0⟧", "twice", "⟦sh⟧"};
+        QTest::newRow("sounds in markup")
+            << (QStringLiteral("<speak>a <b>") + cmuInlineSounds("ˈnaɪf") + "</b>s</speak>")
+            << int(SVSFIsXML) << QStringList{"a", "⟦n ay1 f⟧", "s"};
         QTest::newRow("russian then chinese")
             << QStringLiteral("Привет мир. 你好") << 0 << QStringList{"Привет", "мир", "你好"};
     }

@@ -3,6 +3,8 @@
 #include "FileBytes.h"
 #include "ZipBuilder.h"
 #include "engine/EspeakSounds.h"
+#include "engine/LocalVoices.h"
+#include "engine/flite/FliteSynth.h"
 #include "export/ExportText.h"
 #include "speech/PronunciationStore.h"
 
@@ -25,7 +27,7 @@ const QByteArray kLexicon =
     "<lexicon version='1.0' xmlns='http://www.w3.org/2005/01/pronunciation-lexicon' "
     "alphabet='ipa' xml:lang='en'>"
     "<lexeme><grapheme>Queequeg</grapheme><alias>Kwee kweg</alias></lexeme>"
-    "<lexeme><grapheme>Ahab</grapheme><phoneme>ˈeɪhæb</phoneme></lexeme>"
+    "<lexeme><grapheme>Ahab</grapheme><phoneme>ˈɑːhɑːb</phoneme></lexeme>"
     "</lexicon>";
 
 const QByteArray kHostile = "<?xml version='1.0'?><!DOCTYPE lexicon [<!ENTITY x SYSTEM "
@@ -82,11 +84,39 @@ private slots:
         QVERIFY(!sentences.isEmpty());
         const QString sentence = load.bookText.mid(sentences[0].start, sentences[0].length);
         const PreparedSentence prepared = prepareForSpeaking(sentence, QString(), &rules);
-        QCOMPARE(prepared.spoken.trimmed(), "Kwee kweg MET [['eIhab]].");
+        QCOMPARE(prepared.spoken.trimmed(), "Kwee kweg MET [['A:hA:b]].");
         // The captions' words are the book's: "kweg" maps back to "Queequeg".
         const qsizetype kweg = prepared.spoken.indexOf("kweg");
         const auto [start, length] = prepared.edits.originalSpan(kweg, 4);
         QCOMPARE(sentence.mid(start, length), "Queequeg");
+    }
+
+    // Flite, the default English voice, says the lexicon's word with the lexicon's phones (its
+    // own dictionary says "Ahab" ey1 hh ae1 b).
+    void fliteSaysTheLexiconsSounds() {
+#ifndef ORASENT_HAVE_FLITE
+        QSKIP("Flite is not built in");
+#else
+        QTemporaryDir dir;
+        const QString path = dir.filePath("lexicon.epub");
+        writeBytes(path, lexiconBook());
+        const DocumentLoad load = exportInputText(path);
+        QCOMPARE(load.status, DocumentLoad::Status::Loaded);
+        const QString voice = clearestVoiceFor(load.document.metadata.language);
+        QCOMPARE(voice, "flite/cmu_us_rms");
+        SpeakingRules rules;
+        rules.book = std::make_shared<PronunciationRules>(
+            lexiconRules(load.document.metadata.lexicons, nullptr));
+        rules.context.language = load.document.metadata.language;
+        rules.context.xml = true;
+        rules.context.inlineSounds = [voice](const QString& ipa) {
+            return inlineSoundsFor(voice, ipa);
+        };
+        const PreparedSentence prepared = prepareForSpeaking(load.bookText.trimmed(), {}, &rules);
+        FliteSynth flite;
+        QCOMPARE(flite.phones(voice, FliteText(prepared.spoken, true)).join(u' '),
+                 "k w iy0 k w eh1 g m eh1 t aa1 hh aa0 b");
+#endif
     }
 };
 

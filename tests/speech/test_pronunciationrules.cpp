@@ -1,5 +1,8 @@
 #include "speech/PronunciationRules.h"
 
+#include "engine/LocalVoices.h"
+#include "speech/PronunciationTable.h"
+
 #include <QtTest>
 
 using namespace orasent;
@@ -120,6 +123,38 @@ private slots:
         SpeechContext context;
         context.inlineSounds = [](const QString& ipa) { return "[[" + ipa + "]]"; };
         QCOMPARE(applyPronunciation("Ahab.", {}, &compiled, nullptr, context), "[[ˈeɪhæb]].");
+    }
+
+    // The editor's "Said as" for a sounds rule, with each engine's own conversion: what the
+    // chosen voice cannot say shows what it reads instead.
+    void tableShowsWhatTheVoiceCannotSay_data() {
+        QTest::addColumn<QString>("voice");
+        QTest::addColumn<QString>("sounds");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("espeak-ng") << "gmw/en"
+                                   << "ˈnaɪf"
+                                   << "/ˈnaɪf/";
+        QTest::newRow("Flite") << "flite/cmu_us_rms"
+                               << "ˈnaɪf"
+                               << "/ˈnaɪf/";
+        QTest::newRow("Flite, a vowel it lacks")
+            << "flite/cmu_us_rms"
+            << "ˈtyt"
+            << "/ˈtyt/, which this voice cannot say: it reads \"tute\"";
+        QTest::newRow("espeak-ng, a click")
+            << "gmw/en"
+            << "ǃa"
+            << "/ǃa/, which this voice cannot say: it reads \"tute\"";
+    }
+    void tableShowsWhatTheVoiceCannotSay() {
+        QFETCH(QString, voice);
+        QFETCH(QString, sounds);
+        QFETCH(QString, said);
+        Rule r = saying("tut", Rule::Say::Sounds, sounds);
+        r.alias = "tute";
+        PronunciationTable table;
+        table.setInlineSounds([voice](const QString& ipa) { return inlineSoundsFor(voice, ipa); });
+        QCOMPARE(table.saidText(r), said);
     }
 
     void xmlSaidTextIsEscaped() {

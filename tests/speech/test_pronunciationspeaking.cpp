@@ -19,6 +19,10 @@ public:
     QString inlineSounds(const QString& ipa) const override {
         return saysSounds ? "[[" + ipa + "]]" : QString();
     }
+    // Another engine's voice writes its own form.
+    QString inlineSoundsWith(const SpObjectToken& voice, const QString& ipa) const override {
+        return voice.Id() == "flite/rms" ? "⟦" + ipa + "⟧" : inlineSounds(ipa);
+    }
 };
 
 std::shared_ptr<const PronunciationRules> rules() {
@@ -100,6 +104,33 @@ private slots:
         voice.startStream(voice.calls[0].stream);
         voice.word(at, int(heardWord.size()), voice.calls[0].stream);
         QCOMPARE(shown, band);
+    }
+
+    // A passage read by the voice chosen for its language gets that voice's form of sounds.
+    void soundsInTheFormOfTheVoiceThatSpeaks_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("chosen voice") << ""
+                                      << "[[eIhab]]";
+        QTest::newRow("voice for the language") << "en"
+                                                << "⟦eIhab⟧";
+    }
+    void soundsInTheFormOfTheVoiceThatSpeaks() {
+        QFETCH(QString, language);
+        QFETCH(QString, spoken);
+        SoundsVoice voice;
+        SpeakingCore core;
+        core.setVoice(&voice);
+        core.setPronunciation(rules());
+        core.setVoiceChooser([](const QString&, int) {
+            return LanguageChoice{SpObjectToken("flite/rms", "Flite"), QString()};
+        });
+        core.start();
+        core.timer()->stop();
+        core.handOver({"Ahab", language, 0});
+        QCoreApplication::processEvents();
+        QCOMPARE(voice.calls.size(), 1);
+        QCOMPARE(voice.calls[0].text, spoken);
     }
 
     void documentRulesOnlyForTheirDocument() {

@@ -1,5 +1,7 @@
 #include "engine/flite/FliteSynth.h"
 
+#include "engine/flite/FliteSounds.h"
+
 extern "C" {
 #include <flite/flite.h>
 cst_voice* register_cmu_us_slt(const char* voxdir);
@@ -33,13 +35,14 @@ Register registerFor(const QString& identifier) {
 
 // Flite reports a fatal error by jumping to cst_errjmp (else it exits the process): the jump
 // lands here and the phrase fails instead. No C++ object lives in this frame.
-cst_utterance* guardedSynth(const char* text, cst_voice* voice) {
+cst_utterance* guardedSynth(const char* text, cst_voice* voice,
+                            const QVector<FliteSoundWord>& sounds) {
     jmp_buf here;
     jmp_buf* const before = cst_errjmp;
     cst_errjmp = &here;
     cst_utterance* utt = nullptr;
     if (setjmp(here) == 0)
-        utt = flite_synth_text(text, voice);
+        utt = synthesizeWithSounds(text, voice, sounds);
     cst_errjmp = before;
     return utt;
 }
@@ -125,7 +128,7 @@ FlitePhraseAudio FliteSynth::speak(const QString& identifier, const FliteText& t
                    float(info->stretchAt175 / qBound(0.2, speed, 5.0)));
     const std::string bytes =
         text.bytes().mid(phrase.begin, phrase.end - phrase.begin).toStdString();
-    cst_utterance* utt = guardedSynth(bytes.c_str(), v);
+    cst_utterance* utt = guardedSynth(bytes.c_str(), v, text.soundWords());
     if (!utt) {
         out.error = QStringLiteral("Flite failed to speak");
         return out;
@@ -137,6 +140,30 @@ FlitePhraseAudio FliteSynth::speak(const QString& identifier, const FliteText& t
         out.words = wordTimes(utt, text, phrase, wave->sample_rate);
     }
     delete_utterance(utt);
+    return out;
+}
+
+QStringList FliteSynth::phones(const QString& identifier, const FliteText& text) {
+    cst_voice* v = voice(identifier);
+    if (!v)
+        return {};
+    QStringList out;
+    for (const FlitePhrase& phrase : text.phrases()) {
+        const std::string bytes =
+            text.bytes().mid(phrase.begin, phrase.end - phrase.begin).toStdString();
+        cst_utterance* utt = guardedSynth(bytes.c_str(), v, text.soundWords());
+        if (!utt)
+            return {};
+        for (cst_item* s = relation_head(utt_relation(utt, "Segment")); s; s = item_next(s)) {
+            QString name = QString::fromLatin1(item_feat_string(s, "name"));
+            if (name == QLatin1String("pau"))
+                continue;
+            if (QByteArray(ffeature_string(s, "ph_vc")) == "+")
+                name += QString::fromLatin1(ffeature_string(s, "R:SylStructure.parent.stress"));
+            out << name;
+        }
+        delete_utterance(utt);
+    }
     return out;
 }
 

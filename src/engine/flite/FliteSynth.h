@@ -4,6 +4,7 @@
 #include "engine/flite/FliteText.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <map>
 
@@ -43,6 +44,9 @@ public:
     // Speed: 1.0 is the voice's own; 2.0 twice as fast.
     FlitePhraseAudio speak(const QString& identifier, const FliteText& text,
                            const FlitePhrase& phrase, double speed);
+    // The phones Flite says for all of `text`, pauses left out, each vowel with its syllable's
+    // stress ("t ax0 m ey1 t ow0"); empty when Flite fails. For checks of what is said.
+    QStringList phones(const QString& identifier, const FliteText& text);
 
 private:
     cst_voice_struct* voice(const QString& identifier);

@@ -61,6 +61,10 @@ bool endsClause(char c) {
 FliteText::FliteText(const QString& text, bool xml) {
     m_bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
+        if (const qsizetype after = readSounds(text, i); after >= 0) {
+            i = after - 1;
+            continue;
+        }
         if (xml) {
             const qsizetype after = readMarkup(text, i);
             if (after >= 0) {

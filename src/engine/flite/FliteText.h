@@ -19,6 +19,13 @@
 
 namespace orasent {
 
+// A word given as CMU phones (the inline form of CmuPhones.h): a made-up word stands for it in
+// the bytes, and Flite is told its phones (see FliteSounds.h).
+struct FliteSoundWord {
+    QByteArray token;  // the made-up word, lower-case letters
+    QByteArray phones; // Flite's phones with their stress, blank-separated
+};
+
 struct FlitePhrase {
     int begin = 0; // byte offsets into bytes()
     int end = 0;
@@ -39,6 +46,8 @@ public:
     // The caller's characters that bytes [at, at + length) stand for: UTF-16 offset and length.
     std::pair<int, int> sourceSpan(int at, int length) const;
 
+    const QVector<FliteSoundWord>& soundWords() const { return m_soundWords; }
+
     // Whether the character reads as one of Flite's (an ASCII or accented Latin letter or digit).
     static bool isReadable(QChar c);
 
@@ -47,10 +56,13 @@ private:
     // The tag or entity at `i`: appends what it reads as and returns the offset after it, or
     // -1 when there is none.
     qsizetype readMarkup(const QString& text, qsizetype i);
+    // The same for the inline form of CMU phones at `i` (FliteSounds.cpp).
+    qsizetype readSounds(const QString& text, qsizetype i);
 
     QByteArray m_bytes;
     QVector<int> m_begin; // per byte: the first UTF-16 unit it stands for
     QVector<int> m_end;   // and the one after the last
+    QVector<FliteSoundWord> m_soundWords;
 };
 
 } // namespace orasent

@@ -1,5 +1,6 @@
 #include "engine/flite/FliteVoice.h"
 
+#include "engine/CmuPhones.h"
 #include "engine/LocalVoices.h"
 #include "engine/flite/FliteSynth.h"
 #include "engine/flite/FliteWorker.h"
@@ -32,6 +33,10 @@ int FliteVoice::Speak(const QString& text, int flags) {
 QString FliteVoice::LanguageOf(const SpObjectToken& voice) const {
     const FliteVoiceInfo* info = fliteVoiceInfo(voice.Id());
     return info ? QString::fromLatin1(info->language) : QString();
+}
+
+QString FliteVoice::inlineSounds(const QString& ipa) const {
+    return cmuInlineSounds(ipa);
 }
 
 } // namespace orasent

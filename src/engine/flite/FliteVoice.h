@@ -14,6 +14,8 @@ public:
     explicit FliteVoice(QObject* parent = nullptr);
     QString LanguageOf(const SpObjectToken& voice) const override;
     int Speak(const QString& text, int flags) override;
+    // Sounds as CMU phones in their inline form (see FliteSounds.h).
+    QString inlineSounds(const QString& ipa) const override;
 
     static const char* const kOtherScriptNotice; // "%1 is read by espeak-ng's voice."
 

@@ -62,8 +62,9 @@ void TTSSetup::SpeakItX() {
     speakMainText();
 }
 
+// The box's text as it stands, through the pronunciation rules; the band marks its words.
 void TTSSetup::speakMainText() {
-    m_core.speak(m_mainTxtBox->toPlainText());
+    m_core.speakWithRules(m_mainTxtBox->toPlainText());
 }
 
 void TTSSetup::StopVoice() {
@@ -74,8 +75,9 @@ void TTSSetup::StopVoice() {
     }
 }
 
+// The word list only: the pronunciation rules follow when the box is spoken.
 QString TTSSetup::ApplyReplacements(const QString& text) {
-    const QString rewritten = m_core.rewriteForSpeech(text, text, QString(), false);
+    const QString rewritten = m_core.applyReplacements(text);
     m_mainTxtBox->setPlainText(rewritten);
     return rewritten;
 }
