@@ -40,6 +40,8 @@ void UserPrompts::closeForQuit() {
     m_closedForQuit = true;
     for (QDialog* dialog : std::as_const(m_showing))
         dialog->done(QDialog::Rejected);
+    for (QDialog* box : QList<QDialog*>(m_openBoxes))
+        box->done(QDialog::Rejected);
 }
 
 namespace {
@@ -57,8 +59,13 @@ void UserPrompts::showMessage(QWidget* parent, const QString& text, const QStrin
         qWarning("%s", qUtf8Printable(text)); // nobody is there to read a box
         return;
     }
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-    answerOf(*this, box);
+    // Opened, not run: the caller's work goes on while the box waits for its OK, and nothing
+    // from outside has to wait for it.
+    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    m_openBoxes.append(box);
+    QObject::connect(box, &QObject::destroyed, [this, box] { m_openBoxes.removeOne(box); });
+    box->open();
 }
 
 std::optional<QString> UserPrompts::getPassword(QWidget* parent, const QString& message) {

@@ -34,7 +34,7 @@ struct SaveFileRequest {
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
-    // A message box with an OK button; returns when the user has acknowledged it.
+    // A message box with an OK button. It returns at once; the box stays until acknowledged.
     virtual void showMessage(QWidget* parent, const QString& text, const QString& title);
     // The file-open dialog; nothing when the user cancels.
     virtual std::optional<QString> getOpenFileName(QWidget* parent, const OpenFileRequest& request);
@@ -72,6 +72,7 @@ public:
 
 private:
     QList<QDialog*> m_showing;
+    QList<QDialog*> m_openBoxes; // message boxes waiting for their OK without a loop of their own
     std::vector<std::function<void()>> m_whenNoneShowing;
     bool m_closedForQuit = false;
 };
