@@ -72,13 +72,15 @@ void SpeakingCore::applySpeakingState(bool speaking) {
     setState(speaking ? State::Speaking : State::Idle);
 }
 
-// The one place the state changes.
+// The one place the state changes. A stop is told to the windows when it ends (or the next
+// text takes over), so a Talk press does not repaint them before the sentence is spoken.
 void SpeakingCore::setState(State state) {
     const bool changed = state != m_state;
     m_state = state;
     if (changed)
         emit stateChanged(state);
-    emit speakingStateApplied(isSpeaking());
+    if (state != State::Stopping)
+        emit speakingStateApplied(isSpeaking());
 }
 
 // The box waits while something is heard, but not behind a stop: a text handed over right after

@@ -130,7 +130,7 @@ public:
 signals:
     void speakBoxTextChanged(const QString& text);
     void stateChanged(orasent::SpeakingCore::State state);
-    // Busy (speaking or stopping) or idle, on every change of the engine's streams.
+    // Speaking or idle, on every change of the engine's streams (a stop is told when it ends).
     void speakingStateApplied(bool speaking);
     // The text a pickup is about to speak (upper case, replaced, as a plain text box holds it).
     void spokenTextChanged(const QString& text);
