@@ -103,15 +103,25 @@ void waitFor(const std::function<bool()>& done, int timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+// Speak returns at once: the stream is waited for to its end.
+void speakToEnd(SpVoice& voice, const QString& text) {
+    int ended = 0;
+    const auto c = QObject::connect(&voice, &SpVoice::EndStream,
+                                    [&ended](int stream, const QVariant&) { ended = stream; });
+    const int stream = voice.Speak(text, SVSFlagsAsync);
+    waitFor([&] { return ended == stream; }, 600000);
+    QObject::disconnect(c);
+}
+
 void throughput(EspeakVoice& voice) {
     QString text;
     for (int i = 0; i < 20; ++i)
         text += kParagraph + QLatin1Char(' ');
     voice.setOutputFactory([] { return std::make_unique<InstantOutput>(); });
-    voice.Speak(QStringLiteral("warm up"), SVSFDefault);
+    speakToEnd(voice, QStringLiteral("warm up"));
     QElapsedTimer t;
     t.start();
-    voice.Speak(text, SVSFDefault);
+    speakToEnd(voice, text);
     const double oursMs = t.nsecsElapsed() / 1e6;
     voice.setOutputFactory({});
 
@@ -161,7 +171,7 @@ void deviceFigures(EspeakVoice& voice) {
             QObject::connect(&voice, &SpVoice::Word, [&](int, const QVariant& pos, int, int) {
                 words.append({nowMs(), pos.toLongLong() / 2});
             });
-        voice.Speak(kParagraph, SVSFDefault);
+        speakToEnd(voice, kParagraph);
         QObject::disconnect(c);
         // The listener's clock: heard frames against wall time, as the sink reports them.
         // A frame was heard at the first report that covers it, interpolated with the report

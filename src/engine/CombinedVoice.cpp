@@ -70,25 +70,15 @@ void CombinedVoice::forward(SpVoice* engine) {
     connect(engine, &SpVoice::EndStream, this, [this, engine](int s, const QVariant& p) {
         const int outer = outerStream(engine, s);
         m_streams.remove({engine, s});
-        m_silencers.remove({engine, s});
         m_borrowed.remove(outer);
         if (outer)
             emit EndStream(outer, p);
     });
 }
 
+// Streams that are not ours (an engine's stop by a blank of its own) map to nothing.
 int CombinedVoice::outerStream(SpVoice* engine, int inner) {
-    const QPair<SpVoice*, int> key(engine, inner);
-    if (m_silencers.contains(key))
-        return 0;
-    if (const int outer = m_streams.value(key))
-        return outer;
-    // Events that a synchronous Speak raises before it returns its number.
-    if (engine == m_pendingEngine) {
-        m_streams.insert(key, m_pendingStream);
-        return m_pendingStream;
-    }
-    return 0;
+    return m_streams.value({engine, inner});
 }
 
 SpObjectTokens CombinedVoice::GetVoices(const QString& required, const QString& optional) {
@@ -223,40 +213,36 @@ int CombinedVoice::speakFallback(const QString& text, int flags) {
     }
 }
 
-int CombinedVoice::Speak(const QString& text, int flags) {
-    const bool fallback = m_active == m_second.get() && !m_second->isAvailable();
-    SpVoice* engine = fallback ? m_first.get() : m_active;
-    if ((flags & SVSFPurgeBeforeSpeak) && m_lastSpoken && m_lastSpoken != engine) {
-        // What the other engine still says stops too; its blank's events are not ours.
+void CombinedVoice::stop() {
+    stopEngines(nullptr);
+}
+
+// Every engine given a text since its last stop, but `except`, stops; no stream raises anything
+// more.
+void CombinedVoice::stopEngines(const SpVoice* except) {
+    for (SpVoice* engine : {m_first.get(), m_second.get(), m_third.get()}) {
+        if (!engine || engine == except || !m_spoken.remove(engine))
+            continue;
         try {
-            const int blank =
-                m_lastSpoken->Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak);
-            m_silencers.insert({m_lastSpoken, blank});
+            engine->stop();
         } catch (const SpeechError&) {
         }
     }
-    if (flags & SVSFPurgeBeforeSpeak) {
-        m_streams.clear(); // purged streams raise nothing more
-        m_borrowed.clear();
-    }
+    m_streams.clear();
+    m_borrowed.clear();
+}
+
+int CombinedVoice::Speak(const QString& text, int flags) {
+    const bool fallback = m_active == m_second.get() && !m_second->isAvailable();
+    SpVoice* engine = fallback ? m_first.get() : m_active;
+    if (flags & SVSFPurgeBeforeSpeak)
+        stopEngines(engine); // the speaking one purges its own
     const int outer = ++m_lastStream;
-    m_pendingEngine = engine;
-    m_pendingStream = outer;
+    const int inner = fallback ? speakFallback(text, flags) : engine->Speak(text, flags);
+    m_spoken.insert(engine);
+    m_streams.insert({engine, inner}, outer);
     if (fallback)
         m_borrowed.insert(outer);
-    int inner = 0;
-    try {
-        inner = fallback ? speakFallback(text, flags) : engine->Speak(text, flags);
-    } catch (...) {
-        m_pendingEngine = nullptr;
-        m_borrowed.remove(outer);
-        throw;
-    }
-    m_pendingEngine = nullptr;
-    m_lastSpoken = engine;
-    // A synchronous stream has ended by now and must not be mapped again.
-    if (flags & SVSFlagsAsync)
-        m_streams.insert({engine, inner}, outer);
     return outer;
 }
 

@@ -6,7 +6,7 @@
 // late come before the third engine's. Choosing a voice routes speech to its engine; rate and
 // volume go to all; the audio format, the outputs and wave files are the first engine's, and
 // the third one follows them. Stream numbers are the combined voice's own, rising over both
-// engines, and a Speak that purges silences the other engine too.
+// engines, and a Speak that purges, or a stop, silences every engine that has spoken.
 //
 // While the second engine's service is away, its chosen voice stays chosen and its texts are
 // spoken by the first engine's voice of the same language (their VoiceChange events are not
@@ -48,6 +48,7 @@ public:
     void setAudioOutputFormatType(int type) override;
     void setAudioOutputToWaveFile(const QString& path) override;
     int Speak(const QString& text, int flags) override;
+    void stop() override;
     // Each engine keeps its own voice, and the chosen engine stays chosen.
     int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) override;
     QString LanguageOf(const SpObjectToken& voice) const override;
@@ -79,6 +80,7 @@ private:
     // The engine that lists `voice`, or null.
     SpVoice* engineOf(const SpObjectToken& voice) const;
     void forward(SpVoice* engine);
+    void stopEngines(const SpVoice* except);
     int speakFallback(const QString& text, int flags);
     void onSecondStopped();
     // The combined number of an engine's stream, or 0 for a stream that is not forwarded.
@@ -88,12 +90,9 @@ private:
     std::unique_ptr<SpVoice> m_second;
     std::unique_ptr<SpVoice> m_third;
     SpVoice* m_active;
-    SpVoice* m_lastSpoken = nullptr;
+    QSet<SpVoice*> m_spoken; // engines given a text since the last stop
     int m_lastStream = 0;
     QHash<QPair<SpVoice*, int>, int> m_streams; // engine's stream -> combined stream
-    QSet<QPair<SpVoice*, int>> m_silencers;     // blanks that stopped the other engine
-    SpVoice* m_pendingEngine = nullptr;         // inside Speak: its stream is not known yet
-    int m_pendingStream = 0;
     QSet<int> m_borrowed; // combined streams spoken by a stand-in for the chosen voice
 };
 

@@ -1,5 +1,7 @@
 #include "engine/DeviceSink.h"
 
+#include "engine/AudioOutputs.h"
+
 #include <QAudioSink>
 #include <utility>
 
@@ -23,8 +25,15 @@ DeviceSink::~DeviceSink() {
     }
 }
 
-void DeviceSink::open(const QAudioDevice& device, const QAudioFormat& format,
+void DeviceSink::open(const QAudioDevice& chosen, const QAudioFormat& format,
                       qsizetype bufferBytes) {
+    // A device gone since the list was read gives way to the default one (the sink would wait
+    // for it for good).
+    const QAudioDevice device = AudioOutputs::stillListed(chosen);
+    if (device.isNull()) {
+        m_stream->failed = true;
+        return;
+    }
     // Without a parent: Qt 6.4 hangs the sink's PulseAudio stream on the parent too, so deleting
     // this object deleted the stream a second time under a sink still to be deleted.
     m_sink = new QAudioSink(device, format);

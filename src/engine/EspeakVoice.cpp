@@ -1,6 +1,7 @@
 #include "engine/EspeakVoice.h"
 
 #include "engine/AudioFormats.h"
+#include "engine/AudioOutputs.h"
 #include "engine/EspeakSounds.h"
 #include "engine/PcmOutput.h"
 #include "engine/StreamPlayer.h"
@@ -9,9 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
-#include <QMediaDevices>
-#include <QPointer>
 #include <climits>
 #include <cmath>
 
@@ -53,29 +51,11 @@ int voiceForLocale(const QVector<EspeakVoiceInfo>& voices, const QString& tag) {
     return -1;
 }
 
-QList<QAudioDevice> orderedDevices() {
-    QList<QAudioDevice> devices = QMediaDevices::audioOutputs();
-    std::stable_sort(
-        devices.begin(), devices.end(), [](const QAudioDevice& a, const QAudioDevice& b) {
-            if (a.isDefault() != b.isDefault())
-                return a.isDefault();
-            const int byName =
-                QString::compare(a.description(), b.description(), Qt::CaseInsensitive);
-            return byName != 0 ? byName < 0 : a.id() < b.id();
-        });
-    return devices;
-}
-
 SpObjectToken tokenFor(const QAudioDevice& device) {
     return SpObjectToken(QString::fromUtf8(device.id()), device.description());
 }
 
 } // namespace
-
-struct EspeakVoice::Waiter {
-    int stream = 0;
-    QEventLoop* loop = nullptr;
-};
 
 SpObjectTokens espeakVoiceTokens() {
     // Voices in name order, the user's own first; a repeated name gets its identifier added so
@@ -155,13 +135,11 @@ EspeakVoice::EspeakVoice(SynthesisBackend& backend, SpObjectTokens voices, QObje
             [](int stream, const QString& reason) {
                 qWarning("orasent: speech stream %d ended early: %s", stream, qPrintable(reason));
             });
-    connect(m_player.get(), &StreamPlayer::streamEnded, this, [this](int stream, qint64 bytePos) {
-        emit EndStream(stream, QVariant(bytePos));
-        releaseWaiters();
-    });
+    connect(m_player.get(), &StreamPlayer::streamEnded, this,
+            [this](int stream, qint64 bytePos) { emit EndStream(stream, QVariant(bytePos)); });
 
     m_voice = m_voices.value(0);
-    const QList<QAudioDevice> devices = orderedDevices();
+    const QList<QAudioDevice> devices = AudioOutputs::list();
     if (!devices.isEmpty())
         m_output = tokenFor(devices.first());
 }
@@ -169,7 +147,6 @@ EspeakVoice::EspeakVoice(SynthesisBackend& backend, SpObjectTokens voices, QObje
 EspeakVoice::~EspeakVoice() {
     m_worker->forget(this); // nothing is delivered to the player after this
     m_player->purge();
-    releaseWaiters();
 }
 
 SpObjectTokens EspeakVoice::GetVoices(const QString&, const QString&) {
@@ -178,7 +155,7 @@ SpObjectTokens EspeakVoice::GetVoices(const QString&, const QString&) {
 
 SpObjectTokens EspeakVoice::GetAudioOutputs(const QString&, const QString&) {
     SpObjectTokens tokens;
-    for (const QAudioDevice& device : orderedDevices())
+    for (const QAudioDevice& device : AudioOutputs::list())
         tokens.append(tokenFor(device));
     return tokens;
 }
@@ -190,13 +167,10 @@ void EspeakVoice::setVoice(const SpObjectToken& voice) {
 }
 
 void EspeakVoice::setAudioOutput(const SpObjectToken& output) {
-    for (const QAudioDevice& device : orderedDevices()) {
-        if (QString::fromUtf8(device.id()) == output.Id()) {
-            m_output = tokenFor(device);
-            return;
-        }
-    }
-    throw SpeechError("no such audio output");
+    const QAudioDevice device = AudioOutputs::find(output.Id().toUtf8());
+    if (device.isNull())
+        throw SpeechError("no such audio output");
+    m_output = tokenFor(device);
 }
 
 void EspeakVoice::setRate(int rate) {
@@ -220,11 +194,9 @@ void EspeakVoice::setAudioOutputFormatType(int type) {
             throw SpeechError("the wave file already holds audio in another format");
         m_wave = std::make_shared<WaveFileWriter>(m_wave->path(), format);
     } else if (!m_outputFactory) {
-        for (const QAudioDevice& device : orderedDevices()) {
-            if (QString::fromUtf8(device.id()) == m_output.Id() &&
-                !device.isFormatSupported(toQAudioFormat(format)))
-                throw SpeechError("the audio output refuses this format");
-        }
+        const QAudioDevice device = AudioOutputs::find(m_output.Id().toUtf8());
+        if (!device.isNull() && !device.isFormatSupported(toQAudioFormat(format)))
+            throw SpeechError("the audio output refuses this format");
     }
     m_formatType = type;
 }
@@ -254,7 +226,7 @@ std::unique_ptr<PcmOutput> EspeakVoice::makeOutput() {
         return m_outputFactory();
     if (m_wave)
         return std::make_unique<WavePcmOutput>(m_wave);
-    const QList<QAudioDevice> devices = orderedDevices();
+    const QList<QAudioDevice> devices = AudioOutputs::list();
     if (devices.isEmpty())
         throw SpeechError("no audio output device");
     for (const QAudioDevice& device : devices)
@@ -271,10 +243,8 @@ int EspeakVoice::Speak(const QString& text, int flags) {
         throw SpeechError("no voice");
     std::unique_ptr<PcmOutput> output = makeOutput();
 
-    if (flags & SVSFPurgeBeforeSpeak) {
-        m_worker->purge(this, m_lastStream);
-        m_player->purge();
-    }
+    if (flags & SVSFPurgeBeforeSpeak)
+        stop();
     const int stream = ++m_lastStream;
     const SpeechAudioFormat format = speechAudioFormat(m_formatType);
     m_player->enqueue(stream, format, std::move(output), m_voice);
@@ -297,25 +267,14 @@ int EspeakVoice::Speak(const QString& text, int flags) {
             Qt::QueuedConnection);
     };
     m_worker->submit(std::move(job));
-    if (flags & SVSFPurgeBeforeSpeak)
-        releaseWaiters(); // a synchronous Speak of a purged stream returns now
-
-    if (!(flags & SVSFlagsAsync)) {
-        // Returns once the stream has been heard (or purged); events keep flowing meanwhile.
-        QEventLoop loop;
-        Waiter waiter{stream, &loop};
-        m_waiters.append(&waiter);
-        if (m_player->isQueued(stream))
-            loop.exec();
-        m_waiters.removeOne(&waiter);
-    }
     return stream;
 }
 
-void EspeakVoice::releaseWaiters() {
-    for (Waiter* w : std::as_const(m_waiters))
-        if (!m_player->isQueued(w->stream))
-            w->loop->quit();
+// The synthesis drops the voice's streams at its next audio chunk (espeak-ng's own cancel, from
+// the one thread that may call it), and the player drops what it holds without an event.
+void EspeakVoice::stop() {
+    m_worker->purge(this, m_lastStream);
+    m_player->purge();
 }
 
 QString EspeakVoice::findSampleFolder() {

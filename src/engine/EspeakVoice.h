@@ -5,7 +5,7 @@
 // format and handed by the GUI thread to the output (a device's sink lives on the audio thread).
 // The GUI thread raises the events, each one when the output has played up to it. Voices are
 // espeak-ng's, the voice of the user's locale (LANG) first; audio outputs are Qt Multimedia's, the
-// system default first.
+// system default first, as AudioOutputs keeps them.
 //
 // Rate r (-10..10) speaks at 175 * 3^(r/10) words per minute. espeak-ng goes no slower than
 // 80 wpm, so below that (r = -8 .. -10) words keep their 80 wpm length and longer pauses
@@ -54,6 +54,7 @@ public:
     void setAudioOutputFormatType(int type) override;
     void setAudioOutputToWaveFile(const QString& path) override;
     int Speak(const QString& text, int flags) override;
+    void stop() override;
     QString SdkPath() const override;
     QString LanguageOf(const SpObjectToken& voice) const override;
     QString inlineSounds(const QString& ipa) const override;
@@ -76,7 +77,6 @@ protected:
 
 private:
     std::unique_ptr<PcmOutput> makeOutput();
-    void releaseWaiters();
 
     std::unique_ptr<StreamPlayer> m_player;
     SynthesisBackend* m_worker;
@@ -90,8 +90,6 @@ private:
     std::shared_ptr<WaveFileWriter> m_wave;
     std::function<std::unique_ptr<PcmOutput>()> m_outputFactory;
     int m_lastStream = 0;
-    struct Waiter;
-    QList<Waiter*> m_waiters;
 };
 
 } // namespace orasent

@@ -3,8 +3,9 @@
 // events. The application gets the espeak-ng engine; tests get a scripted fake.
 //
 // Calls are made on the GUI thread. A call that fails throws SpeechError (the caller catches it,
-// as the windows do); events are delivered on the GUI thread, and after a newer Speak() no event
-// of an older stream arrives.
+// as the windows do); events are delivered on the GUI thread, never inside a call, and after a
+// newer Speak() or a stop() no event of an older stream arrives. Speak() always returns at once:
+// a caller that needs the text heard to its end goes on at the stream's EndStream.
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -20,8 +21,8 @@ public:
 
 // Flags of Speak().
 enum SpeechVoiceSpeakFlags : int {
-    SVSFDefault = 0,          // returns when the text has been heard
-    SVSFlagsAsync = 1,        // returns at once
+    SVSFDefault = 0,          // speaks after what is queued (returns at once, like every Speak)
+    SVSFlagsAsync = 1,        // returns at once (kept for callers that pass it)
     SVSFPurgeBeforeSpeak = 2, // running and queued speech is dropped first
     SVSFIsXML = 8,            // the text is SSML markup
 };

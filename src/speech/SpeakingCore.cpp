@@ -31,16 +31,16 @@ void SpeakingCore::setVoice(SpVoice* voice) {
 }
 
 void SpeakingCore::start() {
-    if (m_started)
+    if (m_phase != Phase::NotLoaded)
         return;
-    m_started = true;
+    m_phase = Phase::Loaded;
     m_timer.start();
     if (canTakeSpeakBox())
         queuePickup();
 }
 
 void SpeakingCore::stop() {
-    m_stopped = true;
+    m_phase = Phase::Unloaded;
     m_timer.stop();
 }
 
@@ -69,16 +69,28 @@ QString SpeakingCore::applyReplacements(const QString& text, TextEdits* edits) c
 }
 
 void SpeakingCore::applySpeakingState(bool speaking) {
-    m_speaking = speaking;
-    emit speakingStateApplied(speaking);
+    setState(speaking ? State::Speaking : State::Idle);
 }
 
-// The box waits while something is heard, but not behind StopVoice's blank: a text handed over
-// right after a stop is spoken at once instead of after the blank's trip to the device.
+// The one place the state changes. A stop is told to the windows when it ends (or the next
+// text takes over), so a Talk press does not repaint them before the sentence is spoken.
+void SpeakingCore::setState(State state) {
+    const bool changed = state != m_state;
+    m_state = state;
+    if (changed)
+        emit stateChanged(state);
+    if (state != State::Stopping)
+        emit speakingStateApplied(isSpeaking());
+}
+
+// The box waits while something is heard, but not behind a stop: a text handed over right after
+// it is spoken at once.
 bool SpeakingCore::canTakeSpeakBox() const {
-    if (m_speakBox.isEmpty())
-        return false;
-    return !m_speaking || (m_blankStream != 0 && m_blankStream == m_lastStream);
+    return !m_speakBox.isEmpty() && m_state != State::Speaking;
+}
+
+bool SpeakingCore::mayPickUp() const {
+    return m_phase == Phase::Loaded && !m_stepRunning && canTakeSpeakBox();
 }
 
 void SpeakingCore::speak(const QString& text) {
@@ -94,7 +106,6 @@ void SpeakingCore::speakFollowing(const QString& text, Following following,
             throw SpeechError("no voice");
         m_lastStream = speakIn(text, voice);
         m_borrowedStream = voice.isNull() ? 0 : m_lastStream;
-        m_blankStream = 0;
         endFollowing();
         endAside();
         if (!following.handedOver.isEmpty())
@@ -122,18 +133,18 @@ void SpeakingCore::onVoiceChange(int stream, const QVariant& position, const SpO
 // The engine's own news (a service that went away) is said when nothing else is.
 void SpeakingCore::onNotice(const QString& text) {
     m_pendingNotice = text;
-    if (!m_speaking || m_blankStream == m_lastStream)
+    if (m_state != State::Speaking)
         QMetaObject::invokeMethod(
             this, [this] { speakPendingNotice(); }, Qt::QueuedConnection);
 }
 
 bool SpeakingCore::speakPendingNotice() {
-    if (m_pendingNotice.isEmpty() || m_stepRunning || m_stopped)
+    if (m_pendingNotice.isEmpty() || m_stepRunning || m_phase == Phase::Unloaded)
         return false;
     const QString notice = std::exchange(m_pendingNotice, QString());
     emit spokenTextChanged(notice);
     speak(notice);
-    if (!m_speaking) {
+    if (m_state != State::Speaking) {
         emit noticeUnspoken(notice);
         return false;
     }
@@ -141,17 +152,38 @@ bool SpeakingCore::speakPendingNotice() {
 }
 
 void SpeakingCore::stopVoice() {
+    if (!m_voice)
+        return;
     try {
-        if (!m_voice)
-            return;
-        m_lastStream = m_voice->Speak(QStringLiteral(" "), m_speakFlags);
-        m_blankStream = m_lastStream;
-        endFollowing();
-        endAside();
+        m_voice->stop();
     } catch (const SpeechError&) {
         // The reader stops on every Talk and Stop; an engine that cannot is not its business,
         // and whatever it still says goes on being followed.
+        return;
     }
+    m_lastStream = 0;
+    m_borrowedStream = 0;
+    endFollowing();
+    endAside();
+    setState(State::Stopping);
+    QMetaObject::invokeMethod(this, &SpeakingCore::finishStop, Qt::QueuedConnection);
+}
+
+// The stop's end, once the event loop is free: a text handed over meanwhile is spoken straight
+// away; else the stream has ended and the core is idle.
+void SpeakingCore::finishStop() {
+    if (m_state != State::Stopping)
+        return;
+    if (mayPickUp())
+        runPickup();
+    if (m_state != State::Stopping)
+        return;
+    emit streamEnded();
+    setState(State::Idle);
+    if (speakPendingNotice())
+        return;
+    if (!m_speakBox.isEmpty())
+        queuePickup();
 }
 
 void SpeakingCore::speakAfterCurrent(const QString& text) {
@@ -159,14 +191,13 @@ void SpeakingCore::speakAfterCurrent(const QString& text) {
         return;
     try {
         m_lastStream = m_voice->Speak(text, SVSFlagsAsync);
-        m_blankStream = 0;
     } catch (const SpeechError&) {
         // The list editor's test word: nothing to tell the user beyond not hearing it.
     }
 }
 
 void SpeakingCore::tick() {
-    if (m_stepRunning || m_stopped)
+    if (m_stepRunning || m_phase == Phase::Unloaded)
         return;
     if (canTakeSpeakBox())
         runPickup();
@@ -176,14 +207,14 @@ void SpeakingCore::tick() {
 
 // Several texts handed over before the event loop is free count once; the latest is taken.
 void SpeakingCore::queuePickup() {
-    if (!m_started || m_stopped || m_pickupQueued)
+    if (m_phase != Phase::Loaded || m_pickupQueued)
         return;
     m_pickupQueued = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
             m_pickupQueued = false;
-            if (!m_stepRunning && !m_stopped && canTakeSpeakBox())
+            if (mayPickUp())
                 runPickup();
         },
         Qt::QueuedConnection);

@@ -28,6 +28,15 @@ struct LanguageChoice {
 class SpeakingCore : public QObject {
     Q_OBJECT
 public:
+    // Idle: nothing of ours is heard. Speaking: the newest text is with the engine. Stopping:
+    // the engine has been stopped; the end is told once the event loop is free, unless a text
+    // handed over meanwhile is spoken first (Talk goes from one sentence to the next without
+    // passing through idle).
+    enum class State { Idle, Speaking, Stopping };
+    Q_ENUM(State)
+    // The window's part: texts handed over are taken only while it is loaded.
+    enum class Phase { NotLoaded, Loaded, Unloaded };
+
     using VoiceChooser = std::function<LanguageChoice(const QString& language, int document)>;
 
     explicit SpeakingCore(QObject* parent = nullptr);
@@ -86,8 +95,10 @@ public:
     SpeechContext speechContext(const QString& language, bool inDocument,
                                 const SpObjectToken& speaker = {}) const;
 
-    bool isSpeaking() const { return m_speaking; }
-    // Sets the state and announces it, also when it stays the same.
+    State state() const { return m_state; }
+    // Speaking or stopping: the window shows itself busy.
+    bool isSpeaking() const { return m_state != State::Idle; }
+    // Speaking or idle; announced also when it stays the same.
     void applySpeakingState(bool speaking);
 
     // Hands `text` to the engine with the speak flags; an empty text does nothing. Speaking on
@@ -97,7 +108,8 @@ public:
     // document and the voice's language; the word list is not applied again. Its words arrive
     // as wordSpoken at their places in `text`.
     void speakWithRules(const QString& text);
-    // A blank with the speak flags: whatever is being spoken or waiting is dropped.
+    // The engine's stop: whatever is being spoken or waiting is dropped, and nothing of it is
+    // heard or followed afterwards. Stopping until the event loop is free.
     void stopVoice();
     // Speaks after whatever is being spoken, returning at once; a failure is ignored.
     void speakAfterCurrent(const QString& text);
@@ -113,8 +125,9 @@ public:
     // tickedWithoutPickup (the window's clipboard monitor).
     void tick();
 
-    // Marks a step that lets pending events run: a tick or queued pickup arriving inside it
-    // waits for the next chance instead of nesting.
+    // Marks a step under way (a pickup's rewriting, the clipboard monitor's): a tick or pickup
+    // reached from inside it, through a signal it raises, waits for the next chance instead of
+    // nesting.
     class Step {
     public:
         explicit Step(SpeakingCore& core) : m_core(core) { m_core.m_stepRunning = true; }
@@ -128,6 +141,8 @@ public:
 
 signals:
     void speakBoxTextChanged(const QString& text);
+    void stateChanged(orasent::SpeakingCore::State state);
+    // Speaking or idle, on every change of the engine's streams (a stop is told when it ends).
     void speakingStateApplied(bool speaking);
     // The text a pickup is about to speak (upper case, replaced, as a plain text box holds it).
     void spokenTextChanged(const QString& text);
@@ -163,7 +178,10 @@ private:
         bool wordHeard = false;
     };
 
+    void setState(State state);
+    void finishStop();
     bool canTakeSpeakBox() const;
+    bool mayPickUp() const;
     void onNotice(const QString& text);
     bool speakPendingNotice();
     int speakIn(const QString& text, const SpObjectToken& voice);
@@ -172,7 +190,8 @@ private:
     void runPickup();
     void speakFollowing(const QString& text, Following following, const SpObjectToken& voice = {});
     void endFollowing();
-    bool isStale(int stream) const { return stream < m_lastStream; }
+    // Events of any stream but the newest one spoken are stale, and all of them after a stop.
+    bool isStale(int stream) const { return m_lastStream == 0 || stream != m_lastStream; }
     void onStartStream(int stream, const QVariant& position);
     void onWord(int stream, const QVariant& position, int pos, int length);
     void onSentence(int stream, const QVariant& position, int pos, int length);
@@ -194,16 +213,14 @@ private:
     std::shared_ptr<const PronunciationRules> m_bookPronunciation;
     QByteArray m_documentKey;
     QString m_documentLanguage;
-    bool m_speaking = false;
-    int m_lastStream = 0;  // what the newest Speak returned; older streams' events are stale
-    int m_blankStream = 0; // the newest stream when it is StopVoice's blank, else 0
+    State m_state = State::Idle;
+    int m_lastStream = 0; // what the newest Speak returned; 0 once stopped
     Following m_following;
     Following m_aside;   // word help's text while it is heard
     int m_ownStream = 0; // the newest stream when speakWithRules rewrote its text
     TextEdits m_ownEdits;
     QTimer m_timer;
-    bool m_started = false;
-    bool m_stopped = false;
+    Phase m_phase = Phase::NotLoaded;
     bool m_pickupQueued = false;
     bool m_stepRunning = false;
 };

@@ -29,7 +29,6 @@ bool SpeakingCore::speakAside(const QString& text, const QString& language, int 
         m_voice->setRate(chosenRate);
         m_lastStream = stream;
         m_borrowedStream = choice.voice.isNull() ? 0 : stream;
-        m_blankStream = 0;
         endFollowing();
         endAside();
         aside.stream = stream;

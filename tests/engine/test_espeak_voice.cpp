@@ -1,5 +1,6 @@
 // Voices, rate, volume, the sample folder and failure paths of the espeak-ng voice (WAV output,
 // no audio device needed).
+#include "SpeakAndWait.h"
 #include "engine/EspeakVoice.h"
 
 #include <QAudioDevice>
@@ -12,6 +13,7 @@
 #include <cmath>
 
 using namespace orasent;
+using orasent::test::speakAndWait;
 
 namespace {
 struct Audio {
@@ -20,7 +22,7 @@ struct Audio {
 };
 Audio speakToFile(EspeakVoice& voice, const QString& path, const QString& text) {
     voice.setAudioOutputToWaveFile(path);
-    voice.Speak(text, SVSFDefault);
+    speakAndWait(voice, text);
     voice.setAudioOutputToWaveFile({});
     Audio audio;
     SF_INFO info{};
@@ -147,7 +149,7 @@ private slots:
             const QString text = QString::fromUtf8(file.readAll());
             QSignalSpy words(&voice, &SpVoice::Word);
             voice.setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("sample.wav")));
-            voice.Speak(text, name.endsWith(QLatin1String(".xml")) ? SVSFIsXML : 0);
+            speakAndWait(voice, text, name.endsWith(QLatin1String(".xml")) ? SVSFIsXML : 0);
             voice.setAudioOutputToWaveFile({});
             QVERIFY2(words.count() > 20, qPrintable(name));
             for (const auto& w : std::as_const(words))

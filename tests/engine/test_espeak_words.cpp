@@ -1,5 +1,6 @@
 // Real espeak-ng into a WAV file (no audio device): the Word events of awkward texts land on
 // the right words of the caller's text, between one StartStream and one EndStream.
+#include "SpeakAndWait.h"
 #include "engine/EspeakVoice.h"
 
 #include <QSignalSpy>
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 using namespace orasent;
+using orasent::test::speakAndWait;
 
 class TestEspeakWords : public QObject {
     Q_OBJECT
@@ -19,7 +21,7 @@ class TestEspeakWords : public QObject {
         QSignalSpy words(m_voice.get(), &SpVoice::Word);
         QSignalSpy starts(m_voice.get(), &SpVoice::StartStream);
         QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
-        const int stream = m_voice->Speak(text, flags);
+        const int stream = speakAndWait(*m_voice, text, flags);
         m_voice->setAudioOutputToWaveFile({});
         QStringList out;
         int lastPos = -1;

@@ -162,16 +162,31 @@ private slots:
         QVERIFY(m_voice->isIdle());
     }
 
-    void synchronousSpeakReturnsWhenHeard() {
-        // A timer plays the audio while Speak(…, 0) waits; events still arrive during the wait.
+    void speakReturnsAtOnceAndEndsWhenHeard() {
+        // The default flags too: Speak returns before anything is heard; a timer plays the audio.
         QTimer listener;
         connect(&listener, &QTimer::timeout, this, [this] { m_clock->played += 2205; });
         listener.start(1);
         const int stream = m_voice->Speak(QStringLiteral("wait for me"), SVSFDefault);
+        QCOMPARE(count("start", stream), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(count("end", stream), 1, 10000);
         listener.stop();
         QCOMPARE(count("start", stream), 1);
         QCOMPARE(count("word", stream), 3);
-        QCOMPARE(count("end", stream), 1);
+    }
+
+    void stopRaisesNothingMore() {
+        // Stopped mid-stream: the stream neither ends nor says another word, and the next one
+        // plays from its start.
+        const int old = m_voice->Speak(QStringLiteral("one two three four"), SVSFlagsAsync);
+        QTRY_VERIFY_WITH_TIMEOUT(count("start", old) == 1, 10000);
+        m_voice->stop();
+        QVERIFY(m_voice->isIdle());
+        QCOMPARE(m_clock->discarded, 1);
+        const int fresh = m_voice->Speak(QStringLiteral("five"), SVSFlagsAsync);
+        QVERIFY(hearUntil("end", fresh, 1, 2205));
+        QCOMPARE(count("end", old), 0);
+        QVERIFY(count("word", old) < 4);
     }
 };
 

@@ -2,6 +2,7 @@
 // (a number or an abbreviation is one word however Flite says it), awkward input ends its stream,
 // a purge stops a long synthesis, and the combined voice list keeps every saved index.
 #include "FakeVoice.h"
+#include "SpeakAndWait.h"
 #include "engine/CmuPhones.h"
 #include "engine/CombinedVoice.h"
 #include "engine/LocalVoices.h"
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 using namespace orasent;
+using orasent::test::speakAndWait;
 
 class TestFliteVoice : public QObject {
     Q_OBJECT
@@ -24,7 +26,7 @@ class TestFliteVoice : public QObject {
         m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("words.wav")));
         QSignalSpy words(m_voice.get(), &SpVoice::Word);
         QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
-        const int stream = m_voice->Speak(text, flags);
+        const int stream = speakAndWait(*m_voice, text, flags);
         m_voice->setAudioOutputToWaveFile({});
         QStringList out;
         int lastPos = -1;
@@ -143,7 +145,7 @@ private slots:
         const int first =
             m_voice->Speak(QStringLiteral("This goes on and on. ").repeated(400), SVSFlagsAsync);
         QVERIFY(words.wait(60000));
-        const int second = m_voice->Speak(QStringLiteral("Stop."), SVSFPurgeBeforeSpeak);
+        const int second = speakAndWait(*m_voice, QStringLiteral("Stop."), SVSFPurgeBeforeSpeak);
         m_voice->setAudioOutputToWaveFile({});
         QCOMPARE(ends.count(), 1);
         QCOMPARE(ends.first().at(0).toInt(), second);
@@ -159,7 +161,7 @@ private slots:
         for (int i = 0; i < 200; ++i)
             m_voice->Speak(QStringLiteral("Talk, and stop again. ").repeated(5),
                            SVSFlagsAsync | SVSFPurgeBeforeSpeak);
-        const int last = m_voice->Speak(QStringLiteral("Done."), SVSFPurgeBeforeSpeak);
+        const int last = speakAndWait(*m_voice, QStringLiteral("Done."), SVSFPurgeBeforeSpeak);
         m_voice->setAudioOutputToWaveFile({});
         QCOMPARE(ends.count(), 1);
         QCOMPARE(ends.first().at(0).toInt(), last);

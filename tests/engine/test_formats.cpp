@@ -1,5 +1,6 @@
 // The same text spoken into WAV files in all 36 formats: header, length and event positions
 // follow the conversion from espeak-ng's 22050 Hz mono 16-bit audio.
+#include "SpeakAndWait.h"
 #include "engine/EspeakVoice.h"
 #include "engine/SpeechAudioFormat.h"
 
@@ -11,6 +12,7 @@
 #include <cmath>
 
 using namespace orasent;
+using orasent::test::speakAndWait;
 
 namespace {
 const QString kText = QStringLiteral("Seven formats, nine rates, and every word in its place.");
@@ -26,7 +28,7 @@ Spoken speakInto(EspeakVoice& voice, const QString& path) {
     QSignalSpy words(&voice, &SpVoice::Word);
     QSignalSpy ends(&voice, &SpVoice::EndStream);
     voice.setAudioOutputToWaveFile(path);
-    voice.Speak(kText, SVSFDefault);
+    speakAndWait(voice, kText);
     voice.setAudioOutputToWaveFile({});
     for (const auto& w : std::as_const(words)) {
         out.wordBytes << w.at(1).toLongLong();
@@ -119,7 +121,7 @@ private slots:
         QCOMPARE(m_voice->AudioOutputFormatType(), SAFT22kHz16BitMono);
         // A file that already holds audio keeps its format.
         m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("keep.wav")));
-        m_voice->Speak(QStringLiteral("hello"), SVSFDefault);
+        QVERIFY(speakAndWait(*m_voice, QStringLiteral("hello")));
         QVERIFY_THROWS_EXCEPTION(SpeechError, m_voice->setAudioOutputFormatType(4));
         QCOMPARE(m_voice->AudioOutputFormatType(), SAFT22kHz16BitMono);
         m_voice->setAudioOutputToWaveFile({});

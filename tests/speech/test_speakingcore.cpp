@@ -1,5 +1,5 @@
 // The speaking core on the scripted engine, without widgets: the speak box and its pickup, the
-// speaking state, old streams' events, StopVoice's blank, and following the handed-over text.
+// speaking state, old streams' events, StopVoice, and following the handed-over text.
 #include "FakeVoice.h"
 #include "speech/SpeakingCore.h"
 
@@ -41,10 +41,15 @@ struct CoreRig {
         core.start();
         core.timer()->stop(); // the test ticks
     }
+    // The texts given to the engine, with "<stop>" where it was stopped.
     QStringList spoken() const {
         QStringList texts;
-        for (const FakeVoice::SpeakCall& call : voice.calls)
-            texts << call.text;
+        for (qsizetype i = 0, stop = 0; i <= voice.calls.size(); ++i) {
+            for (; stop < voice.stops.size() && voice.stops.at(stop) == i; ++stop)
+                texts << QStringLiteral("<stop>");
+            if (i < voice.calls.size())
+                texts << voice.calls.at(i).text;
+        }
         return texts;
     }
 };
@@ -85,16 +90,20 @@ private slots:
         QTest::newRow("handed over before the load")
             << ""
             << "box:early; run; box=early; begin; run; box=" << QStringList{"EARLY"};
-        QTest::newRow("StopVoice while idle passes through speaking, box untouched")
+        QTest::newRow("StopVoice while idle: busy until the loop is free, then idle")
             << ""
-            << "box:waiting; stop; box=waiting; start; busy; end; idle; run; busy"
-            << QStringList{" ", "WAITING"};
-        // The blank must not hold the next sentence back; its late events are stale.
-        QTest::newRow("Talk while speaking: not held back by the blank")
+            << "stop; busy; run; idle" << QStringList{"<stop>"};
+        QTest::newRow("StopVoice with a text waiting: taken when the loop is free")
             << ""
-            << "say:old sentence; start; stop; box:next; run; box=; start@2; end@2; busy; through; "
-               "idle"
-            << QStringList{"old sentence", " ", "NEXT"};
+            << "box:waiting; stop; box=waiting; busy; run; busy; box=; through; idle"
+            << QStringList{"<stop>", "WAITING"};
+        // The stop must not hold the next sentence back; the stopped stream's late events are
+        // stale.
+        QTest::newRow("Talk while speaking: not held back by the stop")
+            << ""
+            << "say:old sentence; start; stop; box:next; run; box=; start@1; end@1; busy; "
+               "through; idle"
+            << QStringList{"old sentence", "<stop>", "NEXT"};
         QTest::newRow("old streams' events change nothing")
             << ""
             << "say:first; start; say:second; end@1; busy; end; idle; start@1; idle; word:0,5@1; "
@@ -102,7 +111,7 @@ private slots:
             << QStringList{"first", "second"};
         QTest::newRow("engine refuses: idle, box taken")
             << ""
-            << "fail; box:hello; run; idle; box=; stop" << QStringList{};
+            << "fail; box:hello; run; idle; box=; stop" << QStringList{"<stop>"};
         // Follow-along: words of the spoken text shown on the text as handed over.
         QTest::newRow("band on what a replacement replaced")
             << "RD=ROAD"
@@ -119,7 +128,7 @@ private slots:
             << ""
             << "box:one two; run; word:4,3; band=two; stop; band=; box:three; run; word:0,5; "
                "band=three; say:x; band="
-            << QStringList{"ONE TWO", " ", "THREE", "x"};
+            << QStringList{"ONE TWO", "<stop>", "THREE", "x"};
         QTest::newRow("no band for a word beyond the text or a text not handed over")
             << ""
             << "box:one; run; word:0,3; band=one; word:50,3; band=; say:two; word:0,3; band="
@@ -195,6 +204,17 @@ private slots:
         QCOMPARE(states.size(), 4);
         QCOMPARE(states.at(1).at(0).toBool(), true);
         QCOMPARE(states.at(3).at(0).toBool(), false);
+        // A stop is busy until the event loop is free; each change is told once.
+        QSignalSpy changes(&rig.core, &SpeakingCore::stateChanged);
+        rig.core.speak(QStringLiteral("two"));
+        rig.core.stopVoice();
+        letQueuedCallsRun();
+        QList<SpeakingCore::State> seen;
+        for (const QList<QVariant>& change : std::as_const(changes))
+            seen << change.at(0).value<SpeakingCore::State>();
+        QCOMPARE(seen, (QList<SpeakingCore::State>{SpeakingCore::State::Speaking,
+                                                   SpeakingCore::State::Stopping,
+                                                   SpeakingCore::State::Idle}));
     }
 
     // Hostile input: each is taken, spoken, followed and ended without hanging, and the band
@@ -242,9 +262,13 @@ private slots:
         for (int i = 0; i < 50; ++i) {
             rig.core.stopVoice();
             rig.core.setSpeakBoxText(QStringLiteral("sentence %1").arg(i % 7));
-            if (i % 3 == 0)
+            const bool picked = i % 3 == 0;
+            if (picked)
                 letQueuedCallsRun();
-            const int stale = rig.voice.currentStream() - 1;
+            // The stream this press stopped (the one before a text just picked up).
+            const int stale = rig.voice.currentStream() - (picked ? 1 : 0);
+            if (stale == 0)
+                continue;
             rig.voice.startStream(stale);
             rig.voice.word(0, 8, stale);
             rig.voice.endStream(stale);

@@ -54,6 +54,11 @@ int FakeVoice::Speak(const QString& text, int flags) {
     return m_stream;
 }
 
+void FakeVoice::stop() {
+    log << QStringLiteral("stop()");
+    stops << int(calls.size());
+}
+
 void FakeVoice::startStream(int stream) {
     emit StartStream(streamOr(stream), QVariant(qint64(0)));
 }

@@ -36,6 +36,8 @@ public:
     int AudioOutputFormatType() const override { return m_formatType; }
     void setAudioOutputFormatType(int type) override;
     int Speak(const QString& text, int flags) override;
+    // Recorded only: the test raises (or holds back) whatever events it wants.
+    void stop() override;
     QString SdkPath() const override { return m_sdkPath; }
     QString LanguageOf(const SpObjectToken& voice) const override {
         return languages.value(voice.Id());
@@ -58,6 +60,7 @@ public:
     QString m_sdkPath;
 
     QList<SpeakCall> calls; // every Speak(), in order
+    QList<int> stops;       // per stop(): how many Speak() calls came before it
     QStringList log;        // every call by name, e.g. "setRate(-3)"
     bool allowFormatChanges() const { return m_allowFormatChanges; }
     int currentStream() const { return m_stream; }

@@ -1,7 +1,6 @@
 #include "engine/speechd/SpeechDispatcherVoice.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 
 namespace orasent {
 
@@ -12,15 +11,10 @@ constexpr int kPerWordMs = 800; // the slowest rate speaks about 80 words a minu
 constexpr int kMostEarlyEvents = 1000;
 } // namespace
 
-struct SpeechDispatcherVoice::Waiter {
-    int stream = 0;
-    QEventLoop* loop = nullptr;
-};
-
 SpeechDispatcherVoice::SpeechDispatcherVoice(QObject* parent, int connectWaitMs) : SpVoice(parent) {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, [this] {
-        if (!m_link)
+        if (m_connection == ConnectionState::Lost)
             connectNow();
     });
     m_watchdog.setSingleShot(true);
@@ -42,14 +36,22 @@ SpeechDispatcherVoice::~SpeechDispatcherVoice() {
     m_utterances.clear();
     m_pending.clear();
     m_localStreams.clear();
-    releaseWaiters();
 }
 
 // --- the connection ---
 
+// The one place the connection state changes.
+void SpeechDispatcherVoice::setConnectionState(ConnectionState state) {
+    if (state == m_connection)
+        return;
+    m_connection = state;
+    emit connectionStateChanged(state);
+}
+
 void SpeechDispatcherVoice::connectNow() {
     const int generation = ++m_generation;
-    m_connecting = true;
+    setConnectionState(m_connection == ConnectionState::Connecting ? ConnectionState::Connecting
+                                                                   : ConnectionState::Reconnecting);
     SpeechdLink::Listener listener;
     listener.context = this;
     listener.opened = [this, generation](bool ok, const QList<ListedVoice>& voices) {
@@ -72,15 +74,16 @@ void SpeechDispatcherVoice::connectNow() {
 }
 
 void SpeechDispatcherVoice::onOpened(bool ok, const QList<ListedVoice>& voices) {
-    if (!m_connecting)
+    if (!isConnecting())
         return;
-    m_connecting = false;
     if (!ok) {
         m_link->detach(true);
         m_link.reset();
+        setConnectionState(ConnectionState::Lost);
         retryLater();
         return;
     }
+    setConnectionState(ConnectionState::Connected);
     m_retryMs = kFirstRetryMs;
     const bool returned = !m_voices.isEmpty();
     addVoices(voices);
@@ -114,10 +117,11 @@ void SpeechDispatcherVoice::addVoices(const QList<ListedVoice>& listed) {
 
 // Everything under way ends now; the voice connects again later.
 void SpeechDispatcherVoice::onLost() {
-    if (!m_link || m_connecting)
+    if (m_connection != ConnectionState::Connected)
         return;
     m_link->detach(true);
     m_link.reset();
+    setConnectionState(ConnectionState::Lost);
     ++m_generation;
     m_watchdog.stop();
     QList<int> ended;
@@ -131,7 +135,6 @@ void SpeechDispatcherVoice::onLost() {
     m_early.clear();
     for (int stream : std::as_const(ended))
         emit EndStream(stream, QVariant(qint64(0)));
-    releaseWaiters();
     emit ServiceStopped();
     retryLater();
 }
@@ -162,7 +165,7 @@ void SpeechDispatcherVoice::setVolume(int volume) {
 
 int SpeechDispatcherVoice::Speak(const QString& text, int flags) {
     if (!isConnected()) {
-        if (!m_link) { // away: try again now, for the next text
+        if (m_connection == ConnectionState::Lost) { // away: try again now, for the next text
             m_retry.stop();
             connectNow();
         }
@@ -171,7 +174,7 @@ int SpeechDispatcherVoice::Speak(const QString& text, int flags) {
     if (m_voice.isNull())
         throw SpeechError("no voice");
     if (flags & SVSFPurgeBeforeSpeak)
-        purge();
+        stop();
     const int stream = ++m_lastStream;
     Utterance u;
     u.stream = stream;
@@ -190,19 +193,18 @@ int SpeechDispatcherVoice::Speak(const QString& text, int flags) {
         m_pending.insert(stream, std::move(u));
         watchOldest();
     }
-    if (!(flags & SVSFlagsAsync))
-        waitFor(stream);
     return stream;
 }
 
-void SpeechDispatcherVoice::purge() {
-    if (!m_utterances.isEmpty() || !m_pending.isEmpty())
+// speech-dispatcher's CANCEL for what it says; what it reports of those texts afterwards finds
+// no stream (their events are dropped), and blanks not yet ended end silently.
+void SpeechDispatcherVoice::stop() {
+    if ((!m_utterances.isEmpty() || !m_pending.isEmpty()) && m_link)
         m_link->cancel();
     m_utterances.clear();
     m_pending.clear();
     m_localStreams.clear();
     m_watchdog.stop();
-    releaseWaiters(); // a synchronous Speak of a purged stream returns now
 }
 
 // A text of blanks and markup: its stream starts and ends as soon as the event loop runs.
@@ -215,7 +217,6 @@ int SpeechDispatcherVoice::speakNothing(int stream) {
                 return; // purged meanwhile
             emit StartStream(stream, QVariant(qint64(0)));
             emit EndStream(stream, QVariant(qint64(0)));
-            releaseWaiters();
         },
         Qt::QueuedConnection);
     return stream;
@@ -257,7 +258,6 @@ void SpeechDispatcherVoice::onEvent(int msgId, SpeechdEvent event, const QByteAr
             finish(u);
         watchOldest();
         emit EndStream(u.stream, QVariant(qint64(0)));
-        releaseWaiters();
         break;
     }
     }
@@ -326,23 +326,6 @@ bool SpeechDispatcherVoice::isLive(int stream) const {
         if (u.stream == stream)
             return true;
     return false;
-}
-
-void SpeechDispatcherVoice::waitFor(int stream) {
-    if (!isLive(stream))
-        return;
-    QEventLoop loop;
-    Waiter waiter{stream, &loop};
-    m_waiters.append(&waiter);
-    if (isLive(stream))
-        loop.exec();
-    m_waiters.removeOne(&waiter);
-}
-
-void SpeechDispatcherVoice::releaseWaiters() {
-    for (Waiter* w : std::as_const(m_waiters))
-        if (!isLive(w->stream))
-            w->loop->quit();
 }
 
 } // namespace orasent

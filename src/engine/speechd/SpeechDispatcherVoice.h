@@ -41,7 +41,12 @@ public:
     explicit SpeechDispatcherVoice(QObject* parent = nullptr, int connectWaitMs = kConnectWaitMs);
     ~SpeechDispatcherVoice() override;
 
-    bool isConnected() const { return m_link != nullptr && !m_connecting; }
+    // Connecting: the first attempt is under way. Lost: no connection, an attempt follows later
+    // (or at the next Speak). Reconnecting: a later attempt is under way.
+    enum class ConnectionState { Connecting, Connected, Lost, Reconnecting };
+    Q_ENUM(ConnectionState)
+    ConnectionState connectionState() const { return m_connection; }
+    bool isConnected() const { return m_connection == ConnectionState::Connected; }
     bool isAvailable() const override { return isConnected(); }
 
     SpObjectTokens GetVoices(const QString& = {}, const QString& = {}) override { return m_voices; }
@@ -62,6 +67,7 @@ public:
         throw SpeechError("speech-dispatcher chooses its own audio format");
     }
     int Speak(const QString& text, int flags) override;
+    void stop() override;
     QString SdkPath() const override { return {}; }
     bool audioSettingsApply() const override { return false; }
     QString LanguageOf(const SpObjectToken& voice) const override {
@@ -75,6 +81,9 @@ public:
     enum class Marks { Unknown, Given, Dropped };
     // What is known about a module's marks (from the streams it has spoken so far).
     Marks marksOf(const QString& module) const { return m_moduleMarks.value(module); }
+
+signals:
+    void connectionStateChanged(orasent::SpeechDispatcherVoice::ConnectionState state);
 
 private:
     struct Utterance {
@@ -91,6 +100,11 @@ private:
         QByteArray mark;
     };
 
+    void setConnectionState(ConnectionState state);
+    bool isConnecting() const {
+        return m_connection == ConnectionState::Connecting ||
+               m_connection == ConnectionState::Reconnecting;
+    }
     void connectNow();
     void onOpened(bool ok, const QList<ListedVoice>& voices);
     void addVoices(const QList<ListedVoice>& listed);
@@ -101,15 +115,12 @@ private:
     void onBegin(Utterance& u);
     void onMark(Utterance& u, const QByteArray& mark);
     void finish(const Utterance& u);
-    void purge();
     int speakNothing(int stream);
     void watchOldest();
-    void waitFor(int stream);
     bool isLive(int stream) const;
-    void releaseWaiters();
 
-    std::shared_ptr<SpeechdLink> m_link;
-    bool m_connecting = false;
+    std::shared_ptr<SpeechdLink> m_link; // null while Lost
+    ConnectionState m_connection = ConnectionState::Connecting;
     int m_generation = 0; // of m_link: reports of an older link are dropped
     QTimer m_retry;
     int m_retryMs = kFirstRetryMs;
@@ -128,8 +139,6 @@ private:
     QMap<int, QList<Early>> m_early;   // events that came before their message id
     QList<int> m_localStreams;         // streams with nothing to say, ending at once
     QHash<QString, Marks> m_moduleMarks;
-    struct Waiter;
-    QList<Waiter*> m_waiters;
 };
 
 } // namespace orasent

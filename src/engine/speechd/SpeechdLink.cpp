@@ -100,19 +100,29 @@ QString socketPath() {
 
 // Shared by the link, its thread and libspeechd's callbacks; whichever ends last frees it.
 struct SpeechdLink::State : std::enable_shared_from_this<SpeechdLink::State> {
+    // Opening: the thread connects. Open: it has connected or failed, and runs the commands.
+    // Detached: nothing more is reported (final).
+    enum class Phase { Opening, Open, Detached };
+
     std::mutex mutex;
     std::deque<std::function<void(SPDConnection*)>> tasks;
-    bool detached = false;
-    bool opened = false;
-    std::condition_variable openedChanged;
+    Phase phase = Phase::Opening;
+    std::condition_variable phaseChanged;
     int wake = -1;    // eventfd: tasks or detach
     int watched = -1; // our own duplicate of the connection's socket
     Listener listener;
 
+    // The one place the phase changes; `mutex` is held.
+    void setPhase(Phase next) {
+        if (phase == next || phase == Phase::Detached)
+            return;
+        phase = next;
+        phaseChanged.notify_all();
+    }
     // Runs `call` on the listener's thread unless detached by then.
     void post(std::function<void(const Listener&)> call) {
         const std::lock_guard<std::mutex> lock(mutex);
-        if (detached || !listener.context)
+        if (phase == Phase::Detached || !listener.context)
             return;
         Listener copy = listener;
         QMetaObject::invokeMethod(
@@ -210,8 +220,7 @@ void SpeechdLink::State::run(bool autospawn) {
     const bool ok = connection && watched >= 0 && clientId >= 0;
     {
         const std::lock_guard<std::mutex> lock(mutex);
-        opened = true;
-        openedChanged.notify_all();
+        setPhase(Phase::Open);
     }
     post([ok, voices](const Listener& l) {
         if (l.opened)
@@ -247,7 +256,7 @@ bool SpeechdLink::State::serve(SPDConnection* connection) {
         bool last = false;
         {
             const std::lock_guard<std::mutex> lock(mutex);
-            last = detached;
+            last = phase == Phase::Detached;
             eventfd_t count = 0;
             eventfd_read(wake, &count);
             todo.swap(tasks);
@@ -266,8 +275,9 @@ bool SpeechdLink::State::serve(SPDConnection* connection) {
 
 bool SpeechdLink::waitOpened(int ms) {
     std::unique_lock<std::mutex> lock(m_state->mutex);
-    return m_state->openedChanged.wait_for(lock, std::chrono::milliseconds(ms),
-                                           [this] { return m_state->opened; });
+    return m_state->phaseChanged.wait_for(lock, std::chrono::milliseconds(ms), [this] {
+        return m_state->phase != State::Phase::Opening;
+    });
 }
 
 void SpeechdLink::say(int stream, const Settings& settings, const QByteArray& ssml) {
@@ -292,7 +302,7 @@ void SpeechdLink::say(int stream, const Settings& settings, const QByteArray& ss
         });
     };
     const std::lock_guard<std::mutex> lock(m_state->mutex);
-    if (m_state->detached)
+    if (m_state->phase == State::Phase::Detached)
         return;
     m_state->tasks.emplace_back(std::move(task));
     eventfd_write(m_state->wake, 1);
@@ -300,7 +310,7 @@ void SpeechdLink::say(int stream, const Settings& settings, const QByteArray& ss
 
 void SpeechdLink::cancel() {
     const std::lock_guard<std::mutex> lock(m_state->mutex);
-    if (m_state->detached)
+    if (m_state->phase == State::Phase::Detached)
         return;
     m_state->tasks.emplace_back([](SPDConnection* c) { spd_cancel(c); });
     eventfd_write(m_state->wake, 1);
@@ -308,8 +318,8 @@ void SpeechdLink::cancel() {
 
 void SpeechdLink::detach(bool abandon) {
     const std::lock_guard<std::mutex> lock(m_state->mutex);
-    if (!m_state->detached) {
-        m_state->detached = true;
+    if (m_state->phase != State::Phase::Detached) {
+        m_state->setPhase(State::Phase::Detached);
         if (m_state->wake >= 0)
             eventfd_write(m_state->wake, 1);
     }

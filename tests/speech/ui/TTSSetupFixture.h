@@ -86,10 +86,15 @@ public:
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
+    // The texts given to the engine, with "<stop>" where it was stopped.
     QStringList spoken() const {
         QStringList texts;
-        for (const FakeVoice::SpeakCall& call : voice->calls)
-            texts << call.text;
+        for (qsizetype i = 0, stop = 0; i <= voice->calls.size(); ++i) {
+            for (; stop < voice->stops.size() && voice->stops.at(stop) == i; ++stop)
+                texts << QStringLiteral("<stop>");
+            if (i < voice->calls.size())
+                texts << voice->calls.at(i).text;
+        }
         return texts;
     }
 };

@@ -72,10 +72,11 @@ private slots:
             << none << QByteArray("test=exam\r\n") << "click:BtnTest; busy"
             << QStringList{"This is a test of the Speech Recognition System."};
         // Stop empties both boxes, so nothing waits to be picked up.
-        QTest::newRow("Speak and Stop buttons") << none << none
-                                                << "main:long text; click:SpeakBtn; box:waiting; "
-                                                   "click:StopBtn; main=; box=; through; tick; idle"
-                                                << QStringList{"long text", " "};
+        QTest::newRow("Speak and Stop buttons")
+            << none << none
+            << "main:long text; click:SpeakBtn; box:waiting; "
+               "click:StopBtn; main=; box=; busy; run; tick; idle"
+            << QStringList{"long text", "<stop>"};
         QTest::newRow("clear after speak")
             << QByteArray("CLEARIT= 1\r\n") << none
             << "clip:on the clipboard; main:spoken text; say; through; main=; clip="
