@@ -312,6 +312,12 @@ int EspeakVoice::Speak(const QString& text, int flags) {
     return stream;
 }
 
+void EspeakVoice::dropStreams() {
+    m_worker->purge(this, m_lastStream);
+    m_player->purge();
+    releaseWaiters();
+}
+
 void EspeakVoice::releaseWaiters() {
     for (Waiter* w : std::as_const(m_waiters))
         if (!m_player->isQueued(w->stream))

@@ -1,7 +1,8 @@
 #pragma once
 // Flite's voices behind the SpVoice interface: the espeak-ng voice's audio path (formats,
-// outputs, wave files, events when heard) over the Flite thread. The first text with a run of
-// another script in a language raises a Notice that espeak-ng's voice reads that language.
+// outputs, wave files, events when heard) over the Flite thread. The first text of a document
+// with a run of another script in a language raises a Notice that espeak-ng's voice reads that
+// language.
 #include "engine/EspeakVoice.h"
 
 #include <QSet>
@@ -14,6 +15,9 @@ public:
     explicit FliteVoice(QObject* parent = nullptr);
     QString LanguageOf(const SpObjectToken& voice) const override;
     int Speak(const QString& text, int flags) override;
+    // Silent at once, without a blank stream of its own.
+    void stop() override { dropStreams(); }
+    void newDocument() override { m_announced.clear(); }
 
     static const char* const kOtherScriptNotice; // "%1 is read by espeak-ng's voice."
 

@@ -1,9 +1,10 @@
 #pragma once
 // The one thread that talks to Flite (its voices and lexicon are shared state). A job is
-// synthesized phrase by phrase: each phrase's audio and word events go out as soon as it is
-// done, a purge is honoured between phrases, and a played stream keeps at most
-// kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read are spoken
-// in their place by espeak-ng's voice for that script.
+// synthesized phrase by phrase, and a phrase's audio goes out while Flite makes it (its words'
+// events with its first piece), so speech starts after a fraction of a phrase's synthesis. A
+// purge stops the synthesis within one piece (FliteSynth::kPieceSamples), and a played stream
+// keeps at most kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read
+// are spoken in their place by espeak-ng's voice for that script.
 #include "engine/SynthesisWorker.h"
 
 #include <QHash>
@@ -15,6 +16,7 @@
 namespace orasent {
 
 class FliteSynth;
+struct FliteAudioPiece;
 struct ForeignRun;
 
 class FliteWorker : public SynthesisBackend {
@@ -41,6 +43,9 @@ private:
     enum class Step { Spoken, Cancelled, Failed };
     Step speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin, int end, qint64* frames,
                     QString* error);
+    struct Outgoing;
+    bool take(Outgoing& out, FliteAudioPiece& piece);
+    bool send(Outgoing& out, int sampleRate);
     Step speakForeign(const SynthesisJob& job, const ForeignRun& run, qint64* frames,
                       QString* error);
     static QString espeakVoiceForLanguage(const QString& language);
