@@ -48,9 +48,8 @@ class TestFliteVoice : public QObject {
     // Waits for the stream's EndStream (the engine always raises one).
     static bool waitForEnd(QSignalSpy& ends, int stream) {
         auto ended = [&] {
-            return std::any_of(ends.cbegin(), ends.cend(), [&](const QList<QVariant>& e) {
-                return e.at(0).toInt() == stream;
-            });
+            return std::any_of(ends.cbegin(), ends.cend(),
+                               [&](const QList<QVariant>& e) { return e.at(0).toInt() == stream; });
         };
         while (!ended())
             if (!ends.wait(300000))
@@ -124,11 +123,12 @@ private slots:
         QTest::newRow("control characters only") << controls.repeated(3) << false;
         QTest::newRow("lone surrogates only")
             << (QString(QChar(0xd800)) + QChar(0xdfff) + QChar(0xdc00) + QChar(0xd83d)) << false;
-        QTest::newRow("emoji only") << QStringLiteral("😀🎉👍🏽 🇬🇧").repeated(20) << false;
-        QTest::newRow("arabic passage") << QStringLiteral("السلام عليكم ورحمة الله. ").repeated(8)
-                                        << true;
-        QTest::newRow("chinese passage") << QStringLiteral("我们今天去公园散步。").repeated(8)
-                                         << true;
+        QTest::newRow("emoji only")
+            << QStringLiteral("😀🎉👍🏽 🇬🇧").repeated(20) << false;
+        QTest::newRow("arabic passage")
+            << QStringLiteral("السلام عليكم ورحمة الله. ").repeated(8) << true;
+        QTest::newRow("chinese passage")
+            << QStringLiteral("我们今天去公园散步。").repeated(8) << true;
     }
     void awkwardInputEnds() {
         QFETCH(QString, text);

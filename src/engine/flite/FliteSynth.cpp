@@ -11,6 +11,7 @@ cst_voice* register_cmu_us_kal16(const char* voxdir);
 #include <QtGlobal>
 #include <cmath>
 #include <csetjmp>
+#include <cstring>
 #include <string>
 
 namespace orasent {
@@ -77,6 +78,14 @@ QVector<FliteWordTime> wordTimes(cst_utterance* utt, const FliteText& text,
     return words;
 }
 
+// The end of the last segment that is not a pause, in samples; -1 when there is none.
+qint64 speechEnd(cst_utterance* utt, int sampleRate) {
+    for (cst_item* seg = relation_tail(utt_relation(utt, "Segment")); seg; seg = item_prev(seg))
+        if (strcmp(item_feat_string(seg, "name"), "pau") != 0)
+            return std::llround(double(item_feat_float(seg, "end")) * sampleRate);
+    return -1;
+}
+
 // What the streaming callback needs while one phrase is synthesized.
 struct Streaming {
     const FliteAudioSink* sink;
@@ -88,16 +97,17 @@ struct Streaming {
 };
 
 // Hands samples [start, start + size) of the wave to the sink, the words with the first piece.
-int streamPiece(const cst_wave* w, int start, int size, const cst_utterance* utt,
-                Streaming& s) {
+int streamPiece(const cst_wave* w, int start, int size, const cst_utterance* utt, Streaming& s) {
     try {
         FliteAudioPiece piece;
         piece.sampleRate = w->sample_rate;
         piece.samples = w->samples + start;
         piece.count = size;
-        if (s.delivered == 0)
-            piece.words =
-                wordTimes(const_cast<cst_utterance*>(utt), *s.text, *s.phrase, w->sample_rate);
+        if (s.delivered == 0) {
+            cst_utterance* u = const_cast<cst_utterance*>(utt);
+            piece.words = wordTimes(u, *s.text, *s.phrase, w->sample_rate);
+            piece.speechEnd = speechEnd(u, w->sample_rate);
+        }
         s.delivered = start + size;
         if (!(*s.sink)(piece))
             s.stopped = true;

@@ -32,12 +32,14 @@ struct FliteWordTime {
 };
 
 // A piece of a phrase's audio as Flite makes it. The phrase's first piece carries the time of
-// each of its words (Flite knows them before it makes the first sample).
+// each of its words and the end of its speech (Flite knows them before the first sample); the
+// silence Flite puts before the first word and after the last is part of the audio.
 struct FliteAudioPiece {
     int sampleRate = 0;
     const short* samples = nullptr;
     int count = 0;
     QVector<FliteWordTime> words;
+    qint64 speechEnd = -1; // with the first piece: the sample after the last one spoken
 };
 // Takes each piece on the Flite thread; false stops the phrase's synthesis there.
 using FliteAudioSink = std::function<bool(FliteAudioPiece&)>;

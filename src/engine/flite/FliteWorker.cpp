@@ -156,12 +156,30 @@ struct FliteWorker::Outgoing {
     qint64 baseFrames; // the stream's frames before this run
     int textBegin;     // the run's offset in the job's text
     std::unique_ptr<PcmConverter> converter;
-    qint64 inputSamples = 0; // Flite's samples of this run so far
+    qint64 inputSamples = 0; // Flite's samples of this run kept so far
     qint64 sentSamples = 0;
     StreamChunk batch;
     qint64 batchSamples = 0;
     QString error;
+    // The phrase being made: whether its leading and trailing silence go, its samples so far
+    // (counted from its start), and the part of them kept.
+    bool trimLead = false;
+    bool trimTail = false;
+    qint64 phraseSamples = 0;
+    qint64 phraseStart = 0; // inputSamples where the phrase's kept audio begins
+    qint64 keepFrom = 0;
+    qint64 keepUntil = -1; // -1: to the end
 };
+
+// At the first piece of a phrase: which of its samples are heard.
+void FliteWorker::startPhrase(Outgoing& out, const FliteAudioPiece& piece) {
+    const qint64 margin = piece.sampleRate / 200; // 5 ms of the silence stays
+    out.phraseStart = out.inputSamples;
+    out.keepFrom = out.trimLead && !piece.words.isEmpty()
+                       ? qMax<qint64>(0, piece.words.first().sample - margin)
+                       : 0;
+    out.keepUntil = out.trimTail && piece.speechEnd > 0 ? piece.speechEnd + margin : -1;
+}
 
 // Takes a piece of Flite's audio; false stops the synthesis (purged, or the audio failed).
 bool FliteWorker::take(Outgoing& out, FliteAudioPiece& piece) {
@@ -175,17 +193,29 @@ bool FliteWorker::take(Outgoing& out, FliteAudioPiece& piece) {
         out.error = QString::fromUtf8(e.what());
         return false;
     }
+    if (out.phraseSamples == 0)
+        startPhrase(out, piece);
     for (const FliteWordTime& w : std::as_const(piece.words))
         out.batch.events.append(TimedEvent{
             TimedEvent::Word,
-            out.baseFrames + out.converter->outputFrameFor(out.inputSamples + w.sample),
+            out.baseFrames + out.converter->outputFrameFor(
+                                 out.phraseStart + qMax<qint64>(0, w.sample - out.keepFrom)),
             out.textBegin + w.pos, w.length});
-    out.batch.pcm += out.converter->convert(piece.samples, piece.count);
-    out.inputSamples += piece.count;
-    out.batchSamples += piece.count;
-    // The first piece goes out at once; later batches grow with what has been sent (up to
+    const qint64 pieceStart = out.phraseSamples;
+    const qint64 pieceEnd = pieceStart + piece.count;
+    const qint64 from = qMax(pieceStart, out.keepFrom);
+    const qint64 until = out.keepUntil < 0 ? pieceEnd : qMin(pieceEnd, out.keepUntil);
+    out.phraseSamples = pieceEnd;
+    if (until <= from)
+        return true;
+    const int kept = int(until - from);
+    out.batch.pcm += out.converter->convert(piece.samples + (from - pieceStart), kept);
+    out.inputSamples += kept;
+    out.batchSamples += kept;
+    // The first 20 ms go out at once; later batches grow with what has been sent (up to
     // 200 ms), so the output never runs dry and the hand-overs stay few.
-    const qint64 threshold = qBound<qint64>(1, out.sentSamples, qint64(piece.sampleRate / 5));
+    const qint64 threshold =
+        qBound<qint64>(piece.sampleRate / 50, out.sentSamples, qint64(piece.sampleRate / 5));
     return out.batchSamples < threshold || send(out, piece.sampleRate);
 }
 
@@ -212,7 +242,14 @@ FliteWorker::Step FliteWorker::speakFlite(const SynthesisJob& job, FliteSynth& s
         sampleRate = piece.sampleRate;
         return take(out, piece);
     };
-    for (const FlitePhrase& phrase : text.phrases()) {
+    // A played text starts after its first few words; the export takes whole sentences.
+    const QVector<FlitePhrase> phrases = text.phrases(job.paced ? kFirstPhraseBytes : 0);
+    bool runOn = true; // the run's start: no silence before its first word
+    for (const FlitePhrase& phrase : phrases) {
+        out.trimLead = runOn;
+        out.trimTail = phrase.runsOn;
+        out.phraseSamples = 0;
+        runOn = phrase.runsOn;
         const QString failed =
             synth.speak(job.voiceIdentifier, text, phrase, speedFor(job.wordsPerMinute), sink);
         if (cancelled(job))
