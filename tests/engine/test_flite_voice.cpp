@@ -167,6 +167,34 @@ private slots:
             QVERIFY(p.end - p.begin <= FliteText::kMostPhraseBytes);
     }
 
+    // A played text's first phrase is its first words; "~" marks a phrase the speech runs on from
+    // (cut where no punctuation is).
+    void phraseCuts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("firstBytes");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("whole sentences") << QStringLiteral("Many people walk. They rest.") << 0
+                                         << QStringLiteral("Many people walk.| They rest.");
+        QTest::newRow("first words") << QStringLiteral("Many people walk to the market.") << 6
+                                     << QStringLiteral("Many people ~|walk to the market.");
+        QTest::newRow("first words end at a comma") << QStringLiteral("Apple, ocean, meadow.") << 6
+                                                    << QStringLiteral("Apple, |ocean, meadow.");
+        QTest::newRow("a short sentence first")
+            << QStringLiteral("Yes. And then no.") << 6 << QStringLiteral("Yes.| And then no.");
+        QTest::newRow("one word") << QStringLiteral("Hello") << 6 << QStringLiteral("Hello");
+    }
+    void phraseCuts() {
+        QFETCH(QString, text);
+        QFETCH(int, firstBytes);
+        QFETCH(QString, expected);
+        const FliteText flite(text, false);
+        QStringList phrases;
+        for (const FlitePhrase& p : flite.phrases(firstBytes))
+            phrases << QString::fromLatin1(flite.bytes().mid(p.begin, p.end - p.begin)) +
+                           (p.runsOn ? QStringLiteral("~") : QString());
+        QCOMPARE(phrases.join(u'|'), expected);
+    }
+
     void purgeStopsALongSynthesis() {
         m_voice->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("stop.wav")));
         QSignalSpy words(m_voice.get(), &SpVoice::Word);
