@@ -153,6 +153,12 @@ void CombinedVoice::setRate(int rate) {
             engine->setRate(rate);
 }
 
+void CombinedVoice::newDocument() {
+    for (SpVoice* engine : {m_first.get(), m_second.get(), m_third.get()})
+        if (engine)
+            engine->newDocument();
+}
+
 void CombinedVoice::setVolume(int volume) {
     for (SpVoice* engine : {m_first.get(), m_second.get(), m_third.get()})
         if (engine)

@@ -43,6 +43,7 @@ public:
     void setRate(int rate) override;
     int Volume() const override { return m_first->Volume(); }
     void setVolume(int volume) override;
+    void newDocument() override;
     void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override;
     int AudioOutputFormatType() const override { return m_first->AudioOutputFormatType(); }
     void setAudioOutputFormatType(int type) override;

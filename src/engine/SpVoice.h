@@ -82,6 +82,9 @@ public:
     // Silences running and queued speech; no event of an earlier stream arrives afterwards.
     // Engines without a stop of their own speak a purging blank.
     virtual void stop() { Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak); }
+    // Another document is being read: what the engine tells once per document (a script it
+    // hands to another voice) it tells again.
+    virtual void newDocument() {}
 
     // Speaks with `voice` instead of the chosen one, which stays chosen (the Voice() afterwards
     // is the one before).

@@ -13,6 +13,7 @@ cst_voice* register_cmu_us_kal16(const char* voxdir);
 #include <QtGlobal>
 #include <cmath>
 #include <csetjmp>
+#include <cstring>
 #include <string>
 
 namespace orasent {
@@ -80,6 +81,54 @@ QVector<FliteWordTime> wordTimes(cst_utterance* utt, const FliteText& text,
     return words;
 }
 
+// The end of the last segment that is not a pause, in samples; -1 when there is none.
+qint64 speechEnd(cst_utterance* utt, int sampleRate) {
+    for (cst_item* seg = relation_tail(utt_relation(utt, "Segment")); seg; seg = item_prev(seg))
+        if (strcmp(item_feat_string(seg, "name"), "pau") != 0)
+            return std::llround(double(item_feat_float(seg, "end")) * sampleRate);
+    return -1;
+}
+
+// What the streaming callback needs while one phrase is synthesized.
+struct Streaming {
+    const FliteAudioSink* sink;
+    const FliteText* text;
+    const FlitePhrase* phrase;
+    int delivered = 0; // samples handed to the sink
+    bool stopped = false;
+    bool failed = false;
+};
+
+// Hands samples [start, start + size) of the wave to the sink, the words with the first piece.
+int streamPiece(const cst_wave* w, int start, int size, const cst_utterance* utt, Streaming& s) {
+    try {
+        FliteAudioPiece piece;
+        piece.sampleRate = w->sample_rate;
+        piece.samples = w->samples + start;
+        piece.count = size;
+        if (s.delivered == 0) {
+            cst_utterance* u = const_cast<cst_utterance*>(utt);
+            piece.words = wordTimes(u, *s.text, *s.phrase, w->sample_rate);
+            piece.speechEnd = speechEnd(u, w->sample_rate);
+        }
+        s.delivered = start + size;
+        if (!(*s.sink)(piece))
+            s.stopped = true;
+    } catch (...) {
+        s.failed = true; // nothing may be thrown through Flite
+    }
+    return s.stopped || s.failed ? CST_AUDIO_STREAM_STOP : CST_AUDIO_STREAM_CONT;
+}
+
+int streamPiece(const cst_wave* w, int start, int size, int last, cst_audio_streaming_info* asi) {
+    Q_UNUSED(last);
+    Streaming& s = *static_cast<Streaming*>(asi->userdata);
+    // Without the utterance the word times are not known yet: the wave then goes whole.
+    if (!asi->utt || w->num_channels != 1 || size <= 0 || start != s.delivered)
+        return CST_AUDIO_STREAM_CONT;
+    return streamPiece(w, start, size, asi->utt, s);
+}
+
 } // namespace
 
 const QVector<FliteVoiceInfo>& fliteVoices() {
@@ -115,32 +164,34 @@ cst_voice* FliteSynth::voice(const QString& identifier) {
     return v;
 }
 
-FlitePhraseAudio FliteSynth::speak(const QString& identifier, const FliteText& text,
-                                   const FlitePhrase& phrase, double speed) {
-    FlitePhraseAudio out;
+QString FliteSynth::speak(const QString& identifier, const FliteText& text,
+                          const FlitePhrase& phrase, double speed, const FliteAudioSink& sink) {
     cst_voice* v = voice(identifier);
     const FliteVoiceInfo* info = fliteVoiceInfo(identifier);
-    if (!v || !info) {
-        out.error = QStringLiteral("Flite has no voice %1").arg(identifier);
-        return out;
-    }
+    if (!v || !info)
+        return QStringLiteral("Flite has no voice %1").arg(identifier);
     feat_set_float(v->features, "duration_stretch",
                    float(info->stretchAt175 / qBound(0.2, speed, 5.0)));
     const std::string bytes =
         text.bytes().mid(phrase.begin, phrase.end - phrase.begin).toStdString();
+    Streaming streaming{&sink, &text, &phrase};
+    cst_audio_streaming_info* asi = new_audio_streaming_info();
+    asi->min_buffsize = kPieceSamples;
+    asi->asc = streamPiece;
+    asi->userdata = &streaming;
+    feat_set(v->features, "streaming_info", audio_streaming_info_val(asi));
     cst_utterance* utt = guardedSynth(bytes.c_str(), v, text.soundWords());
-    if (!utt) {
-        out.error = QStringLiteral("Flite failed to speak");
-        return out;
-    }
+    feat_remove(v->features, "streaming_info"); // frees asi
+    if (!utt)
+        return QStringLiteral("Flite failed to speak");
+    // A voice that made its wave without streaming it hands it over whole.
     const cst_wave* wave = utt_wave(utt);
-    if (wave && wave->num_samples > 0 && wave->num_channels == 1) {
-        out.sampleRate = wave->sample_rate;
-        out.samples = QVector<short>(wave->samples, wave->samples + wave->num_samples);
-        out.words = wordTimes(utt, text, phrase, wave->sample_rate);
-    }
+    if (!streaming.stopped && !streaming.failed && wave && wave->num_channels == 1 &&
+        wave->num_samples > streaming.delivered)
+        streamPiece(wave, streaming.delivered, wave->num_samples - streaming.delivered, utt,
+                    streaming);
     delete_utterance(utt);
-    return out;
+    return streaming.failed ? QStringLiteral("Flite's audio could not be taken") : QString();
 }
 
 QStringList FliteSynth::phones(const QString& identifier, const FliteText& text) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <map>
 
 struct cst_voice_struct;
@@ -31,19 +32,28 @@ struct FliteWordTime {
     qint64 sample = 0; // the word's first sample in the phrase's audio
 };
 
-struct FlitePhraseAudio {
+// A piece of a phrase's audio as Flite makes it. The phrase's first piece carries the time of
+// each of its words and the end of its speech (Flite knows them before the first sample); the
+// silence Flite puts before the first word and after the last is part of the audio.
+struct FliteAudioPiece {
     int sampleRate = 0;
-    QVector<short> samples;
+    const short* samples = nullptr;
+    int count = 0;
     QVector<FliteWordTime> words;
-    QString error; // non-empty: Flite failed on this phrase
+    qint64 speechEnd = -1; // with the first piece: the sample after the last one spoken
 };
+// Takes each piece on the Flite thread; false stops the phrase's synthesis there.
+using FliteAudioSink = std::function<bool(FliteAudioPiece&)>;
 
 class FliteSynth {
 public:
     FliteSynth();
-    // Speed: 1.0 is the voice's own; 2.0 twice as fast.
-    FlitePhraseAudio speak(const QString& identifier, const FliteText& text,
-                           const FlitePhrase& phrase, double speed);
+    // Speed: 1.0 is the voice's own; 2.0 twice as fast. The audio goes to `sink` piece by piece
+    // while it is made (kPieceSamples or so at a time). Returns "" or why Flite failed.
+    QString speak(const QString& identifier, const FliteText& text, const FlitePhrase& phrase,
+                  double speed, const FliteAudioSink& sink);
+
+    static constexpr int kPieceSamples = 800; // 50 ms at the voices' 16 kHz
     // The phones Flite says for all of `text`, pauses left out, each vowel with its syllable's
     // stress ("t ax0 m ey1 t ow0"); empty when Flite fails. For checks of what is said.
     QStringList phones(const QString& identifier, const FliteText& text);

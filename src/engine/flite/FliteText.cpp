@@ -121,35 +121,43 @@ qsizetype FliteText::readMarkup(const QString& text, qsizetype i) {
     return semi + 1;
 }
 
-QVector<FlitePhrase> FliteText::phrases() const {
+QVector<FlitePhrase> FliteText::phrases(int firstPhraseBytes) const {
     QVector<FlitePhrase> out;
     const int n = int(m_bytes.size());
     int begin = 0;
     while (begin < n) {
-        int cut = -1;
-        int lastBlank = -1;
-        for (int i = begin; i < n && i - begin < kMostPhraseBytes; ++i) {
-            const char c = m_bytes[i];
-            const bool atBlank = i + 1 == n || m_bytes[i + 1] == ' ';
-            if (c == ' ')
-                lastBlank = i;
-            if (atBlank && (endsSentence(c) || (endsClause(c) && i - begin >= kLongPhraseBytes))) {
-                cut = i + 1;
-                break;
-            }
-        }
-        if (cut < 0)
-            cut = n - begin <= kMostPhraseBytes ? n
-                  : lastBlank > begin           ? lastBlank + 1
-                                                : begin + kMostPhraseBytes;
+        const auto [cut, atPunctuation] = nextCut(begin, out.isEmpty() ? firstPhraseBytes : 0);
         // Punctuation alone (the full stop between two runs of another script) is not read.
         const QByteArray piece = m_bytes.mid(begin, cut - begin);
         if (std::any_of(piece.cbegin(), piece.cend(),
                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
-            out.append(FlitePhrase{begin, cut});
+            out.append(FlitePhrase{begin, cut, !atPunctuation && cut < n});
         begin = cut;
     }
     return out;
+}
+
+// Where the phrase from `begin` ends, and whether at punctuation: after a sentence's end, a
+// clause's once the phrase is long, else at the last blank (or anywhere) within
+// kMostPhraseBytes; with `early`, at the first blank after that many bytes.
+std::pair<int, bool> FliteText::nextCut(int begin, int early) const {
+    const int n = int(m_bytes.size());
+    int lastBlank = -1;
+    for (int i = begin; i < n && i - begin < kMostPhraseBytes; ++i) {
+        const char c = m_bytes[i];
+        const bool atBlank = i + 1 == n || m_bytes[i + 1] == ' ';
+        if (c == ' ')
+            lastBlank = i;
+        if (atBlank && (endsSentence(c) || (endsClause(c) && i - begin >= kLongPhraseBytes)))
+            return {i + 1, true};
+        if (early > 0 && c == ' ' && i - begin >= early && i + 1 < n) {
+            const char before = m_bytes[i - 1];
+            return {i + 1, endsSentence(before) || endsClause(before)};
+        }
+    }
+    if (n - begin <= kMostPhraseBytes)
+        return {n, true};
+    return {lastBlank > begin ? lastBlank + 1 : begin + kMostPhraseBytes, false};
 }
 
 int FliteText::find(const QByteArray& token, int from, int end) const {

@@ -9,9 +9,8 @@
 // characters of the caller's text it stands for, so a token Flite reports maps back to them.
 //
 // Phrases are cut after a sentence's end, after a clause's punctuation once a phrase is long,
-// and at a blank (else anywhere) before kMostPhraseBytes, so the first audio comes after one
-// short phrase has been synthesized and a stop is heard within one phrase's synthesis. A phrase
-// without a letter or digit is left out.
+// and at a blank (else anywhere) before kMostPhraseBytes, so no synthesis holds a long text. A
+// phrase without a letter or digit is left out.
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -29,18 +28,25 @@ struct FliteSoundWord {
 struct FlitePhrase {
     int begin = 0; // byte offsets into bytes()
     int end = 0;
+    // Cut inside a sentence where no punctuation is: the speech runs on into the next phrase
+    // without the pause Flite puts at the ends of a text.
+    bool runsOn = false;
 };
 
 class FliteText {
 public:
-    static constexpr int kLongPhraseBytes = 80;
-    static constexpr int kMostPhraseBytes = 200;
+    // A phrase's synthesis cannot be stopped before its first audio, which takes about 4 ms a
+    // word on a busy machine: a phrase of at most 20 words or so lets a new text start soon.
+    static constexpr int kLongPhraseBytes = 60;
+    static constexpr int kMostPhraseBytes = 120;
 
     // xml: the text is markup; tags become blanks and an entity is read as its character.
     FliteText(const QString& text, bool xml);
 
     const QByteArray& bytes() const { return m_bytes; }
-    QVector<FlitePhrase> phrases() const;
+    // With firstPhraseBytes, the first phrase ends at the first blank after that many bytes
+    // (a played text starts after a few words have been synthesized, not a whole sentence).
+    QVector<FlitePhrase> phrases(int firstPhraseBytes = 0) const;
     // Where `token` (as Flite names it) begins in [from, end) of bytes(), or -1.
     int find(const QByteArray& token, int from, int end) const;
     // The caller's characters that bytes [at, at + length) stand for: UTF-16 offset and length.
@@ -52,6 +58,7 @@ public:
     static bool isReadable(QChar c);
 
 private:
+    std::pair<int, bool> nextCut(int begin, int early) const;
     void append(char c, int begin, int end);
     // The tag or entity at `i`: appends what it reads as and returns the offset after it, or
     // -1 when there is none.

@@ -1,7 +1,8 @@
 #pragma once
 // Flite's voices behind the SpVoice interface: the espeak-ng voice's audio path (formats,
-// outputs, wave files, events when heard) over the Flite thread. The first text with a run of
-// another script in a language raises a Notice that espeak-ng's voice reads that language.
+// outputs, wave files, events when heard) over the Flite thread. The first text of a document
+// with a run of another script in a language raises a Notice that espeak-ng's voice reads that
+// language.
 #include "engine/EspeakVoice.h"
 
 #include <QSet>
@@ -16,6 +17,9 @@ public:
     int Speak(const QString& text, int flags) override;
     // Sounds as CMU phones in their inline form (see FliteSounds.h).
     QString inlineSounds(const QString& ipa) const override;
+    // Silent at once, without a blank stream of its own.
+    void stop() override { dropStreams(); }
+    void newDocument() override { m_announced.clear(); }
 
     static const char* const kOtherScriptNotice; // "%1 is read by espeak-ng's voice."
 

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <memory>
+#include <utility>
 
 namespace orasent {
 
@@ -147,52 +148,123 @@ void FliteWorker::runJob(const SynthesisJob& job, FliteSynth& synth) {
     job.deliver(std::move(last));
 }
 
-// Text [begin, end) phrase by phrase, its audio after `*frames`, which grows by it.
+// One run of Flite's text on its way out: converted, sent in growing batches and paced.
+struct FliteWorker::Outgoing {
+    Outgoing(const SynthesisJob& j, qint64 frames, int begin)
+        : job(j), baseFrames(frames), textBegin(begin) {}
+    const SynthesisJob& job;
+    qint64 baseFrames; // the stream's frames before this run
+    int textBegin;     // the run's offset in the job's text
+    std::unique_ptr<PcmConverter> converter;
+    qint64 inputSamples = 0; // Flite's samples of this run kept so far
+    qint64 sentSamples = 0;
+    StreamChunk batch;
+    qint64 batchSamples = 0;
+    QString error;
+    // The phrase being made: whether its leading and trailing silence go, its samples so far
+    // (counted from its start), and the part of them kept.
+    bool trimLead = false;
+    bool trimTail = false;
+    qint64 phraseSamples = 0;
+    qint64 phraseStart = 0; // inputSamples where the phrase's kept audio begins
+    qint64 keepFrom = 0;
+    qint64 keepUntil = -1; // -1: to the end
+};
+
+// At the first piece of a phrase: which of its samples are heard.
+void FliteWorker::startPhrase(Outgoing& out, const FliteAudioPiece& piece) {
+    const qint64 margin = piece.sampleRate / 200; // 5 ms of the silence stays
+    out.phraseStart = out.inputSamples;
+    out.keepFrom = out.trimLead && !piece.words.isEmpty()
+                       ? qMax<qint64>(0, piece.words.first().sample - margin)
+                       : 0;
+    out.keepUntil = out.trimTail && piece.speechEnd > 0 ? piece.speechEnd + margin : -1;
+}
+
+// Takes a piece of Flite's audio; false stops the synthesis (purged, or the audio failed).
+bool FliteWorker::take(Outgoing& out, FliteAudioPiece& piece) {
+    if (cancelled(out.job))
+        return false;
+    try {
+        if (!out.converter)
+            out.converter =
+                std::make_unique<PcmConverter>(out.job.format, out.job.gain, piece.sampleRate);
+    } catch (const std::exception& e) {
+        out.error = QString::fromUtf8(e.what());
+        return false;
+    }
+    if (out.phraseSamples == 0)
+        startPhrase(out, piece);
+    for (const FliteWordTime& w : std::as_const(piece.words))
+        out.batch.events.append(TimedEvent{
+            TimedEvent::Word,
+            out.baseFrames + out.converter->outputFrameFor(
+                                 out.phraseStart + qMax<qint64>(0, w.sample - out.keepFrom)),
+            out.textBegin + w.pos, w.length});
+    const qint64 pieceStart = out.phraseSamples;
+    const qint64 pieceEnd = pieceStart + piece.count;
+    const qint64 from = qMax(pieceStart, out.keepFrom);
+    const qint64 until = out.keepUntil < 0 ? pieceEnd : qMin(pieceEnd, out.keepUntil);
+    out.phraseSamples = pieceEnd;
+    if (until <= from)
+        return true;
+    const int kept = int(until - from);
+    out.batch.pcm += out.converter->convert(piece.samples + (from - pieceStart), kept);
+    out.inputSamples += kept;
+    out.batchSamples += kept;
+    // The first 20 ms go out at once; later batches grow with what has been sent (up to
+    // 200 ms), so the output never runs dry and the hand-overs stay few.
+    const qint64 threshold =
+        qBound<qint64>(piece.sampleRate / 50, out.sentSamples, qint64(piece.sampleRate / 5));
+    return out.batchSamples < threshold || send(out, piece.sampleRate);
+}
+
+// Hands the batch over; false when the job was purged while it waited for room.
+bool FliteWorker::send(Outgoing& out, int sampleRate) {
+    out.batch.stream = out.job.stream;
+    addAhead(out.job, out.batchSamples * 1000000 / qMax(1, sampleRate));
+    out.sentSamples += out.batchSamples;
+    out.batchSamples = 0;
+    out.job.deliver(std::exchange(out.batch, StreamChunk{}));
+    return waitForRoom(out.job);
+}
+
+// Text [begin, end) phrase by phrase, each phrase's audio streamed while Flite makes it, after
+// `*frames`, which grows by it.
 FliteWorker::Step FliteWorker::speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin,
                                           int end, qint64* frames, QString* error) {
     if (begin >= end)
         return Step::Spoken;
     const FliteText text(job.text.mid(begin, end - begin), job.xml);
-    std::unique_ptr<PcmConverter> converter;
-    qint64 inputSamples = 0;
-    for (const FlitePhrase& phrase : text.phrases()) {
-        FlitePhraseAudio audio =
-            synth.speak(job.voiceIdentifier, text, phrase, speedFor(job.wordsPerMinute));
+    Outgoing out(job, *frames, begin);
+    int sampleRate = 0;
+    const FliteAudioSink sink = [&](FliteAudioPiece& piece) {
+        sampleRate = piece.sampleRate;
+        return take(out, piece);
+    };
+    // A played text starts after its first few words; the export takes whole sentences.
+    const QVector<FlitePhrase> phrases = text.phrases(job.paced ? kFirstPhraseBytes : 0);
+    bool runOn = true; // the run's start: no silence before its first word
+    for (const FlitePhrase& phrase : phrases) {
+        out.trimLead = runOn;
+        out.trimTail = phrase.runsOn;
+        out.phraseSamples = 0;
+        runOn = phrase.runsOn;
+        const QString failed =
+            synth.speak(job.voiceIdentifier, text, phrase, speedFor(job.wordsPerMinute), sink);
         if (cancelled(job))
             return Step::Cancelled;
-        if (!audio.error.isEmpty()) {
-            *error = audio.error;
+        if (!failed.isEmpty() || !out.error.isEmpty()) {
+            *error = out.error.isEmpty() ? failed : out.error;
             return Step::Failed;
         }
-        if (audio.samples.isEmpty())
-            continue;
-        StreamChunk chunk;
-        chunk.stream = job.stream;
-        try {
-            if (!converter)
-                converter = std::make_unique<PcmConverter>(job.format, job.gain, audio.sampleRate);
-        } catch (const std::exception& e) {
-            *error = QString::fromUtf8(e.what());
-            return Step::Failed;
-        }
-        for (const FliteWordTime& w : std::as_const(audio.words))
-            chunk.events.append(TimedEvent{
-                TimedEvent::Word, *frames + converter->outputFrameFor(inputSamples + w.sample),
-                begin + w.pos, w.length});
-        chunk.pcm = converter->convert(audio.samples.constData(), int(audio.samples.size()));
-        inputSamples += audio.samples.size();
-        addAhead(job, qint64(audio.samples.size()) * 1000000 / audio.sampleRate);
-        job.deliver(std::move(chunk));
-        if (!waitForRoom(job))
-            return Step::Cancelled;
     }
-    if (converter) {
-        StreamChunk tail;
-        tail.stream = job.stream;
-        tail.pcm = converter->finish();
-        *frames += converter->framesProduced();
-        job.deliver(std::move(tail));
-    }
+    if (!out.converter)
+        return Step::Spoken;
+    out.batch.pcm += out.converter->finish();
+    if (!send(out, sampleRate))
+        return Step::Cancelled;
+    *frames += out.converter->framesProduced();
     return Step::Spoken;
 }
 

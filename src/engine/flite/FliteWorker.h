@@ -1,9 +1,12 @@
 #pragma once
 // The one thread that talks to Flite (its voices and lexicon are shared state). A job is
-// synthesized phrase by phrase: each phrase's audio and word events go out as soon as it is
-// done, a purge is honoured between phrases, and a played stream keeps at most
-// kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read are spoken
-// in their place by espeak-ng's voice for that script.
+// synthesized phrase by phrase, and a phrase's audio goes out while Flite makes it (its words'
+// events with its first piece). A played text's first phrase is its first few words, so speech
+// starts after a few words' synthesis; Flite's silence before the first word goes, and where a
+// phrase was cut inside a sentence the speech runs on without the pause between them. A
+// purge stops the synthesis within one piece (FliteSynth::kPieceSamples), and a played stream
+// keeps at most kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read
+// are spoken in their place by espeak-ng's voice for that script.
 #include "engine/SynthesisWorker.h"
 
 #include <QHash>
@@ -15,6 +18,7 @@
 namespace orasent {
 
 class FliteSynth;
+struct FliteAudioPiece;
 struct ForeignRun;
 
 class FliteWorker : public SynthesisBackend {
@@ -31,6 +35,9 @@ public:
     void consumedUsecs(qint64 usecs) override;
 
     static constexpr qint64 kMaxAheadUsecs = 4000000;
+    // A played text's first phrase ends at the first blank after this many bytes (two words or
+    // so, about 10 ms of synthesis before the first audio).
+    static constexpr int kFirstPhraseBytes = 6;
     // Flite's speed for the words a minute a job asks for (175 is the voice's everyday pace).
     static double speedFor(int wordsPerMinute) { return wordsPerMinute / 175.0; }
 
@@ -41,6 +48,10 @@ private:
     enum class Step { Spoken, Cancelled, Failed };
     Step speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin, int end, qint64* frames,
                     QString* error);
+    struct Outgoing;
+    static void startPhrase(Outgoing& out, const FliteAudioPiece& piece);
+    bool take(Outgoing& out, FliteAudioPiece& piece);
+    bool send(Outgoing& out, int sampleRate);
     Step speakForeign(const SynthesisJob& job, const ForeignRun& run, qint64* frames,
                       QString* error);
     static QString espeakVoiceForLanguage(const QString& language);

@@ -29,6 +29,8 @@ void TTSSetup::addPronunciationMenu() {
 void TTSSetup::readingDocument(const QByteArray& key, const QString& language,
                                const QList<QByteArray>& lexicons) {
     m_readingDocument = {key, language, lexicons};
+    if (m_voice)
+        m_voice->newDocument();
     applyDocumentPronunciation();
 }
 
