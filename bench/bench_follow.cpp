@@ -3,10 +3,12 @@
 // sentence box. The words are parted by commas, so each starts after a pause and its onset can
 // be found in the recording. Needs an X display and a PulseAudio null sink:
 //   xvfb-run -a scripts/with-pulseaudio.sh build/bench/bench_follow
-// Options: --sentences N (default 12).
+// Options: --sentences N (default 12); --voice ID speaks with that Flite or Festival voice
+// (bench_voices lists the identifiers) instead of espeak-ng's.
 #include "HeardRecorder.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/EspeakVoice.h"
+#include "engine/LocalVoices.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -89,6 +91,18 @@ int main(int argc, char* argv[]) {
     const QStringList args = app.arguments();
     const int at = args.indexOf(QStringLiteral("--sentences"));
     const int sentences = at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : 12;
+    const int v = args.indexOf(QStringLiteral("--voice"));
+    const QString voiceId = v >= 0 && v + 1 < args.size() ? args.at(v + 1) : QString();
+    auto makeVoice = [voiceId]() -> std::unique_ptr<SpVoice> {
+        std::unique_ptr<SpVoice> local = voiceId.isEmpty() ? nullptr : createLocalVoice();
+        for (const SpObjectToken& token : local ? local->GetVoices() : SpObjectTokens())
+            if (token.Id() == voiceId) {
+                local->setVoice(token);
+                std::printf("voice: %s\n", qPrintable(token.GetDescription()));
+                return local;
+            }
+        return createEspeakVoice();
+    };
 
     QTemporaryDir folder;
     Recorder rec;
@@ -106,7 +120,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> lags;
     int skipped = 0;
     {
-        TTSSetup tts([] { return createEspeakVoice(); }, UserPrompts::standard());
+        TTSSetup tts(makeVoice, UserPrompts::standard());
         EnglishF reader(tts, UserPrompts::standard());
         reader.Form_Load();
         reader.show();

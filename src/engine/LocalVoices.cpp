@@ -1,6 +1,13 @@
 #include "engine/LocalVoices.h"
 
+#include "engine/CombinedVoice.h"
 #include "engine/SynthesisWorker.h"
+
+#ifdef ORASENT_HAVE_FESTIVAL
+#include "engine/festival/FestivalBackend.h"
+#include "engine/festival/FestivalVoice.h"
+#include "engine/festival/FestivalVoices.h"
+#endif
 
 #ifdef ORASENT_HAVE_FLITE
 #include "engine/flite/FliteSynth.h"
@@ -11,6 +18,10 @@
 namespace orasent {
 
 SynthesisBackend& synthesisBackendFor(const QString& voiceIdentifier) {
+#ifdef ORASENT_HAVE_FESTIVAL
+    if (voiceIdentifier.startsWith(QLatin1String("festival/")))
+        return FestivalBackend::instance();
+#endif
 #ifdef ORASENT_HAVE_FLITE
     if (voiceIdentifier.startsWith(QLatin1String("flite/")))
         return FliteWorker::instance();
@@ -49,6 +60,41 @@ QString fliteLanguageOf(const QString& identifier) {
     return {};
 }
 
+std::unique_ptr<SpVoice> createFestivalVoice(QObject* parent) {
+#ifdef ORASENT_HAVE_FESTIVAL
+    if (!installedFestivalVoices().isEmpty())
+        return std::make_unique<FestivalVoice>(parent);
+#endif
+    Q_UNUSED(parent);
+    return nullptr;
+}
+
+SpObjectTokens festivalVoiceTokens() {
+#ifdef ORASENT_HAVE_FESTIVAL
+    return installedFestivalVoices();
+#else
+    return {};
+#endif
+}
+
+// Flite's voice object lists Festival's voices after its own, and plays them through the same
+// kind of output.
+std::unique_ptr<SpVoice> createLocalVoice(QObject* parent) {
+    std::unique_ptr<SpVoice> flite = createFliteVoice();
+    std::unique_ptr<SpVoice> festival = createFestivalVoice();
+    if (!flite || !festival) {
+        std::unique_ptr<SpVoice> one = flite ? std::move(flite) : std::move(festival);
+        if (one)
+            one->setParent(parent);
+        return one;
+    }
+    return std::make_unique<CombinedVoice>(std::move(flite), nullptr, parent, std::move(festival));
+}
+
+SpObjectTokens localVoiceTokens() {
+    return fliteVoiceTokens() + festivalVoiceTokens();
+}
+
 // English voices by word error rate, lowest first, as bench_voices measured them over the 30
 // shared everyday sentences at Rate 0 (pocketsphinx with Debian's en-us model, scored as
 // voice_wer.py scores): Flite rms 16.2 %, slt 19.5 %, kal 19.5 %, awb 27.5 %; espeak-ng's
@@ -64,7 +110,7 @@ QString clearestVoiceFor(const QString& language) {
     const QString primary = language.toLower().section(QLatin1Char('-'), 0, 0);
     if (primary != QLatin1String("en"))
         return {};
-    const SpObjectTokens installed = fliteVoiceTokens();
+    const SpObjectTokens installed = localVoiceTokens();
     for (const char* id : kEnglishByClarity)
         for (const SpObjectToken& token : installed)
             if (token.Id() == QLatin1String(id))

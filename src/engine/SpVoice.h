@@ -82,6 +82,10 @@ public:
     // Engines without a stop of their own speak a purging blank.
     virtual void stop() { Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak); }
 
+    // Another engine's voice is chosen now: the engine may let go of what it holds for its own
+    // voices (a helper process) until it is asked to speak again.
+    virtual void releaseVoice() {}
+
     // Speaks with `voice` instead of the chosen one, which stays chosen (the Voice() afterwards
     // is the one before).
     virtual int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {
