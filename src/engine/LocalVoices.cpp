@@ -97,15 +97,20 @@ SpObjectTokens localVoiceTokens() {
 
 // English voices by word error rate, lowest first, as bench_voices measured them over the 30
 // shared everyday sentences at Rate 0 (pocketsphinx with Debian's en-us model, scored as
-// voice_wer.py scores): Flite rms 16.2 %, slt 19.5 %, kal 19.5 %, awb 27.5 %; espeak-ng's
-// "English (Great Britain)" 87.4 %. All of them synthesize at 20 or more times real time. A
-// voice not installed is skipped.
+// voice_wer.py scores it): Flite rms 16.2 %, slt 19.5 %, kal 19.5 %, awb 27.5 %; espeak-ng's
+// "English (Great Britain)" 87.4 %. All of them synthesize at 20 or more times real time.
+// Festival's slt (13.5 %) and kal (21.6 %) come after them: with the helper process they take
+// about 390 MB and slt's first audio comes after about 270 ms, beyond the goals for the voice a
+// new user hears, so they speak only where Flite is not installed. A voice not installed is
+// skipped.
 QString clearestVoiceFor(const QString& language) {
     static const char* const kEnglishByClarity[] = {
         "flite/cmu_us_rms",
         "flite/cmu_us_slt",
         "flite/cmu_us_kal16",
         "flite/cmu_us_awb",
+        "festival/cmu_us_slt_arctic_hts",
+        "festival/kal_diphone",
     };
     const QString primary = language.toLower().section(QLatin1Char('-'), 0, 0);
     if (primary != QLatin1String("en"))
