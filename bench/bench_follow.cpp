@@ -3,12 +3,12 @@
 // sentence box. The words are parted by commas, so each starts after a pause and its onset can
 // be found in the recording. Needs an X display and a PulseAudio null sink:
 //   xvfb-run -a scripts/with-pulseaudio.sh build/bench/bench_follow
-// Options: --sentences N (default 12); --voice ID speaks with that Flite or Festival voice
-// (bench_voices lists the identifiers) instead of espeak-ng's.
+// Options: --sentences N (default 12); --voice ID speaks with that voice of the program's list
+// (e.g. festival/cmu_us_slt_arctic_hts) instead of espeak-ng's first.
 #include "HeardRecorder.h"
 #include "common/ui/UserPrompts.h"
+#include "engine/CombinedVoice.h"
 #include "engine/EspeakVoice.h"
-#include "engine/LocalVoices.h"
 #include "reader/ui/EnglishF.h"
 #include "speech/ui/TTSSetup.h"
 
@@ -94,7 +94,7 @@ int main(int argc, char* argv[]) {
     const int v = args.indexOf(QStringLiteral("--voice"));
     const QString voiceId = v >= 0 && v + 1 < args.size() ? args.at(v + 1) : QString();
     auto makeVoice = [voiceId]() -> std::unique_ptr<SpVoice> {
-        std::unique_ptr<SpVoice> local = voiceId.isEmpty() ? nullptr : createLocalVoice();
+        std::unique_ptr<SpVoice> local = voiceId.isEmpty() ? nullptr : createDesktopVoice();
         for (const SpObjectToken& token : local ? local->GetVoices() : SpObjectTokens())
             if (token.Id() == voiceId) {
                 local->setVoice(token);
