@@ -4,10 +4,11 @@
 // be found in the recording (after one of the sentence's longest pauses). Needs an X display and a
 // PulseAudio null sink:
 //   xvfb-run -a scripts/with-pulseaudio.sh build/bench/bench_follow
-// Every voice in turn: espeak-ng's default and each of Flite's. Options: --sentences N (default 8,
+// Every voice in turn: espeak-ng's default and each of Flite's and Festival's. Options: --sentences N (default 8,
 // per voice).
 #include "HeardRecorder.h"
 #include "common/ui/UserPrompts.h"
+#include "engine/CombinedVoice.h"
 #include "engine/EspeakVoice.h"
 #include "engine/LocalVoices.h"
 #include "reader/ui/EnglishF.h"
@@ -180,12 +181,12 @@ int main(int argc, char* argv[]) {
         return 1;
     pool.close();
 
-    // espeak-ng's default voice, then every voice Flite has.
+    // espeak-ng's default voice, then every voice Flite and Festival have.
     std::vector<std::pair<QString, std::function<std::unique_ptr<SpVoice>()>>> voices;
     voices.emplace_back(QStringLiteral("espeak-ng default"), [] { return createEspeakVoice(); });
-    for (const SpObjectToken& token : fliteVoiceTokens())
+    for (const SpObjectToken& token : localVoiceTokens())
         voices.emplace_back(token.GetDescription(), [token] {
-            std::unique_ptr<SpVoice> voice = createFliteVoice();
+            std::unique_ptr<SpVoice> voice = createLocalVoice();
             voice->setVoice(token);
             return voice;
         });

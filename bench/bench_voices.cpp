@@ -1,18 +1,23 @@
 // How clear, fast and small each installed voice is. For espeak-ng's first English voice and
-// every Flite voice it synthesizes the shared everyday sentences (../shared/voices/sentences.txt
-// beside the source folder, or the file given as the first argument) at Rate 0 and prints:
+// every Flite and Festival voice it synthesizes the shared everyday sentences
+// (../shared/voices/sentences.txt beside the source folder, or the file given as the first
+// argument) at Rate 0 and prints:
 //   WER    word error rate of pocketsphinx over the audio, scored as voice_wer.py scores it
 //          (its normalisation and edit distance; sox resamples to 16 kHz)
 //   wpm    words a minute over the audio, leading and trailing silence included
 //   RTF    synthesis time / audio time
 //   first  time from submitting a sentence to its first audio, median over the sentences (ms)
-//   RSS    resident memory of a process that has spoken all sentences with the voice (MB)
+//   RSS    resident memory of a process that has spoken all sentences with the voice (MB), with
+//          Festival's helper process
 // Each voice runs in a child process of its own (this program with --voice ID), so its memory
 // is its own. Needs sox and pocketsphinx_continuous with Debian's pocketsphinx-en-us model.
 #include "ProcessFigures.h"
 #include "engine/EspeakVoice.h"
 #include "engine/LocalVoices.h"
 #include "engine/SynthesisWorker.h"
+#ifdef ORASENT_HAVE_FESTIVAL
+#include "engine/festival/FestivalBackend.h"
+#endif
 
 #include <QCoreApplication>
 #include <QDir>
@@ -116,6 +121,21 @@ QString recognise(const QVector<short>& samples, const QTemporaryDir& dir) {
     return QString::fromUtf8(ps.readAllStandardOutput());
 }
 
+// Resident memory of this process and of Festival's helper while it runs, kB.
+long residentKiB() {
+    long kib = bench::statusKiB("VmRSS");
+#ifdef ORASENT_HAVE_FESTIVAL
+    if (const qint64 pid = FestivalBackend::instance().helperPid()) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmRSS:"))
+                    kib += line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+#endif
+    return kib;
+}
+
 // The child: one voice over all sentences; prints one line of figures.
 int measureVoice(const QString& voice, const QStringList& sentences) {
     QTemporaryDir dir;
@@ -137,7 +157,7 @@ int measureVoice(const QString& voice, const QStringList& sentences) {
     std::printf("%-46s %5.1f %%  %5.0f  %6.3f  %6.1f  %6.1f\n", qPrintable(voice),
                 100.0 * errors / qMax(words, 1), 60.0 * words / qMax(audioSeconds, 1e-9),
                 synthMs / 1000.0 / qMax(audioSeconds, 1e-9), firsts.value(firsts.size() / 2),
-                bench::statusKiB("VmRSS") / 1024.0);
+                residentKiB() / 1024.0);
     std::fflush(stdout);
     return 0;
 }
@@ -172,7 +192,7 @@ int main(int argc, char** argv) {
             voices << t.Id();
             break;
         }
-    for (const SpObjectToken& t : fliteVoiceTokens())
+    for (const SpObjectToken& t : localVoiceTokens())
         voices << t.Id();
     std::printf("%d sentences; Rate 0\n%-46s %7s  %5s  %6s  %6s  %6s\n", int(sentences.size()),
                 "voice", "WER", "wpm", "RTF", "first", "RSS MB");

@@ -17,6 +17,7 @@ runtime_packages=(
   libzip-dev libgumbo-dev libcmark-dev libexttextcat-dev libexttextcat-data
   libtag1-dev libmp3lame-dev libopusenc-dev
   flite1-dev
+  festival festival-dev festvox-us-slt-hts festvox-kallpc16k
   fonts-dejavu-core fonts-liberation2 fonts-opendyslexic
   libpoppler-qt6-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd qt6-image-formats-plugins

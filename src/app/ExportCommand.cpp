@@ -57,9 +57,9 @@ QString clock(double seconds) {
         .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-// The voices that can write files: espeak-ng's, then Flite's.
+// The voices that can write files: espeak-ng's, then Flite's and Festival's.
 SpObjectTokens exportVoices() {
-    return espeakVoiceTokens() + fliteVoiceTokens();
+    return espeakVoiceTokens() + localVoiceTokens();
 }
 
 // The voice a new user hears: the clearest voice of espeak-ng's first voice's language.
@@ -76,7 +76,7 @@ QString voiceAtIndex(int index) {
     const SpObjectTokens espeak = espeakVoiceTokens();
     if (index >= 0 && index < espeak.size())
         return espeak.at(index).Id();
-    const SpObjectTokens flite = fliteVoiceTokens();
+    const SpObjectTokens flite = localVoiceTokens();
     if (index < 0 || flite.isEmpty())
         return {};
     SpeechDispatcherVoice desktop;

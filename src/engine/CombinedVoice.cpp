@@ -8,7 +8,7 @@ namespace orasent {
 
 std::unique_ptr<SpVoice> createDesktopVoice(QObject* parent) {
     return std::make_unique<CombinedVoice>(
-        createEspeakVoice(), std::make_unique<SpeechDispatcherVoice>(), parent, createFliteVoice());
+        createEspeakVoice(), std::make_unique<SpeechDispatcherVoice>(), parent, createLocalVoice());
 }
 
 const char* const CombinedVoice::kStoppedNotice =
@@ -21,6 +21,7 @@ CombinedVoice::CombinedVoice(std::unique_ptr<SpVoice> first, std::unique_ptr<SpV
     : SpVoice(parent), m_first(std::move(first)), m_second(std::move(second)),
       m_third(std::move(third)), m_active(m_first.get()) {
     forward(m_first.get());
+    connect(m_first.get(), &SpVoice::Notice, this, &SpVoice::Notice);
     if (m_third) {
         forward(m_third.get());
         connect(m_third.get(), &SpVoice::Notice, this, &SpVoice::Notice);
@@ -144,7 +145,15 @@ void CombinedVoice::setVoice(const SpObjectToken& voice) {
     if (!engine)
         throw SpeechError("no such voice");
     engine->setVoice(voice);
+    if (m_active != engine)
+        m_active->releaseVoice();
     m_active = engine;
+}
+
+void CombinedVoice::releaseVoice() {
+    for (SpVoice* engine : {m_first.get(), m_second.get(), m_third.get()})
+        if (engine)
+            engine->releaseVoice();
 }
 
 void CombinedVoice::setRate(int rate) {

@@ -37,6 +37,8 @@ public:
                                    const QString& optional = {}) override;
     SpObjectToken Voice() const override { return m_active->Voice(); }
     void setVoice(const SpObjectToken& voice) override;
+    // An engine whose voice is no longer the chosen one is told so.
+    void releaseVoice() override;
     SpObjectToken AudioOutput() const override { return m_first->AudioOutput(); }
     void setAudioOutput(const SpObjectToken& output) override;
     int Rate() const override { return m_first->Rate(); }

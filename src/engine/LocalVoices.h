@@ -16,6 +16,16 @@ QString fliteLanguageOf(const QString& identifier);
 // for speech made without a voice object (the export).
 QString inlineSoundsFor(const QString& voiceIdentifier, const QString& ipa);
 
+// Festival's voices (run by a helper process), or null without Festival.
+std::unique_ptr<SpVoice> createFestivalVoice(QObject* parent = nullptr);
+// The installed ones (empty without Festival): Id "festival/cmu_us_slt_arctic_hts".
+SpObjectTokens festivalVoiceTokens();
+
+// The engines above as one voice: Flite's voices, then Festival's; null when neither is built.
+std::unique_ptr<SpVoice> createLocalVoice(QObject* parent = nullptr);
+// Their tokens in that order.
+SpObjectTokens localVoiceTokens();
+
 // The clearest installed voice for a language ("en", "en-US"), among all voices that speak
 // inside the process, or "" when only espeak-ng's speak it. See LocalVoices.cpp for the figures.
 QString clearestVoiceFor(const QString& language);

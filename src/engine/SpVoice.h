@@ -86,6 +86,10 @@ public:
     // hands to another voice) it tells again.
     virtual void newDocument() {}
 
+    // Another engine's voice is chosen now: the engine may let go of what it holds for its own
+    // voices (a helper process) until it is asked to speak again.
+    virtual void releaseVoice() {}
+
     // Speaks with `voice` instead of the chosen one, which stays chosen (the Voice() afterwards
     // is the one before).
     virtual int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) {

@@ -439,7 +439,7 @@ AudioExport::Pumped AudioExport::pump(Session& session, const ProgressFn& progre
 void AudioExport::completeRequest() {
     if (m_request.voiceIdentifier.isEmpty())
         m_request.voiceIdentifier = espeakVoiceTokens().value(0).Id();
-    for (const SpObjectToken& voice : espeakVoiceTokens() + fliteVoiceTokens())
+    for (const SpObjectToken& voice : espeakVoiceTokens() + localVoiceTokens())
         if (m_request.voiceName.isEmpty() && voice.Id() == m_request.voiceIdentifier)
             m_request.voiceName = voice.GetDescription();
     if (m_request.voiceName.isEmpty())

@@ -99,7 +99,7 @@ void TestSpeechdWindow::noServerSameListsAsBefore() {
     {
         Window win;
         QCOMPARE(items(win.box("VoiceCB")),
-                 descriptions(espeak.GetVoices()) + descriptions(fliteVoiceTokens()));
+                 descriptions(espeak.GetVoices()) + descriptions(localVoiceTokens()));
         QCOMPARE(win.box("AudioOutputCB")->count(),
                  qMax<qsizetype>(1, espeak.GetAudioOutputs().size()));
         QCOMPARE(win.box("FormatCB")->count(), 36);
@@ -117,8 +117,8 @@ void TestSpeechdWindow::serverVoicesSpeakThroughTheWindow() {
     const QStringList espeak = descriptions(EspeakVoice().GetVoices());
     Window win;
     QComboBox* voices = win.box("VoiceCB");
-    // The server may answer after the load; its voices come then, before Flite's.
-    const QStringList flite = descriptions(fliteVoiceTokens());
+    // The server may answer after the load; its voices come then, before Flite's and Festival's.
+    const QStringList flite = descriptions(localVoiceTokens());
     if (!waitFor([&] { return voices->count() > espeak.size() + flite.size(); }, kEnoughMs))
         QSKIP("the speech-dispatcher server does not answer");
     const QStringList listed = items(voices);

@@ -1,0 +1,185 @@
+#include "engine/festival/FestivalProtocol.h"
+
+#include <cstring>
+
+namespace orasent::festival {
+
+namespace {
+
+class Writer {
+public:
+    explicit Writer(char type) { m_out.push_back(type); }
+    void u16(std::uint32_t v) { bytes(v, 2); }
+    void u32(std::uint32_t v) { bytes(v, 4); }
+    void shortString(const std::string& s) {
+        const std::size_t n = s.size() < 0xffff ? s.size() : 0xffff;
+        u16(std::uint32_t(n));
+        m_out.append(s, 0, n);
+    }
+    void longString(const std::string& s) {
+        u32(std::uint32_t(s.size()));
+        m_out += s;
+    }
+    // Length first, then the body.
+    std::string frame() const {
+        Writer length(0);
+        length.m_out.clear();
+        length.u32(std::uint32_t(m_out.size()));
+        return length.m_out + m_out;
+    }
+
+private:
+    void bytes(std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            m_out.push_back(char((v >> (8 * i)) & 0xff));
+    }
+    std::string m_out;
+};
+
+class Reader {
+public:
+    explicit Reader(const std::string& body) : m_body(body) {}
+    bool u16(std::uint32_t* v) { return bytes(v, 2); }
+    bool u32(std::uint32_t* v) { return bytes(v, 4); }
+    bool shortString(std::string* s) {
+        std::uint32_t n = 0;
+        return u16(&n) && take(n, s);
+    }
+    bool longString(std::string* s) {
+        std::uint32_t n = 0;
+        return u32(&n) && take(n, s);
+    }
+    bool take(std::size_t n, std::string* s) {
+        if (n > m_body.size() - m_at)
+            return false;
+        s->assign(m_body, m_at, n);
+        m_at += n;
+        return true;
+    }
+    bool atEnd() const { return m_at == m_body.size(); }
+    std::size_t left() const { return m_body.size() - m_at; }
+
+private:
+    bool bytes(std::uint32_t* v, int n) {
+        if (m_body.size() - m_at < std::size_t(n))
+            return false;
+        *v = 0;
+        for (int i = 0; i < n; ++i)
+            *v |= std::uint32_t(static_cast<unsigned char>(m_body[m_at + i])) << (8 * i);
+        m_at += n;
+        return true;
+    }
+    const std::string& m_body;
+    std::size_t m_at = 1; // after the type byte
+};
+
+} // namespace
+
+std::string encodeRequest(const SpeakRequest& request) {
+    Writer w('S');
+    w.u32(request.id);
+    w.shortString(request.voice);
+    w.shortString(request.voiceDir);
+    w.u32(request.speedPermille);
+    w.longString(request.text);
+    return w.frame();
+}
+
+std::string encodeReply(const PhraseReply& reply) {
+    Writer w(reply.error.empty() ? 'P' : 'E');
+    w.u32(reply.id);
+    if (!reply.error.empty()) {
+        w.shortString(reply.error);
+        return w.frame();
+    }
+    w.u32(reply.sampleRate);
+    w.u32(std::uint32_t(reply.words.size()));
+    for (const SpokenWord& word : reply.words) {
+        w.u32(word.token);
+        w.u32(word.startSample);
+        w.u32(word.endSample);
+        w.shortString(word.tokenName);
+    }
+    std::string pcm(reply.samples.size() * 2, '\0');
+    for (std::size_t i = 0; i < reply.samples.size(); ++i) {
+        const auto v = std::uint16_t(reply.samples[i]);
+        pcm[2 * i] = char(v & 0xff);
+        pcm[2 * i + 1] = char(v >> 8);
+    }
+    w.longString(pcm);
+    return w.frame();
+}
+
+std::optional<SpeakRequest> decodeRequest(const std::string& body) {
+    if (body.empty() || body[0] != 'S')
+        return std::nullopt;
+    Reader r(body);
+    SpeakRequest request;
+    if (!r.u32(&request.id) || !r.shortString(&request.voice) ||
+        !r.shortString(&request.voiceDir) || !r.u32(&request.speedPermille) ||
+        !r.longString(&request.text) || !r.atEnd())
+        return std::nullopt;
+    return request;
+}
+
+std::optional<PhraseReply> decodeReply(const std::string& body) {
+    if (body.empty() || (body[0] != 'P' && body[0] != 'E'))
+        return std::nullopt;
+    Reader r(body);
+    PhraseReply reply;
+    if (!r.u32(&reply.id))
+        return std::nullopt;
+    if (body[0] == 'E') {
+        if (!r.shortString(&reply.error) || reply.error.empty() || !r.atEnd())
+            return std::nullopt;
+        return reply;
+    }
+    std::uint32_t count = 0;
+    if (!r.u32(&reply.sampleRate) || !r.u32(&count) || count > r.left() / 14)
+        return std::nullopt;
+    reply.words.resize(count);
+    for (SpokenWord& word : reply.words)
+        if (!r.u32(&word.token) || !r.u32(&word.startSample) || !r.u32(&word.endSample) ||
+            !r.shortString(&word.tokenName))
+            return std::nullopt;
+    std::string pcm;
+    if (!r.longString(&pcm) || pcm.size() % 2 != 0 || !r.atEnd())
+        return std::nullopt;
+    reply.samples.resize(pcm.size() / 2);
+    for (std::size_t i = 0; i < reply.samples.size(); ++i)
+        reply.samples[i] =
+            std::int16_t(std::uint16_t(static_cast<unsigned char>(pcm[2 * i])) |
+                         std::uint16_t(static_cast<unsigned char>(pcm[2 * i + 1])) << 8);
+    return reply;
+}
+
+void FrameReader::append(const char* data, std::size_t size) {
+    if (m_read > 0 && m_read == m_buffer.size()) {
+        m_buffer.clear();
+        m_read = 0;
+    }
+    m_buffer.append(data, size);
+}
+
+std::optional<std::string> FrameReader::next() {
+    if (m_failed || m_buffer.size() - m_read < 4)
+        return std::nullopt;
+    std::uint32_t length = 0;
+    for (int i = 0; i < 4; ++i)
+        length |= std::uint32_t(static_cast<unsigned char>(m_buffer[m_read + i])) << (8 * i);
+    if (length > kMaxFrameBytes) {
+        m_failed = true;
+        return std::nullopt;
+    }
+    if (m_buffer.size() - m_read - 4 < length)
+        return std::nullopt;
+    std::string body = m_buffer.substr(m_read + 4, length);
+    m_read += 4 + length;
+    if (m_read > (1u << 20)) { // keeps the buffer from growing over a long stream
+        m_buffer.erase(0, m_read);
+        m_read = 0;
+    }
+    return body;
+}
+
+} // namespace orasent::festival

@@ -1,0 +1,28 @@
+#pragma once
+// Festival's voices behind the SpVoice interface: the espeak-ng voice's audio path (formats,
+// outputs, wave files, events when heard) over the Festival thread and its helper process. A
+// job that fails (the helper stopped or was killed, a voice's data did not load) ends its stream
+// and raises a Notice; Orasent speaks on.
+#include "engine/EspeakVoice.h"
+
+namespace orasent {
+
+class FestivalVoice : public EspeakVoice {
+    Q_OBJECT
+public:
+    explicit FestivalVoice(QObject* parent = nullptr);
+    // The voices of this folder instead of Debian's (for tests).
+    FestivalVoice(const QString& voicesFolder, QObject* parent);
+
+    QString LanguageOf(const SpObjectToken& voice) const override;
+    void setVoice(const SpObjectToken& voice) override;
+    // Running and queued speech is dropped at once; a phrase the helper is speaking is left to
+    // finish there and its reply is dropped.
+    void stop() override;
+    // The helper ends when it is idle.
+    void releaseVoice() override;
+
+    static const char* const kFailedNotice; // "The Festival voice stopped: %1."
+};
+
+} // namespace orasent
