@@ -1,15 +1,21 @@
 #pragma once
-// Flite itself: its voices and the synthesis of one phrase with the time of each word. Used on
-// the Flite thread only (FliteWorker); the voice table is plain data usable anywhere.
+// Flite itself: its voices and the synthesis of one phrase with the time of each word. Each
+// FliteSynth has voice objects of its own and is used on one thread (a FliteWorker's); the voice
+// table is plain data usable anywhere.
 #include "engine/flite/FliteText.h"
 
 #include <QString>
 #include <QVector>
 #include <map>
+#include <memory>
 
 struct cst_voice_struct;
 
 namespace orasent {
+
+struct FliteVoiceDelete {
+    void operator()(cst_voice_struct* voice) const;
+};
 
 struct FliteVoiceInfo {
     const char* identifier;  // "flite/cmu_us_rms"
@@ -46,7 +52,7 @@ public:
 
 private:
     cst_voice_struct* voice(const QString& identifier);
-    std::map<QString, cst_voice_struct*> m_voices;
+    std::map<QString, std::unique_ptr<cst_voice_struct, FliteVoiceDelete>> m_voices; // its own
 };
 
 } // namespace orasent
