@@ -1,5 +1,7 @@
 #include "engine/flite/FliteSynth.h"
 
+#include "engine/flite/FliteNoise.h"
+
 extern "C" {
 #include <flite/flite.h>
 cst_voice* register_cmu_us_slt(const char* voxdir);
@@ -79,6 +81,7 @@ void setErrorJump(jmp_buf* here, bool entering) {
 // lands here and the phrase fails instead. No C++ object lives in this frame.
 cst_utterance* guardedSynth(const char* text, cst_voice* voice) {
     jmp_buf here;
+    restartFliteNoise();
     setErrorJump(&here, true);
     cst_utterance* utt = nullptr;
     if (setjmp(here) == 0)
