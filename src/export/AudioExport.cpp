@@ -118,7 +118,8 @@ struct AudioExport::Session {
         return request.text.mid(s.start, s.length);
     }
     ExportPart& current() { return outputs.parts[part]; }
-    bool prepare(int index, SynthesisJob* job, PreparedSentence* prepared) const;
+    // On run()'s thread, one sentence after the other.
+    bool prepare(int index, SynthesisJob* job, PreparedSentence* prepared);
     bool startSentence(int sentence, QString* error);
     bool openPart(int chapter, QString* error);
     bool closePart(QString* error);
@@ -129,7 +130,7 @@ struct AudioExport::Session {
     void finishSentence();
 };
 
-bool AudioExport::Session::prepare(int index, SynthesisJob* job, PreparedSentence* prepared) const {
+bool AudioExport::Session::prepare(int index, SynthesisJob* job, PreparedSentence* prepared) {
     *prepared = prepareForSpeaking(sentenceText(index), request.replacementList, &rules);
     if (prepared->spoken.trimmed().isEmpty())
         return false; // nothing to hear: no cue, no gap
