@@ -63,17 +63,21 @@ void ExportLanes::deliver(StreamChunk chunk) {
     if (!queued)
         return;
     const int stream = chunk.stream;
+    const bool wanted = chunk.last || queued == m_queued.front().get(); // else it waits its turn
     if (chunk.last)
         --m_inFlight[size_t(queued->lane)];
     queued->bytes += chunk.pcm.size();
     queued->chunks.push_back(std::move(chunk));
-    m_wake.notify_all();
+    if (wanted)
+        m_wake.notify_all();
     if (std::this_thread::get_id() == m_taker)
         return;
+    ++m_waiting;
     m_wake.wait(lock, [&] {
         return m_stopped || m_queued.empty() || m_queued.front()->stream != stream ||
                m_queued.front()->bytes <= kMaxQueuedBytes;
     });
+    --m_waiting;
 }
 
 void ExportLanes::submitNext(std::unique_lock<std::mutex>& lock, int lane) {
@@ -123,7 +127,8 @@ ExportLanes::Next ExportLanes::next(StreamChunk* chunk) {
     if (m_currentDone) {
         m_queued.pop_front();
         m_currentDone = false;
-        m_wake.notify_all();
+        if (m_waiting > 0)
+            m_wake.notify_all();
     }
     for (;;) {
         fill(lock);
@@ -137,7 +142,8 @@ ExportLanes::Next ExportLanes::next(StreamChunk* chunk) {
             front.chunks.pop_front();
             front.bytes -= chunk->pcm.size();
             m_currentDone = chunk->last;
-            m_wake.notify_all();
+            if (m_waiting > 0)
+                m_wake.notify_all();
             return Next::Chunk;
         }
         m_wake.wait(lock);

@@ -76,6 +76,7 @@ private:
     int m_nextSentence = 0;                       // the next one to prepare
     int m_lastStream = 0;
     int m_nextLane = 0;
+    int m_waiting = 0; // lane threads waiting for the sentence being written to be taken
     bool m_stopped = false;
 };
 
