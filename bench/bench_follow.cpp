@@ -4,8 +4,8 @@
 // be found in the recording (after one of the sentence's longest pauses). Needs an X display and a
 // PulseAudio null sink:
 //   xvfb-run -a scripts/with-pulseaudio.sh build/bench/bench_follow
-// Every voice in turn: espeak-ng's default and each of Flite's and Festival's. Options: --sentences N (default 8,
-// per voice).
+// Every voice in turn: espeak-ng's default and each of Flite's and Festival's. Options: --sentences
+// N (default 8, per voice).
 #include "HeardRecorder.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/CombinedVoice.h"

@@ -6,9 +6,11 @@
 #include "engine/EspeakVoice.h"
 #include "engine/LocalVoices.h"
 #include "engine/PcmConverter.h"
+#include "engine/SynthesisLanes.h"
 #include "engine/SynthesisWorker.h"
 #include "export/BookPlan.h"
 #include "export/EncoderStage.h"
+#include "export/ExportLanes.h"
 #include "export/ExportOutputs.h"
 #include "export/ExportText.h"
 #include "export/PassageVoices.h"
@@ -17,19 +19,16 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace orasent {
 
 namespace {
 
-// Sentences handed to the synthesis thread ahead of the one being written.
-constexpr int kSentencesInFlight = 4;
-// The synthesis waits while this much audio is queued for the next stage (bytes).
-constexpr qint64 kMaxQueuedBytes = 2 * 1024 * 1024;
+// Lanes at most, however many cores there are.
+constexpr int kMaxLanes = 8;
 // Samples at or below this level (of 32768, at full volume) count as the silence around words.
 constexpr int kSilenceLevel = 64;
 // espeak-ng's own rate: every time of an export is counted in its frames.
@@ -38,44 +37,6 @@ constexpr int kRate = PcmConverter::kInputRate;
 qint64 toMs(qint64 frames) {
     return frames * 1000 / kRate;
 }
-
-// Audio handed from the synthesis thread to run()'s thread.
-class ChunkQueue {
-public:
-    void push(StreamChunk chunk) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_wake.wait(lock, [&] { return m_stopped || m_bytes < kMaxQueuedBytes; });
-        if (m_stopped)
-            return;
-        m_bytes += chunk.pcm.size();
-        m_chunks.push_back(std::move(chunk));
-        m_wake.notify_all();
-    }
-    // False once stopped.
-    bool pop(StreamChunk* chunk) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_wake.wait(lock, [&] { return m_stopped || !m_chunks.empty(); });
-        if (m_stopped)
-            return false;
-        *chunk = std::move(m_chunks.front());
-        m_chunks.pop_front();
-        m_bytes -= chunk->pcm.size();
-        m_wake.notify_all();
-        return true;
-    }
-    void stop() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopped = true;
-        m_wake.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<StreamChunk> m_chunks;
-    qint64 m_bytes = 0;
-    bool m_stopped = false;
-};
 
 PassageVoices passageVoices(const ExportRequest& request) {
     PassageVoices voices(request.voiceIdentifier, request.readInDocumentLanguage,
@@ -128,7 +89,6 @@ struct AudioExport::Session {
     ExportOutputs outputs;
     QVector<SentenceSpan> sentences;
     QVector<int> chapterOf; // per sentence
-    ChunkQueue queue;
     EncoderStage encoder;
     std::unique_ptr<PcmConverter> converter; // when the file's rate is not espeak-ng's
     const qint64 gapFrames = qint64(kRate) * kSentenceGapMs / 1000;
@@ -136,14 +96,7 @@ struct AudioExport::Session {
     PassageVoices voices;
     SpeakingRules rules = exportRules(request);
 
-    struct InFlight {
-        int sentence = 0;
-        int stream = 0;
-        PreparedSentence prepared;
-    };
-    std::deque<InFlight> inFlight;
-    int nextSentence = 0;
-    int lastStream = 0;
+    std::unique_ptr<ExportLanes> lanes;
     qint64 totalFrames = 0;
 
     // The file being written and the sentence in it, in espeak-ng frames.
@@ -173,45 +126,36 @@ struct AudioExport::Session {
         return request.text.mid(s.start, s.length);
     }
     ExportPart& current() { return outputs.parts[part]; }
-    bool submitNext();
+    // On run()'s thread, one sentence after the other.
+    bool prepare(int index, SynthesisJob* job, PreparedSentence* prepared);
     bool startSentence(int sentence, QString* error);
     bool openPart(int chapter, QString* error);
     bool closePart(QString* error);
     bool writeAudio(const qint16* samples, qint64 count, QString* error);
     bool take(const StreamChunk& chunk, QString* error);
+    QString voiceFailure(int sentence, QString reason) const;
+    ExportProgress progress(int sentence, qint64 elapsedMs) const;
     void finishSentence();
 };
 
-bool AudioExport::Session::submitNext() {
-    while (nextSentence < sentences.size()) {
-        const int index = nextSentence++;
-        // The rules of the passage's language, the sounds in its voice's form.
-        const QString voice = voices.voiceAt(sentences[index].start);
-        rules.context.language = languageAt(sentences[index].start);
-        rules.context.inlineSounds = [voice](const QString& ipa) {
-            return inlineSoundsFor(voice, ipa);
-        };
-        PreparedSentence prepared =
-            prepareForSpeaking(sentenceText(index), request.replacementList, &rules);
-        if (prepared.spoken.trimmed().isEmpty())
-            continue; // nothing to hear: no cue, no gap
-        SynthesisJob job;
-        job.owner = this;
-        job.stream = ++lastStream;
-        job.text = prepared.spoken;
-        job.xml = true; // Talk speaks with the XML flag: markup is read as markup
-        job.voiceIdentifier = voice;
-        job.wordsPerMinute = EspeakVoice::wordsPerMinute(request.rate);
-        job.gain = qBound(0, request.volume, 100) / 100.0;
-        job.format = speechAudioFormat(SAFT22kHz16BitMono); // resampled in the next stage
-        job.paced = false;
-        ChunkQueue* target = &queue;
-        job.deliver = [target](StreamChunk chunk) { target->push(std::move(chunk)); };
-        inFlight.push_back(InFlight{index, job.stream, std::move(prepared)});
-        synthesisBackendFor(job.voiceIdentifier).submit(std::move(job));
-        return true;
-    }
-    return false;
+bool AudioExport::Session::prepare(int index, SynthesisJob* job, PreparedSentence* prepared) {
+    // The rules of the passage's language, the sounds in its voice's form.
+    const QString voice = voices.voiceAt(sentences[index].start);
+    rules.context.language = languageAt(sentences[index].start);
+    rules.context.inlineSounds = [voice](const QString& ipa) {
+        return inlineSoundsFor(voice, ipa);
+    };
+    *prepared = prepareForSpeaking(sentenceText(index), request.replacementList, &rules);
+    if (prepared->spoken.trimmed().isEmpty())
+        return false; // nothing to hear: no cue, no gap
+    job->text = prepared->spoken;
+    job->xml = true; // Talk speaks with the XML flag: markup is read as markup
+    job->voiceIdentifier = voice;
+    job->wordsPerMinute = EspeakVoice::wordsPerMinute(request.rate);
+    job->gain = qBound(0, request.volume, 100) / 100.0;
+    job->format = speechAudioFormat(SAFT22kHz16BitMono); // resampled in the next stage
+    job->paced = false;
+    return true;
 }
 
 bool AudioExport::Session::writeAudio(const qint16* samples, qint64 count, QString* error) {
@@ -292,8 +236,8 @@ bool AudioExport::Session::startSentence(int sentence, QString* error) {
 }
 
 bool AudioExport::Session::take(const StreamChunk& chunk, QString* error) {
-    const InFlight& now = inFlight.front();
-    if (!started && !startSentence(now.sentence, error))
+    const ExportLanes::Sentence& now = lanes->current();
+    if (!started && !startSentence(now.index, error))
         return false;
     for (const TimedEvent& e : chunk.events) {
         if (e.kind != TimedEvent::Word)
@@ -313,22 +257,31 @@ bool AudioExport::Session::take(const StreamChunk& chunk, QString* error) {
         return false;
     written += count;
     if (!chunk.error.isEmpty()) {
-        *error = chunk.error;
+        *error = voiceFailure(now.index, chunk.error);
         return false;
     }
     return true;
 }
 
+// Why the voice stopped, and where.
+QString AudioExport::Session::voiceFailure(int sentence, QString reason) const {
+    if (!reason.endsWith(QLatin1Char('.')))
+        reason += QLatin1Char('.');
+    return QStringLiteral("The voice stopped at sentence %1 of %2, in \"%3\": %4")
+        .arg(sentence + 1)
+        .arg(sentences.size())
+        .arg(outputs.chapters[chapterOf[sentence]].title, reason);
+}
+
 void AudioExport::Session::finishSentence() {
-    const InFlight now = std::move(inFlight.front());
-    inFlight.pop_front();
+    const ExportLanes::Sentence& now = lanes->current();
     const qint64 end = lastSound >= 0 ? lastSound + 1 : written;
     if (request.captions != CaptionFormat::None && (!wordFrames.isEmpty() || lastSound >= 0)) {
         // Word offsets must ascend for the mapping onto the caption text.
         for (int i = 1; i < wordOffsets.size(); ++i)
             wordOffsets[i] = qMax(wordOffsets[i], wordOffsets[i - 1]);
         Cue cue;
-        cue.text = captionText(sentenceText(now.sentence), &wordOffsets);
+        cue.text = captionText(sentenceText(now.index), &wordOffsets);
         const qint64 first = wordFrames.isEmpty() ? 0 : qMin(wordFrames.first(), end - 1);
         cue.startMs = toMs(base + first);
         cue.endMs = qMax(cue.startMs + 1, toMs(base + end));
@@ -346,7 +299,11 @@ void AudioExport::Session::finishSentence() {
     wordFrames.clear();
 }
 
-AudioExport::AudioExport(ExportRequest request) : m_request(std::move(request)) {}
+AudioExport::AudioExport(ExportRequest request)
+    : AudioExport(std::move(request), localSynthesisLanes()) {}
+
+AudioExport::AudioExport(ExportRequest request, SynthesisLanes& synthesis)
+    : m_request(std::move(request)), m_synthesis(synthesis) {}
 
 AudioExport::~AudioExport() = default;
 
@@ -354,7 +311,7 @@ void AudioExport::cancel() {
     m_cancelled = true;
     std::lock_guard<std::mutex> lock(m_sessionMutex);
     if (m_session) {
-        m_session->queue.stop();
+        m_session->lanes->stop();
         m_session->encoder.stop();
     }
 }
@@ -363,7 +320,7 @@ void AudioExport::setSession(Session* session) {
     std::lock_guard<std::mutex> lock(m_sessionMutex);
     m_session = session;
     if (session && m_cancelled) {
-        session->queue.stop();
+        session->lanes->stop();
         session->encoder.stop();
     }
 }
@@ -391,41 +348,41 @@ bool AudioExport::cutSentences(Session& session, QString* error) const {
     return true;
 }
 
+ExportProgress AudioExport::Session::progress(int sentence, qint64 elapsedMs) const {
+    const qsizetype firstChar = sentences.first().start;
+    const double totalChars = double(request.text.size() - firstChar);
+    const double doneChars =
+        double(sentences[sentence].start + sentences[sentence].length) - double(firstChar);
+    ExportProgress p;
+    p.sentencesDone = lanes->sentenceAhead();
+    p.sentencesTotal = int(sentences.size());
+    if (doneChars > 0 && elapsedMs > 500)
+        p.secondsLeft = elapsedMs / 1000.0 * (totalChars - doneChars) / doneChars;
+    p.chapter = chapterOf[sentence] + 1;
+    p.chapterCount = int(outputs.chapters.size());
+    p.chapterTitle = outputs.chapters[chapterOf[sentence]].title;
+    return p;
+}
+
 AudioExport::Pumped AudioExport::pump(Session& session, const ProgressFn& progress,
                                       QString* error) {
     QElapsedTimer clock;
     clock.start();
-    const qsizetype firstChar = session.sentences.first().start;
-    const double totalChars = double(m_request.text.size() - firstChar);
-    for (int i = 0; i < kSentencesInFlight; ++i)
-        session.submitNext();
-    while (!session.inFlight.empty()) {
+    for (;;) {
         StreamChunk chunk;
-        if (!session.queue.pop(&chunk) || m_cancelled)
+        const ExportLanes::Next next = session.lanes->next(&chunk);
+        if (next == ExportLanes::Next::Stopped || m_cancelled)
             return Pumped::Cancelled;
-        if (chunk.stream != session.inFlight.front().stream)
-            continue;
+        if (next == ExportLanes::Next::Done)
+            break;
         if (!session.take(chunk, error))
             return m_cancelled ? Pumped::Cancelled : Pumped::Failed;
         if (!chunk.last)
             continue;
-        const int sentence = session.inFlight.front().sentence;
-        const SentenceSpan done = session.sentences[sentence];
+        const int sentence = session.lanes->current().index;
         session.finishSentence();
-        session.submitNext();
-        if (progress) {
-            const double doneChars = double(done.start + done.length - firstChar);
-            ExportProgress p;
-            p.sentencesDone = session.inFlight.empty() ? int(session.sentences.size())
-                                                       : session.inFlight.front().sentence;
-            p.sentencesTotal = int(session.sentences.size());
-            if (doneChars > 0 && clock.elapsed() > 500)
-                p.secondsLeft = clock.elapsed() / 1000.0 * (totalChars - doneChars) / doneChars;
-            p.chapter = session.chapterOf[sentence] + 1;
-            p.chapterCount = int(session.outputs.chapters.size());
-            p.chapterTitle = session.outputs.chapters[session.chapterOf[sentence]].title;
-            progress(p);
-        }
+        if (progress)
+            progress(session.progress(sentence, clock.elapsed()));
     }
     if (!session.closePart(error) || !session.encoder.drain()) {
         if (error->isEmpty())
@@ -433,6 +390,17 @@ AudioExport::Pumped AudioExport::pump(Session& session, const ProgressFn& progre
         return m_cancelled ? Pumped::Cancelled : Pumped::Failed;
     }
     return Pumped::Done;
+}
+
+// One lane when every voice of the text is one per process, else one per core.
+int AudioExport::laneCount(const Session& session) const {
+    const int cores =
+        m_request.threads > 0 ? m_request.threads : int(std::thread::hardware_concurrency());
+    const QStringList used = session.voices.voicesFrom(session.sentences.first().start);
+    const bool sideBySide = std::any_of(used.begin(), used.end(), [&](const QString& voice) {
+        return m_synthesis.runsSideBySide(voice);
+    });
+    return sideBySide ? qBound(1, cores, kMaxLanes) : 1;
 }
 
 // The voice, the document and the cover, when the caller left them out.
@@ -464,8 +432,7 @@ ExportResult AudioExport::run(const ProgressFn& progress) {
     result.error = checkRequest(m_request);
     if (!result.error.isEmpty())
         return result;
-    SynthesisBackend& worker = synthesisBackendFor(m_request.voiceIdentifier);
-    if (!worker.isReady()) {
+    if (!m_synthesis.newLane()->backendFor(m_request.voiceIdentifier).isReady()) {
         result.error = QStringLiteral("The speech engine espeak-ng could not start.");
         return result;
     }
@@ -473,12 +440,16 @@ ExportResult AudioExport::run(const ProgressFn& progress) {
     Session session(m_request);
     if (!session.outputs.prepare(&result.error) || !cutSentences(session, &result.error))
         return result;
+    session.lanes = std::make_unique<ExportLanes>(
+        m_synthesis, laneCount(session), int(session.sentences.size()),
+        [&session](int index, SynthesisJob* job, PreparedSentence* prepared) {
+            return session.prepare(index, job, prepared);
+        });
     setSession(&session);
     const Pumped pumped = pump(session, progress, &result.error);
     setSession(nullptr);
-    session.queue.stop();
-    worker.forget(&session);               // nothing is delivered to the session after this
-    result.sentences = session.lastStream; // the sentences that had something to say
+    result.sentences = session.lanes->spokenCount(); // the sentences that had something to say
+    session.lanes.reset(); // nothing is delivered to the session after this
     result.sampleRate = kRate;
     result.frames = session.totalFrames;
     if (pumped == Pumped::Cancelled || m_cancelled) {

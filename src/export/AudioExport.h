@@ -5,11 +5,12 @@
 // EPUB. Captions are timed from the engine's word events. run() blocks: call it off the GUI
 // thread.
 //
-// Three stages run at once: espeak-ng on the engine's one synthesis thread, the sentence
-// bookkeeping and resampling on run()'s thread, and the encoder on a thread of its own, joined by
-// bounded queues. The live voice and an export never call espeak-ng at once: the export hands it
-// a few sentences at a time and a live Speak queues behind those, waiting some tens of
-// milliseconds at most.
+// Three stages run at once, joined by bounded queues: the synthesis, the sentence bookkeeping and
+// resampling on run()'s thread, and the encoder on a thread of its own. A voice whose engine
+// allows it is synthesized on one lane per core, the sentences handed out in turn and written in
+// order (ExportLanes); espeak-ng's voices on the engine's one thread. The live voice and an
+// export never call espeak-ng at once: the export hands it a few sentences at a time and a live
+// Speak queues behind those, waiting some tens of milliseconds at most.
 #include "documents/Document.h"
 #include "export/Captions.h"
 #include "export/ExportFormats.h"
@@ -24,6 +25,8 @@
 #include <mutex>
 
 namespace orasent {
+
+class SynthesisLanes;
 
 struct ExportRequest {
     QString text;            // the whole text (BookText)
@@ -61,6 +64,8 @@ struct ExportRequest {
     // soft yellow band under the book's own text colour.
     QColor sentenceBand;
     QColor textColour;
+    // Threads that synthesize side by side where the voices allow it; 0: one per core.
+    int threads = 0;
 };
 
 struct ExportProgress {
@@ -93,7 +98,9 @@ public:
 
     using ProgressFn = std::function<void(const ExportProgress&)>;
 
+    // With the engines of this process, or with `synthesis`'s.
     explicit AudioExport(ExportRequest request);
+    AudioExport(ExportRequest request, SynthesisLanes& synthesis);
     ~AudioExport();
     AudioExport(const AudioExport&) = delete;
     AudioExport& operator=(const AudioExport&) = delete;
@@ -114,10 +121,12 @@ private:
     enum class Pumped { Done, Failed, Cancelled };
     Pumped pump(Session& session, const ProgressFn& progress, QString* error);
     bool cutSentences(Session& session, QString* error) const;
+    int laneCount(const Session& session) const;
     void completeRequest();
     void setSession(Session* session);
 
     ExportRequest m_request;
+    SynthesisLanes& m_synthesis;
     std::atomic<bool> m_cancelled{false};
     std::mutex m_sessionMutex;
     Session* m_session = nullptr;

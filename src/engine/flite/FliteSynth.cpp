@@ -1,5 +1,6 @@
 #include "engine/flite/FliteSynth.h"
 
+#include "engine/flite/FliteNoise.h"
 #include "engine/flite/FliteSounds.h"
 
 extern "C" {
@@ -8,13 +9,21 @@ cst_voice* register_cmu_us_slt(const char* voxdir);
 cst_voice* register_cmu_us_rms(const char* voxdir);
 cst_voice* register_cmu_us_awb(const char* voxdir);
 cst_voice* register_cmu_us_kal16(const char* voxdir);
+// Where each voice library keeps the voice it hands out.
+extern cst_voice* cmu_us_slt_cg;
+extern cst_voice* cmu_us_rms_cg;
+extern cst_voice* cmu_us_awb_cg;
+extern cst_voice* cmu_us_kal16_diphone;
 }
 
 #include <QtGlobal>
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace orasent {
 
@@ -22,16 +31,52 @@ namespace {
 
 using Register = cst_voice* (*)(const char*);
 
-Register registerFor(const QString& identifier) {
+struct Registration {
+    Register reg;
+    cst_voice** kept;
+};
+
+Registration registerFor(const QString& identifier) {
     if (identifier == QLatin1String("flite/cmu_us_slt"))
-        return register_cmu_us_slt;
+        return {register_cmu_us_slt, &cmu_us_slt_cg};
     if (identifier == QLatin1String("flite/cmu_us_rms"))
-        return register_cmu_us_rms;
+        return {register_cmu_us_rms, &cmu_us_rms_cg};
     if (identifier == QLatin1String("flite/cmu_us_awb"))
-        return register_cmu_us_awb;
+        return {register_cmu_us_awb, &cmu_us_awb_cg};
     if (identifier == QLatin1String("flite/cmu_us_kal16"))
-        return register_cmu_us_kal16;
-    return nullptr;
+        return {register_cmu_us_kal16, &cmu_us_kal16_diphone};
+    return {nullptr, nullptr};
+}
+
+// A voice object of the caller's own. A register function hands out the one voice its library
+// keeps, and sets up the shared lexicon the first time: under one lock, with the kept voice
+// cleared around the call, it makes a new voice each time.
+cst_voice* newVoice(const QString& identifier) {
+    static std::mutex registering;
+    const Registration r = registerFor(identifier);
+    if (!r.reg)
+        return nullptr;
+    std::lock_guard<std::mutex> lock(registering);
+    *r.kept = nullptr;
+    cst_voice* voice = r.reg(nullptr);
+    *r.kept = nullptr;
+    return voice;
+}
+
+// cst_errjmp is one pointer for the process, and phrases may be synthesized on several threads
+// at once (an export's lanes). It points into a call only while that call is the only one
+// synthesizing: with two at once it is cleared, as a jump into another thread's frame would be
+// worse than Flite's own exit. (Flite raised no such error on any awkward text tried.)
+std::mutex errorJumpMutex;
+std::vector<jmp_buf*> errorJumps;
+
+void setErrorJump(jmp_buf* here, bool entering) {
+    std::lock_guard<std::mutex> lock(errorJumpMutex);
+    if (entering)
+        errorJumps.push_back(here);
+    else
+        errorJumps.erase(std::find(errorJumps.begin(), errorJumps.end(), here));
+    cst_errjmp = errorJumps.size() == 1 ? errorJumps.front() : nullptr;
 }
 
 // Flite reports a fatal error by jumping to cst_errjmp (else it exits the process): the jump
@@ -39,12 +84,12 @@ Register registerFor(const QString& identifier) {
 cst_utterance* guardedSynth(const char* text, cst_voice* voice,
                             const QVector<FliteSoundWord>& sounds) {
     jmp_buf here;
-    jmp_buf* const before = cst_errjmp;
-    cst_errjmp = &here;
+    restartFliteNoise();
+    setErrorJump(&here, true);
     cst_utterance* utt = nullptr;
     if (setjmp(here) == 0)
         utt = synthesizeWithSounds(text, voice, sounds);
-    cst_errjmp = before;
+    setErrorJump(&here, false);
     return utt;
 }
 
@@ -150,18 +195,19 @@ const FliteVoiceInfo* fliteVoiceInfo(const QString& identifier) {
     return nullptr;
 }
 
+void FliteVoiceDelete::operator()(cst_voice* voice) const {
+    delete_voice(voice); // the lexicon and the voice data are the libraries' own: they stay
+}
+
 FliteSynth::FliteSynth() {
     flite_init();
 }
 
 cst_voice* FliteSynth::voice(const QString& identifier) {
-    const auto known = m_voices.find(identifier);
-    if (known != m_voices.end())
-        return known->second;
-    const Register reg = registerFor(identifier);
-    cst_voice* v = reg ? reg(nullptr) : nullptr;
-    m_voices[identifier] = v;
-    return v;
+    auto known = m_voices.find(identifier);
+    if (known == m_voices.end())
+        known = m_voices.emplace(identifier, newVoice(identifier)).first;
+    return known->second.get();
 }
 
 QString FliteSynth::speak(const QString& identifier, const FliteText& text,

@@ -1,6 +1,7 @@
 #pragma once
-// Flite itself: its voices and the synthesis of one phrase with the time of each word. Used on
-// the Flite thread only (FliteWorker); the voice table is plain data usable anywhere.
+// Flite itself: its voices and the synthesis of one phrase with the time of each word. Each
+// FliteSynth has voice objects of its own and is used on one thread (a FliteWorker's); the voice
+// table is plain data usable anywhere.
 #include "engine/flite/FliteText.h"
 
 #include <QString>
@@ -8,10 +9,15 @@
 #include <QVector>
 #include <functional>
 #include <map>
+#include <memory>
 
 struct cst_voice_struct;
 
 namespace orasent {
+
+struct FliteVoiceDelete {
+    void operator()(cst_voice_struct* voice) const;
+};
 
 struct FliteVoiceInfo {
     const char* identifier;  // "flite/cmu_us_rms"
@@ -60,7 +66,7 @@ public:
 
 private:
     cst_voice_struct* voice(const QString& identifier);
-    std::map<QString, cst_voice_struct*> m_voices;
+    std::map<QString, std::unique_ptr<cst_voice_struct, FliteVoiceDelete>> m_voices; // its own
 };
 
 } // namespace orasent

@@ -7,6 +7,7 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <memory>
@@ -17,6 +18,10 @@ namespace orasent {
 FliteWorker& FliteWorker::instance() {
     static FliteWorker worker;
     return worker;
+}
+
+std::unique_ptr<FliteWorker> FliteWorker::create() {
+    return std::unique_ptr<FliteWorker>(new FliteWorker);
 }
 
 FliteWorker::FliteWorker() {
@@ -282,7 +287,7 @@ FliteWorker::Step FliteWorker::speakForeign(const SynthesisJob& job, const Forei
         bool last = false;
     };
     auto collected = std::make_shared<Collected>();
-    static int subStream = 0;
+    static std::atomic<int> subStream{0}; // workers run side by side
     SynthesisJob sub;
     sub.owner = collected.get();
     sub.stream = ++subStream;

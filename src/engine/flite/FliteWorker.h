@@ -12,6 +12,7 @@
 #include <QHash>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -23,7 +24,11 @@ struct ForeignRun;
 
 class FliteWorker : public SynthesisBackend {
 public:
+    // The process's shared thread, which the live voices speak through.
     static FliteWorker& instance();
+    // A thread of the caller's own, with Flite voice objects of its own: it synthesizes beside
+    // the others (Flite is thread-safe once each thread has its own voices).
+    static std::unique_ptr<FliteWorker> create();
     ~FliteWorker() override;
     FliteWorker(const FliteWorker&) = delete;
     FliteWorker& operator=(const FliteWorker&) = delete;
