@@ -321,7 +321,7 @@ void benchTalk(Windows& w, int presses, bool interrupt) {
     int lost = 0;
     for (int i = 0; i < presses; ++i) {
         if (i % 20 == 0)
-            w.reader.model().NextPos = 1; // the pool holds 22 sentences
+            w.reader.model().setNextPos(1); // the pool holds 22 sentences
         if (!interrupt && !waitFor([&] { return w.speechIdle(); }, 15000)) {
             std::printf("  the speech window did not become idle\n");
             return;

@@ -74,9 +74,12 @@ qsizetype openAndCut(const QString& path, bool asDocument) {
     test::SilentReaderPort port;
     ReaderModel model(port);
     if (asDocument) {
-        model.BookText = loadDocument(path).bookText;
-    } else if (!loadBookText(path, &model.BookText)) {
-        return -1;
+        model.setBookText(loadDocument(path).bookText);
+    } else {
+        QString text;
+        if (!loadBookText(path, &text))
+            return -1;
+        model.setBookText(std::move(text));
     }
     return model.SayNextSentence() ? port.text1.size() : -1;
 }

@@ -217,7 +217,7 @@ void startProcess(Recorder& rec, const QString& sentence, bool counted, Figures&
 
 void pressFromIdle(Rig& rig, Recorder& rec, XPointer& x, int presses, Figures& f,
                    std::vector<std::vector<short>>& starts, QStringList& sentences) {
-    rig.reader.model().NextPos = 1;
+    rig.reader.model().setNextPos(1);
     for (int i = 0; i <= presses; ++i) {
         waitFor([&] { return rig.idle(); }, 20000);
         waitForQuiet(rec, 300);
@@ -258,7 +258,7 @@ void pressWhileSpeaking(Rig& rig, Recorder& rec, XPointer& x, int presses, Figur
                         const std::vector<std::vector<short>>& starts) {
     waitFor([&] { return rig.idle(); }, 20000);
     waitForQuiet(rec, 300);
-    rig.reader.model().NextPos = 1;
+    rig.reader.model().setNextPos(1);
     heardFromIdle(rec, x.click(rig.talkPoint()), nullptr);
     for (int i = 1; i <= presses && i < int(starts.size()); ++i) {
         QTest::qWait(700); // well inside the sentence

@@ -76,9 +76,9 @@ void writeLibrary(const QString& path, const QString& bookPath, const QString& s
             entry.bookMarks[slot] = 1000.04 * slot;
         model.library().library().remember(entry);
     }
-    model.FileName = bookPath;
+    model.setFileName(bookPath);
     model.openChosenFile(bookPath);
-    model.NextPos = double(model.BookText.size()) / 2;
+    model.setNextPos(double(model.bookText().size()) / 2);
     model.SayNextSentence();
     model.openChosenFile(smallPath); // leaves the book: its place is saved
 }
@@ -128,7 +128,7 @@ void compareOpens(const QString& label, const QString& bookPath, const QString& 
     writeLibrary(libraryPath, bookPath, smallPath, documents - 1);
     test::SilentReaderPort port;
     ReaderModel probe(port);
-    probe.FileName = bookPath;
+    probe.setFileName(bookPath);
     probe.OpenfF();
     const double withMs = bestOf(5, [&] { return openBookMs(libraryPath, bookPath, smallPath); });
     const double withoutMs = bestOf(5, [&] { return openBookMs({}, bookPath, smallPath); });
@@ -146,7 +146,7 @@ void compareOpens(const QString& label, const QString& bookPath, const QString& 
     std::printf("%s: %.2f MB of text, file %.2f MB, library %.2f MB of %d documents\n"
                 "  open to the resumed sentence with the library %.1f ms; to the first sentence "
                 "without it %.1f ms; ratio %.2f x (of which the library's flushed write %.1f ms)\n",
-                qPrintable(label), probe.BookText.size() / 1048576.0,
+                qPrintable(label), probe.bookText().size() / 1048576.0,
                 QFile(bookPath).size() / 1048576.0, QFile(libraryPath).size() / 1048576.0,
                 documents, withMs, withoutMs, withMs / withoutMs, saveMs);
 }
@@ -191,9 +191,9 @@ int main(int argc, char** argv) {
                  DocumentLibrary::kMostDocuments);
     test::SilentReaderPort port;
     ReaderModel probe(port);
-    probe.FileName = bookPath;
+    probe.setFileName(bookPath);
     probe.OpenfF();
-    libraryParts(dir.filePath(QStringLiteral("Library.ini")), probe.BookText);
+    libraryParts(dir.filePath(QStringLiteral("Library.ini")), probe.bookText());
     if (argc > 1) {
         const QString given = QString::fromLocal8Bit(argv[1]);
         if (QFile::exists(given))

@@ -120,7 +120,7 @@ FirstSentence openOnce(const QString& path) {
     QuietSpeechWindow tts;
     test::FakePrompts prompts;
     EnglishF reader(tts, prompts);
-    reader.model().FileName.clear();
+    reader.model().setFileName(QString());
     reader.Form_Load();
     auto* text1 = reader.findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
     const QString instruction = text1->toPlainText();

@@ -103,7 +103,7 @@ int loadOnly(const QString& path) {
     QuietPort port;
     ReaderModel model(port);
     const long before = statusKiB("VmHWM");
-    model.FileName = path;
+    model.setFileName(path);
     const double cpuBefore = processCpuMs();
     QElapsedTimer timer;
     timer.start();
@@ -111,7 +111,7 @@ int loadOnly(const QString& path) {
     const double wallMs = timer.nsecsElapsed() / 1e6;
     const double cpuMs = processCpuMs() - cpuBefore;
     std::printf("%ld %ld %lld %.1f %.1f\n", before, statusKiB("VmHWM"),
-                qlonglong(model.BookText.size()), wallMs, cpuMs);
+                qlonglong(model.bookText().size()), wallMs, cpuMs);
     return 0;
 }
 
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
 
     QuietPort port;
     ReaderModel model(port);
-    model.FileName = path;
+    model.setFileName(path);
     model.OpenfF();
     const Timing reload = best(5, [&] { model.OpenfF(); });
     std::printf("reload of the same file: %.1f ms wall, %.1f ms CPU; ratio to wc -l %.2f wall, "
@@ -170,11 +170,11 @@ int main(int argc, char** argv) {
 
     // Sentence steps: at the start and near the end cost the same.
     const int steps = 1000;
-    const double length = double(model.BookText.size());
+    const double length = double(model.bookText().size());
     auto stepsFrom = [&](double position) {
         return bestMs(3,
                       [&] {
-                          model.NextPos = position;
+                          model.setNextPos(position);
                           for (int i = 0; i < steps; ++i)
                               model.SayNextSentence();
                       }) *
@@ -187,25 +187,25 @@ int main(int argc, char** argv) {
     std::printf("Set 25 Bookmarks: %.3f ms (goal 50 or less)\n", spreadMs);
 
     // The last sentence of the text, then a right-click replay from there.
-    model.NextPos = length - 400;
+    model.setNextPos(length - 400);
     while (model.SayNextSentence()) {
     }
-    const double lastNext = model.NextPos;
-    const double lastLast = model.LastPos;
+    const double lastNext = model.nextPos();
+    const double lastLast = model.lastPos();
     const double endStepMs = bestMs(5, [&] {
-        model.NextPos = lastLast;
+        model.setNextPos(lastLast);
         model.talk(1);
     });
     const double replayMs = bestMs(5, [&] {
-        model.LastPos = lastLast;
-        model.NextPos = lastNext;
+        model.setLastPos(lastLast);
+        model.setNextPos(lastNext);
         model.talk(2);
     });
     std::printf("at the end: step %.4f ms, right-click replay %.4f ms (goal 1 or less each)\n",
                 endStepMs, replayMs);
 
     // Memory over 10,000 Talk presses.
-    model.NextPos = 0;
+    model.setNextPos(0);
     for (int i = 0; i < 100; ++i)
         model.talk(1);
     const long rssBefore = statusKiB("VmRSS");

@@ -92,7 +92,7 @@ int main(int argc, char* argv[]) {
             std::printf("no speech-dispatcher voice \"%s\"\n", qPrintable(voiceName));
             return 1;
         }
-        reader.model().NextPos = 1;
+        reader.model().setNextPos(1);
         for (int i = 0; i <= presses; ++i) { // the first press warms the server up
             waitFor([&] { return tts.SpeakBtn()->isEnabled() && tts.SPKBX()->text().isEmpty(); },
                     20000);

@@ -7,14 +7,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orasent::test::SilentReaderPort port;
     orasent::ReaderModel model(port);
-    model.NextPos = fuzz::takeDouble(data, size);
-    model.LastPos = fuzz::takeDouble(data, size);
+    model.setNextPos(fuzz::takeDouble(data, size));
+    model.setLastPos(fuzz::takeDouble(data, size));
     const double bookmark = fuzz::takeDouble(data, size);
     const uint8_t commands = fuzz::takeByte(data, size);
-    model.BookText = QString::fromUtf8(reinterpret_cast<const char*>(data), int(size));
-    model.BookMarks[1] = bookmark;
-    model.BookMarks[2] = bookmark / 2;
-    model.BookNum = commands % 3;
+    model.setBookText(QString::fromUtf8(reinterpret_cast<const char*>(data), int(size)));
+    model.setBookMarkAt(1, bookmark);
+    model.setBookMarkAt(2, bookmark / 2);
+    model.setBookNum(commands % 3);
     for (int i = 0; i < 8; ++i) {
         switch ((commands >> i) & 7) {
         case 0:
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             model.timerTick();
             break;
         }
-        if (model.BookNum < 0 || model.BookNum > 100)
+        if (model.bookNum() < 0 || model.bookNum() > 100)
             __builtin_trap();
     }
     return 0;

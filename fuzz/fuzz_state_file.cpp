@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orasent::test::SilentReaderPort port;
     orasent::ReaderModel model(port);
     orasent::applyState(state, model);
-    if (model.BookNum < 0 || model.BookNum > 100 || model.Seconds < 0 || model.Seconds > 32)
+    if (model.bookNum() < 0 || model.bookNum() > 100 || model.seconds() < 0 || model.seconds() > 32)
         __builtin_trap();
     (void)orasent::formatStateFile(model, state.fontSize.value_or(18.0));
     return 0;

@@ -54,7 +54,7 @@ void DesktopSession::take(const HandOver& request) {
 }
 
 void DesktopSession::runPending() {
-    if (m_pending.isEmpty() || m_quitting || !m_ready)
+    if (m_pending.isEmpty() || m_phase != Phase::Ready)
         return; // setReady runs what waits
     // A dialog waiting for an answer runs an event loop of its own: the requests wait until it
     // has returned, and are then run from the main loop.
@@ -69,7 +69,7 @@ void DesktopSession::runPending() {
         }
         return;
     }
-    while (!m_pending.isEmpty() && !m_quitting)
+    while (!m_pending.isEmpty() && m_phase != Phase::Quitting)
         run(m_pending.takeFirst());
 }
 
@@ -124,22 +124,34 @@ void DesktopSession::readText(SelectionSource source) {
     m_tts.handOver(insteadNotice + spokenSelection(speech));
 }
 
+void DesktopSession::setPhase(Phase phase) {
+    if (phase == m_phase)
+        return;
+    m_phase = phase;
+    emit phaseChanged(phase);
+}
+
 void DesktopSession::setReady() {
-    m_ready = true;
-    if (m_quitWhenReady)
+    if (m_phase == Phase::QuitWhenReady) {
+        setPhase(Phase::Ready);
         quitAsQuit();
-    else if (!m_pending.isEmpty())
+        return;
+    }
+    if (m_phase == Phase::Starting)
+        setPhase(Phase::Ready);
+    if (m_phase == Phase::Ready && !m_pending.isEmpty())
         QTimer::singleShot(0, this, &DesktopSession::runPending);
 }
 
 void DesktopSession::quitAsQuit() {
-    if (m_quitting)
+    if (m_phase == Phase::Quitting || m_phase == Phase::QuitWhenReady)
         return;
-    if (!m_ready) {
-        m_quitWhenReady = true; // the state is saved once it has been read and the text loaded
+    if (m_phase == Phase::Starting) {
+        // The state is saved once it has been read and the text loaded.
+        setPhase(Phase::QuitWhenReady);
         return;
     }
-    m_quitting = true;
+    setPhase(Phase::Quitting);
     // Nobody may be there to answer: open dialogs are cancelled, and what the quit has to say
     // (a save that failed) goes to the log.
     UserPrompts& prompts = m_reader.prompts();
@@ -198,21 +210,21 @@ void DesktopSession::openFile(const QString& absolutePath) {
 }
 
 bool DesktopSession::isPlaying() const {
-    return m_reader.model().ContinuousPlay != 0 || !m_tts.isIdle();
+    return m_reader.model().playMode() == ReaderModel::PlayMode::Continuous || !m_tts.isIdle();
 }
 
 PlayerMetadata DesktopSession::metadata() const {
     const ReaderModel& model = m_reader.model();
     PlayerMetadata data;
-    if (model.FileName.isEmpty())
+    if (model.fileName().isEmpty())
         return data;
-    data.file = QFileInfo(model.FileName).absoluteFilePath();
+    data.file = QFileInfo(model.fileName()).absoluteFilePath();
     const DocumentMetadata& about = model.loadedDocument()->metadata();
     data.title = about.title.trimmed();
     if (data.title.isEmpty())
-        data.title = QFileInfo(model.FileName).completeBaseName();
+        data.title = QFileInfo(model.fileName()).completeBaseName();
     data.author = about.author.trimmed();
-    if (const auto chapter = model.chapterAt(model.LastPos > 0 ? model.LastPos : 1))
+    if (const auto chapter = model.chapterAt(model.lastPos() > 0 ? model.lastPos() : 1))
         data.chapter = chapter->title.trimmed();
     return data;
 }

@@ -26,7 +26,15 @@ public:
     // Requests arriving before this, or while a dialog waits for an answer, wait until then.
     // A quit asked for before is carried out now.
     void setReady();
-    bool hasQuit() const { return m_quitting; }
+    bool hasQuit() const { return m_phase == Phase::Quitting; }
+
+    enum class Phase {
+        Starting,      // the reader is still reading its state and text: requests wait
+        QuitWhenReady, // asked to quit while starting: it quits once ready
+        Ready,
+        Quitting,
+    };
+    Phase phase() const { return m_phase; }
 
     // Runs `request` when the reader is free (at once when it is; a request to read text once
     // no other one has followed for a moment).
@@ -52,6 +60,9 @@ public:
     bool isPlaying() const override;
     PlayerMetadata metadata() const override;
 
+signals:
+    void phaseChanged(orasent::DesktopSession::Phase phase);
+
 private:
     void runPending();
     void finishQuit();
@@ -61,10 +72,9 @@ private:
     SpeechWindow& m_tts;
     MediaPlayerService* m_player = nullptr;
     QList<HandOver> m_pending;
-    QTimer m_settle; // a burst of read requests settles before the text is read
-    bool m_ready = false;
-    bool m_quitting = false;
-    bool m_quitWhenReady = false;
+    QTimer m_settle;            // a burst of read requests settles before the text is read
+    void setPhase(Phase phase); // the one place that changes it
+    Phase m_phase = Phase::Starting;
     bool m_waitingForPrompts = false;
     bool m_toldClipboardInstead = false;
 };

@@ -65,22 +65,58 @@ int handOverToRunning(orasent::SingleInstance& instance, const orasent::HandOver
     }
     return -1;
 }
+
+// The commands that run without a window or a display: their exit status, else -1.
+int runCommandWithoutWindow(int& argc, char* argv[]) {
+    const QStringList all = argumentsOf(argc, argv, 0);
+    int (*run)(const QStringList&) = nullptr;
+    if (orasent::isExportCommand(all))
+        run = orasent::runExportCommand;
+    else if (orasent::isPrintTextCommand(all))
+        run = orasent::runPrintTextCommand;
+    else if (orasent::isImportLexiconCommand(all))
+        run = orasent::runImportLexiconCommand;
+    if (!run)
+        return -1;
+    QCoreApplication app(argc, argv); // no window, no display
+    return run(QCoreApplication::arguments());
+}
+
+void nameApplication() {
+    QApplication::setApplicationName(orasent::programTitle());
+    QApplication::setApplicationVersion(orasent::programVersion());
+    QApplication::setDesktopFileName(QStringLiteral("org.orasent.Orasent"));
+    // The reader ends the program when it closes; a hidden reader with the speech window closed
+    // keeps running for the next request.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+// --user-folder: the program works in the user's own folder, made and filled when missing.
+void useUserFolder(orasent::UserPrompts& prompts) {
+    const QString folder = orasent::userFolderPath();
+    const QString problem = orasent::prepareUserFolder(folder, orasent::poolSourceFolder());
+    if (!problem.isEmpty())
+        prompts.showMessage(nullptr, problem, orasent::programTitle());
+    QDir::setCurrent(folder);
+}
+
+// The desktop's global shortcuts: read the selection, or stop.
+void takeShortcuts(orasent::ShortcutPortal& shortcuts, orasent::DesktopSession& session) {
+    QObject::connect(&shortcuts, &orasent::ShortcutPortal::activated, &session,
+                     [&session](const QString& id) {
+                         session.take({id == orasent::ShortcutPortal::stopId()
+                                           ? orasent::HandOver::Kind::Stop
+                                           : orasent::HandOver::Kind::ReadSelection,
+                                       {}});
+                     });
+    shortcuts.registerShortcuts();
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
     orasent::useRecognitionForPages(); // pictures and scanned pages, by every route
-    if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isExportCommand(all)) {
-        QCoreApplication app(argc, argv); // no window, no display
-        return orasent::runExportCommand(QCoreApplication::arguments());
-    }
-    if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isPrintTextCommand(all)) {
-        QCoreApplication app(argc, argv); // no window, no display
-        return orasent::runPrintTextCommand(QCoreApplication::arguments());
-    }
-    if (const QStringList all = argumentsOf(argc, argv, 0); orasent::isImportLexiconCommand(all)) {
-        QCoreApplication app(argc, argv); // no window, no display
-        return orasent::runImportLexiconCommand(QCoreApplication::arguments());
-    }
+    if (const int status = runCommandWithoutWindow(argc, argv); status >= 0)
+        return status;
     const orasent::CommandLine line = orasent::parseCommandLine(argumentsOf(argc, argv));
     if (const int status = answerWithoutWindow(line); status >= 0)
         return status;
@@ -89,21 +125,10 @@ int main(int argc, char* argv[]) {
         line.file.isEmpty() ? QString() : QFileInfo(line.file).absoluteFilePath();
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(orasent::programTitle());
-    QApplication::setApplicationVersion(orasent::programVersion());
-    QApplication::setDesktopFileName(QStringLiteral("org.orasent.Orasent"));
-    // The reader ends the program when it closes; a hidden reader with the speech window closed
-    // keeps running for the next request.
-    QApplication::setQuitOnLastWindowClosed(false);
-
+    nameApplication();
     orasent::UserPrompts& prompts = orasent::UserPrompts::standard();
-    if (line.userFolder) {
-        const QString folder = orasent::userFolderPath();
-        const QString problem = orasent::prepareUserFolder(folder, orasent::poolSourceFolder());
-        if (!problem.isEmpty())
-            prompts.showMessage(nullptr, problem, orasent::programTitle());
-        QDir::setCurrent(folder);
-    }
+    if (line.userFolder)
+        useUserFolder(prompts);
     orasent::SingleInstance instance;
     const orasent::HandOver request = orasent::handOverFor(line, startupFile);
     if (const int status = handOverToRunning(instance, request); status >= 0)
@@ -127,14 +152,7 @@ int main(int argc, char* argv[]) {
     reader.Form_Load();
     session.publishPlayer();
     orasent::ShortcutPortal shortcuts;
-    QObject::connect(&shortcuts, &orasent::ShortcutPortal::activated, &session,
-                     [&session](const QString& id) {
-                         session.take({id == orasent::ShortcutPortal::stopId()
-                                           ? orasent::HandOver::Kind::Stop
-                                           : orasent::HandOver::Kind::ReadSelection,
-                                       {}});
-                     });
-    shortcuts.registerShortcuts();
+    takeShortcuts(shortcuts, session);
     // Reading the selection starts in the background: the user stays where the text is. Without
     // a session bus nothing could reach a hidden program again, so the window shows then.
     if (orasent::showsReader(request) || !instance.onSessionBus())

@@ -1,3 +1,4 @@
+// Sentence steps, continuous play, bookmarks, the question pools and Help.
 #include "reader/ReaderModel.h"
 
 #include "common/Numbers.h"
@@ -24,11 +25,11 @@ constexpr QStringView kBoundary = u". ";
 ReaderModel::ReaderModel(ReaderPort& port) : m_port(port) {}
 
 void ReaderModel::applyFirstRunDefaults() {
-    if (ReservedNum == 0)
-        ReservedNum = 1;
-    if (FileName.isEmpty()) {
-        FileName = firstRunFileName();
-        m_port.showPathBox(FileName);
+    if (m_reservedNum == 0)
+        m_reservedNum = 1;
+    if (m_fileName.isEmpty()) {
+        m_fileName = firstRunFileName();
+        m_port.showPathBox(m_fileName);
     }
 }
 
@@ -39,17 +40,17 @@ QString ReaderModel::firstRunFileName() {
 // --- Positions in the text ------------------------------------------------------------------
 
 bool ReaderModel::boundaryAt(std::int64_t position) const {
-    const qsizetype length = BookText.size();
+    const qsizetype length = m_bookText.size();
     if (position < 1 || position + 1 > length)
         return false;
-    const QChar* text = BookText.constData();
+    const QChar* text = m_bookText.constData();
     return text[position - 1] == u'.' && text[position] == u' ';
 }
 
 double ReaderModel::nearTextEnd(double position) const {
     // Positions past the last character cannot hold ". "; a backward scan passes them one by
     // one. Skip them in a single step, keeping the fraction.
-    const double lastUseful = double(BookText.size()) + 1;
+    const double lastUseful = double(m_bookText.size()) + 1;
     if (!(position > lastUseful))
         return position;
     if (position >= kWholeNumbersOnly)
@@ -75,8 +76,8 @@ std::optional<double> ReaderModel::scanBackForBoundary(double start, double lowe
     const std::int64_t first = nearestInt(start);
     const std::int64_t steps = start >= lowest ? std::int64_t(std::floor(start - lowest)) : 0;
     const std::int64_t last = std::max<std::int64_t>(1, first - steps);
-    const std::int64_t from = std::min<std::int64_t>(first, std::int64_t(BookText.size()) - 1);
-    const QChar* text = BookText.constData();
+    const std::int64_t from = std::min<std::int64_t>(first, std::int64_t(m_bookText.size()) - 1);
+    const QChar* text = m_bookText.constData();
     for (std::int64_t j = from; j >= last; --j) {
         if (text[j - 1] == u'.' && text[j] == u' ')
             return start - double(first - j);
@@ -87,7 +88,7 @@ std::optional<double> ReaderModel::scanBackForBoundary(double start, double lowe
 // --- Sentence playback ----------------------------------------------------------------------
 
 std::int64_t ReaderModel::sentenceEndAt(double position) const {
-    return sentenceEndIn(BookText, position);
+    return sentenceEndIn(m_bookText, position);
 }
 
 double ReaderModel::sentenceStartBefore(double start, double position) const {
@@ -104,24 +105,24 @@ double ReaderModel::sentenceStartBefore(double start, double position) const {
 }
 
 void ReaderModel::alignToSentenceStart() {
-    if (!(NextPos > 1))
+    if (!(m_nextPos > 1))
         return;
-    const std::optional<double> period = scanBackForBoundary(NextPos - 1, 1);
+    const std::optional<double> period = scanBackForBoundary(m_nextPos - 1, 1);
     const double from = !period || *period == 1 ? 1 : *period + 1;
-    const double start = sentenceStartBefore(from, NextPos);
-    if (start != NextPos)
-        NextPos = LastPos = start;
+    const double start = sentenceStartBefore(from, m_nextPos);
+    if (start != m_nextPos)
+        m_nextPos = m_lastPos = start;
 }
 
 std::optional<ReaderModel::SentenceCut> ReaderModel::cutSentenceAtNextPos() {
-    if (!(NextPos >= 1))
-        NextPos = 1;
-    const std::int64_t end = sentenceEndAt(NextPos);
+    if (!(m_nextPos >= 1))
+        m_nextPos = 1;
+    const std::int64_t end = sentenceEndAt(m_nextPos);
     if (end == 0)
         return std::nullopt;
-    const std::int64_t start = nearestInt(NextPos);
-    const std::int64_t count = nearestInt(double(end) - NextPos + 1);
-    return SentenceCut{BookText.mid(qsizetype(start - 1), qsizetype(count)), end};
+    const std::int64_t start = nearestInt(m_nextPos);
+    const std::int64_t count = nearestInt(double(end) - m_nextPos + 1);
+    return SentenceCut{m_bookText.mid(qsizetype(start - 1), qsizetype(count)), end};
 }
 
 bool ReaderModel::SayNextSentence() {
@@ -130,30 +131,30 @@ bool ReaderModel::SayNextSentence() {
     if (!sentence)
         return false;
     showSentence(sentence->text);
-    handOverSentence(NextPos);
-    LastPos = NextPos;
-    NextPos = double(sentence->end) + 1;
+    handOverSentence(m_nextPos);
+    m_lastPos = m_nextPos;
+    m_nextPos = double(sentence->end) + 1;
     return true;
 }
 
 void ReaderModel::ReplayScan() {
-    if (LastPos > 2)
-        NextPos = LastPos - 2;
-    if (!(NextPos >= 1))
-        NextPos = 1;
-    NextPos = nearTextEnd(NextPos);
+    if (m_lastPos > 2)
+        m_nextPos = m_lastPos - 2;
+    if (!(m_nextPos >= 1))
+        m_nextPos = 1;
+    m_nextPos = nearTextEnd(m_nextPos);
     // The first position is always examined, later ones only while they stay at 2 or more.
-    if (const auto found = scanBackForBoundary(NextPos, 2)) {
-        NextPos = *found;
-        if (NextPos != 1)
-            NextPos += 1; // the space after that period, where the sentence begins
-    } else if (NextPos > 1) {
+    if (const auto found = scanBackForBoundary(m_nextPos, 2)) {
+        m_nextPos = *found;
+        if (m_nextPos != 1)
+            m_nextPos += 1; // the space after that period, where the sentence begins
+    } else if (m_nextPos > 1) {
         // Not found: the scan stopped at its first value below 2 (a value of 1 stays).
-        NextPos -= std::max(1.0, std::floor(NextPos) - 1);
+        m_nextPos -= std::max(1.0, std::floor(m_nextPos) - 1);
     }
     // Pieces of a long stretch lie between that ". " and the sentence shown: take the last one.
-    if (NextPos < LastPos)
-        NextPos = sentenceStartBefore(NextPos, LastPos - 1);
+    if (m_nextPos < m_lastPos)
+        m_nextPos = sentenceStartBefore(m_nextPos, m_lastPos - 1);
 }
 
 void ReaderModel::talk(int button) {
@@ -165,8 +166,15 @@ void ReaderModel::talk(int button) {
         waitForMore(LoadInProgress::Waiting::Sentence);
 }
 
+void ReaderModel::setPlayMode(PlayMode mode) {
+    if (mode == m_playMode)
+        return;
+    m_playMode = mode;
+    emit playModeChanged(mode);
+}
+
 void ReaderModel::stop() {
-    ContinuousPlay = 0;
+    setPlayMode(PlayMode::Off);
     forgetWaitingSteps();
     m_port.StopVoice();
 }
@@ -175,15 +183,15 @@ void ReaderModel::again() {
     if (putOffUntilArrived([this] { again(); }))
         return;
     m_port.StopVoice();
-    handOverSentence(LastPos);
+    handOverSentence(m_lastPos);
 }
 
 void ReaderModel::GetKey() {
-    ContinuousPlay = -1;
+    setPlayMode(PlayMode::Continuous);
 }
 
 ReaderModel::TickOutcome ReaderModel::timerTick() {
-    if (ContinuousPlay == 0)
+    if (m_playMode == PlayMode::Off)
         return TickOutcome::Off;
     if (m_load && !m_load->begun)
         return TickOutcome::Waiting; // the previous document is not read on
@@ -200,9 +208,9 @@ void ReaderModel::setBookmark() {
     if (putOffUntilArrived([this] { setBookmark(); }))
         return;
     for (int slot = 1; slot <= 100; ++slot) {
-        if (BookMarks[slot] == 0) {
-            BookMarks[slot] = LastPos;
-            BookNum = slot;
+        if (m_bookMarks[slot] == 0) {
+            m_bookMarks[slot] = m_lastPos;
+            m_bookNum = slot;
             m_port.handOver(QStringLiteral("bookmark %1 set").arg(slot));
             return;
         }
@@ -214,9 +222,9 @@ void ReaderModel::nextBookmark() {
     if (putOffUntilArrived([this] { nextBookmark(); }))
         return;
     m_port.StopVoice();
-    if (BookNum >= 1 && BookNum <= 99 && BookMarks[BookNum + 1] > 0) {
-        ++BookNum;
-        NextPos = BookMarks[BookNum];
+    if (m_bookNum >= 1 && m_bookNum <= 99 && m_bookMarks[m_bookNum + 1] > 0) {
+        ++m_bookNum;
+        m_nextPos = m_bookMarks[m_bookNum];
         ShowBookmark();
         return;
     }
@@ -227,18 +235,18 @@ void ReaderModel::prevBookmark() {
     if (putOffUntilArrived([this] { prevBookmark(); }))
         return;
     m_port.StopVoice();
-    if (BookNum <= 1) {
+    if (m_bookNum <= 1) {
         m_port.handOver(QStringLiteral("No previous bookmarks"));
         return;
     }
     // A number restored from an edited file is kept within the table.
-    BookNum = std::min(BookNum, 101) - 1;
-    m_port.handOver(QStringLiteral("bookmark number %1").arg(BookNum));
-    if (!(BookMarks[BookNum] > 0)) {
+    m_bookNum = std::min(m_bookNum, 101) - 1;
+    m_port.handOver(QStringLiteral("bookmark number %1").arg(m_bookNum));
+    if (!(m_bookMarks[m_bookNum] > 0)) {
         m_port.handOver(QStringLiteral("You have not set a bookmark"));
         return;
     }
-    NextPos = BookMarks[BookNum];
+    m_nextPos = m_bookMarks[m_bookNum];
     ShowBookmark();
 }
 
@@ -249,29 +257,29 @@ void ReaderModel::ShowBookmark() {
         waitForMore(LoadInProgress::Waiting::Bookmark);
         return;
     }
-    showSentence(QStringLiteral("Bookmark number ") + formatSigned(BookNum) +
+    showSentence(QStringLiteral("Bookmark number ") + formatSigned(m_bookNum) +
                  QStringLiteral(". \r\n") + sentence->text);
-    handOverSentence(NextPos);
-    LastPos = NextPos;
-    NextPos = double(sentence->end) + 1;
+    handOverSentence(m_nextPos);
+    m_lastPos = m_nextPos;
+    m_nextPos = double(sentence->end) + 1;
     m_port.focusSentenceBox();
 }
 
 void ReaderModel::clearBookmarks() {
     if (putOffUntilArrived([this] { clearBookmarks(); }))
         return;
-    std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
+    std::fill(m_bookMarks.begin() + 1, m_bookMarks.end(), 0.0);
     m_port.handOver(QStringLiteral("All bookmarks have been cleared"));
     m_port.focusSentenceBox();
-    LastPos = 0;
+    m_lastPos = 0;
 }
 
 void ReaderModel::SpreadBookmarks() {
     if (putOffUntilArrived([this] { SpreadBookmarks(); }) || spreadWaitsForWholeText())
         return;
-    const double length = double(BookText.size());
+    const double length = double(m_bookText.size());
     const double step = length / 25;
-    BookMarks[1] = 1;
+    m_bookMarks[1] = 1;
     double lastPieceStart = 0;
     for (int slot = 2; slot <= 26; ++slot) {
         const double p = (slot - 1) * step;
@@ -279,13 +287,13 @@ void ReaderModel::SpreadBookmarks() {
         const double from = !found || *found == 1 ? 1 : *found + 1;
         // Long stretches without ". " are read in pieces: the mark goes to the piece's start.
         // The previous piece start lies on the same chain of pieces when no ". " came between.
-        BookMarks[slot] = p < 1 ? from : sentenceStartBefore(std::max(from, lastPieceStart), p);
-        lastPieceStart = BookMarks[slot] != from ? BookMarks[slot] : 0;
-        if (!found && BookMarks[slot] == 1)
+        m_bookMarks[slot] = p < 1 ? from : sentenceStartBefore(std::max(from, lastPieceStart), p);
+        lastPieceStart = m_bookMarks[slot] != from ? m_bookMarks[slot] : 0;
+        if (!found && m_bookMarks[slot] == 1)
             break; // no sentence start before this point: the rest keeps its old values
     }
-    std::fill(BookMarks.begin() + 26, BookMarks.end(), 0.0);
-    BookNum = 1;
+    std::fill(m_bookMarks.begin() + 26, m_bookMarks.end(), 0.0);
+    m_bookNum = 1;
     m_port.handOver(QStringLiteral("25 bookmarks have been set"));
     m_port.focusSentenceBox();
 }

@@ -21,23 +21,37 @@ class ReaderModel : public QObject {
 public:
     explicit ReaderModel(ReaderPort& port);
 
-    // Reading state (window-level variables of the reader).
-    QString BookText;
-    QString FileName;
-    double NextPos = 0;
-    double LastPos = 0;
-    std::array<double, 101> BookMarks{}; // slots 1..100, 0 = free
-    int BookNum = 0;
-    int Seconds = 0; // pause in whole seconds, always 0..32
-    int ReservedNum = 1;
-    int ContinuousPlay = 0; // 0 off, -1 on
+    // Reading state (window-level variables of the reader), kept in the state file.
+    const QString& bookText() const { return m_bookText; }
+    void setBookText(QString text) { m_bookText = std::move(text); }
+    const QString& fileName() const { return m_fileName; }
+    void setFileName(const QString& name) { m_fileName = name; }
+    double nextPos() const { return m_nextPos; }
+    void setNextPos(double position) { m_nextPos = position; }
+    double lastPos() const { return m_lastPos; }
+    void setLastPos(double position) { m_lastPos = position; }
+    const std::array<double, 101>& bookMarks() const { return m_bookMarks; } // slots 1..100
+    void setBookMarkAt(int slot, double position) { m_bookMarks.at(slot) = position; }
+    int bookNum() const { return m_bookNum; }
+    void setBookNum(int slot) { m_bookNum = slot; }
+    int seconds() const { return m_seconds; } // the pause in whole seconds, 0..32
+    void setSeconds(int seconds) { m_seconds = seconds; }
+    int reservedNum() const { return m_reservedNum; }
+    void setReservedNum(int value) { m_reservedNum = value; }
+
+    // Continuous play: on, the pause timer steps from sentence to sentence.
+    enum class PlayMode { Off, Continuous };
+    PlayMode playMode() const { return m_playMode; }
+    void setPlayMode(PlayMode mode);
+
     // The document being read, as it is read (notes dropped or kept); never null. Empty while
     // a new one is read in and when the last load failed. Contents, chapter steps, the media
     // player, the sleep timer and the export all ask it.
     std::shared_ptr<const LoadedDocument> loadedDocument() const { return m_loaded; }
     // Each sentence is handed over with the language of its paragraph (Tools > "Read in the
     // Document's Language"); off: everything goes to the chosen voice.
-    bool readInDocumentLanguage = true;
+    bool readInDocumentLanguage() const { return m_readInDocumentLanguage; }
+    void setReadInDocumentLanguage(bool on) { m_readInDocumentLanguage = on; }
 
     // Rebuilds BookText from FileName and hands over the instruction text; reports failure.
     // The file is read in the background: reading starts with its first part. False only when
@@ -171,8 +185,21 @@ public:
 signals:
     // Another document is loaded (loadedDocument()), or the one being read in replaced it.
     void documentChanged();
+    void playModeChanged(ReaderModel::PlayMode mode);
+    void stateChanged(ReaderState state);
 
 private:
+    QString m_bookText;
+    QString m_fileName;
+    double m_nextPos = 0;
+    double m_lastPos = 0;
+    std::array<double, 101> m_bookMarks{}; // slots 1..100, 0 = free
+    int m_bookNum = 0;
+    int m_seconds = 0;
+    int m_reservedNum = 1;
+    PlayMode m_playMode = PlayMode::Off;
+    bool m_readInDocumentLanguage = true;
+
     // The one place that changes the loaded document.
     void setLoadedDocument(std::shared_ptr<const LoadedDocument> loaded);
     std::shared_ptr<const LoadedDocument> m_loaded = std::make_shared<const LoadedDocument>();

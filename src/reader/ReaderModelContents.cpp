@@ -30,7 +30,7 @@ std::optional<LoadedDocument::Chapter> ReaderModel::chapterAt(double position) c
 int ReaderModel::currentChapter() const {
     // The chapter that holds the end of the sentence last shown (it may begin with the line
     // break before a heading); before anything is shown, the text before the next sentence.
-    const auto chapter = chapterAt(std::max(LastPos, NextPos - 1));
+    const auto chapter = chapterAt(std::max(m_lastPos, m_nextPos - 1));
     return chapter ? chapter->index : -1;
 }
 
@@ -38,7 +38,7 @@ void ReaderModel::goToChapter(int index) {
     const QVector<Chapter> list = chapters();
     if (index < 0 || index >= list.size())
         return;
-    NextPos = list[index].position;
+    m_nextPos = list[index].position;
     SayNextSentence();
 }
 
@@ -75,7 +75,7 @@ void ReaderModel::stepChapter(bool forward) {
 }
 
 void ReaderModel::startOfDocument() {
-    NextPos = 1;
+    m_nextPos = 1;
     SayNextSentence();
 }
 

@@ -9,8 +9,8 @@ namespace orasent {
 
 void ReaderModel::setDocumentLanguages(const Document& document, const QVector<qsizetype>& starts) {
     ++m_documentNumber;
-    setLoadedDocument(std::make_shared<const LoadedDocument>(QFileInfo(FileName).absoluteFilePath(),
-                                                             BookText, document, starts));
+    setLoadedDocument(std::make_shared<const LoadedDocument>(
+        QFileInfo(m_fileName).absoluteFilePath(), m_bookText, document, starts));
 }
 
 void ReaderModel::setLoadedDocument(std::shared_ptr<const LoadedDocument> loaded) {
@@ -21,15 +21,15 @@ void ReaderModel::setLoadedDocument(std::shared_ptr<const LoadedDocument> loaded
 QString ReaderModel::languageAt(double position) const {
     if (!(position >= 1))
         return {};
-    qsizetype offset = qsizetype(std::min<double>(nearestInt(position), double(BookText.size())));
+    qsizetype offset = qsizetype(std::min<double>(nearestInt(position), double(m_bookText.size())));
     offset = std::max<qsizetype>(offset - 1, 0);
-    while (offset < BookText.size() && BookText.at(offset).isSpace())
+    while (offset < m_bookText.size() && m_bookText.at(offset).isSpace())
         ++offset;
     return m_loaded->languageAt(offset);
 }
 
 void ReaderModel::handOverSentence(double position) {
-    const QString language = readInDocumentLanguage ? languageAt(position) : QString();
+    const QString language = m_readInDocumentLanguage ? languageAt(position) : QString();
     if (language.isEmpty())
         m_port.handOver(m_sentence);
     else

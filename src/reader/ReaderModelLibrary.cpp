@@ -16,9 +16,9 @@ void ReaderModel::keepDocument(DocumentLoad& load) {
     m_lastLoadOk = load.status == DocumentLoad::Status::Loaded;
     m_loadNotice = m_lastLoadOk ? load.notice : QString();
     ++m_documentNumber;
-    const QString path = QFileInfo(FileName).absoluteFilePath();
+    const QString path = QFileInfo(m_fileName).absoluteFilePath();
     setLoadedDocument(m_lastLoadOk ? std::make_shared<const LoadedDocument>(
-                                         path, BookText, std::move(load.document),
+                                         path, m_bookText, std::move(load.document),
                                          std::move(load.paragraphStarts))
                                    : std::make_shared<const LoadedDocument>());
 }
@@ -34,14 +34,14 @@ LibraryEntry ReaderModel::entryForPlace() const {
     entry.path = m_current.path;
     entry.title = m_current.title;
     entry.lastRead = QDateTime::currentDateTimeUtc();
-    entry.nextPos = NextPos;
-    const bool nothingShown = m_current.lastPosInherited && LastPos == m_current.lastPosAtArrival;
-    entry.lastPos = nothingShown ? 0 : LastPos;
-    entry.bookMarks = BookMarks;
+    entry.nextPos = m_nextPos;
+    const bool nothingShown = m_current.lastPosInherited && m_lastPos == m_current.lastPosAtArrival;
+    entry.lastPos = nothingShown ? 0 : m_lastPos;
+    entry.bookMarks = m_bookMarks;
     entry.bookMarks[0] = 0;
-    entry.bookNum = BookNum;
-    entry.percent = percentInto(entry.lastPos, BookText.size());
-    entry.placeHash = placeHash(BookText, entry.lastPos);
+    entry.bookNum = m_bookNum;
+    entry.percent = percentInto(entry.lastPos, m_bookText.size());
+    entry.placeHash = placeHash(m_bookText, entry.lastPos);
     return entry;
 }
 
@@ -81,7 +81,7 @@ const LibraryEntry* ReaderModel::knownPlace(const QString& path) const {
     // The file was edited since: its place holds only if the text there is unchanged.
     const LibraryEntry* edited = library.findByPath(path);
     if (edited && edited->lastPos >= 1 && !edited->placeHash.isEmpty() &&
-        placeHash(BookText, edited->lastPos) == edited->placeHash)
+        placeHash(m_bookText, edited->lastPos) == edited->placeHash)
         return edited;
     return nullptr;
 }
@@ -90,8 +90,8 @@ bool ReaderModel::arriveAtDocument(Arrival how) {
     m_current = CurrentDocument();
     if (!m_lastLoadOk)
         return false;
-    const QFileInfo file(FileName);
-    m_current.key = contentKey(BookText);
+    const QFileInfo file(m_fileName);
+    m_current.key = contentKey(m_bookText);
     m_port.documentArrived(m_current.key, m_loaded->document());
     m_current.path = file.absoluteFilePath();
     m_current.title = m_loaded->metadata().title.simplified();
@@ -104,27 +104,27 @@ bool ReaderModel::arriveAtDocument(Arrival how) {
     }
     m_current.voiceAtArrival = m_port.voiceName();
     m_current.lastPosInherited = how != Arrival::KeepPlace && !known;
-    m_current.lastPosAtArrival = LastPos;
+    m_current.lastPosAtArrival = m_lastPos;
     return known != nullptr;
 }
 
 void ReaderModel::resumeAt(const LibraryEntry& entry) {
     if (!entry.voice.isEmpty() && entry.voice != m_port.voiceName())
         m_port.chooseVoice(entry.voice);
-    BookMarks = entry.bookMarks;
-    BookNum = entry.bookNum;
+    m_bookMarks = entry.bookMarks;
+    m_bookNum = entry.bookNum;
     if (!(entry.lastPos >= 1)) {
-        NextPos = 0; // nothing was shown yet: it starts from the beginning, bookmarks kept
-        LastPos = 0;
+        m_nextPos = 0; // nothing was shown yet: it starts from the beginning, bookmarks kept
+        m_lastPos = 0;
         return;
     }
     // The sentence last shown is shown again; Talk speaks it, as after a restart.
-    NextPos = entry.lastPos;
+    m_nextPos = entry.lastPos;
     const std::optional<SentenceCut> sentence = cutSentenceAtNextPos();
     if (sentence)
         showSentence(sentence->text);
-    LastPos = NextPos;
-    const QString resuming = resumingMessage(percentInto(LastPos, BookText.size()));
+    m_lastPos = m_nextPos;
+    const QString resuming = resumingMessage(percentInto(m_lastPos, m_bookText.size()));
     m_port.handOver(m_loadNotice.isEmpty() ? resuming : m_loadNotice + QLatin1Char(' ') + resuming);
 }
 

@@ -35,8 +35,11 @@ void ReaderPort::startLoad(const QString& path, int ticket, ReaderModel& model) 
 }
 
 void ReaderModel::setState(ReaderState state) {
+    const bool changed = state != m_state;
     m_state = state;
     showLoadingStatus();
+    if (changed)
+        emit stateChanged(state);
 }
 
 bool ReaderModel::beginLoad(const QString& path, bool newReading, DocumentArrival how) {
@@ -59,7 +62,7 @@ bool ReaderModel::beginLoad(const QString& path, bool newReading, DocumentArriva
     m_load = std::move(load);
     // Nothing more of the previous document is heard; reloading the same one (the path box
     // left as it was) lets the sentence finish.
-    if (before == ReaderState::Reading && (newReading || path != FileName))
+    if (before == ReaderState::Reading && (newReading || path != m_fileName))
         m_port.StopVoice();
     m_port.showPathBox(path);
     setState(ReaderState::Loading);
@@ -71,15 +74,15 @@ void ReaderModel::startArrivedDocument(const QString& notice) {
     m_load->begun = true;
     // The document being left keeps its place; the arriving one is known once it is whole.
     leaveDocument();
-    m_leftReading =
-        LeftReading{FileName, std::move(BookText),  m_sentence, NextPos, LastPos, BookMarks,
-                    BookNum,  std::move(m_current), m_loaded};
+    m_leftReading = LeftReading{m_fileName, std::move(m_bookText), m_sentence, m_nextPos,
+                                m_lastPos,  m_bookMarks,           m_bookNum,  std::move(m_current),
+                                m_loaded};
     m_current = CurrentDocument();
-    const bool anotherDocument = m_load->newReading || m_load->path != FileName;
-    FileName = m_load->path;
+    const bool anotherDocument = m_load->newReading || m_load->path != m_fileName;
+    m_fileName = m_load->path;
     if (m_load->newReading)
         startNewReading();
-    BookText.clear();
+    m_bookText.clear();
     // Its contents, languages and cover come when it is whole.
     setLoadedDocument(std::make_shared<const LoadedDocument>());
     if (anotherDocument) // nothing of the previous document stays on show
@@ -102,9 +105,9 @@ void ReaderModel::partArrived(int ticket, const QVector<Paragraph>& paragraphs) 
     if (!m_load)
         return; // the command put off until now opened another file
     // Appended in place: what has been shown keeps its position.
-    BookTextMap map{std::move(BookText), std::move(m_load->starts)};
+    BookTextMap map{std::move(m_bookText), std::move(m_load->starts)};
     appendToBookText(map, m_readNotes ? paragraphs : withoutNotes(paragraphs));
-    BookText = std::move(map.bookText);
+    m_bookText = std::move(map.bookText);
     m_load->starts = std::move(map.starts);
     takeUpWaitingStep();
 }
@@ -145,8 +148,8 @@ void ReaderModel::endLoad(DocumentLoad load) {
     if ((!ending.begun && !loaded) || (ending.begun && failed)) {
         // The previous document, place and bookmarks are all still there.
         m_leftReading.reset();
-        m_port.showPathBox(FileName);
-        setState(ending.begun && !BookText.isEmpty() ? ReaderState::Reading : ending.stateBefore);
+        m_port.showPathBox(m_fileName);
+        setState(ending.begun && !m_bookText.isEmpty() ? ReaderState::Reading : ending.stateBefore);
         if (!ending.sayFirst.isEmpty())
             m_port.handOver(ending.sayFirst);
         if (ending.fallBackToSaved) {
@@ -173,8 +176,8 @@ void ReaderModel::endLoad(DocumentLoad load) {
         dropNotes(&load);
     // The whole text, which begins with what has arrived; a text that does not (an extractor
     // that told early what it later changed) keeps what was shown.
-    if (loaded && load.bookText.startsWith(BookText))
-        BookText = std::move(load.bookText);
+    if (loaded && load.bookText.startsWith(m_bookText))
+        m_bookText = std::move(load.bookText);
     keepDocument(load);
     arriveAtLoadedDocument(ending);
     setState(ReaderState::Reading);
@@ -193,15 +196,15 @@ void ReaderModel::endLoad(DocumentLoad load) {
 void ReaderModel::putBackLeftReading() {
     if (!m_leftReading)
         return;
-    ContinuousPlay = 0; // nothing more of the failed document is heard
+    setPlayMode(PlayMode::Off); // nothing more of the failed document is heard
     m_port.StopVoice();
     LeftReading& left = *m_leftReading;
-    FileName = std::move(left.fileName);
-    BookText = std::move(left.bookText);
-    NextPos = left.nextPos;
-    LastPos = left.lastPos;
-    BookMarks = left.bookMarks;
-    BookNum = left.bookNum;
+    m_fileName = std::move(left.fileName);
+    m_bookText = std::move(left.bookText);
+    m_nextPos = left.nextPos;
+    m_lastPos = left.lastPos;
+    m_bookMarks = left.bookMarks;
+    m_bookNum = left.bookNum;
     m_current = std::move(left.current);
     setLoadedDocument(std::move(left.loaded));
     showSentence(left.sentence);
@@ -210,7 +213,7 @@ void ReaderModel::putBackLeftReading() {
 
 void ReaderModel::arriveAtLoadedDocument(const LoadInProgress& ending) {
     // Once the reader has moved on in the arriving document, its place there stands.
-    const bool moved = ending.newReading && NextPos != 0;
+    const bool moved = ending.newReading && m_nextPos != 0;
     const Arrival how =
         ending.arrival == Arrival::Resume && moved ? Arrival::KeepPlace : ending.arrival;
     const bool resumed = arriveAtDocument(how);

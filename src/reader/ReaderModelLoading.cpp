@@ -28,21 +28,21 @@ bool ReaderModel::OpenfF() {
         m_nextLoadFallsBack = true;
         return beginLoad(named, true, Arrival::Resume);
     }
-    if (FileName.isEmpty()) {
-        BookText.clear();
+    if (m_fileName.isEmpty()) {
+        m_bookText.clear();
         DocumentLoad none;
         keepDocument(none);
         setState(ReaderState::Idle);
         m_port.handOver(kNoFileMessage);
         return true;
     }
-    return beginLoad(FileName, false, Arrival::KeepPlace);
+    return beginLoad(m_fileName, false, Arrival::KeepPlace);
 }
 
 void ReaderModel::startNewReading() {
-    std::fill(BookMarks.begin() + 1, BookMarks.end(), 0.0);
-    BookNum = 0;
-    NextPos = 0;
+    std::fill(m_bookMarks.begin() + 1, m_bookMarks.end(), 0.0);
+    m_bookNum = 0;
+    m_nextPos = 0;
 }
 
 QString ReaderModel::unstorableNameMessage(const QString& path) {
@@ -86,7 +86,7 @@ QString ReaderModel::openStartupFile(const QString& absolutePath) {
     if (const QString refusal = unstorableNameMessage(absolutePath); !refusal.isEmpty())
         return refusal;
     const bool sameAsSaved =
-        !FileName.isEmpty() && QFileInfo(FileName).absoluteFilePath() == absolutePath;
+        !m_fileName.isEmpty() && QFileInfo(m_fileName).absoluteFilePath() == absolutePath;
     m_startupPath = sameAsSaved ? QString() : absolutePath;
     if (!sameAsSaved)
         m_port.showPathBox(absolutePath);

@@ -1,4 +1,6 @@
 #pragma once
+// What the reading model asks of the windows around it: showing texts, handing them to speech
+// and reading files in; the window implements it, and tests give a scripted one.
 #include "documents/DocumentLoader.h"
 
 #include <QString>

@@ -84,35 +84,35 @@ SavedReadingState readStateFile(const QString& path) {
 
 void applyState(const SavedReadingState& state, ReaderModel& model) {
     if (state.nextPos)
-        model.NextPos = *state.nextPos;
+        model.setNextPos(*state.nextPos);
     if (state.lastPos)
-        model.LastPos = *state.lastPos;
+        model.setLastPos(*state.lastPos);
     for (int slot = 1; slot <= 100; ++slot)
         if (state.bookMarks[slot])
-            model.BookMarks[slot] = *state.bookMarks[slot];
+            model.setBookMarkAt(slot, *state.bookMarks[slot]);
     if (state.bookNum)
-        model.BookNum = *state.bookNum;
+        model.setBookNum(*state.bookNum);
     if (state.fileName)
-        model.FileName = *state.fileName;
+        model.setFileName(*state.fileName);
     if (state.seconds)
-        model.Seconds = *state.seconds;
+        model.setSeconds(*state.seconds);
     if (state.reservedNum)
-        model.ReservedNum = *state.reservedNum;
+        model.setReservedNum(*state.reservedNum);
 }
 
 QByteArray formatStateFile(const ReaderModel& model, double fontSize) {
     QStringList lines;
     lines.reserve(kLineCount);
-    lines << formatStateNumber(model.LastPos) << formatStateNumber(model.LastPos);
+    lines << formatStateNumber(model.lastPos()) << formatStateNumber(model.lastPos());
     // The type size is kept to four decimals.
     lines << formatStateNumber(std::round(fontSize * 10000) / 10000);
     for (int slot = 1; slot <= 100; ++slot)
-        lines << formatStateNumber(model.BookMarks[slot]);
-    lines << formatStateNumber(model.BookNum);
-    lines << model.FileName;
-    lines << QString::number(std::clamp(model.Seconds, 0, ReaderModel::kMaxSeconds));
+        lines << formatStateNumber(model.bookMarks()[slot]);
+    lines << formatStateNumber(model.bookNum());
+    lines << model.fileName();
+    lines << QString::number(std::clamp(model.seconds(), 0, ReaderModel::kMaxSeconds));
     lines << QString();
-    lines << formatStateNumber(model.ReservedNum);
+    lines << formatStateNumber(model.reservedNum());
     return encodeText(joinLinesCrLf(lines));
 }
 

@@ -267,14 +267,14 @@ private slots:
         QSignalSpy clicks(button, &QPushButton::clicked);
         QTest::keyClick(reader->windowHandle(), Qt::Key(key), Qt::AltModifier);
         if (command == 3) {
-            QCOMPARE(w.reader->model().LastPos, 1.0);
+            QCOMPARE(w.reader->model().lastPos(), 1.0);
             QVERIFY(w.reader->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
                         ->toPlainText()
                         .startsWith("First sentence."));
         } else {
             QTRY_COMPARE(clicks.count(), 1); // the animated click lands a moment later
         }
-        QCOMPARE(w.reader->model().ContinuousPlay, 0);
+        QCOMPARE(w.reader->model().playMode(), ReaderModel::PlayMode::Off);
     }
 };
 

@@ -27,14 +27,14 @@ private slots:
         f.open(false);
         DesktopSession session(*f.reader, f.tts, nullptr);
         session.setReady();
-        f.model().ContinuousPlay = -1;
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         const int stopsBefore = f.tts.stopVoiceCalls;
         for (int i = 0; i < 100; ++i) {
             QGuiApplication::clipboard()->setText(QString("Text %1.").arg(i));
             session.take({HandOver::Kind::ReadClipboard, {}});
         }
         QTRY_COMPARE(f.tts.spoken(), QString("Text 99."));
-        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off);
         QCOMPARE(f.tts.stopVoiceCalls - stopsBefore, 1);
         QVERIFY(!f.reader->isVisible()); // read in the background
     }
@@ -58,12 +58,12 @@ private slots:
         ReaderWindowFixture f;
         f.open(false);
         DesktopSession session(*f.reader, f.tts, nullptr);
-        f.model().NextPos = 6;
-        const QString before = f.model().FileName;
+        f.model().setNextPos(6);
+        const QString before = f.model().fileName();
         session.run({HandOver::Kind::Open, QDir::current().filePath("gone.txt")});
         QVERIFY(f.tts.spoken().contains("gone.txt can not be found"));
-        QCOMPARE(f.model().FileName, before);
-        QCOMPARE(f.model().NextPos, 6.0);
+        QCOMPARE(f.model().fileName(), before);
+        QCOMPARE(f.model().nextPos(), 6.0);
         QVERIFY(f.reader->isVisible()); // the window came up to say so
     }
 
@@ -83,9 +83,9 @@ private slots:
         load.paragraphStarts = {0, 5, 12, 17};
         f.reader->setDocumentLoader([load](const QString&, const LoadProgress&) { return load; });
         QVERIFY(f.model().openChosenFile("book.txt"));
-        f.model().LastPos = 12; // in the first chapter
+        f.model().setLastPos(12); // in the first chapter
         QCOMPARE(session.metadata().chapter, QString("One"));
-        f.model().LastPos = 13;
+        f.model().setLastPos(13);
         const PlayerMetadata data = session.metadata();
         QCOMPARE(data.title, QString("The Book"));
         QCOMPARE(data.author, QString("A. Writer"));
@@ -156,7 +156,7 @@ private slots:
         QTimer::singleShot(0, [&] {
             session.take({HandOver::Kind::Open, QDir::current().filePath("other.txt")});
             QTimer::singleShot(0, [&] {
-                fileWhileOpen = f.model().FileName;
+                fileWhileOpen = f.model().fileName();
                 auto* box = f.reader->findChild<QMessageBox*>();
                 QVERIFY(box);
                 box->accept();
@@ -164,7 +164,7 @@ private slots:
         });
         f.prompts.showMessage(f.reader.get(), "Read this first.", programTitle());
         QCOMPARE(fileWhileOpen, QString("Tech Pool.txt"));
-        QTRY_VERIFY(f.model().FileName.endsWith("other.txt"));
+        QTRY_VERIFY(f.model().fileName().endsWith("other.txt"));
     }
 
     // A second signal while the first quit is under way ends the program at once.

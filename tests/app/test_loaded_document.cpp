@@ -62,13 +62,13 @@ private slots:
         const QString path =
             relative ? QStringLiteral("book.txt") : QDir::current().filePath("book.txt");
         QVERIFY(model.openChosenFile(path));
-        QVERIFY(!model.BookText.contains("note"));
-        const double two = double(model.BookText.indexOf("Chapter Two")) + 1;
+        QVERIFY(!model.bookText().contains("note"));
+        const double two = double(model.bookText().indexOf("Chapter Two")) + 1;
         QVERIFY(two > 1);
 
         // At the start of chapter two the player names it.
         model.goToChapter(1);
-        QCOMPARE(model.LastPos, two);
+        QCOMPARE(model.lastPos(), two);
         QCOMPARE(session.metadata().title, QString("Noted Book"));
         QCOMPARE(session.metadata().chapter, QString("Chapter Two"));
 
@@ -84,7 +84,7 @@ private slots:
         choice.splitChapters = true;
         const ExportRequest request = f.reader->exportRequest(choice);
         QVERIFY(!request.readInput);
-        QCOMPARE(request.text, model.BookText);
+        QCOMPARE(request.text, model.bookText());
         const QVector<ExportChapter> chapters =
             planChapters(request.document, request.paragraphStarts);
         QCOMPARE(chapters.size(), 2);

@@ -120,7 +120,7 @@ private slots:
         }
         if (screenReader)
             screenReader->release();
-        QCOMPARE(w.reader->model().LastPos, 1.0); // Talk stepped
+        QCOMPARE(w.reader->model().lastPos(), 1.0); // Talk stepped
         QCOMPARE(bar->activeAction(), nullptr);
         QVERIFY(!bar->hasFocus());
         // A lone Alt still opens the menu bar for the keyboard.

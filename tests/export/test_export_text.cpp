@@ -35,8 +35,8 @@ void TestExportText::sentencesAsTheReaderCutsThem() {
     QFETCH(double, from);
     test::SilentReaderPort port;
     ReaderModel reader(port);
-    reader.BookText = text;
-    reader.NextPos = from;
+    reader.setBookText(text);
+    reader.setNextPos(from);
     QStringList expected;
     while (reader.SayNextSentence()) // the words after the last ". " too
         expected << port.text1;

@@ -30,34 +30,34 @@ private slots:
     void setFillsSlotsInOrderUntilFull() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.LastPos = 41.04;
+        model.setLastPos(41.04);
         for (int i = 1; i <= 100; ++i) {
             model.setBookmark();
             QCOMPARE(port.lastHandedOver(), QString("bookmark %1 set").arg(i));
-            QCOMPARE(model.BookNum, i);
+            QCOMPARE(model.bookNum(), i);
         }
-        QCOMPARE(QList<double>(model.BookMarks.begin() + 1, model.BookMarks.end()),
+        QCOMPARE(QList<double>(model.bookMarks().begin() + 1, model.bookMarks().end()),
                  slotValues({{100, 41.04}}));
         port.clear();
         model.setBookmark(); // the 101st: no slot left, only the focus moves
         QCOMPARE(port.log, QStringList{"focus"});
-        QCOMPARE(model.BookNum, 100);
+        QCOMPARE(model.bookNum(), 100);
     }
 
     void setAfterClearLeavesSlotFree() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.LastPos = 30;
-        model.BookNum = 5;
-        model.BookMarks[1] = 10;
+        model.setLastPos(30);
+        model.setBookNum(5);
+        model.setBookMarkAt(1, 10);
         model.clearBookmarks();
         QCOMPARE(port.log, (QStringList{"handOver:All bookmarks have been cleared", "focus"}));
-        QCOMPARE(model.LastPos, 0.0);
-        QCOMPARE(model.BookNum, 5);
+        QCOMPARE(model.lastPos(), 0.0);
+        QCOMPARE(model.bookNum(), 5);
         model.setBookmark();
         QCOMPARE(port.lastHandedOver(), "bookmark 1 set");
-        QCOMPARE(model.BookMarks[1], 0.0); // set at LastPos 0: the slot stays free
-        QCOMPARE(model.BookNum, 1);
+        QCOMPARE(model.bookMarks()[1], 0.0); // set at LastPos 0: the slot stays free
+        QCOMPARE(model.bookNum(), 1);
     }
 
     void nextAndPrev_data() {
@@ -111,25 +111,26 @@ private slots:
         QFETCH(double, lastPos);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = "One. Two. Three. Four.";
-        std::copy(marks.begin(), marks.end(), model.BookMarks.begin() + 1);
-        model.BookNum = bookNum;
-        model.LastPos = 7;
+        model.setBookText("One. Two. Three. Four.");
+        for (int slot = 1; slot <= int(marks.size()); ++slot)
+            model.setBookMarkAt(slot, marks[slot - 1]);
+        model.setBookNum(bookNum);
+        model.setLastPos(7);
         next ? model.nextBookmark() : model.prevBookmark();
         QCOMPARE(port.log, log);
-        QCOMPARE(model.BookNum, newBookNum);
-        QCOMPARE(model.LastPos, lastPos);
+        QCOMPARE(model.bookNum(), newBookNum);
+        QCOMPARE(model.lastPos(), lastPos);
     }
 
     void talkGoesOnAfterTheBookmark() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = "One. Two. Three. Four. ";
-        model.BookMarks[1] = 10;
-        model.BookNum = 2;
+        model.setBookText("One. Two. Three. Four. ");
+        model.setBookMarkAt(1, 10);
+        model.setBookNum(2);
         model.prevBookmark();
         QCOMPARE(port.text1, "Bookmark number  1. \r\n Three.");
-        QCOMPARE(model.NextPos, 17.0);
+        QCOMPARE(model.nextPos(), 17.0);
         model.talk(1);
         QCOMPARE(port.text1, " Four.");
     }
@@ -161,25 +162,26 @@ private slots:
         QFETCH(QList<double>, expected);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = text;
-        model.BookMarks.fill(7);
+        model.setBookText(text);
+        for (int slot = 0; slot <= 100; ++slot)
+            model.setBookMarkAt(slot, 7);
         model.SpreadBookmarks();
         for (int slot = 1; slot <= 100; ++slot)
-            QCOMPARE(model.BookMarks[slot], expected[slot - 1]); // fuzzy: fractions are scanned
-        QCOMPARE(model.BookNum, 1);
+            QCOMPARE(model.bookMarks()[slot], expected[slot - 1]); // fuzzy: fractions are scanned
+        QCOMPARE(model.bookNum(), 1);
         QCOMPARE(port.log, (QStringList{"handOver:25 bookmarks have been set", "focus"}));
     }
 
     void spreadFractionalBookmarkIsShown() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = textWithBoundaries(101, {3, 60});
+        model.setBookText(textWithBoundaries(101, {3, 60}));
         model.SpreadBookmarks();
         model.nextBookmark();
         // From character 4 through the period at 60: nearest(60 - 4.04 + 1) = 57 characters.
-        QCOMPARE(port.text1, "Bookmark number  2. \r\n" + model.BookText.mid(3, 57));
-        QCOMPARE(model.LastPos, 4.04);
-        QCOMPARE(model.NextPos, 61.0);
+        QCOMPARE(port.text1, "Bookmark number  2. \r\n" + model.bookText().mid(3, 57));
+        QCOMPARE(model.lastPos(), 4.04);
+        QCOMPARE(model.nextPos(), 61.0);
     }
 };
 

@@ -18,16 +18,16 @@ const QString kPoolsDir = ORASENT_SOURCE_DATA_DIR "/data/pools";
 
 // A model that has read into "book.txt", with bookmarks.
 void putInPlace(ReaderModel& model, RecordingReaderPort& port) {
-    model.FileName = port.text2 = "book.txt";
-    model.BookText = port.text1 = "kept";
-    model.NextPos = 12;
-    model.LastPos = 7;
-    model.BookMarks[1] = 7;
-    model.BookMarks[2] = 30;
-    model.BookNum = 2;
+    model.setFileName(port.text2 = "book.txt");
+    model.setBookText(port.text1 = "kept");
+    model.setNextPos(12);
+    model.setLastPos(7);
+    model.setBookMarkAt(1, 7);
+    model.setBookMarkAt(2, 30);
+    model.setBookNum(2);
 }
 bool inPlace(const ReaderModel& m) {
-    return m.NextPos == 12 && m.LastPos == 7 && m.BookNum == 2 && m.BookMarks[2] == 30;
+    return m.nextPos() == 12 && m.lastPos() == 7 && m.bookNum() == 2 && m.bookMarks()[2] == 30;
 }
 } // namespace
 
@@ -73,9 +73,9 @@ private slots:
         RecordingReaderPort port;
         ReaderModel model(port);
         putInPlace(model, port);
-        model.FileName = fileName;
+        model.setFileName(fileName);
         model.OpenfF();
-        QCOMPARE(model.BookText, bookText);
+        QCOMPARE(model.bookText(), bookText);
         QCOMPARE(port.handedOver, handedOver);
         QCOMPARE(port.messages, messages);
         QVERIFY(inPlace(model));
@@ -110,17 +110,17 @@ private slots:
         QCOMPARE(port.handedOver, spoken.isEmpty() ? QStringList() : QStringList{spoken});
         QCOMPARE(port.messages, messages);
         if (accepted && messages.isEmpty()) { // a new reading: from the start, no bookmarks
-            QCOMPARE(model.FileName, name);
+            QCOMPARE(model.fileName(), name);
             QCOMPARE(port.text2, name);
-            QCOMPARE(model.NextPos, 0.0);
-            QCOMPARE(model.LastPos, 7.0);
-            QCOMPARE(model.BookNum, 0);
-            QVERIFY(std::all_of(model.BookMarks.begin(), model.BookMarks.end(),
+            QCOMPARE(model.nextPos(), 0.0);
+            QCOMPARE(model.lastPos(), 7.0);
+            QCOMPARE(model.bookNum(), 0);
+            QVERIFY(std::all_of(model.bookMarks().begin(), model.bookMarks().end(),
                                 [](double m) { return m == 0; }));
         } else { // a refused or failed file loses nothing
-            QCOMPARE(model.FileName, "book.txt");
+            QCOMPARE(model.fileName(), "book.txt");
             QCOMPARE(port.text2, "book.txt");
-            QCOMPARE(model.BookText, "kept");
+            QCOMPARE(model.bookText(), "kept");
             QVERIFY(inPlace(model));
         }
     }
@@ -145,8 +145,8 @@ private slots:
         putInPlace(model, port);
         QCOMPARE(model.openTypedPath(typed), accepted);
         QVERIFY(inPlace(model)); // the place is kept either way
-        QCOMPARE(model.FileName, accepted ? typed : "book.txt");
-        QCOMPARE(model.BookText, accepted ? "One. Two. Three. " : "kept");
+        QCOMPARE(model.fileName(), accepted ? typed : "book.txt");
+        QCOMPARE(model.bookText(), accepted ? "One. Two. Three. " : "kept");
         QCOMPARE(port.handedOver,
                  QStringList{accepted ? kInstruction
                                       : "You have entered an invalid file path, name or type."});
@@ -160,24 +160,24 @@ private slots:
         QVERIFY(!model.openPool("Extra Pool.txt")); // missing: a message, nothing changes
         QCOMPARE(port.messages, QStringList{"Extra Pool.txt not found"});
         QVERIFY(port.handedOver.isEmpty());
-        QCOMPARE(model.FileName, "book.txt");
+        QCOMPARE(model.fileName(), "book.txt");
         QCOMPARE(port.text2, "book.txt");
-        QCOMPARE(model.BookText, "kept");
+        QCOMPARE(model.bookText(), "kept");
         QVERIFY(inPlace(model));
 
         QVERIFY(QFile::copy(kPoolsDir + "/Extra Pool.txt", "Extra Pool.txt"));
-        for (int time = 0; time < 2; ++time) {      // present, then already loaded: from the start
-            const double lastShown = model.LastPos; // kept by a new reading
+        for (int time = 0; time < 2; ++time) { // present, then already loaded: from the start
+            const double lastShown = model.lastPos(); // kept by a new reading
             QVERIFY(model.openPool("Extra Pool.txt"));
-            QCOMPARE(model.FileName, "Extra Pool.txt");
+            QCOMPARE(model.fileName(), "Extra Pool.txt");
             QCOMPARE(port.text2, "Extra Pool.txt");
-            QCOMPARE(model.NextPos, 0.0);
-            QCOMPARE(model.LastPos, lastShown);
-            QCOMPARE(model.BookNum, 0);
-            QCOMPARE(model.BookMarks[1], 0.0);
-            QCOMPARE(model.ContinuousPlay, -1);
+            QCOMPARE(model.nextPos(), 0.0);
+            QCOMPARE(model.lastPos(), lastShown);
+            QCOMPARE(model.bookNum(), 0);
+            QCOMPARE(model.bookMarks()[1], 0.0);
+            QCOMPARE(model.playMode(), ReaderModel::PlayMode::Continuous);
             QCOMPARE(port.lastHandedOver(), kInstruction);
-            QVERIFY(!model.BookText.isEmpty());
+            QVERIFY(!model.bookText().isEmpty());
             model.talk(1);
             model.setBookmark();
         }
@@ -193,7 +193,9 @@ private slots:
         QFETCH(QString, name);
         RecordingReaderPort port;
         ReaderModel model(port);
-        QVERIFY(loadBookText(kPoolsDir + u'/' + name, &model.BookText));
+        QString pool;
+        QVERIFY(loadBookText(kPoolsDir + u'/' + name, &pool));
+        model.setBookText(pool);
         int questions = 0;
         for (; model.SayNextSentence(); ++questions) {
             const QStringList lines = port.text1.split("\r\n");
@@ -203,7 +205,7 @@ private slots:
                      qPrintable(port.text1));
         }
         QVERIFY(questions >= 20);
-        QCOMPARE(model.NextPos, double(model.BookText.size())); // only the last blank is left
+        QCOMPARE(model.nextPos(), double(model.bookText().size())); // only the last blank is left
     }
 };
 

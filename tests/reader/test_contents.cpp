@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(chapters.size(), 3);
         QCOMPARE(chapters[1].title, QString("Chapter 1"));
         QCOMPARE(chapters[1].level, 2);
-        QCOMPARE(model.BookText.mid(int(chapters[1].position) - 1, 10), QString("Chapter 1."));
+        QCOMPARE(model.bookText().mid(int(chapters[1].position) - 1, 10), QString("Chapter 1."));
     }
 
     // "n" next chapter, "p" previous, "t" Talk, a digit: that entry of the list, "s": the start.
@@ -123,7 +123,7 @@ private slots:
         }
         QCOMPARE(port.text1, shown);
         QCOMPARE(port.lastHandedOver(), spoken);
-        QCOMPARE(model.ContinuousPlay, 0);
+        QCOMPARE(model.playMode(), ReaderModel::PlayMode::Off);
     }
 
     void currentChapterIsTheOneBeingRead_data() {

@@ -80,15 +80,15 @@ private slots:
             r.talk(3); // " Three." shown
             r.model.setBookmark();
             QVERIFY(r.model.openChosenFile(path("other.txt")));
-            QCOMPARE(r.model.NextPos, 0.0); // a new document starts at its beginning
-            QCOMPARE(r.model.BookNum, 0);
+            QCOMPARE(r.model.nextPos(), 0.0); // a new document starts at its beginning
+            QCOMPARE(r.model.bookNum(), 0);
             r.talk(2); // " Beta." shown
             QVERIFY(r.model.openChosenFile(path("book.txt")));
             QCOMPARE(r.port.text1, QString(" Three."));
-            QCOMPARE(r.model.LastPos, 10.0);
-            QCOMPARE(r.model.NextPos, 10.0); // Talk speaks the shown sentence
-            QCOMPARE(r.model.BookMarks[1], 10.0);
-            QCOMPARE(r.model.BookNum, 1);
+            QCOMPARE(r.model.lastPos(), 10.0);
+            QCOMPARE(r.model.nextPos(), 10.0); // Talk speaks the shown sentence
+            QCOMPARE(r.model.bookMarks()[1], 10.0);
+            QCOMPARE(r.model.bookNum(), 1);
             QCOMPARE(r.port.lastHandedOver(),
                      QString("Resuming where you stopped, 7 percent into the book."));
             r.model.talk(1);
@@ -135,7 +135,7 @@ private slots:
             QVERIFY(r.port.text1.startsWith("Click the talk button"));
         else
             QCOMPARE(r.port.text1, shown);
-        QCOMPARE(r.model.NextPos, shown.isEmpty() ? 0.0 : 10.0);
+        QCOMPARE(r.model.nextPos(), shown.isEmpty() ? 0.0 : 10.0);
     }
 
     // The voice chosen while reading a document comes back with it; a document read with no
@@ -165,7 +165,7 @@ private slots:
         QVERIFY(r.model.openChosenFile(path("book.txt")));
         r.port.clear();
         QVERIFY(r.model.openChosenFile(path("other.txt")));
-        QCOMPARE(r.model.NextPos, 0.0);
+        QCOMPARE(r.model.nextPos(), 0.0);
         QVERIFY(!r.port.lastHandedOver().startsWith("Resuming"));
     }
 

@@ -55,10 +55,10 @@ const QString kOld = QStringLiteral("Old one. Old two. Old three. ");
 
 // A model reading the old document at its second sentence, with a bookmark, in continuous play.
 void readOld(ReaderModel& model, ScriptedLoaderPort& port) {
-    model.FileName = "old.txt";
-    model.BookText = kOld;
-    model.NextPos = 9, model.LastPos = 1, model.BookMarks[1] = 1, model.BookNum = 1;
-    model.ContinuousPlay = -1;
+    model.setFileName("old.txt");
+    model.setBookText(kOld);
+    model.setNextPos(9), model.setLastPos(1), model.setBookMarkAt(1, 1), model.setBookNum(1);
+    model.setPlayMode(ReaderModel::PlayMode::Continuous);
     model.beginLoad("old.txt", false, DocumentArrival::KeepPlace);
     model.loadEnded(port.lastTicket(), [] {
         DocumentLoad load;
@@ -70,12 +70,12 @@ void readOld(ReaderModel& model, ScriptedLoaderPort& port) {
 }
 
 void verifyOldKept(const ReaderModel& model) {
-    QCOMPARE(model.FileName, QString("old.txt"));
-    QCOMPARE(model.BookText, kOld);
-    QCOMPARE(model.NextPos, 9.0);
-    QCOMPARE(model.LastPos, 1.0);
-    QCOMPARE(model.BookMarks[1], 1.0);
-    QCOMPARE(model.BookNum, 1);
+    QCOMPARE(model.fileName(), QString("old.txt"));
+    QCOMPARE(model.bookText(), kOld);
+    QCOMPARE(model.nextPos(), 9.0);
+    QCOMPARE(model.lastPos(), 1.0);
+    QCOMPARE(model.bookMarks()[1], 1.0);
+    QCOMPARE(model.bookNum(), 1);
 }
 
 } // namespace
@@ -97,8 +97,8 @@ private slots:
         verifyOldKept(model); // Quit now would save the old place
 
         model.partArrived(port.lastTicket(), part({"New one.", "New two"}));
-        QCOMPARE(model.FileName, QString("new.pdf"));
-        QCOMPARE(model.BookNum, 0);
+        QCOMPARE(model.fileName(), QString("new.pdf"));
+        QCOMPARE(model.bookNum(), 0);
         QVERIFY(!port.text1.contains("Old"));
         QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::Stepped);
         QCOMPARE(port.text1, QString("New one."));
@@ -114,6 +114,25 @@ private slots:
                         ended(DocumentLoad::Status::Loaded, {"New one.", "New two", "New three."}));
         QCOMPARE(model.state(), ReaderState::Reading);
         QCOMPARE(model.timerTick(), ReaderModel::TickOutcome::EndOfText);
+    }
+
+    // The load phase and the play mode are told as they change, through one place each: a
+    // document that fails after its first part puts the old one back and stops playing.
+    void phaseAndPlayModeChangesAreTold() {
+        ScriptedLoaderPort port;
+        ReaderModel model(port);
+        readOld(model, port);
+        QList<ReaderState> phases;
+        QList<ReaderModel::PlayMode> modes;
+        connect(&model, &ReaderModel::stateChanged, this, [&](ReaderState s) { phases << s; });
+        connect(&model, &ReaderModel::playModeChanged, this,
+                [&](ReaderModel::PlayMode mode) { modes << mode; });
+        QVERIFY(model.openChosenFile("new.pdf"));
+        model.partArrived(port.lastTicket(), part({"New one."}));
+        model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Failed));
+        QCOMPARE(phases, QList<ReaderState>({ReaderState::Loading, ReaderState::Reading}));
+        QCOMPARE(modes, QList<ReaderModel::PlayMode>({ReaderModel::PlayMode::Off}));
+        verifyOldKept(model);
     }
 
     // Talk at the edge of what has arrived shows the next sentence as soon as it comes; a
@@ -159,15 +178,15 @@ private slots:
         QCOMPARE(model.state(), ReaderState::Reading);
         QCOMPARE(port.status, QString());
         if (partFirst) {
-            QCOMPARE(model.BookText, QString("Arrived. "));
-            QCOMPARE(model.FileName, QString("new.pdf"));
+            QCOMPARE(model.bookText(), QString("Arrived. "));
+            QCOMPARE(model.fileName(), QString("new.pdf"));
         } else {
             verifyOldKept(model);
             QCOMPARE(port.text2, QString("old.txt"));
         }
         // What the stopped load still delivers is not taken.
         model.partArrived(port.lastTicket(), part({"Late."}));
-        QVERIFY(!model.BookText.contains("Late"));
+        QVERIFY(!model.bookText().contains("Late"));
     }
 
     // A second open during a load wins; the first one's deliveries are ignored.
@@ -184,8 +203,8 @@ private slots:
         verifyOldKept(model);
         QCOMPARE(model.state(), ReaderState::Loading);
         model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Loaded, {"Second."}));
-        QCOMPARE(model.FileName, QString("second.pdf"));
-        QCOMPARE(model.BookText, QString("Second. "));
+        QCOMPARE(model.fileName(), QString("second.pdf"));
+        QCOMPARE(model.bookText(), QString("Second. "));
     }
 
     // A failed open, by any route, keeps the document, the place and the bookmarks.
@@ -255,7 +274,7 @@ private slots:
         QCOMPARE(port.text1, QString("Old two."));
         QCOMPARE(port.messages, QStringList{"This e-book can not be read."});
         QCOMPARE(model.state(), ReaderState::Reading);
-        QCOMPARE(model.ContinuousPlay, 0);
+        QCOMPARE(model.playMode(), ReaderModel::PlayMode::Off);
         QVERIFY(port.log.contains("StopVoice"));
         // Talk goes on in the old document.
         model.talk(1);
@@ -279,12 +298,13 @@ private slots:
         const QStringList saved = {"Saved one.", "Saved two."};
         const QString savedText = bookTextFromDocument(part(saved)).bookText;
         const double place = double(savedText.indexOf(" \r\nSaved two")) + 1;
-        model.FileName = "saved.txt";
-        model.NextPos = place, model.LastPos = place, model.BookMarks[1] = 10, model.BookNum = 1;
+        model.setFileName("saved.txt");
+        model.setNextPos(place), model.setLastPos(place), model.setBookMarkAt(1, 10),
+            model.setBookNum(1);
         QTemporaryDir dir;
         const QString named = existingFile(dir, "named.epub");
         QVERIFY(model.openStartupFile(named).isEmpty());
-        QCOMPARE(model.FileName, QString("saved.txt")); // nothing changes before it arrives
+        QCOMPARE(model.fileName(), QString("saved.txt")); // nothing changes before it arrives
         model.alignPlaceAfterNextLoad();
         model.OpenfF();
         QCOMPARE(port.started, QStringList{named});
@@ -295,14 +315,14 @@ private slots:
         QCOMPARE(port.messages, status == int(DocumentLoad::Status::Failed)
                                     ? QStringList{"Damaged."}
                                     : QStringList{});
-        QCOMPARE(model.FileName, QString("saved.txt"));
+        QCOMPARE(model.fileName(), QString("saved.txt"));
         QCOMPARE(port.text2, QString("saved.txt"));
-        QCOMPARE(model.BookNum, 1);
-        QCOMPARE(model.BookMarks[1], 10.0);
+        QCOMPARE(model.bookNum(), 1);
+        QCOMPARE(model.bookMarks()[1], 10.0);
         model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Loaded, saved));
-        QCOMPARE(model.BookText, savedText);
-        QCOMPARE(model.NextPos, place);
-        QCOMPARE(model.BookMarks[1], 10.0);
+        QCOMPARE(model.bookText(), savedText);
+        QCOMPARE(model.nextPos(), place);
+        QCOMPARE(model.bookMarks()[1], 10.0);
         QCOMPARE(model.state(), ReaderState::Reading);
     }
 
@@ -310,15 +330,15 @@ private slots:
     void failedStartupKeepsState() {
         ScriptedLoaderPort port;
         ReaderModel model(port);
-        model.FileName = "gone.txt";
-        model.NextPos = 40, model.LastPos = 40, model.BookMarks[3] = 12;
+        model.setFileName("gone.txt");
+        model.setNextPos(40), model.setLastPos(40), model.setBookMarkAt(3, 12);
         model.OpenfF();
         model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Failed));
         QCOMPARE(port.messages, QStringList{"Error loading file"});
         QCOMPARE(model.state(), ReaderState::Idle);
-        QCOMPARE(model.FileName, QString("gone.txt"));
-        QCOMPARE(model.NextPos, 40.0);
-        QCOMPARE(model.BookMarks[3], 12.0);
+        QCOMPARE(model.fileName(), QString("gone.txt"));
+        QCOMPARE(model.nextPos(), 40.0);
+        QCOMPARE(model.bookMarks()[3], 12.0);
     }
 
     // A resumed place (or a bookmark) beyond the arrived part shows its sentence when that
@@ -328,8 +348,8 @@ private slots:
         ReaderModel model(port);
         const QStringList paragraphs = {"Alpha one.", "Alpha two.", "Beta one.", "Beta two."};
         const QString whole = bookTextFromDocument(part(paragraphs)).bookText;
-        model.FileName = "book.pdf";
-        model.NextPos = double(whole.indexOf(" \r\nBeta two")) + 1;
+        model.setFileName("book.pdf");
+        model.setNextPos(double(whole.indexOf(" \r\nBeta two")) + 1);
         model.OpenfF();
         model.partArrived(port.lastTicket(), part(paragraphs.mid(0, 2)));
         model.talk(1);
@@ -337,13 +357,13 @@ private slots:
         model.SpreadBookmarks();
         QCOMPARE(port.lastHandedOver(),
                  QString("The bookmarks are set when the whole document has been read in."));
-        QCOMPARE(model.BookNum, 0);
+        QCOMPARE(model.bookNum(), 0);
         model.partArrived(port.lastTicket(), part(paragraphs.mid(2)));
         QCOMPARE(port.text1, QString(" \r\nBeta two."));
         model.loadEnded(port.lastTicket(), ended(DocumentLoad::Status::Loaded, paragraphs));
-        QCOMPARE(model.BookText, whole);
+        QCOMPARE(model.bookText(), whole);
         QCOMPARE(port.lastHandedOver(), QString("25 bookmarks have been set"));
-        QCOMPARE(model.BookNum, 1);
+        QCOMPARE(model.bookNum(), 1);
     }
 };
 

@@ -28,9 +28,9 @@ class OpeningTest : public QObject {
 
     // A model reading m_first at its third sentence with one bookmark.
     void readFirst(ReaderModel& model) {
-        model.FileName = m_first;
+        model.setFileName(m_first);
         model.OpenfF();
-        model.NextPos = 12, model.LastPos = 7, model.BookMarks[1] = 7, model.BookNum = 1;
+        model.setNextPos(12), model.setLastPos(7), model.setBookMarkAt(1, 7), model.setBookNum(1);
     }
 
 private slots:
@@ -62,12 +62,12 @@ private slots:
             QVERIFY(model.openTypedPath(m_second));
         else
             QVERIFY(model.openPool(pool));
-        QCOMPARE(model.FileName, m_first);
-        QCOMPARE(model.BookText, QString("One. Two. Three. "));
-        QCOMPARE(model.NextPos, 12.0);
-        QCOMPARE(model.LastPos, 7.0);
-        QCOMPARE(model.BookMarks[1], 7.0);
-        QCOMPARE(model.BookNum, 1);
+        QCOMPARE(model.fileName(), m_first);
+        QCOMPARE(model.bookText(), QString("One. Two. Three. "));
+        QCOMPARE(model.nextPos(), 12.0);
+        QCOMPARE(model.lastPos(), 7.0);
+        QCOMPARE(model.bookMarks()[1], 7.0);
+        QCOMPARE(model.bookNum(), 1);
         QCOMPARE(port.text2, m_first);
         QVERIFY(port.messages.isEmpty() && port.handedOver.isEmpty());
     }
@@ -84,7 +84,7 @@ private slots:
                                          {}};
         QVERIFY(model.openChosenFile(m_second));
         QCOMPARE(port.messages, QStringList{"This PDF is locked with a password."});
-        QVERIFY(model.BookText.isEmpty());
+        QVERIFY(model.bookText().isEmpty());
     }
 
     void lineBreakInNameRefused_data() {
@@ -103,7 +103,7 @@ private slots:
         QVERIFY(!model.openTypedPath(path));
         QVERIFY(port.lastHandedOver().contains("line break"));
         QVERIFY(!model.openStartupFile(path).isEmpty());
-        QCOMPARE(model.FileName, m_first);
+        QCOMPARE(model.fileName(), m_first);
     }
 
     void startupFile_data() {
@@ -125,14 +125,14 @@ private slots:
         // The saved state may name the file relative to the working folder.
         QDir::setCurrent(m_dir.path());
         readFirst(model);
-        model.FileName = "first.txt";
+        model.setFileName("first.txt");
         QCOMPARE(model.openStartupFile(named).isEmpty(), !refused);
-        QCOMPARE(model.FileName, QString("first.txt")); // nothing changes before it is read
-        QCOMPARE(model.BookMarks[1], 7.0);
+        QCOMPARE(model.fileName(), QString("first.txt")); // nothing changes before it is read
+        QCOMPARE(model.bookMarks()[1], 7.0);
         model.OpenfF();
-        QCOMPARE(model.FileName, resumes ? QString("first.txt") : named);
-        QCOMPARE(model.NextPos, resumes ? 12.0 : 0.0);
-        QCOMPARE(model.BookMarks[1], resumes ? 7.0 : 0.0);
+        QCOMPARE(model.fileName(), resumes ? QString("first.txt") : named);
+        QCOMPARE(model.nextPos(), resumes ? 12.0 : 0.0);
+        QCOMPARE(model.bookMarks()[1], resumes ? 7.0 : 0.0);
     }
 };
 

@@ -51,21 +51,21 @@ private slots:
         QFETCH(bool, lastStepped);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = text;
+        model.setBookText(text);
         for (int i = 0; i < buttons.size(); ++i) {
             if (i == buttons.size() - 1)
                 port.log.clear();
             model.talk(buttons[i]);
         }
         QCOMPARE(port.text1, shown);
-        QCOMPARE(model.LastPos, lastPos);
-        QCOMPARE(model.NextPos, nextPos);
+        QCOMPARE(model.lastPos(), lastPos);
+        QCOMPARE(model.nextPos(), nextPos);
         QStringList last{"StopVoice"};
         if (lastStepped)
             last << "setSentenceText"
                  << "handOver:" + shown;
         QCOMPARE(port.log, last);
-        QCOMPARE(model.ContinuousPlay, 0);
+        QCOMPARE(model.playMode(), ReaderModel::PlayMode::Off);
     }
 
     void stepFromPosition_data() {
@@ -89,11 +89,11 @@ private slots:
         QFETCH(double, newNextPos);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = "One. Two. Three. ";
-        model.NextPos = nextPos;
+        model.setBookText("One. Two. Three. ");
+        model.setNextPos(nextPos);
         QCOMPARE(model.SayNextSentence(), !shown.isEmpty());
         QCOMPARE(port.text1, shown);
-        QCOMPARE(model.NextPos, newNextPos);
+        QCOMPARE(model.nextPos(), newNextPos);
         QCOMPARE(port.count("StopVoice"), 1);
     }
 
@@ -117,10 +117,10 @@ private slots:
         QFETCH(double, nextPos);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = text;
-        model.LastPos = lastPos;
+        model.setBookText(text);
+        model.setLastPos(lastPos);
         model.ReplayScan();
-        QCOMPARE(model.NextPos, nextPos);
+        QCOMPARE(model.nextPos(), nextPos);
     }
 
     // Long stretches without ". " are read in pieces of at most 1,000 characters: every character
@@ -155,7 +155,7 @@ private slots:
         QFETCH(int, pieces);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = text;
+        model.setBookText(text);
         QStringList shown;
         while (model.SayNextSentence())
             shown << port.text1;
@@ -173,18 +173,18 @@ private slots:
     void spreadBookmarksOverPieces() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = QString("a poem without periods\r\n").repeated(4000); // pieces of ~1,000
+        model.setBookText(QString("a poem without periods\r\n").repeated(4000)); // pieces of ~1,000
         model.SpreadBookmarks();
-        const double step = double(model.BookText.size()) / 25;
+        const double step = double(model.bookText().size()) / 25;
         for (int slot = 2; slot <= 25; ++slot) {
             // Each mark is where the piece holding its share of the text begins.
-            model.NextPos = model.BookMarks[slot];
+            model.setNextPos(model.bookMarks()[slot]);
             QVERIFY(model.SayNextSentence());
-            QVERIFY2(model.LastPos <= (slot - 1) * step && model.NextPos > (slot - 1) * step,
+            QVERIFY2(model.lastPos() <= (slot - 1) * step && model.nextPos() > (slot - 1) * step,
                      qPrintable(QString("slot %1: %2 to %3 for %4")
                                     .arg(slot)
-                                    .arg(model.LastPos)
-                                    .arg(model.NextPos)
+                                    .arg(model.lastPos())
+                                    .arg(model.nextPos())
                                     .arg((slot - 1) * step)));
         }
     }
@@ -205,21 +205,21 @@ private slots:
         QFETCH(double, aligned);
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = "One two. Three four. Five. ";
-        model.NextPos = model.LastPos = saved;
+        model.setBookText("One two. Three four. Five. ");
+        model.setNextPos(saved), model.setLastPos(saved);
         model.alignToSentenceStart();
-        QCOMPARE(model.NextPos, aligned);
-        QCOMPARE(model.LastPos, aligned);
+        QCOMPARE(model.nextPos(), aligned);
+        QCOMPARE(model.lastPos(), aligned);
     }
 
     void continuousPlay() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.BookText = "One. Two. Three.";
+        model.setBookText("One. Two. Three.");
         QCOMPARE(model.timerTick(), Tick::Off);
         model.GetKey();
         model.GetKey(); // a second key leaves it on
-        QCOMPARE(model.ContinuousPlay, -1);
+        QCOMPARE(model.playMode(), ReaderModel::PlayMode::Continuous);
         port.idle = false;
         QCOMPARE(model.timerTick(), Tick::Busy);
         QVERIFY(port.log.isEmpty());
@@ -235,11 +235,11 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QCOMPARE(model.timerTick(), Tick::EndOfText);
         QCOMPARE(port.log, QStringList(3, "StopVoice"));
-        QCOMPARE(model.ContinuousPlay, -1);
+        QCOMPARE(model.playMode(), ReaderModel::PlayMode::Continuous);
 
         model.startNewReading(); // a new file keeps play on
-        QCOMPARE(model.NextPos, 0.0);
-        QCOMPARE(model.ContinuousPlay, -1);
+        QCOMPARE(model.nextPos(), 0.0);
+        QCOMPARE(model.playMode(), ReaderModel::PlayMode::Continuous);
         port.clear();
         model.stop();
         QCOMPARE(port.log, QStringList{"StopVoice"});

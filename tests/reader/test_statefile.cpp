@@ -33,14 +33,14 @@ private slots:
     void roundTrip() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.NextPos = 77;
-        model.LastPos = 41.04;
+        model.setNextPos(77);
+        model.setLastPos(41.04);
         for (int slot = 1; slot <= 100; ++slot)
-            model.BookMarks[slot] = slot % 3 == 0 ? 0 : slot * 10.5 + 0.04;
-        model.BookNum = 57;
-        model.FileName = QString::fromUtf8("/home/me/My books, old/Été – notes.txt");
-        model.Seconds = 7;
-        model.ReservedNum = 3;
+            model.setBookMarkAt(slot, slot % 3 == 0 ? 0 : slot * 10.5 + 0.04);
+        model.setBookNum(57);
+        model.setFileName(QString::fromUtf8("/home/me/My books, old/Été – notes.txt"));
+        model.setSeconds(7);
+        model.setReservedNum(3);
         const QString path = m_dir.filePath("Orasent.txt");
         QString error;
         QVERIFY2(writeStateFile(path, model, 28.125, &error), qPrintable(error));
@@ -48,26 +48,26 @@ private slots:
         const SavedReadingState state = readStateFile(path);
         ReaderModel restored(port);
         applyState(state, restored);
-        QCOMPARE(restored.NextPos, 41.04); // both positions come from LastPos
-        QCOMPARE(restored.LastPos, 41.04);
+        QCOMPARE(restored.nextPos(), 41.04); // both positions come from LastPos
+        QCOMPARE(restored.lastPos(), 41.04);
         QCOMPARE(state.fontSize, std::optional<double>(28.125));
         for (int slot = 1; slot <= 100; ++slot)
-            QCOMPARE(restored.BookMarks[slot], model.BookMarks[slot]);
-        QCOMPARE(restored.BookNum, 57);
-        QCOMPARE(restored.FileName, model.FileName);
-        QCOMPARE(restored.Seconds, 7);
+            QCOMPARE(restored.bookMarks()[slot], model.bookMarks()[slot]);
+        QCOMPARE(restored.bookNum(), 57);
+        QCOMPARE(restored.fileName(), model.fileName());
+        QCOMPARE(restored.seconds(), 7);
         QVERIFY(state.timerLineRead);
-        QCOMPARE(restored.ReservedNum, 3);
+        QCOMPARE(restored.reservedNum(), 3);
     }
 
     void writtenForm() {
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.LastPos = 5;
-        model.BookMarks[1] = 4.04;
-        model.BookNum = 1;
-        model.FileName = "Tech Pool.txt";
-        model.Seconds = 2;
+        model.setLastPos(5);
+        model.setBookMarkAt(1, 4.04);
+        model.setBookNum(1);
+        model.setFileName("Tech Pool.txt");
+        model.setSeconds(2);
         QCOMPARE(formatStateFile(model, 18.123456), " 5 \r\n 5 \r\n 18.1235 \r\n 4.04 \r\n" +
                                                         QByteArray(" 0 \r\n").repeated(99) +
                                                         " 1 \r\nTech Pool.txt\r\n2\r\n\r\n 1 \r\n");
@@ -133,15 +133,15 @@ private slots:
         ReaderModel model(port);
         applyState(state, model);
         model.applyFirstRunDefaults();
-        QCOMPARE(model.NextPos, nextPos);
-        QCOMPARE(model.BookNum, bookNum);
-        QCOMPARE(model.FileName, fileName);
+        QCOMPARE(model.nextPos(), nextPos);
+        QCOMPARE(model.bookNum(), bookNum);
+        QCOMPARE(model.fileName(), fileName);
         QCOMPARE(port.text2,
                  fileName == "Tech Pool.txt" ? fileName : QString()); // first-run name shown
-        QCOMPARE(model.Seconds, seconds);
+        QCOMPARE(model.seconds(), seconds);
         QCOMPARE(state.timerLineRead, timerLineRead);
-        QCOMPARE(model.ReservedNum, reservedNum);
-        QVERIFY(std::all_of(model.BookMarks.begin(), model.BookMarks.end(),
+        QCOMPARE(model.reservedNum(), reservedNum);
+        QVERIFY(std::all_of(model.bookMarks().begin(), model.bookMarks().end(),
                             [](double m) { return m >= 0; }));
     }
 
@@ -157,7 +157,7 @@ private slots:
             QSKIP("tmpfs cannot be mounted here");
         RecordingReaderPort port;
         ReaderModel model(port);
-        model.FileName = "old.txt";
+        model.setFileName("old.txt");
         const QString path = mount.filePath("Orasent.txt");
         QVERIFY(writeStateFile(path, model, 18, nullptr));
         const QByteArray before = readAll(path);
@@ -165,8 +165,8 @@ private slots:
             QVERIFY(mount.remountReadOnly());
         else
             mount.fill();
-        model.FileName = "new.txt";
-        model.LastPos = 1234;
+        model.setFileName("new.txt");
+        model.setLastPos(1234);
         QString error;
         QVERIFY(!writeStateFile(path, model, 18, &error));
         QVERIFY(!error.isEmpty());

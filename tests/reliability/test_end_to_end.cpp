@@ -185,7 +185,7 @@ private slots:
         m_reader->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_reader.get()));
         QVERIFY(voice());
-        const QString book = m_reader->model().BookText;
+        const QString book = m_reader->model().bookText();
         for (int from = 0, end; (end = book.indexOf(QLatin1String(". "), from)) >= 0;
              from = end + 1) {
             m_sentences << book.mid(from, end + 1 - from);
@@ -281,7 +281,7 @@ private slots:
         verifySpoken(waitForSpokenStream(first), m_sentences.at(2));
 
         QTest::mouseClick(readerButton(4), Qt::LeftButton); // Stop
-        QCOMPARE(m_reader->model().ContinuousPlay, 0);
+        QCOMPARE(m_reader->model().playMode(), ReaderModel::PlayMode::Off);
     }
 
     void bookmarkJumpSpeaks() {
@@ -294,9 +294,9 @@ private slots:
 
         before = newestStream();
         QTest::mouseClick(readerButton(8), Qt::LeftButton); // Next Bookmark
-        QCOMPARE(m_reader->model().BookNum, 2);
+        QCOMPARE(m_reader->model().bookNum(), 2);
         // The second of 25 marks spread over the pool is at the start of one of its sentences.
-        const double mark = m_reader->model().BookMarks[2];
+        const double mark = m_reader->model().bookMarks()[2];
         int at = 0;
         for (int i = 1; i < m_starts.size(); ++i)
             if (qAbs(m_starts.at(i) - mark) < qAbs(m_starts.at(at) - mark))

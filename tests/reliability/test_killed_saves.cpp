@@ -30,13 +30,13 @@ struct Version {
 
 // Two different contents for each file; `which` picks one.
 void fillModel(ReaderModel& model, int which) {
-    model.FileName =
-        which ? QStringLiteral("Tech Pool.txt") : QStringLiteral("My book, part 2.txt");
-    model.LastPos = which ? 41.04 : 1234567;
+    model.setFileName(which ? QStringLiteral("Tech Pool.txt")
+                            : QStringLiteral("My book, part 2.txt"));
+    model.setLastPos(which ? 41.04 : 1234567);
     for (int i = 1; i <= 100; ++i)
-        model.BookMarks[size_t(i)] = which ? i * 3.5 : 0;
-    model.BookNum = which ? 25 : 3;
-    model.Seconds = which ? 7 : 2;
+        model.setBookMarkAt(size_t(i), which ? i * 3.5 : 0);
+    model.setBookNum(which ? 25 : 3);
+    model.setSeconds(which ? 7 : 2);
 }
 SpeechSettings settingsFor(int which) {
     SpeechSettings s;

@@ -85,7 +85,7 @@ void TestLoadingSwitch::continuousPlayAcrossOpen() {
         else if (model.state() == ReaderState::Loading)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); // the next part
     }
-    QCOMPARE(model.FileName, QDir::current().filePath(QStringLiteral("long.pdf")));
+    QCOMPARE(model.fileName(), QDir::current().filePath(QStringLiteral("long.pdf")));
     for (int i = switchedAt; i < shown.size(); ++i)
         QVERIFY2(!fromOldText(shown[i]), qPrintable(shown[i]));
     for (int i = spokenAt; i < rig.fake->calls.size(); ++i)

@@ -129,7 +129,7 @@ void TestSpeakingFaults::faultWhileReading() {
     rig.reader->onPauseTick();
     QCOMPARE(rig.sentence(), next);
     QTRY_VERIFY_WITH_TIMEOUT(rig.idle() && rig.log.completedSince(mark), 30000);
-    QCOMPARE(model.ContinuousPlay, -1);
+    QCOMPARE(model.playMode(), ReaderModel::PlayMode::Continuous);
     // ... and so is the speech window's own Speak.
     mark = rig.log.mark();
     rig.tts->SpeakBtn()->click();

@@ -1,6 +1,5 @@
 // The reader window: its controls, start-up, layout, shut-down, and the model's view of it.
 #include "reader/ui/EnglishF.h"
-#include "reader/ui/EnglishFLoadWorker.h"
 
 #include "common/ui/Accessibility.h"
 #include "common/ui/UserPrompts.h"
@@ -86,7 +85,7 @@ EnglishF::EnglishF(SpeechWindow& tts, UserPrompts& prompts, QWidget* parent)
 }
 
 EnglishF::~EnglishF() {
-    stopLoadWorkers(true);
+    stopLoadJobs(true);
 }
 
 void EnglishF::createControls() {
@@ -117,7 +116,17 @@ void EnglishF::createControls() {
     m_text2->setAcceptDrops(false);
     m_statusLine = new ReaderStatusLine(client);
     m_statusLine->setFont(arialBlackFont(kStatusLineSize));
+    createButtons(client);
 
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(kDesignedPauseMs);
+    connect(m_timer1, &QTimer::timeout, this, &EnglishF::onPauseTick);
+    connect(&m_tts.speakingCore(), &SpeakingCore::speakingStateApplied, this,
+            &EnglishF::onSpeakingStateApplied);
+}
+
+void EnglishF::createButtons(QWidget* client) {
     for (int i = 1; i <= 11; ++i) {
         auto* button = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), client);
         const QString name = QStringLiteral("Command%1").arg(i);
@@ -149,17 +158,17 @@ void EnglishF::createControls() {
     connect(m_command[9], &QPushButton::clicked, this, [this] { m_model.prevBookmark(); });
     connect(m_command[10], &QPushButton::clicked, this, [this] { m_model.clearBookmarks(); });
     connect(m_command[11], &QPushButton::clicked, this, [this] { m_model.SpreadBookmarks(); });
+}
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(kDesignedPauseMs);
-    connect(m_timer1, &QTimer::timeout, this, &EnglishF::onPauseTick);
-    connect(&m_tts.speakingCore(), &SpeakingCore::speakingStateApplied, this,
-            &EnglishF::onSpeakingStateApplied);
+void EnglishF::setLifecycle(WindowLifecycle lifecycle) {
+    if (lifecycle == m_lifecycle)
+        return;
+    m_lifecycle = lifecycle;
+    emit lifecycleChanged(lifecycle);
 }
 
 void EnglishF::Form_Load() {
-    if (m_loaded)
+    if (m_lifecycle != WindowLifecycle::Created)
         return;
     restoreState();
     m_model.applyFirstRunDefaults();
@@ -184,7 +193,7 @@ void EnglishF::Form_Load() {
     // The sentence box reaches up to the button column.
     m_text1->resize(twipsToPixels(layout.text1.width, dpi), m_text1->height());
 
-    m_loaded = true;
+    setLifecycle(WindowLifecycle::Loaded);
     m_timer1->start();
 }
 
@@ -200,8 +209,8 @@ void EnglishF::restoreState() {
         m_text2->setText(*state.fileName);
     // A saved 0 is what a pause never set looks like: the designed interval stays (an interval
     // of 0 ms would never tick).
-    if (state.timerLineRead && m_model.Seconds > 0)
-        setPauseInterval(m_model.Seconds);
+    if (state.timerLineRead && m_model.seconds() > 0)
+        setPauseInterval(m_model.seconds());
 }
 
 void EnglishF::applyLayout(const ReaderLayout& layout, double dpi) {
@@ -218,13 +227,13 @@ void EnglishF::applyLayout(const ReaderLayout& layout, double dpi) {
 void EnglishF::setPauseInterval(int seconds) {
     m_noPause = seconds <= 0;
     m_timer1->setInterval(m_noPause ? kNoPausePollMs : seconds * 1000);
-    if (m_loaded && !m_unloaded)
+    if (m_lifecycle == WindowLifecycle::Loaded)
         m_timer1->start();
 }
 
 void EnglishF::onSpeakingStateApplied(bool speaking) {
     // With no pause the next sentence follows as soon as the voice has finished.
-    if (!speaking && m_noPause && m_model.ContinuousPlay != 0)
+    if (!speaking && m_noPause && m_model.playMode() == ReaderModel::PlayMode::Continuous)
         QMetaObject::invokeMethod(this, &EnglishF::onPauseTick, Qt::QueuedConnection);
 }
 
@@ -236,11 +245,11 @@ void EnglishF::closeEvent(QCloseEvent* event) {
 }
 
 void EnglishF::Form_Unload() {
-    if (m_unloaded)
+    if (m_lifecycle == WindowLifecycle::Unloading || m_lifecycle == WindowLifecycle::Unloaded)
         return;
-    m_unloaded = true;
+    setLifecycle(WindowLifecycle::Unloading);
     m_timer1->stop();
-    stopLoadWorkers(false); // quits at once: the place read before the load is saved below
+    stopLoadJobs(false); // quits at once: the place read before the load is saved below
     m_model.leaveDocument(true);
     QString error;
     if (!writeStateFile(stateFileName(), m_model, m_text1->font().pointSizeF(), &error)) {
@@ -250,6 +259,7 @@ void EnglishF::Form_Unload() {
     m_tts.Form_Unload();
     if (m_secondsDialog)
         m_secondsDialog->close();
+    setLifecycle(WindowLifecycle::Unloaded);
 }
 
 // ReaderPort
@@ -263,7 +273,8 @@ void EnglishF::handOver(const QString& text) {
         m_notice->announce(text);
         return;
     }
-    m_sentenceAwaitsPickup = m_sentencePaintHeld;
+    if (m_sentencePaint == SentencePaint::Held)
+        m_sentencePaint = SentencePaint::HeldForPickup;
     m_tts.handOver(text);
 }
 
@@ -273,7 +284,8 @@ void EnglishF::handOverInLanguage(const QString& text, const QString& language, 
         m_notice->announce(text);
         return;
     }
-    m_sentenceAwaitsPickup = m_sentencePaintHeld;
+    if (m_sentencePaint == SentencePaint::Held)
+        m_sentencePaint = SentencePaint::HeldForPickup;
     m_tts.handOverInLanguage(text, language, document);
 }
 

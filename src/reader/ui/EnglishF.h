@@ -3,6 +3,8 @@
 // timer and the menu bar. It shows what the reading model decides and hands its texts to the
 // speech window.
 #include "common/ProgramFiles.h"
+#include "common/WindowLifecycle.h"
+#include "reader/DocumentLoadJob.h"
 #include "reader/ReaderModel.h"
 #include "reader/ReaderPort.h"
 #include "reader/ui/FollowAlong.h"
@@ -69,7 +71,7 @@ public:
     // The longest wait after a continuous-play step for the speech window's pickup to take the
     // sentence (its own timer looks once a second); the pickup ends it sooner. Milliseconds.
     void setHandOverWait(int milliseconds) { m_handOverWaitMs = milliseconds; }
-    bool isInHandOverWait() const { return m_inHandOverWait; }
+    bool isInHandOverWait() const;
     // A pause of 0 chosen in the Seconds dialog: continuous play does not wait between sentences.
     bool hasNoPause() const { return m_noPause; }
 
@@ -88,10 +90,12 @@ public:
 
     // How a file becomes BookText (loadDocument unless a test says otherwise), called on a thread
     // of its own (EnglishFLoading.cpp).
-    using DocumentLoaderFunction = std::function<DocumentLoad(const QString&, const LoadProgress&)>;
+    using DocumentLoaderFunction = DocumentLoadJob::Loader;
     void setDocumentLoader(DocumentLoaderFunction loader);
     // Off: loads run at once on the window's thread, for tests that do not drive the threads.
-    void setLoadingInBackground(bool background) { m_loadInBackground = background; }
+    void setLoadingInBackground(bool background) {
+        m_loadMode = background ? DocumentLoadJob::Mode::Background : DocumentLoadJob::Mode::AtOnce;
+    }
 
     // The file named on the command line, as an absolute path; call before Form_Load.
     void setStartupFile(const QString& absolutePath) { m_startupFile = absolutePath; }
@@ -113,6 +117,11 @@ public:
     // "Word Help" for a word picked in Text1 (EnglishFWordHelp.cpp); null until first opened.
     void openWordHelp(const QString& word);
     WordHelp* wordHelp() const;
+
+    WindowLifecycle lifecycle() const { return m_lifecycle; }
+
+signals:
+    void lifecycleChanged(orasent::WindowLifecycle lifecycle);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -140,14 +149,14 @@ private:
     void cancelLoad(int ticket) override;
     void showLoadingStatus(const QString& text) override;
 
-    // Loading (EnglishFLoading.cpp): the workers, the status line and Tools > Stop Loading.
-    struct LoadWorker;
-    void finishLoadWorker(int ticket);
-    void stopLoadWorkers(bool join); // asks every load to stop; `join` waits for their threads
+    // Loading (EnglishFLoading.cpp): the jobs, the status line and Tools > Stop Loading.
+    void forgetLoadJob(DocumentLoadJob* job);
+    void stopLoadJobs(bool wait); // asks every load to stop; `wait` waits for their threads
     std::function<std::optional<QString>(bool again)> passwordAsker();
     void addStopLoading();
 
     void createControls();
+    void createButtons(QWidget* client); // Command1 .. Command11, in tab order, connected
     void createMenus();
     void addExportCommand(); // EnglishFExport.cpp: "Export to Audio..." in the Tools menu
     void exportToAudio();
@@ -175,6 +184,11 @@ private:
     // takes longer than the voice needs to start.
     void holdSentencePaint();
     void releaseSentencePaint();
+    enum class SentencePaint {
+        Shown,
+        Held,          // until the voice has the sentence, or a quarter second at most
+        HeldForPickup, // handed to the speech window: released by its pickup
+    };
 
     // Tools menu: "Recent Documents…", "Contents…", "Next Chapter", "Previous Chapter", and the
     // library of the documents' places (EnglishFLibrary.cpp).
@@ -201,8 +215,8 @@ private:
     void onTalkPressed(Qt::MouseButton button); // Command3, on the press
     void onQuitClicked();                       // Command6
     void onPathBoxLeft();                       // Text2 lost the focus: open what it names
-    void Openf_Click();
-    void Secs_Click();
+    void onOpenFileChosen();                    // File > Open File ("Openf")
+    void onSecondsChosen(); // "Seconds " ("Secs"): opens the pause dialog, or closes it
 
     SpeechWindow& m_tts;
     UserPrompts& m_prompts;
@@ -222,12 +236,11 @@ private:
     QPointer<SecondsF> m_secondsDialog;
 
     QString m_shownSentence; // the text last put into Text1, as given (CR LF kept)
-    bool m_sentencePaintHeld = false;
-    bool m_sentenceAwaitsPickup = false; // handed to the speech window: released by its pickup
+    SentencePaint m_sentencePaint = SentencePaint::Shown;
     QTimer* m_sentencePaintLimit = nullptr;
-    bool m_loaded = false;
-    bool m_unloaded = false;
-    bool m_inHandOverWait = false; // a step was handed over and the pickup has not taken it
+    void setLifecycle(WindowLifecycle lifecycle); // the one place that changes it
+    WindowLifecycle m_lifecycle = WindowLifecycle::Created;
+    // Runs while a step was handed over and the pickup has not taken it.
     QTimer* m_handOverWait = nullptr;
     bool m_showingSentence = false; // Text1 changes because the model shows a sentence
     void endHandOverWait();
@@ -235,8 +248,8 @@ private:
     int m_handOverWaitMs = 1000;
     FollowAlongSettings m_followAlong;
     DocumentLoaderFunction m_documentLoader;
-    bool m_loadInBackground = true;
-    std::vector<std::unique_ptr<LoadWorker>> m_loadWorkers;
+    DocumentLoadJob::Mode m_loadMode = DocumentLoadJob::Mode::Background;
+    std::vector<DocumentLoadJob*> m_loadJobs; // children of the window
     QAction* m_stopLoading = nullptr;
     QString m_startupFile;
     QString m_shownLanguage;                // of the sentence last handed over

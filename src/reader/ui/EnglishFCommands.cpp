@@ -45,7 +45,8 @@ bool EnglishF::eventFilter(QObject* watched, QEvent* event) {
             // Focus that moves to a menu, a popup or another program is not leaving the box.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-                reason != Qt::MenuBarFocusReason && !m_unloaded)
+                reason != Qt::MenuBarFocusReason && m_lifecycle != WindowLifecycle::Unloaded &&
+                m_lifecycle != WindowLifecycle::Unloading)
                 onPathBoxLeft();
         }
         break;
@@ -98,19 +99,21 @@ void EnglishF::onPathBoxLeft() {
 }
 
 void EnglishF::onPauseTick() {
-    if (m_inHandOverWait)
+    if (isInHandOverWait())
         return; // a tick that falls due during an earlier tick's wait is skipped
     if (m_model.timerTick() != ReaderModel::TickOutcome::Stepped)
         return;
     // The speech window takes the sentence at its next pickup; until then, and for about a
     // second at most, the ticks make no step.
-    m_inHandOverWait = true;
     m_handOverWait->start(m_handOverWaitMs);
+}
+
+bool EnglishF::isInHandOverWait() const {
+    return m_handOverWait && m_handOverWait->isActive();
 }
 
 void EnglishF::endHandOverWait() {
     m_handOverWait->stop();
-    m_inHandOverWait = false;
 }
 
 void EnglishF::onBiggerClicked() {

@@ -44,7 +44,7 @@ void EnglishF::exportToAudio() {
     }
     ExportChoice choice = lastChoice();
     if (choice.outputPath.isEmpty())
-        choice.outputPath = suggestedPath(m_model.FileName, choice.format);
+        choice.outputPath = suggestedPath(m_model.fileName(), choice.format);
     auto* dialog = new ExportDialog(m_prompts, choice.outputPath, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setChoice(choice);
@@ -63,8 +63,8 @@ void EnglishF::startExport(const ExportChoice& choice) {
 
 ExportRequest EnglishF::exportRequest(const ExportChoice& choice) const {
     ExportRequest request;
-    request.text = m_model.BookText;
-    request.inputPath = m_model.FileName;
+    request.text = m_model.bookText();
+    request.inputPath = m_model.fileName();
     // The text as read, never the file again; while a document is read in, what has arrived.
     request.readInput = false;
     const std::shared_ptr<const LoadedDocument> loaded = m_model.loadedDocument();
@@ -77,7 +77,7 @@ ExportRequest EnglishF::exportRequest(const ExportChoice& choice) const {
     request.textColour = readingLook().text;
     // The current sentence is the one shown; before any, the one Talk would show next.
     if (choice.fromCurrentSentence)
-        request.fromPosition = m_shownSentence.isEmpty() ? m_model.NextPos : m_model.LastPos;
+        request.fromPosition = m_shownSentence.isEmpty() ? m_model.nextPos() : m_model.lastPos();
     const SpeechChoice speech = m_tts.speechChoice();
     request.outputPath = choice.outputPath;
     request.format = choice.format;
@@ -88,7 +88,7 @@ ExportRequest EnglishF::exportRequest(const ExportChoice& choice) const {
     request.rate = speech.rate;
     request.volume = speech.volume;
     request.replacementList = speech.replacementList;
-    followDocumentLanguage(&request, m_model.readInDocumentLanguage);
+    followDocumentLanguage(&request, m_model.readInDocumentLanguage());
     request.pronunciation = speech.pronunciation;
     request.bookLexicons = speech.bookLexicons;
     return request;

@@ -44,26 +44,25 @@ void EnglishF::followSpeech() {
 }
 
 void EnglishF::holdSentencePaint() {
-    if (m_sentencePaintHeld || !m_sentencePaintLimit)
+    if (m_sentencePaint != SentencePaint::Shown || !m_sentencePaintLimit)
         return;
-    m_sentencePaintHeld = true;
+    m_sentencePaint = SentencePaint::Held;
     m_text1->setUpdatesEnabled(false);
     m_sentencePaintLimit->start();
     // Runs before any pickup that follows: a sentence not handed to the voice is painted then.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!m_sentenceAwaitsPickup)
+            if (m_sentencePaint != SentencePaint::HeldForPickup)
                 releaseSentencePaint();
         },
         Qt::QueuedConnection);
 }
 
 void EnglishF::releaseSentencePaint() {
-    m_sentenceAwaitsPickup = false;
-    if (!m_sentencePaintHeld)
+    if (m_sentencePaint == SentencePaint::Shown)
         return;
-    m_sentencePaintHeld = false;
+    m_sentencePaint = SentencePaint::Shown;
     m_sentencePaintLimit->stop();
     m_text1->setUpdatesEnabled(true);
 }

@@ -16,9 +16,9 @@ void EnglishF::addLanguageTool() {
     action->setCheckable(true);
     const bool on = readReadingOptionsFile(kReadingOptionsFileName).readInDocumentLanguage;
     action->setChecked(on);
-    m_model.readInDocumentLanguage = on;
+    m_model.setReadInDocumentLanguage(on);
     connect(action, &QAction::toggled, this, [this](bool checked) {
-        m_model.readInDocumentLanguage = checked;
+        m_model.setReadInDocumentLanguage(checked);
         // The other options in the file stay as they are.
         ReadingOptions options = readReadingOptionsFile(kReadingOptionsFileName);
         options.readInDocumentLanguage = checked;

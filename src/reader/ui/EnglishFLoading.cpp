@@ -1,11 +1,10 @@
-// Loading a text or document without freezing the reader: each load runs on a thread of its
-// own and hands its parts, progress and end to the reading model on the window's thread; a
-// status line under the path box tells how far it is, and Tools > Stop Loading ends it. Files
-// dropped on the window open like Open File.
+// Loading a text or document without freezing the reader: each load is a job on a thread of its
+// own whose parts, progress and end go to the reading model on the window's thread; a status
+// line under the path box tells how far it is, and Tools > Stop Loading ends it. Files dropped
+// on the window open like Open File.
 #include "common/ui/UserPrompts.h"
-#include "documents/CoverImage.h"
+#include "reader/DocumentLoadJob.h"
 #include "reader/ui/EnglishF.h"
-#include "reader/ui/EnglishFLoadWorker.h"
 #include "reader/ui/ReaderStatusLine.h"
 
 #include <QAction>
@@ -18,7 +17,7 @@
 #include <QThread>
 #include <QUrl>
 
-#include <memory>
+#include <algorithm>
 
 namespace orasent {
 
@@ -36,16 +35,6 @@ QString droppedFile(const QMimeData* mime) {
     const QUrl url = mime->urls().constFirst();
     return url.isLocalFile() ? url.toLocalFile() : QString();
 }
-// The cover is read on the loading thread as well, for an export to take with the text.
-EnglishF::DocumentLoaderFunction withCover(EnglishF::DocumentLoaderFunction loader) {
-    return [loader = std::move(loader)](const QString& path, const LoadProgress& progress) {
-        DocumentLoad load = loader(path, progress);
-        DocumentMetadata& about = load.document.metadata;
-        if (load.status == DocumentLoad::Status::Loaded && about.coverJpeg.isEmpty())
-            about.coverJpeg = coverJpegFor(path);
-        return load;
-    };
-}
 } // namespace
 
 void EnglishF::setDocumentLoader(DocumentLoaderFunction loader) {
@@ -53,43 +42,19 @@ void EnglishF::setDocumentLoader(DocumentLoaderFunction loader) {
 }
 
 void EnglishF::startLoad(const QString& path, int ticket, ReaderModel& model) {
-    // The working directory may change (the file dialog) before the thread opens the file.
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    const DocumentLoaderFunction loader =
-        withCover(m_documentLoader ? m_documentLoader : loadDocument);
-    m_stopLoading->setEnabled(true);
-    if (!m_loadInBackground) {
-        LoadProgress progress;
-        progress.password = passwordAsker();
-        progress.report = [&](int done, int total) { model.loadProgressed(ticket, done, total); };
-        progress.arrived = [&](const QVector<Paragraph>& part) { model.partArrived(ticket, part); };
-        model.loadEnded(ticket, loader(absolute, progress));
-        return;
-    }
-    auto worker = std::make_unique<LoadWorker>();
-    worker->ticket = ticket;
-    LoadWorker* raw = worker.get();
-    // Deliveries are queued to the window; the window outlives the thread (see the destructor).
-    auto deliver = [this](std::function<void()> call) {
-        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    auto* job = new DocumentLoadJob(ticket, path, m_documentLoader, this);
+    job->setPasswordAsker(passwordAsker());
+    connect(job, &DocumentLoadJob::started, this, [this] { m_stopLoading->setEnabled(true); });
+    connect(job, &DocumentLoadJob::progress, &model, &ReaderModel::loadProgressed);
+    connect(job, &DocumentLoadJob::partArrived, &model, &ReaderModel::partArrived);
+    const auto ended = [this, job, &model](int endedTicket, const DocumentLoad& load) {
+        forgetLoadJob(job);
+        model.loadEnded(endedTicket, load);
     };
-    raw->thread = std::thread([this, raw, absolute, loader, deliver, ticket] {
-        LoadProgress progress;
-        progress.password = passwordAsker();
-        progress.cancelled = [raw] { return raw->cancelled.load(); };
-        progress.report = [&](int done, int total) {
-            deliver([this, ticket, done, total] { m_model.loadProgressed(ticket, done, total); });
-        };
-        progress.arrived = [&](const QVector<Paragraph>& part) {
-            deliver([this, ticket, part] { m_model.partArrived(ticket, part); });
-        };
-        DocumentLoad load = loader(absolute, progress);
-        deliver([this, ticket, load = std::move(load)]() mutable {
-            finishLoadWorker(ticket);
-            m_model.loadEnded(ticket, std::move(load));
-        });
-    });
-    m_loadWorkers.push_back(std::move(worker));
+    connect(job, &DocumentLoadJob::finished, this, ended);
+    connect(job, &DocumentLoadJob::failed, this, ended);
+    m_loadJobs.push_back(job);
+    job->start(m_loadMode);
 }
 
 std::function<std::optional<QString>(bool again)> EnglishF::passwordAsker() {
@@ -107,29 +72,24 @@ std::function<std::optional<QString>(bool again)> EnglishF::passwordAsker() {
 }
 
 void EnglishF::cancelLoad(int ticket) {
-    for (const auto& worker : m_loadWorkers)
-        if (worker->ticket == ticket)
-            worker->cancelled = true;
+    for (DocumentLoadJob* job : m_loadJobs)
+        if (job->ticket() == ticket)
+            job->cancel();
 }
 
-void EnglishF::finishLoadWorker(int ticket) {
-    for (auto it = m_loadWorkers.begin(); it != m_loadWorkers.end(); ++it) {
-        if ((*it)->ticket == ticket) {
-            (*it)->thread.join(); // its last act was to queue this call
-            m_loadWorkers.erase(it);
-            return;
-        }
-    }
+void EnglishF::forgetLoadJob(DocumentLoadJob* job) {
+    m_loadJobs.erase(std::remove(m_loadJobs.begin(), m_loadJobs.end(), job), m_loadJobs.end());
+    job->deleteLater(); // it is still sending its last signal
 }
 
-void EnglishF::stopLoadWorkers(bool join) {
-    for (const auto& worker : m_loadWorkers)
-        worker->cancelled = true;
-    if (!join)
+void EnglishF::stopLoadJobs(bool wait) {
+    for (DocumentLoadJob* job : m_loadJobs)
+        job->cancel();
+    if (!wait)
         return;
-    for (const auto& worker : m_loadWorkers)
-        worker->thread.join();
-    m_loadWorkers.clear();
+    for (DocumentLoadJob* job : m_loadJobs)
+        delete job; // waits for its thread
+    m_loadJobs.clear();
 }
 
 void EnglishF::addStopLoading() {

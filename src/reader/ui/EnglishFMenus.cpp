@@ -45,7 +45,7 @@ void EnglishF::createMenus() {
     file->setObjectName(QStringLiteral("FF"));
     file->menuAction()->setObjectName(QStringLiteral("FF"));
     connect(namedAction(file->addAction(QStringLiteral("Open File")), "Openf"), &QAction::triggered,
-            this, &EnglishF::Openf_Click);
+            this, &EnglishF::onOpenFileChosen);
     connect(namedAction(file->addAction(QStringLiteral("Open Tech Question")), "TQuestions"),
             &QAction::triggered, this, [this] { m_model.openPool(files::techPool()); });
     connect(namedAction(file->addAction(QStringLiteral("Open General Question")), "Gquestions"),
@@ -58,7 +58,7 @@ void EnglishF::createMenus() {
     connect(namedAction(menuBar()->addAction(QStringLiteral("TTS Setup")), "TTSSet"),
             &QAction::triggered, this, [this] { m_tts.showWindow(); });
     connect(namedAction(menuBar()->addAction(QStringLiteral("Seconds ")), "Secs"),
-            &QAction::triggered, this, &EnglishF::Secs_Click);
+            &QAction::triggered, this, &EnglishF::onSecondsChosen);
     m_toolsMenu = menuBar()->addMenu(QStringLiteral("Too&ls")); // Alt+T is Talk, Alt+O Stop
     m_toolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
     m_toolsMenu->menuAction()->setObjectName(QStringLiteral("ToolsMenu"));
@@ -68,7 +68,7 @@ void EnglishF::createMenus() {
     addPronunciationTool();
 }
 
-void EnglishF::Openf_Click() {
+void EnglishF::onOpenFileChosen() {
     const QString workingDir = QDir::currentPath();
     OpenFileRequest request;
     request.directory = workingDir; // no file name, no type filter
@@ -85,7 +85,7 @@ SecondsF* EnglishF::pauseDialog() const {
     return (m_secondsDialog && m_secondsDialog->isVisible()) ? m_secondsDialog.data() : nullptr;
 }
 
-void EnglishF::Secs_Click() {
+void EnglishF::onSecondsChosen() {
     if (SecondsF* open = pauseDialog()) {
         open->close(); // unloaded without saving what was typed
         return;

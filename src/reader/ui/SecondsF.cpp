@@ -1,3 +1,4 @@
+// The pause dialog: shows the saved pause and saves the one typed, from 0 to 32 seconds.
 #include "reader/ui/SecondsF.h"
 
 #include "common/ui/UserPrompts.h"
@@ -55,30 +56,30 @@ SecondsF::SecondsF(ReaderModel& model, UserPrompts& prompts, std::function<void(
     setTabOrder(m_command2, m_text1);
     m_command1->setFocus(Qt::OtherFocusReason);
 
-    connect(m_command2, &QPushButton::clicked, this, &SecondsF::Command2_Click);
-    connect(m_command1, &QPushButton::clicked, this, &SecondsF::Command1_Click);
-    Form_Load();
+    connect(m_command2, &QPushButton::clicked, this, &SecondsF::onSavePressed);
+    connect(m_command1, &QPushButton::clicked, this, &SecondsF::onClosePressed);
+    showSavedPause();
 }
 
-void SecondsF::Form_Load() {
-    if (m_model.Seconds == 0)
-        m_model.Seconds = 1; // the timer keeps its interval until Save
-    m_text1->setText(QString::number(m_model.Seconds));
+void SecondsF::showSavedPause() {
+    if (m_model.seconds() == 0)
+        m_model.setSeconds(1); // the timer keeps its interval until Save
+    m_text1->setText(QString::number(m_model.seconds()));
 }
 
-void SecondsF::Command2_Click() {
+void SecondsF::onSavePressed() {
     const std::optional<int> seconds = ReaderModel::parseSeconds(m_text1->text());
     if (!seconds) {
         m_prompts.showMessage(this, QStringLiteral("The pause must be from 0 to 32 seconds."),
                               programTitle());
         return; // the pause and the timer stay as they were; the dialog stays open
     }
-    m_model.Seconds = *seconds;
+    m_model.setSeconds(*seconds);
     m_applyPause(*seconds);
     close();
 }
 
-void SecondsF::Command1_Click() {
+void SecondsF::onClosePressed() {
     close();
 }
 

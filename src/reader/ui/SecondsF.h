@@ -21,9 +21,9 @@ public:
              QWidget* parent = nullptr);
 
 private:
-    void Form_Load();
-    void Command2_Click(); // Save
-    void Command1_Click(); // Close
+    void showSavedPause();
+    void onSavePressed();  // Command2
+    void onClosePressed(); // Command1
 
     ReaderModel& m_model;
     UserPrompts& m_prompts;

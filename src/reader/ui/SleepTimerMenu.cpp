@@ -71,7 +71,7 @@ void SleepTimerMenu::choose(int minutes) {
         m_timer.setMinutes(minutes);
     } else if (minutes == 0) {
         // Where the chapter being read ends; a text without contents is one chapter.
-        const double at = m_model.LastPos > 0 ? m_model.LastPos : 1;
+        const double at = m_model.lastPos() > 0 ? m_model.lastPos() : 1;
         const auto chapter = m_model.chapterAt(at);
         m_timer.setChapterEnd(chapter ? chapter->end : 0);
     } else {
@@ -94,9 +94,9 @@ void SleepTimerMenu::check() {
         return;
     }
     m_status.setPart(kStatusKey, m_timer.statusText());
-    if (!m_timer.isDue(m_model.NextPos))
+    if (!m_timer.isDue(m_model.nextPos()))
         return;
-    if (m_model.ContinuousPlay == 0) {
+    if (m_model.playMode() == ReaderModel::PlayMode::Off) {
         // Nothing to stop; a minute timer that ran out while reading was off is done.
         if (m_timer.mode() == SleepTimer::Mode::Minutes)
             end();

@@ -56,10 +56,17 @@ TTSSetup::~TTSSetup() {
         m_voice->disconnect(this);
 }
 
-void TTSSetup::Form_Load() {
-    if (m_loaded)
+void TTSSetup::setLifecycle(WindowLifecycle lifecycle) {
+    if (lifecycle == m_lifecycle)
         return;
-    m_loaded = true;
+    m_lifecycle = lifecycle;
+    emit lifecycleChanged(lifecycle);
+}
+
+void TTSSetup::Form_Load() {
+    if (m_lifecycle != WindowLifecycle::Created)
+        return;
+    setLifecycle(WindowLifecycle::Loaded);
 
     // 1. The voice, its events delivered here. An engine that cannot start leaves no voice:
     //    the lists stay empty and speaking fails silently.
@@ -140,10 +147,11 @@ void TTSSetup::showWindow() {
 }
 
 void TTSSetup::Form_Unload() {
-    if (m_unloaded)
+    if (m_lifecycle == WindowLifecycle::Unloaded)
         return;
-    m_unloading = true;
-    if (m_loaded)
+    const bool loaded = m_lifecycle == WindowLifecycle::Loaded;
+    setLifecycle(WindowLifecycle::Unloading);
+    if (loaded)
         SaveDat();
     m_core.stop();
     m_core.setVoice(nullptr);
@@ -151,7 +159,7 @@ void TTSSetup::Form_Unload() {
         m_voice->disconnect(this);
         m_voice.reset();
     }
-    m_unloaded = true;
+    setLifecycle(WindowLifecycle::Unloaded);
     hide();
 }
 
@@ -162,8 +170,10 @@ void TTSSetup::setReaderSentenceBox(QPlainTextEdit* text1) {
 // The user's close box is refused: the window stays. The program's unload and a shutting-down
 // session close it.
 void TTSSetup::closeEvent(QCloseEvent* event) {
-    if (m_unloading || m_unloaded || qApp->isSavingSession()) {
-        if (!m_unloaded)
+    const bool closing =
+        m_lifecycle == WindowLifecycle::Unloading || m_lifecycle == WindowLifecycle::Unloaded;
+    if (closing || qApp->isSavingSession()) {
+        if (m_lifecycle != WindowLifecycle::Unloaded)
             Form_Unload();
         event->accept();
         return;

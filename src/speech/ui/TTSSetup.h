@@ -2,6 +2,7 @@
 // The speech setup window "Text To Speech": owns the one voice of the program, its settings,
 // the speak box that the reader fills, the clipboard monitor, the word highlight and the word
 // list editor panel.
+#include "common/WindowLifecycle.h"
 #include "speech/ClipboardMonitor.h"
 #include "speech/LanguageVoices.h"
 #include "speech/PronunciationStore.h"
@@ -76,7 +77,8 @@ public:
     QString ReplacementList() const { return m_core.replacementList(); }
     int SpeakFlags() const { return m_core.speakFlags(); }
     QTimer* Timer1() { return m_core.timer(); }
-    bool isLoaded() const { return m_loaded; }
+    bool isLoaded() const { return m_lifecycle != WindowLifecycle::Created; }
+    WindowLifecycle lifecycle() const { return m_lifecycle; }
     // The window's outer width in twips, and whether the word list panel is open.
     double outerWidthTwips() const;
     bool isEditorOpen() const;
@@ -119,6 +121,9 @@ public:
     static const char* const kHelpText;
     static const char* const kTestSentence;
     static const char* const kNoAudioOutput;
+
+signals:
+    void lifecycleChanged(orasent::WindowLifecycle lifecycle);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -185,9 +190,8 @@ private:
     QPointer<QDialog> m_pronunciationEditor;
     QPointer<QPlainTextEdit> m_readerText1;
 
-    bool m_loaded = false;
-    bool m_unloading = false;
-    bool m_unloaded = false;
+    void setLifecycle(WindowLifecycle lifecycle); // the one place that changes it
+    WindowLifecycle m_lifecycle = WindowLifecycle::Created;
     bool m_applyingVoice = false;
     int m_savedVoiceIndex = -1; // a saved voice not (yet) in the list
 

@@ -88,7 +88,7 @@ QString TTSSetup::clipboardText() const {
 }
 
 void TTSSetup::Timer1_Timer() {
-    if (!m_unloaded)
+    if (m_lifecycle != WindowLifecycle::Unloaded)
         m_core.tick();
 }
 

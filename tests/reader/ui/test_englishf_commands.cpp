@@ -88,11 +88,11 @@ private slots:
         QCOMPARE(QDir::currentPath(), home); // the dialog's folder change is undone
         const QString path =
             fileName == "Tech Pool.txt" ? fileName : QDir(home).absoluteFilePath(fileName);
-        QCOMPARE(f.model().FileName, path);
+        QCOMPARE(f.model().fileName(), path);
         QCOMPARE(f.text2()->text(), path);
-        QCOMPARE(f.model().BookText, bookText);
-        QCOMPARE(f.model().BookMarks[1], bookmark1);
-        QCOMPARE(f.model().NextPos, bookmark1 ? 5.0 : 0.0);
+        QCOMPARE(f.model().bookText(), bookText);
+        QCOMPARE(f.model().bookMarks()[1], bookmark1);
+        QCOMPARE(f.model().nextPos(), bookmark1 ? 5.0 : 0.0);
         QCOMPARE(f.tts.spoken(), spoken);
         QVERIFY(!QApplication::overrideCursor()); // the busy pointer is gone again
     }
@@ -123,9 +123,9 @@ private slots:
         QTest::keyClicks(f.text2(), typed);
         f.tts.takeSpeakBox();
         f.command(5)->setFocus(Qt::TabFocusReason);
-        QCOMPARE(f.model().FileName, fileName);
+        QCOMPARE(f.model().fileName(), fileName);
         QCOMPARE(f.tts.spoken(), spoken);
-        QCOMPARE(f.model().NextPos, 5.0); // the place is kept
+        QCOMPARE(f.model().nextPos(), 5.0); // the place is kept
     }
 
     void pools() {
@@ -142,15 +142,15 @@ private slots:
         QCOMPARE(f.prompts.messages[0].text + f.prompts.messages[1].text +
                      f.prompts.messages[2].text,
                  "Tech Pool.txt not foundGeneral Pool.txt not foundExtra Pool.txt not found");
-        QCOMPARE(f.model().FileName, "start.txt");
+        QCOMPARE(f.model().fileName(), "start.txt");
         QCOMPARE(f.text2()->text(), "start.txt");
-        QCOMPARE(f.model().BookMarks[1], 1.0);
+        QCOMPARE(f.model().bookMarks()[1], 1.0);
 
         writeFile("General Pool.txt", "Q? \r\nThe answer is A. ");
         f.action("Gquestions")->trigger(); // present: loaded from its beginning without bookmarks
         QCOMPARE(f.text2()->text(), "General Pool.txt");
-        QCOMPARE(f.model().NextPos, 0.0);
-        QCOMPARE(f.model().BookMarks[1], 0.0);
+        QCOMPARE(f.model().nextPos(), 0.0);
+        QCOMPARE(f.model().bookMarks()[1], 0.0);
         f.talk();
         QCOMPARE(f.text1()->toPlainText(), "Q? \nThe answer is A.");
         QCOMPARE(f.tts.spoken(), "Q? \r\nThe answer is A.");
@@ -170,7 +170,7 @@ private slots:
             QCryptographicHash::hash(message.mid(23).toUtf8(), QCryptographicHash::Sha1).toHex(),
             "c5b69a6e995130fac77c7d0f589a2532957d26c9");
         QCOMPARE(f.text1()->toPlainText(), QString(message).replace("\r\n", "\n"));
-        QCOMPARE(f.model().NextPos, 5.0);
+        QCOMPARE(f.model().nextPos(), 5.0);
         f.tts.takeSpeakBox();
         f.click(5); // Again speaks the help as it was handed over, CR LF and all
         QCOMPARE(f.tts.spoken(), message);
@@ -205,10 +205,10 @@ private slots:
         QCOMPARE(f.text1()->toPlainText(), "Bookmark number  2. \n Two.");
         f.click(10); // Clear
         QCOMPARE(f.tts.spoken(), "All bookmarks have been cleared");
-        QCOMPARE(f.model().BookMarks[1], 0.0);
+        QCOMPARE(f.model().bookMarks()[1], 0.0);
         f.click(11); // Set 25
         QCOMPARE(f.tts.spoken(), "25 bookmarks have been set");
-        QCOMPARE(f.model().BookMarks[1], 1.0);
+        QCOMPARE(f.model().bookMarks()[1], 1.0);
     }
 };
 

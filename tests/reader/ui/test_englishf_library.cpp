@@ -87,7 +87,7 @@ private slots:
         list->setCurrentRow(1); // the question pool
         QTest::mouseClick(dialog->findChild<QPushButton*>("RecentOpen"), Qt::LeftButton);
         QVERIFY(!dialogOf<RecentDocumentsDialog>(reader));
-        QCOMPARE(f.model().FileName, QDir::current().filePath("Tech Pool.txt"));
+        QCOMPARE(f.model().fileName(), QDir::current().filePath("Tech Pool.txt"));
     }
 
     void chapterKeysTypeNothing() {
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(f.text1()->toPlainText(), QString("Part One."));
         QTest::keyClick(f.text1(), Qt::Key_Up, Qt::ControlModifier);
         QCOMPARE(f.tts.spoken(), QString("There is no chapter before this one."));
-        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off);
     }
 
     // Without headings the list still leads back to the start, and says why it holds no more.
@@ -139,7 +139,7 @@ private slots:
         QTest::keyClick(list, Qt::Key_Return);
         QVERIFY(!dialogOf<ContentsDialog>(reader));
         QCOMPARE(f.text1()->toPlainText(), QString("Preface."));
-        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off);
     }
 };
 

@@ -17,7 +17,7 @@ private slots:
     void droppedFileOpensAsNewReading() {
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
-        f.model().NextPos = 6;
+        f.model().setNextPos(6);
         writeFile("dropped.txt", "Dropped. Text. ");
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(QDir::current().filePath("dropped.txt"))});
@@ -26,8 +26,8 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(&reader, &drop);
-        QCOMPARE(f.model().BookText, QString("Dropped. Text. "));
-        QCOMPARE(f.model().NextPos, 0.0);
+        QCOMPARE(f.model().bookText(), QString("Dropped. Text. "));
+        QCOMPARE(f.model().nextPos(), 0.0);
         QVERIFY(f.text2()->text().endsWith("dropped.txt"));
     }
 
@@ -52,7 +52,7 @@ private slots:
         const QString path = QDir::current().filePath(named);
         f.beforeLoad = [&](EnglishF& reader) { reader.setStartupFile(path); };
         f.open(false);
-        QCOMPARE(f.model().BookText, bookText);
+        QCOMPARE(f.model().bookText(), bookText);
         QVERIFY2(f.tts.spoken().startsWith(spoken), qPrintable(f.tts.spoken()));
     }
 
@@ -63,8 +63,8 @@ private slots:
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
         reader.setLoadingInBackground(true);
-        f.model().NextPos = 6;
-        f.model().ContinuousPlay = -1;
+        f.model().setNextPos(6);
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         QSemaphore reads; // one page read per permit
         reader.setDocumentLoader([&reads](const QString&, const LoadProgress& progress) {
             for (int page = 0; page < 500 && !progress.cancelled(); ++page) {
@@ -94,9 +94,9 @@ private slots:
         QCOMPARE(f.model().state(), ReaderState::Reading);
         QVERIFY(!status->isVisibleTo(&reader));
         QVERIFY(!stop->isEnabled());
-        QCOMPARE(f.model().BookText, QString("One. Two. Three. Four. "));
-        QCOMPARE(f.model().FileName, QString("Tech Pool.txt"));
-        QCOMPARE(f.model().NextPos, 6.0);
+        QCOMPARE(f.model().bookText(), QString("One. Two. Three. Four. "));
+        QCOMPARE(f.model().fileName(), QString("Tech Pool.txt"));
+        QCOMPARE(f.model().nextPos(), 6.0);
         QCOMPARE(f.text2()->text(), QString("Tech Pool.txt"));
     }
 
@@ -106,7 +106,7 @@ private slots:
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
         reader.setLoadingInBackground(true);
-        f.model().NextPos = 6, f.model().LastPos = 6;
+        f.model().setNextPos(6), f.model().setLastPos(6);
         QSemaphore reads;
         reader.setDocumentLoader([&reads](const QString&, const LoadProgress& progress) {
             while (!progress.cancelled())

@@ -35,7 +35,7 @@ private slots:
             f.talk(Qt::MouseButton(button));
         QCOMPARE(f.text1()->toPlainText(), shown);
         QCOMPARE(f.tts.spoken(), shown);
-        QCOMPARE(f.model().NextPos, nextPos);
+        QCOMPARE(f.model().nextPos(), nextPos);
         QCOMPARE(f.tts.stopVoiceCalls, buttons.size());
     }
 
@@ -44,9 +44,9 @@ private slots:
         f.open();
         f.talk();
         QTest::mouseRelease(f.command(3), Qt::LeftButton);
-        QCOMPARE(f.model().NextPos, 5.0);
+        QCOMPARE(f.model().nextPos(), 5.0);
         QTest::mouseDClick(f.command(3), Qt::LeftButton); // a quick second press still steps
-        QCOMPARE(f.model().NextPos, 10.0);
+        QCOMPARE(f.model().nextPos(), 10.0);
         QCOMPARE(f.text1()->toPlainText(), " Two.");
     }
 
@@ -114,8 +114,8 @@ private slots:
         else if (QWidget* focus = QApplication::focusWidget())
             focus->clearFocus();
         QTest::keyClick(widget, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(f.model().ContinuousPlay, expected);
-        QCOMPARE(f.model().NextPos, 0.0); // no key makes a sentence step
+        QCOMPARE(f.model().playMode() == ReaderModel::PlayMode::Continuous, expected != 0);
+        QCOMPARE(f.model().nextPos(), 0.0); // no key makes a sentence step
     }
 
     void typedKeyStillReachesTheControl() {
@@ -125,7 +125,7 @@ private slots:
         f.text1()->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(f.text1(), "ab");
         QCOMPARE(f.text1()->toPlainText(), "ab");
-        QCOMPARE(f.model().ContinuousPlay, -1);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Continuous);
     }
 
     void altShortcutPressesItsButton() {
@@ -135,21 +135,21 @@ private slots:
         // Through the window system, as a user types it, so the shortcut map sees it.
         QTest::keyClick(reader.windowHandle(), Qt::Key_B, Qt::AltModifier);
         QTRY_COMPARE(f.text1()->font().pointSizeF(), 28.0); // the animated click lands later
-        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off);
     }
 
     void stopAndAgain() {
         ReaderWindowFixture f;
         f.open();
         f.talk();
-        f.model().ContinuousPlay = -1;
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         f.tts.takeSpeakBox(); // the speech window took the sentence
         f.click(5);           // Again
         QCOMPARE(f.tts.spoken(), "One.");
         QCOMPARE(f.tts.stopVoiceCalls, 2);
-        QCOMPARE(f.model().NextPos, 5.0);
+        QCOMPARE(f.model().nextPos(), 5.0);
         f.click(4); // Stop
-        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off);
         QCOMPARE(f.tts.stopVoiceCalls, 3);
         QCOMPARE(f.tts.spoken(), "One."); // the speak box is left alone
     }
@@ -157,7 +157,7 @@ private slots:
     void tickSeesTheSpeakButton() {
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
-        f.model().ContinuousPlay = -1;
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         f.tts.setSpeaking(true);
         reader.onPauseTick();
         QCOMPARE(f.tts.stopVoiceCalls, 0);
@@ -173,36 +173,36 @@ private slots:
     void tickDuringTheWaitIsSkippedAndStopIsHandled() {
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
-        f.model().ContinuousPlay = -1;
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         reader.onPauseTick(); // a step, waiting for the pickup
         QVERIFY(reader.isInHandOverWait());
         reader.onPauseTick();
-        QCOMPARE(f.model().NextPos, 5.0); // the tick in the wait made no step
-        f.click(4);                       // Stop
-        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.model().nextPos(), 5.0); // the tick in the wait made no step
+        f.click(4);                         // Stop
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off);
         QCOMPARE(f.tts.stopVoiceCalls, 2); // the step and Stop
         emit f.tts.core.pickupDone();
         QVERIFY(!reader.isInHandOverWait());
         reader.onPauseTick(); // play is off now
-        QCOMPARE(f.model().NextPos, 5.0);
+        QCOMPARE(f.model().nextPos(), 5.0);
     }
 
     void talkDuringTheWaitSteps() {
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
-        f.model().ContinuousPlay = -1;
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         reader.onPauseTick();
         f.talk();
-        QCOMPARE(f.model().NextPos, 10.0);
+        QCOMPARE(f.model().nextPos(), 10.0);
         QCOMPARE(f.tts.spoken(), " Two.");
     }
 
     void timerDrivesTheTicks() {
         ReaderWindowFixture f;
         f.open();
-        f.model().ContinuousPlay = -1;
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         f.timer1()->setInterval(10); // the wiring, not the pace
-        QTRY_VERIFY(f.model().NextPos >= 5.0);
+        QTRY_VERIFY(f.model().nextPos() >= 5.0);
     }
 
     // A word heard gets a band in Text1; nothing else of Text1 changes. A word of a text Text1

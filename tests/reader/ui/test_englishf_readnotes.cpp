@@ -32,7 +32,7 @@ private slots:
         QVERIFY(!readNotes->isChecked());
 
         QVERIFY(fixture.model().openChosenFile(QStringLiteral("page.md")));
-        QCOMPARE(fixture.model().BookText, QStringLiteral("Title. \r\nText here. "));
+        QCOMPARE(fixture.model().bookText(), QStringLiteral("Title. \r\nText here. "));
 
         readNotes->trigger();
         QVERIFY(readNotes->isChecked());
@@ -40,7 +40,7 @@ private slots:
                  QByteArray("DOCUMENTLANGUAGE=0\r\nREADNOTES=1\r\nSCREENREADERSPEAKS=0\r\n"
                             "SHOWSYLLABLES=0\r\n"));
         QVERIFY(fixture.model().openChosenFile(QStringLiteral("page.md")));
-        QCOMPARE(fixture.model().BookText,
+        QCOMPARE(fixture.model().bookText(),
                  QStringLiteral("Title. \r\nText here. \r\nNotes. \r\nThe note. "));
         QVERIFY(fixture.prompts.messages.isEmpty());
     }

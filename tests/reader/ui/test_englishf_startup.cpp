@@ -21,10 +21,10 @@ private slots:
         EnglishF& reader = f.open(true, "What is H2O? \r\nThe answer is water. \r\n");
         QCOMPARE(reader.windowTitle(), "Read Text");
         QCOMPARE(f.text2()->text(), "Tech Pool.txt");
-        QCOMPARE(f.model().FileName, "Tech Pool.txt");
-        QCOMPARE(f.model().BookText, "What is H2O? \r\nThe answer is water. ");
-        QCOMPARE(f.model().NextPos, 0.0);
-        QCOMPARE(f.model().BookNum, 0);
+        QCOMPARE(f.model().fileName(), "Tech Pool.txt");
+        QCOMPARE(f.model().bookText(), "What is H2O? \r\nThe answer is water. ");
+        QCOMPARE(f.model().nextPos(), 0.0);
+        QCOMPARE(f.model().bookNum(), 0);
         QCOMPARE(f.timer1()->interval(), 2000);
         QVERIFY(f.timer1()->isActive());
         QCOMPARE(f.tts.loadCalls, 1);
@@ -93,13 +93,13 @@ private slots:
             f.text2()->selectAll();
             QTest::keyClicks(f.text2(), "book, one.txt");
             f.text1()->setFocus(Qt::TabFocusReason); // the path box loses focus: the file loads
-            QCOMPARE(m.FileName, "book, one.txt");
+            QCOMPARE(m.fileName(), "book, one.txt");
             f.talk();
             f.talk();
             f.click(7); // bookmark 1 at 5
-            m.BookMarks[7] = 10.04;
+            m.setBookMarkAt(7, 10.04);
             f.click(1); // 28 points
-            m.Seconds = 3;
+            m.setSeconds(3);
             reader.close();
             QCOMPARE(f.tts.unloadCalls, 1);
             QVERIFY(!f.timer1()->isActive());
@@ -108,16 +108,16 @@ private slots:
 
         f.open(false);
         const ReaderModel& m = f.model();
-        QCOMPARE(m.NextPos, 5.0);
-        QCOMPARE(m.LastPos, 5.0);
-        QCOMPARE(m.BookMarks[1], 5.0);
-        QCOMPARE(m.BookMarks[7], 10.04);
-        QCOMPARE(m.BookMarks[2], 0.0);
-        QCOMPARE(m.BookNum, 1);
-        QCOMPARE(m.FileName, "book, one.txt");
+        QCOMPARE(m.nextPos(), 5.0);
+        QCOMPARE(m.lastPos(), 5.0);
+        QCOMPARE(m.bookMarks()[1], 5.0);
+        QCOMPARE(m.bookMarks()[7], 10.04);
+        QCOMPARE(m.bookMarks()[2], 0.0);
+        QCOMPARE(m.bookNum(), 1);
+        QCOMPARE(m.fileName(), "book, one.txt");
         QCOMPARE(f.text2()->text(), "book, one.txt");
         QCOMPARE(f.text1()->font().pointSizeF(), 28.0);
-        QCOMPARE(m.Seconds, 3);
+        QCOMPARE(m.seconds(), 3);
         QCOMPARE(f.timer1()->interval(), 3000);
         f.talk(); // the next Talk repeats the sentence last shown
         QCOMPARE(f.text1()->toPlainText(), " Two.");
@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(f.text1()->font().pointSizeF(), fontSize);
         QCOMPARE(f.timer1()->interval(), interval);
         QCOMPARE(f.timer1()->isActive(), timerActive);
-        QCOMPARE(f.model().ReservedNum, 1);
+        QCOMPARE(f.model().reservedNum(), 1);
         QCOMPARE(f.text2()->text(), "Tech Pool.txt");
     }
 
@@ -177,8 +177,8 @@ private slots:
         QCOMPARE(f.prompts.messages.size(), 1);
         QCOMPARE(f.prompts.messages[0].text, "Error loading file");
         QCOMPARE(f.prompts.messages[0].title, programTitle());
-        QVERIFY(f.model().BookText.isEmpty());
-        QCOMPARE(f.model().NextPos, 7.0);
+        QVERIFY(f.model().bookText().isEmpty());
+        QCOMPARE(f.model().nextPos(), 7.0);
     }
 
     // A damaged e-book named on the command line (its second chapter a zip bomb, lying about
@@ -224,7 +224,7 @@ private slots:
         writeFile("bad.epub", book);
         {
             EnglishF& reader = f.open(false);
-            f.model().FileName = "saved.txt";
+            f.model().setFileName("saved.txt");
             f.model().OpenfF();
             f.talk();
             f.talk();
@@ -241,10 +241,10 @@ private slots:
         };
         EnglishF& reader = f.open(false);
         QCOMPARE(f.prompts.messages.size(), 1);
-        QCOMPARE(f.model().FileName, "saved.txt");
+        QCOMPARE(f.model().fileName(), "saved.txt");
         QCOMPARE(f.text2()->text(), "saved.txt");
-        QCOMPARE(f.model().BookText, "One. Two. Three. Four. ");
-        QCOMPARE(f.model().BookNum, 1);
+        QCOMPARE(f.model().bookText(), "One. Two. Three. Four. ");
+        QCOMPARE(f.model().bookNum(), 1);
         f.talk(); // the sentence last shown, as after any restart
         QCOMPARE(f.text1()->toPlainText(), " Two.");
         reader.close();

@@ -50,7 +50,7 @@ private slots:
         ReaderWindowFixture fixture;
         fixture.open(true, kPool);
         fixture.talk();
-        const double place = fixture.model().NextPos;
+        const double place = fixture.model().nextPos();
         QPlainTextEdit* box = fixture.text1();
         QTextCursor cursor(box->document());
         cursor.setPosition(5); // inside "banana"
@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(help->windowTitle(), QStringLiteral("Word Help"));
         QCOMPARE(help->findChild<SentenceBox*>(QStringLiteral("Syllables"))->toPlainText(),
                  QStringLiteral("ba·na·na"));
-        QCOMPARE(fixture.model().NextPos, place);
+        QCOMPARE(fixture.model().nextPos(), place);
         QCOMPARE(box->toPlainText(), QStringLiteral("The banana is yellow."));
         QTest::keyClick(help, Qt::Key_Escape);
         QVERIFY(!help->isVisible());
@@ -73,17 +73,17 @@ private slots:
         ReaderWindowFixture fixture;
         fixture.open(true, kPool);
         fixture.talk();
-        const double place = fixture.model().NextPos;
+        const double place = fixture.model().nextPos();
         QPlainTextEdit* box = fixture.text1();
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Right, Qt::ControlModifier);
         QTest::keyClick(box, Qt::Key_Return);
         WordHelp* help = fixture.reader->wordHelp();
         QVERIFY(help && help->isVisible());
-        QCOMPARE(fixture.model().ContinuousPlay, 0);
-        QCOMPARE(fixture.model().NextPos, place);
+        QCOMPARE(fixture.model().playMode(), ReaderModel::PlayMode::Off);
+        QCOMPARE(fixture.model().nextPos(), place);
         QTest::keyClick(box, Qt::Key_Space); // any other key still starts it
-        QCOMPARE(fixture.model().ContinuousPlay, -1);
+        QCOMPARE(fixture.model().playMode(), ReaderModel::PlayMode::Continuous);
     }
 };
 

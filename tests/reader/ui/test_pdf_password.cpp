@@ -35,18 +35,18 @@ private slots:
         QFETCH(int, asked);
         ReaderWindowFixture f;
         f.open();
-        f.model().NextPos = 6;
+        f.model().setNextPos(6);
         writeFile("locked.pdf", lockedPdf());
         f.prompts.passwordAnswers = answers;
         f.model().openChosenFile("locked.pdf");
-        QCOMPARE(f.model().BookText, bookText);
+        QCOMPARE(f.model().bookText(), bookText);
         QCOMPARE(f.prompts.passwordRequests.size(), asked);
         QVERIFY(f.prompts.passwordRequests.first().contains("locked with a password"));
         if (asked > 1)
             QVERIFY(f.prompts.passwordRequests.last().contains("wrong"));
         if (answers.isEmpty()) {
-            QCOMPARE(f.model().FileName, QString("Tech Pool.txt"));
-            QCOMPARE(f.model().NextPos, 6.0);
+            QCOMPARE(f.model().fileName(), QString("Tech Pool.txt"));
+            QCOMPARE(f.model().nextPos(), 6.0);
         }
     }
 

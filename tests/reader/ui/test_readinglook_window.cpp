@@ -193,7 +193,7 @@ private slots:
         QTest::keySequence(f.reader.get(), keys);
         QCOMPARE(f.tts.rate, rate);
         QCOMPARE(f.tts.spoken(), QStringLiteral("Rate %1").arg(rate));
-        QCOMPARE(f.model().ContinuousPlay, 0); // the shortcut types nothing
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off); // the shortcut types nothing
     }
 
     void dialogNames_data() {

@@ -57,14 +57,14 @@ private slots:
     void firstUseShowsOneAndCloseKeepsTheTimer() {
         ReaderWindowFixture f;
         EnglishF& reader = f.open();
-        QCOMPARE(f.model().Seconds, 0);
+        QCOMPARE(f.model().seconds(), 0);
         SecondsF* dialog = openPauseDialog(f);
         QCOMPARE(entry(dialog)->text(), "1");
-        QCOMPARE(f.model().Seconds, 1);
+        QCOMPARE(f.model().seconds(), 1);
         QTest::mouseClick(button(dialog, "Command1"), Qt::LeftButton); // Close
         QVERIFY(!reader.pauseDialog());
         QCOMPARE(f.timer1()->interval(), 2000);
-        QCOMPARE(f.model().Seconds, 1);
+        QCOMPARE(f.model().seconds(), 1);
     }
 
     void save_data() {
@@ -96,7 +96,7 @@ private slots:
         QTest::keyClick(box, Qt::Key_Delete);
         QTest::keyClicks(box, typed);
         QTest::mouseClick(button(dialog, "Command2"), Qt::LeftButton); // Save
-        QCOMPARE(f.model().Seconds, seconds);
+        QCOMPARE(f.model().seconds(), seconds);
         QCOMPARE(f.timer1()->interval(), interval);
         QVERIFY(f.timer1()->isActive());
         QCOMPARE(reader.hasNoPause(), seconds == 0);
@@ -104,7 +104,8 @@ private slots:
         if (refused)
             QCOMPARE(f.prompts.messages[0].title, programTitle());
         QCOMPARE(reader.pauseDialog(), refused ? dialog : nullptr); // refused: open for another try
-        QCOMPARE(f.model().ContinuousPlay, 0); // typing in the dialog is not a reader key
+        QCOMPARE(f.model().playMode(),
+                 ReaderModel::PlayMode::Off); // typing in the dialog is not a reader key
     }
 
     void secondsMenuWhileOpenClosesWithoutSaving() {
@@ -113,7 +114,7 @@ private slots:
         entry(openPauseDialog(f))->setText("9");
         f.clickMenuBar("Secs");
         QVERIFY(!reader.pauseDialog());
-        QCOMPARE(f.model().Seconds, 1);
+        QCOMPARE(f.model().seconds(), 1);
         QCOMPARE(f.timer1()->interval(), 2000);
         QCOMPARE(entry(openPauseDialog(f))->text(), "1"); // opened again: the pause as it stands
         reader.close();                                   // closing the reader closes the dialog
@@ -129,11 +130,11 @@ private slots:
         SecondsF* dialog = openPauseDialog(f);
         entry(dialog)->setText("0");
         QTest::mouseClick(button(dialog, "Command2"), Qt::LeftButton);
-        f.model().ContinuousPlay = -1;
+        f.model().setPlayMode(ReaderModel::PlayMode::Continuous);
         f.tts.setSpeaking(true);
         f.tts.core.applySpeakingState(true);
         QCoreApplication::processEvents();
-        QCOMPARE(f.model().NextPos, 0.0); // still speaking: no step
+        QCOMPARE(f.model().nextPos(), 0.0); // still speaking: no step
         f.tts.setSpeaking(false);
         f.tts.core.applySpeakingState(false);
         QCoreApplication::processEvents(); // the queued step, no timer tick

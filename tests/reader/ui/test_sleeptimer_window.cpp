@@ -39,10 +39,10 @@ private slots:
         f.tts.setSpeaking(true);
         now = 5 * 60000;
         sleep.check();
-        QCOMPARE(f.model().ContinuousPlay, -1);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Continuous);
         f.tts.setSpeaking(false);
         f.tts.core.applySpeakingState(false);
-        QCOMPARE(f.model().ContinuousPlay, 0);
+        QCOMPARE(f.model().playMode(), ReaderModel::PlayMode::Off);
         QVERIFY(status.isHidden());
         QVERIFY(f.action("SleepOff")->isChecked());
     }
@@ -69,14 +69,14 @@ private slots:
         load.paragraphStarts = {0, 10};
         f.reader->setDocumentLoader([load](const QString&, const LoadProgress&) { return load; });
         QVERIFY(f.model().openChosenFile("book.txt"));
-        f.model().LastPos = 5;
+        f.model().setLastPos(5);
         f.action("SleepChapterEnd")->trigger();
         QCOMPARE(f.reader->statusLine()->text(),
                  QString("Reading stops at the end of the chapter"));
         f.model().GetKey();
-        f.model().NextPos = nextPos;
+        f.model().setNextPos(nextPos);
         f.tts.core.applySpeakingState(false);
-        QCOMPARE(f.model().ContinuousPlay, continuousPlay);
+        QCOMPARE(f.model().playMode() == ReaderModel::PlayMode::Continuous, continuousPlay != 0);
     }
 };
 

@@ -52,8 +52,8 @@ private slots:
 
         ReaderWindowFixture fixture;
         fixture.open(false);
-        fixture.model().NextPos = 7;
-        fixture.model().LastPos = 3;
+        fixture.model().setNextPos(7);
+        fixture.model().setLastPos(3);
         fixture.action("ReadFromScreen")->trigger();
         ScreenReading* reading = fixture.reader->screenReading();
         reading->grabAndSelect();
@@ -72,8 +72,8 @@ private slots:
         QVERIFY2(wordAccuracy(kShown, fixture.tts.spoken()) >= 0.98,
                  qPrintable(fixture.tts.spoken()));
         QCOMPARE(fixture.text1()->toPlainText().trimmed(), fixture.tts.spoken().trimmed());
-        QCOMPARE(fixture.model().NextPos, 7.0);
-        QCOMPARE(fixture.model().LastPos, 3.0);
+        QCOMPARE(fixture.model().nextPos(), 7.0);
+        QCOMPARE(fixture.model().lastPos(), 3.0);
         QVERIFY(fixture.reader->isVisible());
     }
 

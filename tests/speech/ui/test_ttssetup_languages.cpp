@@ -71,7 +71,7 @@ void loadTwoLanguages(ReaderModel& model) {
         {QStringLiteral("It is late."), Paragraph::Kind::Body, 0, {}, {}},
         {QStringLiteral("Il est tard."), Paragraph::Kind::Body, 0, QStringLiteral("fr"), {}}};
     const BookTextMap map = bookTextFromDocument(document.paragraphs);
-    model.BookText = map.bookText;
+    model.setBookText(map.bookText);
     model.setDocumentLanguages(document, map.starts);
 }
 
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(port.languages, QStringList({"en", "fr", "fr"}));
         QCOMPARE(heardBy, QStringList({"voice/en-us", "voice/fr", "voice/fr"}));
 
-        model.readInDocumentLanguage = false;
+        model.setReadInDocumentLanguage(false);
         model.again();
         QCOMPARE(port.languages.constLast(), QString());
     }
