@@ -121,7 +121,7 @@ Lags measure(PaintWatch& app, Recorder& rec, std::function<std::unique_ptr<SpVoi
         lags.failed = true;
         return lags;
     }
-    reader.model().NextPos = 1;
+    reader.model().setNextPos(1);
     app.text1 = reader.findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
     auto* talk = reader.findChild<QPushButton*>(QStringLiteral("Command3"));
     waitFor([&] { return tts.SpeakBtn()->isEnabled(); }, 20000);
