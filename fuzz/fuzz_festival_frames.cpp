@@ -32,9 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bytes += n;
         left -= n;
         while (const std::optional<std::string> body = reader.next()) {
-            if (const std::optional<SpeakRequest> request = decodeRequest(*body))
+            if (const std::optional<SpeakRequest> request = decodeRequest(*body)) {
                 if (encodeRequest(*request) != framed(*body))
                     __builtin_trap();
+                // A lexicon entry quotes its word and nothing else reaches the interpreter.
+                for (const auto& [word, phones] : request->sounds) {
+                    const std::string entry = lexiconEntryCommand(word, phones);
+                    if (!entry.empty() &&
+                        entry.find_first_of("\"\\;", entry.find(word) + word.size() + 1) !=
+                            std::string::npos)
+                        __builtin_trap();
+                }
+            }
             if (const std::optional<PhraseReply> reply = decodeReply(*body))
                 if (encodeReply(*reply) != framed(*body))
                     __builtin_trap();

@@ -58,7 +58,8 @@ public:
     QString inlineSounds(const QString& ipa) const override { return m_active->inlineSounds(ipa); }
     QString inlineSoundsWith(const SpObjectToken& voice, const QString& ipa) const override {
         const SpVoice* engine = engineOf(voice);
-        return (engine ? engine : m_active)->inlineSounds(ipa);
+        // An engine of engines asks the one that owns the voice.
+        return engine ? engine->inlineSoundsWith(voice, ipa) : m_active->inlineSounds(ipa);
     }
     bool isAvailable() const override { return m_active->isAvailable(); }
     bool audioSettingsApply() const override { return m_active->audioSettingsApply(); }

@@ -63,10 +63,10 @@ QString fliteLanguageOf(const QString& identifier) {
 }
 
 QString inlineSoundsFor(const QString& voiceIdentifier, const QString& ipa) {
-    if (voiceIdentifier.startsWith(QLatin1String("flite/")))
+    // Flite's and Festival's voices speak the same CMU phone set.
+    if (voiceIdentifier.startsWith(QLatin1String("flite/")) ||
+        voiceIdentifier.startsWith(QLatin1String("festival/")))
         return cmuInlineSounds(ipa);
-    if (voiceIdentifier.startsWith(QLatin1String("festival/")))
-        return {}; // the alias or the word as written
     return espeakPhonemeInput(ipa);
 }
 

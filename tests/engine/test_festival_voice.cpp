@@ -3,9 +3,11 @@
 // the stream with a notice and the next text is spoken, and a voice whose data is missing is not
 // listed while one whose data is damaged is reported. Every wait is for the engine's events.
 #include "FakeVoice.h"
+#include "engine/CmuPhones.h"
 #include "engine/CombinedVoice.h"
 #include "engine/LocalVoices.h"
 #include "engine/festival/FestivalBackend.h"
+#include "engine/festival/FestivalProtocol.h"
 #include "engine/festival/FestivalVoice.h"
 #include "engine/festival/FestivalVoices.h"
 
@@ -165,12 +167,42 @@ private slots:
         QTest::newRow("emoji and controls")
             << (QStringLiteral("one 😀 two") + QChar(7) + QStringLiteral(" three"))
             << QStringList{"one", "two", "three"};
+        const QString sounds = cmuInlineSounds(QStringLiteral("təˈmɑːtoʊ"));
+        QTest::newRow("sounds") << QStringLiteral("Say %1 now.").arg(sounds)
+                                << QStringList{"Say", sounds, "now"};
     }
     void words() {
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
         voice();
         QCOMPARE(spokenWords(text).join(u'|'), expected.join(u'|'));
+    }
+
+    // A word given as sounds becomes a lexicon entry, syllable by syllable; nothing else reaches
+    // Festival's interpreter.
+    void lexiconEntries_data() {
+        QTest::addColumn<QByteArray>("word");
+        QTest::addColumn<QByteArray>("phones");
+        QTest::addColumn<QByteArray>("command");
+        QTest::newRow("three syllables")
+            << QByteArray("qa") << QByteArray("t ax0 m aa1 t ow0")
+            << QByteArray(R"((lex.add.entry '("qa" nil (((t ax) 0) ((m aa) 1) ((t ow) 0)))))");
+        QTest::newRow("clusters")
+            << QByteArray("qb") << QByteArray("s t r eh1 ng k s t r ax2 n")
+            << QByteArray(R"((lex.add.entry '("qb" nil (((s t r eh ng k s t) 1) ((r ax n) 1)))))");
+        QTest::newRow("no vowel") << QByteArray("qc") << QByteArray("s t") << QByteArray();
+        QTest::newRow("quote in a phone")
+            << QByteArray("qd") << QByteArray("t\") ax1") << QByteArray();
+        QTest::newRow("word not made up")
+            << QByteArray("Q\"") << QByteArray("t ax1") << QByteArray();
+    }
+    void lexiconEntries() {
+        QFETCH(QByteArray, word);
+        QFETCH(QByteArray, phones);
+        QFETCH(QByteArray, command);
+        QCOMPARE(QByteArray::fromStdString(
+                     festival::lexiconEntryCommand(word.toStdString(), phones.toStdString())),
+                 command);
     }
 
     // Stop silences the long text at once: none of its events comes afterwards.

@@ -60,7 +60,7 @@ public:
     QStringList colorRequests;  // titles of the colour dialogs asked for
     QList<QColor> colorAnswers; // next answers of the colour dialog; none left: cancel
     std::function<void(const QString&)> onMessage;
-    bool realMessages = false; // messages are also shown in real boxes, waiting for an answer
+    bool realMessages = false; // messages are also shown in real boxes
     std::function<void(const OpenFileRequest&)> onOpenFile;
 };
 

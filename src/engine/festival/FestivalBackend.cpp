@@ -220,6 +220,8 @@ FestivalBackend::Step FestivalBackend::speakText(const SynthesisJob& job, Festiv
                                .toStdString();
     }
     request.speedPermille = speedPermille(job.voiceIdentifier, job.wordsPerMinute);
+    for (const FliteSoundWord& sound : text.soundWords())
+        request.sounds.emplace_back(sound.token.toStdString(), sound.phones.toStdString());
     std::unique_ptr<PcmConverter> converter;
     qint64 inputSamples = 0;
     for (const FlitePhrase& phrase : text.phrases()) {

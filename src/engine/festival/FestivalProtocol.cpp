@@ -1,5 +1,6 @@
 #include "engine/festival/FestivalProtocol.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace orasent::festival {
@@ -82,6 +83,12 @@ std::string encodeRequest(const SpeakRequest& request) {
     w.shortString(request.voiceDir);
     w.u32(request.speedPermille);
     w.longString(request.text);
+    const std::size_t count = request.sounds.size() < 0xffff ? request.sounds.size() : 0xffff;
+    w.u16(std::uint32_t(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        w.shortString(request.sounds[i].first);
+        w.shortString(request.sounds[i].second);
+    }
     return w.frame();
 }
 
@@ -117,7 +124,16 @@ std::optional<SpeakRequest> decodeRequest(const std::string& body) {
     SpeakRequest request;
     if (!r.u32(&request.id) || !r.shortString(&request.voice) ||
         !r.shortString(&request.voiceDir) || !r.u32(&request.speedPermille) ||
-        !r.longString(&request.text) || !r.atEnd())
+        !r.longString(&request.text))
+        return std::nullopt;
+    std::uint32_t count = 0;
+    if (!r.u16(&count) || count > r.left() / 4)
+        return std::nullopt;
+    request.sounds.resize(count);
+    for (auto& [word, phones] : request.sounds)
+        if (!r.shortString(&word) || !r.shortString(&phones))
+            return std::nullopt;
+    if (!r.atEnd())
         return std::nullopt;
     return request;
 }
@@ -151,6 +167,80 @@ std::optional<PhraseReply> decodeReply(const std::string& body) {
             std::int16_t(std::uint16_t(static_cast<unsigned char>(pcm[2 * i])) |
                          std::uint16_t(static_cast<unsigned char>(pcm[2 * i + 1])) << 8);
     return reply;
+}
+
+namespace {
+bool lowerLetters(const std::string& s) {
+    if (s.empty() || s.size() > 100)
+        return false;
+    for (const char c : s)
+        if (c < 'a' || c > 'z')
+            return false;
+    return true;
+}
+
+// A phone as the lexicon takes it: its name, and for a vowel its stress (0 or 1).
+struct LexiconPhone {
+    std::string name;
+    int stress = -1; // -1: a consonant
+};
+
+bool readPhones(const std::string& phones, std::vector<LexiconPhone>* out) {
+    std::size_t at = 0;
+    while (at < phones.size() && out->size() < 200) {
+        const std::size_t end = std::min(phones.find(' ', at), phones.size());
+        std::string name = phones.substr(at, end - at);
+        at = end + 1;
+        if (name.empty())
+            continue;
+        int stress = -1;
+        if (name.back() >= '0' && name.back() <= '2') {
+            stress = name.back() == '0' ? 0 : 1; // the lexicon has no secondary stress
+            name.pop_back();
+        }
+        if (!lowerLetters(name))
+            return false;
+        out->push_back(LexiconPhone{name, stress});
+    }
+    return at >= phones.size() && !out->empty();
+}
+} // namespace
+
+std::string lexiconEntryCommand(const std::string& word, const std::string& phones) {
+    std::vector<LexiconPhone> read;
+    if (!lowerLetters(word) || !readPhones(phones, &read))
+        return {};
+    // Each vowel makes a syllable; the consonant just before a vowel starts its syllable, the
+    // others close the syllable before (those before the first vowel open the first).
+    std::vector<std::vector<const LexiconPhone*>> syllables;
+    std::vector<int> stresses;
+    std::vector<const LexiconPhone*> pending;
+    for (const LexiconPhone& phone : read) {
+        if (phone.stress < 0) {
+            pending.push_back(&phone);
+            continue;
+        }
+        if (!syllables.empty() && pending.size() > 1)
+            syllables.back().insert(syllables.back().end(), pending.begin(), pending.end() - 1);
+        std::vector<const LexiconPhone*> syllable(
+            syllables.empty() || pending.empty() ? pending.begin() : pending.end() - 1,
+            pending.end());
+        syllable.push_back(&phone);
+        syllables.push_back(syllable);
+        stresses.push_back(phone.stress);
+        pending.clear();
+    }
+    if (syllables.empty())
+        return {};
+    syllables.back().insert(syllables.back().end(), pending.begin(), pending.end());
+    std::string command = "(lex.add.entry '(\"" + word + "\" nil (";
+    for (std::size_t i = 0; i < syllables.size(); ++i) {
+        command += i ? " ((" : "((";
+        for (std::size_t p = 0; p < syllables[i].size(); ++p)
+            command += (p ? " " : "") + syllables[i][p]->name;
+        command += ") " + std::to_string(stresses[i]) + ")";
+    }
+    return command + ")))";
 }
 
 void FrameReader::append(const char* data, std::size_t size) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orasent::festival {
@@ -22,6 +23,8 @@ struct SpeakRequest {
     std::string voiceDir;               // the folder holding its "festvox" folder, ending in "/"
     std::uint32_t speedPermille = 1000; // 1000: the voice's own pace; 2000: twice as fast
     std::string text;                   // 8-bit text of one phrase
+    // Made-up words of the phrase and the CMU phones they are said with ("t ax0 m aa1 t ow0").
+    std::vector<std::pair<std::string, std::string>> sounds;
 };
 
 struct SpokenWord {
@@ -44,6 +47,10 @@ std::string encodeReply(const PhraseReply& reply);
 // The body of one frame (without its length), or nothing when it is not a well-formed one.
 std::optional<SpeakRequest> decodeRequest(const std::string& body);
 std::optional<PhraseReply> decodeReply(const std::string& body);
+
+// Festival's command that adds `word` said as `phones` (CMU phones, a stress digit on each vowel)
+// to the current lexicon, syllable by syllable; "" when either holds anything else.
+std::string lexiconEntryCommand(const std::string& word, const std::string& phones);
 
 // Cuts a byte stream into frame bodies.
 class FrameReader {

@@ -1,5 +1,6 @@
 #include "engine/festival/FestivalVoice.h"
 
+#include "engine/CmuPhones.h"
 #include "engine/festival/FestivalBackend.h"
 #include "engine/festival/FestivalVoices.h"
 
@@ -27,6 +28,11 @@ QString FestivalVoice::LanguageOf(const SpObjectToken& voice) const {
 void FestivalVoice::setVoice(const SpObjectToken& voice) {
     EspeakVoice::setVoice(voice);
     FestivalBackend::instance().setWanted(true);
+}
+
+// Festival's voices speak the CMU phone set, as Flite's do.
+QString FestivalVoice::inlineSounds(const QString& ipa) const {
+    return cmuInlineSounds(ipa);
 }
 
 void FestivalVoice::stop() {

@@ -16,6 +16,8 @@ public:
 
     QString LanguageOf(const SpObjectToken& voice) const override;
     void setVoice(const SpObjectToken& voice) override;
+    // Sounds as CMU phones in their inline form, given to the helper as lexicon entries.
+    QString inlineSounds(const QString& ipa) const override;
     // Running and queued speech is dropped at once; a phrase the helper is speaking is left to
     // finish there and its reply is dropped.
     void stop() override;

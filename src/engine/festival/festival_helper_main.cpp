@@ -84,6 +84,11 @@ public:
             return reply;
         }
         setSpeed(request.speedPermille);
+        for (const auto& [word, phones] : request.sounds) {
+            const std::string entry = lexiconEntryCommand(word, phones);
+            if (!entry.empty()) // anything else is said as the word it is
+                festival_eval_command(entry.c_str());
+        }
         festival_eval_command("(set! orasent_utt nil)");
         const std::string synth =
             "(set! orasent_utt (utt.synth (Utterance Text " + schemeString(request.text) + ")))";
