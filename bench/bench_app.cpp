@@ -309,7 +309,7 @@ struct Windows {
     QPushButton* stop = nullptr;
 
     bool speechIdle() const {
-        return tts.SpeakBtn()->isEnabled() && tts.SPKBX()->text().isEmpty() && g_voice &&
+        return tts.SpeakBtn()->isEnabled() && tts.handedOverBox()->text().isEmpty() && g_voice &&
                g_voice->isIdle();
     }
 };
@@ -430,7 +430,7 @@ int main(int argc, char* argv[]) {
         return 1;
     {
         Windows w;
-        w.reader.Form_Load();
+        w.reader.loadWindow();
         w.reader.show();
         if (!QTest::qWaitForWindowExposed(&w.reader))
             std::printf("the reader window was not exposed\n");

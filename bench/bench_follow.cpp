@@ -115,7 +115,7 @@ Lags measure(PaintWatch& app, Recorder& rec, std::function<std::unique_ptr<SpVoi
     QFile::remove(QStringLiteral("VIC.INI")); // the voice the factory chose stays chosen
     TTSSetup tts(std::move(factory), UserPrompts::standard());
     EnglishF reader(tts, UserPrompts::standard());
-    reader.Form_Load();
+    reader.loadWindow();
     reader.show();
     if (!QTest::qWaitForWindowExposed(&reader)) {
         lags.failed = true;

@@ -157,7 +157,7 @@ struct Rig {
         return std::make_unique<CombinedVoice>(std::move(espeak), nullptr, nullptr,
                                                std::move(flite));
     }
-    bool idle() { return tts.SpeakBtn()->isEnabled() && tts.SPKBX()->text().isEmpty(); }
+    bool idle() { return tts.SpeakBtn()->isEnabled() && tts.handedOverBox()->text().isEmpty(); }
     QString sentence() const {
         return reader.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText().toUpper();
     }
@@ -234,7 +234,7 @@ void pressFromIdle(Rig& rig, Recorder& rec, XPointer& x, int presses, Figures& f
                              "speak box \"%s\"\n",
                              g_streams.size(),
                              g_streams.empty() ? 0 : g_streams.back().created - pressed,
-                             qPrintable(rig.tts.SPKBX()->text().left(20)));
+                             qPrintable(rig.tts.handedOverBox()->text().left(20)));
         } else if (i > 0) { // the first press warms the file cache and the sound server
             f.idle.push_back(heard);
             if (!g_streams.empty() && g_streams.back().firstWrite >= 0) {
@@ -329,7 +329,7 @@ bool prepareFolder(QTemporaryDir& folder, int words, int count) {
 bool measureVoice(Recorder& rec, XPointer& x, int words, int presses, bool alsoWhile, Figures& f,
                   QStringList& sentences) {
     Rig rig;
-    rig.reader.Form_Load();
+    rig.reader.loadWindow();
     rig.reader.show();
     if (!QTest::qWaitForWindowExposed(&rig.reader))
         return false;

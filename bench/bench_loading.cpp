@@ -50,9 +50,9 @@ public:
     bool isIdle() const override { return true; }
     void StopVoice() override {}
     SpeakingCore& speakingCore() override { return m_core; }
-    void Form_Load() override {}
+    void loadWindow() override {}
     void showWindow() override {}
-    void Form_Unload() override {}
+    void unloadWindow() override {}
     void setReaderSentenceBox(QPlainTextEdit*) override {}
     int stepRate(int) override { return 0; }
 
@@ -121,7 +121,7 @@ FirstSentence openOnce(const QString& path) {
     test::FakePrompts prompts;
     EnglishF reader(tts, prompts);
     reader.model().setFileName(QString());
-    reader.Form_Load();
+    reader.loadWindow();
     auto* text1 = reader.findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
     const QString instruction = text1->toPlainText();
     FirstSentence result;

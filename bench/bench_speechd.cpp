@@ -85,7 +85,7 @@ int main(int argc, char* argv[]) {
     {
         TTSSetup tts([] { return createDesktopVoice(); }, UserPrompts::standard());
         EnglishF reader(tts, UserPrompts::standard());
-        reader.Form_Load();
+        reader.loadWindow();
         auto* talkButton = reader.findChild<QPushButton*>(QStringLiteral("Command3"));
         auto* stopButton = reader.findChild<QPushButton*>(QStringLiteral("Command4"));
         if (!talkButton || !stopButton || !chooseVoice(tts, voiceName)) {
@@ -94,8 +94,11 @@ int main(int argc, char* argv[]) {
         }
         reader.model().setNextPos(1);
         for (int i = 0; i <= presses; ++i) { // the first press warms the server up
-            waitFor([&] { return tts.SpeakBtn()->isEnabled() && tts.SPKBX()->text().isEmpty(); },
-                    20000);
+            waitFor(
+                [&] {
+                    return tts.SpeakBtn()->isEnabled() && tts.handedOverBox()->text().isEmpty();
+                },
+                20000);
             waitForQuiet(rec, 300);
             const double pressed = nowMs();
             QTest::mousePress(talkButton, Qt::LeftButton);

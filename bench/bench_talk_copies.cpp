@@ -212,11 +212,13 @@ int main(int argc, char* argv[]) {
     {
         TTSSetup tts{instantVoice, UserPrompts::standard()};
         EnglishF reader{tts, UserPrompts::standard()};
-        reader.Form_Load();
+        reader.loadWindow();
         reader.show();
         test::waitForLoad(reader);
         auto* talk = reader.findChild<QPushButton*>(QStringLiteral("Command3"));
-        auto idle = [&] { return tts.SpeakBtn()->isEnabled() && tts.SPKBX()->text().isEmpty(); };
+        auto idle = [&] {
+            return tts.SpeakBtn()->isEnabled() && tts.handedOverBox()->text().isEmpty();
+        };
         if (!talk || !QTest::qWaitFor(idle, 20000))
             return 1;
         for (int i = 0; i <= presses; ++i) {

@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
     {
         TTSSetup tts([] { return createDesktopVoice(); }, UserPrompts::standard());
         EnglishF reader(tts, UserPrompts::standard());
-        reader.Form_Load();
+        reader.loadWindow();
         reader.show();
         if (!QTest::qWaitForWindowExposed(&reader))
             return 1;

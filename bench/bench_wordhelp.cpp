@@ -136,7 +136,7 @@ int main(int argc, char* argv[]) {
     {
         TTSSetup tts([] { return std::make_unique<EspeakVoice>(); }, UserPrompts::standard());
         EnglishF reader(tts, UserPrompts::standard());
-        reader.Form_Load();
+        reader.loadWindow();
         reader.show();
         if (!QTest::qWaitForWindowExposed(&reader))
             return 1;

@@ -149,7 +149,7 @@ int main(int argc, char* argv[]) {
                      &orasent::DesktopSession::quitAsQuit);
 
     reader.setStartupFile(startupFile);
-    reader.Form_Load();
+    reader.loadWindow();
     session.publishPlayer();
     orasent::ShortcutPortal shortcuts;
     takeShortcuts(shortcuts, session);

@@ -60,9 +60,9 @@ public:
     virtual void chooseVoiceByName(const QString& name) { static_cast<void>(name); }
 
     // The window's load (hidden), made visible ("TTS Setup"), and its unload at program end.
-    virtual void Form_Load() = 0;
+    virtual void loadWindow() = 0;
     virtual void showWindow() = 0;
-    virtual void Form_Unload() = 0;
+    virtual void unloadWindow() = 0;
 
     // The document the reader reads now: its library key, language and the pronunciation
     // lexicons it carries (PLS), which apply to it while it is read.

@@ -44,7 +44,7 @@ struct Windows {
             prompts);
         reader = std::make_unique<EnglishF>(*tts, prompts);
         reader->setHandOverWait(0);
-        reader->Form_Load();
+        reader->loadWindow();
         orasent::test::waitForLoad(*reader);
         tts->Timer1()->stop();
         // The start-up text is taken and heard to its end: the windows are idle.

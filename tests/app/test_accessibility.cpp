@@ -148,7 +148,7 @@ private slots:
         Windows w;
         QWidget* root = w.window(window);
         if (window == QLatin1String("speech"))
-            w.tts->ST_Click(); // the word list panel open too
+            w.tts->onEditListPressed(); // the word list panel open too
         QSet<QString> codeNames;
         for (const QObject* o : root->findChildren<QObject*>())
             codeNames << o->objectName();
@@ -234,7 +234,7 @@ private slots:
         Windows w;
         QWidget* root = w.activeWindow(window);
         if (panelOpen)
-            w.tts->ST_Click();
+            w.tts->onEditListPressed();
         root->findChild<QWidget*>(order.first())->setFocus(Qt::OtherFocusReason);
         QStringList visited;
         for (int i = 0; i <= order.size(); ++i) {

@@ -167,7 +167,7 @@ private slots:
             QCOMPARE(events->inserted(text1), QStringList{sentence});
         const bool announced = screenReaderSpeaks && listening;
         auto* notice = w.reader->findChild<QWidget*>(QStringLiteral("AccessibleNotice"));
-        QCOMPARE(w.tts->SPKBX()->text(), announced ? QString() : sentence);
+        QCOMPARE(w.tts->handedOverBox()->text(), announced ? QString() : sentence);
         QCOMPARE(w.reader->lastAnnouncement(), announced ? sentence : QString());
         QCOMPARE(!notice->isHidden(), announced); // shown as it announces
         QCOMPARE(QAccessible::queryAccessibleInterface(notice)->role(), QAccessible::Notification);

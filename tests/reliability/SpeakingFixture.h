@@ -271,14 +271,14 @@ public:
         tts = std::make_unique<TTSSetup>([this] { return makeVoice(); }, prompts);
         reader = std::make_unique<EnglishF>(*tts, prompts);
         reader->setHandOverWait(20);
-        reader->Form_Load();
+        reader->loadWindow();
         waitForLoad(*reader);
         // The test ticks the reader itself.
         reader->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
     }
 
     bool idle() const {
-        return tts->SpeakBtn()->isEnabled() && tts->SPKBX()->text().isEmpty() &&
+        return tts->SpeakBtn()->isEnabled() && tts->handedOverBox()->text().isEmpty() &&
                (!espeak || espeak->isIdle());
     }
     QString sentence() const {

@@ -91,7 +91,7 @@ class TestEndToEnd : public QObject {
     int newestStream() const { return m_streams.isEmpty() ? 0 : m_streams.lastKey(); }
 
     bool speechWindowIdle() {
-        return m_tts->SpeakBtn()->isEnabled() && m_tts->SPKBX()->text().isEmpty() &&
+        return m_tts->SpeakBtn()->isEnabled() && m_tts->handedOverBox()->text().isEmpty() &&
                voice()->isIdle();
     }
 
@@ -180,7 +180,7 @@ private slots:
 
         m_tts = std::make_unique<TTSSetup>([] { return createEspeakVoice(); }, m_prompts);
         m_reader = std::make_unique<EnglishF>(*m_tts, m_prompts);
-        m_reader->Form_Load();
+        m_reader->loadWindow();
         orasent::test::waitForLoad(*m_reader);
         m_reader->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_reader.get()));

@@ -60,7 +60,7 @@ void TestLoadingSwitch::continuousPlayAcrossOpen() {
 
     // One continuous-play step of the speech window and the reader, as their timers would.
     const auto step = [&] {
-        rig.tts->Timer1_Timer();
+        rig.tts->onSpeakingTick();
         while (!rig.tts->SpeakBtn()->isEnabled()) // the scripted engine plays it through
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         rig.reader->onPauseTick();

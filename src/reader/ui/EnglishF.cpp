@@ -167,7 +167,7 @@ void EnglishF::setLifecycle(WindowLifecycle lifecycle) {
     emit lifecycleChanged(lifecycle);
 }
 
-void EnglishF::Form_Load() {
+void EnglishF::loadWindow() {
     if (m_lifecycle != WindowLifecycle::Created)
         return;
     restoreState();
@@ -184,7 +184,7 @@ void EnglishF::Form_Load() {
     move(screenRect.topLeft());
 
     m_tts.setReaderSentenceBox(m_text1);
-    m_tts.Form_Load();
+    m_tts.loadWindow();
     loadLibrary();
     m_model.alignPlaceAfterNextLoad();
     m_model.OpenfF();
@@ -238,13 +238,13 @@ void EnglishF::onSpeakingStateApplied(bool speaking) {
 }
 
 void EnglishF::closeEvent(QCloseEvent* event) {
-    Form_Unload();
+    unloadWindow();
     event->accept();
     // The reader is the program's main window: with it gone the program ends.
     QCoreApplication::quit();
 }
 
-void EnglishF::Form_Unload() {
+void EnglishF::unloadWindow() {
     if (m_lifecycle == WindowLifecycle::Unloading || m_lifecycle == WindowLifecycle::Unloaded)
         return;
     setLifecycle(WindowLifecycle::Unloading);
@@ -256,7 +256,7 @@ void EnglishF::Form_Unload() {
         showMessage(QStringLiteral("The reading state could not be saved to \"%1\". %2")
                         .arg(stateFileName(), error));
     }
-    m_tts.Form_Unload();
+    m_tts.unloadWindow();
     if (m_secondsDialog)
         m_secondsDialog->close();
     setLifecycle(WindowLifecycle::Unloaded);

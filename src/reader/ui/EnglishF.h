@@ -56,7 +56,7 @@ public:
 
     // Restores the saved reading state, lays the window out over the screen, loads the speech
     // window and the text file. Call once, before the window is shown.
-    void Form_Load();
+    void loadWindow();
 
     // What "Export to Audio..." hands the export for `choice`: the loaded document as it is
     // read, its cover and the reader's colours, with the speech window's voice.
@@ -97,7 +97,7 @@ public:
         m_loadMode = background ? DocumentLoadJob::Mode::Background : DocumentLoadJob::Mode::AtOnce;
     }
 
-    // The file named on the command line, as an absolute path; call before Form_Load.
+    // The file named on the command line, as an absolute path; call before loadWindow.
     void setStartupFile(const QString& absolutePath) { m_startupFile = absolutePath; }
 
     // The sentence box's typeface, spacing and colours and the band's mode (EnglishFLook.cpp).
@@ -167,7 +167,7 @@ private:
     bool handsOverToScreenReader() const;
     void applyLayout(const ReaderLayout& layout, double dotsPerInch);
     void restoreState();
-    void Form_Unload();
+    void unloadWindow();
     // Timer1 runs every `seconds` seconds; 0 means no pause: the next sentence follows as soon
     // as the voice has finished.
     void setPauseInterval(int seconds);

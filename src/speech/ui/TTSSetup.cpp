@@ -63,7 +63,7 @@ void TTSSetup::setLifecycle(WindowLifecycle lifecycle) {
     emit lifecycleChanged(lifecycle);
 }
 
-void TTSSetup::Form_Load() {
+void TTSSetup::loadWindow() {
     if (m_lifecycle != WindowLifecycle::Created)
         return;
     setLifecycle(WindowLifecycle::Loaded);
@@ -146,7 +146,7 @@ void TTSSetup::showWindow() {
     activateWindow();
 }
 
-void TTSSetup::Form_Unload() {
+void TTSSetup::unloadWindow() {
     if (m_lifecycle == WindowLifecycle::Unloaded)
         return;
     const bool loaded = m_lifecycle == WindowLifecycle::Loaded;
@@ -174,14 +174,14 @@ void TTSSetup::closeEvent(QCloseEvent* event) {
         m_lifecycle == WindowLifecycle::Unloading || m_lifecycle == WindowLifecycle::Unloaded;
     if (closing || qApp->isSavingSession()) {
         if (m_lifecycle != WindowLifecycle::Unloaded)
-            Form_Unload();
+            unloadWindow();
         event->accept();
         return;
     }
     event->ignore();
 }
 
-void TTSSetup::Command1_Click() {
+void TTSSetup::onClosePressed() {
     hide();
 }
 
@@ -198,13 +198,13 @@ void TTSSetup::selectFromCode(QComboBox* list, int index, void (TTSSetup::*click
 }
 
 void TTSSetup::selectVoiceIndex(int index) {
-    selectFromCode(m_voiceCB, index, &TTSSetup::VoiceCB_Click);
+    selectFromCode(m_voiceCB, index, &TTSSetup::onVoiceChosen);
 }
 void TTSSetup::selectFormatIndex(int index) {
-    selectFromCode(m_formatCB, index, &TTSSetup::FormatCB_Click);
+    selectFromCode(m_formatCB, index, &TTSSetup::onFormatChosen);
 }
 void TTSSetup::selectAudioOutputIndex(int index) {
-    selectFromCode(m_audioOutputCB, index, &TTSSetup::AudioOutputCB_Click);
+    selectFromCode(m_audioOutputCB, index, &TTSSetup::onAudioOutputChosen);
 }
 
 void TTSSetup::setSliderFromCode(QSlider* slider, int value) {
@@ -212,7 +212,7 @@ void TTSSetup::setSliderFromCode(QSlider* slider, int value) {
     slider->setValue(value);
 }
 
-void TTSSetup::VoiceCB_Click() {
+void TTSSetup::onVoiceChosen() {
     const int index = m_voiceCB->currentIndex();
     if (!m_voice || index < 0)
         return;
@@ -229,7 +229,7 @@ void TTSSetup::VoiceCB_Click() {
     showWhetherAudioSettingsApply();
 }
 
-void TTSSetup::FormatCB_Click() {
+void TTSSetup::onFormatChosen() {
     const int index = m_formatCB->currentIndex();
     if (!m_voice || index < 0)
         return;
@@ -241,7 +241,7 @@ void TTSSetup::FormatCB_Click() {
     }
 }
 
-void TTSSetup::AudioOutputCB_Click() {
+void TTSSetup::onAudioOutputChosen() {
     const int index = m_audioOutputCB->currentIndex();
     if (!m_voice || index < 0)
         return;
@@ -253,10 +253,10 @@ void TTSSetup::AudioOutputCB_Click() {
     } catch (const SpeechError&) {
         return;
     }
-    FormatCB_Click();
+    onFormatChosen();
 }
 
-void TTSSetup::RateSldr_Scroll() {
+void TTSSetup::onRateMoved() {
     if (!m_voice)
         return;
     try {
@@ -275,7 +275,7 @@ int TTSSetup::stepRate(int delta) {
     return m_rateSldr->value();
 }
 
-void TTSSetup::VolumeSldr_Scroll() {
+void TTSSetup::onVolumeMoved() {
     if (!m_voice)
         return;
     try {

@@ -53,9 +53,9 @@ public:
     QString chosenVoiceName() const override;
     void chooseVoiceByName(const QString& name) override;
     void StopVoice() override;
-    void Form_Load() override;
+    void loadWindow() override;
     void showWindow() override;
-    void Form_Unload() override;
+    void unloadWindow() override;
     void setReaderSentenceBox(QPlainTextEdit* text1) override;
     int stepRate(int delta) override;
     void readingDocument(const QByteArray& key, const QString& language,
@@ -71,7 +71,7 @@ public:
     QString GetDirectory() const;
 
     // --- state, for the window's own parts and for tests ---
-    QLineEdit* SPKBX() const { return m_spkbx; }
+    QLineEdit* handedOverBox() const { return m_spkbx; }
     QPushButton* SpeakBtn() const { return m_speakBtn; }
     SpVoice* Voice() const { return m_voice.get(); }
     QString ReplacementList() const { return m_core.replacementList(); }
@@ -84,33 +84,33 @@ public:
     bool isEditorOpen() const;
 
     // --- event handlers ---
-    void Timer1_Timer();
-    void Command2_Click(); // "Play Clipboard"
-    void VoiceCB_Click();
-    void FormatCB_Click();
-    void AudioOutputCB_Click();
-    void RateSldr_Scroll();
-    void VolumeSldr_Scroll();
-    void ST_Click();       // "Edit List"
-    void Command6_Click(); // "Save"
-    void Command5_Click(); // "No Save"
-    void Command4_Click(); // "Sort List"
-    void Command3_Click(); // "Test Last Word in List"
-    void BtnTest_Click();  // "Test"
-    void Command1_Click(); // "CLOSE"
-    void menuFileOpenText_Click();
-    void menuFileExit_Click();
-    void menuHelp_Click();
-    void SpeakBtn_Click();
-    void StopBtn_Click();
+    void onSpeakingTick();
+    void onPlayClipboardPressed(); // "Play Clipboard"
+    void onVoiceChosen();
+    void onFormatChosen();
+    void onAudioOutputChosen();
+    void onRateMoved();
+    void onVolumeMoved();
+    void onEditListPressed();     // "Edit List"
+    void onSaveListPressed();     // "Save"
+    void onNoSavePressed();       // "No Save"
+    void onSortListPressed();     // "Sort List"
+    void onTestLastWordPressed(); // "Test Last Word in List"
+    void onTestPressed();         // "Test"
+    void onClosePressed();        // "CLOSE"
+    void onOpenTextChosen();
+    void onExitChosen();
+    void onHelpChosen();
+    void onSpeakPressed();
+    void onStopPressed();
 
     void ApplySpeakingState(bool speaking);
     void HighlightSpokenText(int start, int length);
     // The word the highlight paints: start and length, or (-1, 0) when none.
     QPair<int, int> highlightedSpan() const;
 
-    void Voice_VoiceChange(int streamNumber, const QVariant& streamPosition,
-                           const SpObjectToken& token);
+    void onVoiceChanged(int streamNumber, const QVariant& streamPosition,
+                        const SpObjectToken& token);
 
     // The window's outer sizes in twips: narrow with the word list panel cut off, wide with it
     // open, and the height the load gives it.

@@ -30,7 +30,7 @@ QString TTSSetup::talkBoxText() const {
     return text;
 }
 
-void TTSSetup::ST_Click() {
+void TTSSetup::onEditListPressed() {
     if (isEditorOpen()) {
         setOuterWidthTwips(kNarrowWidthTwips);
         return;
@@ -39,7 +39,7 @@ void TTSSetup::ST_Click() {
     setOuterWidthTwips(kWideWidthTwips);
 }
 
-void TTSSetup::Command6_Click() {
+void TTSSetup::onSaveListPressed() {
     setOuterWidthTwips(kNarrowWidthTwips);
     const QString editText = talkBoxText();
     QString error;
@@ -56,13 +56,13 @@ void TTSSetup::Command6_Click() {
     m_talkBox->clear();
 }
 
-void TTSSetup::Command5_Click() {
+void TTSSetup::onNoSavePressed() {
     m_talkBox->clear();
     if (isVisible())
         setOuterWidthTwips(kNarrowWidthTwips);
 }
 
-void TTSSetup::Command4_Click() {
+void TTSSetup::onSortListPressed() {
     const std::optional<QString> sorted = sortEditText(talkBoxText());
     if (!sorted) {
         m_prompts.showMessage(this, QString::fromLatin1(kSortLimitMessage), programTitle());
@@ -72,18 +72,18 @@ void TTSSetup::Command4_Click() {
 }
 
 // Spoken after what is being said, without the replacement list; the window stays free.
-void TTSSetup::Command3_Click() {
+void TTSSetup::onTestLastWordPressed() {
     m_core.speakAfterCurrent(lastWordToTest(talkBoxText()));
 }
 
-void TTSSetup::BtnTest_Click() {
+void TTSSetup::onTestPressed() {
     m_mainTxtBox->setPlainText(QString::fromLatin1(kTestSentence));
     SpeakItX();
 }
 
 // --- menus, Speak and Stop ---
 
-void TTSSetup::menuFileOpenText_Click() {
+void TTSSetup::onOpenTextChosen() {
     OpenFileRequest request;
     request.title = QStringLiteral("Open a Text File");
     request.directory = GetDirectory();
@@ -104,22 +104,22 @@ void TTSSetup::menuFileOpenText_Click() {
     m_mainTxtBox->setPlainText(decodeText(bytes));
 }
 
-void TTSSetup::menuFileExit_Click() {
+void TTSSetup::onExitChosen() {
     hide();
 }
 
-void TTSSetup::menuHelp_Click() {
+void TTSSetup::onHelpChosen() {
     const QString help = QString::fromLatin1(kHelpText);
     if (m_readerText1)
         m_readerText1->setPlainText(help);
     m_spkbx->setText(help);
 }
 
-void TTSSetup::SpeakBtn_Click() {
+void TTSSetup::onSpeakPressed() {
     SpeakItX();
 }
 
-void TTSSetup::StopBtn_Click() {
+void TTSSetup::onStopPressed() {
     m_mainTxtBox->setPlainText(QString());
     m_spkbx->setText(QString());
     StopVoice();

@@ -242,30 +242,30 @@ void TTSSetup::buildMenus() {
 void TTSSetup::connectControls() {
     // User choices only; choices made from code call the handlers themselves.
     connect(m_voiceCB, qOverload<int>(&QComboBox::activated), this, [this] {
-        VoiceCB_Click();
+        onVoiceChosen();
         rememberVoiceForItsLanguage();
     });
-    connect(m_formatCB, qOverload<int>(&QComboBox::activated), this, [this] { FormatCB_Click(); });
+    connect(m_formatCB, qOverload<int>(&QComboBox::activated), this, [this] { onFormatChosen(); });
     connect(m_audioOutputCB, qOverload<int>(&QComboBox::activated), this,
-            [this] { AudioOutputCB_Click(); });
+            [this] { onAudioOutputChosen(); });
     // Values set from code are set with signals blocked, so these are the user's moves.
-    connect(m_rateSldr, &QAbstractSlider::valueChanged, this, [this] { RateSldr_Scroll(); });
-    connect(m_volumeSldr, &QAbstractSlider::valueChanged, this, [this] { VolumeSldr_Scroll(); });
+    connect(m_rateSldr, &QAbstractSlider::valueChanged, this, [this] { onRateMoved(); });
+    connect(m_volumeSldr, &QAbstractSlider::valueChanged, this, [this] { onVolumeMoved(); });
 
-    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(m_btnTest, &QPushButton::clicked, this, [this] { BtnTest_Click(); });
-    connect(m_command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(m_speakBtn, &QPushButton::clicked, this, [this] { SpeakBtn_Click(); });
-    connect(m_stopBtn, &QPushButton::clicked, this, [this] { StopBtn_Click(); });
-    connect(m_command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(m_command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-    connect(m_command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-    connect(m_command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    connect(m_command2, &QPushButton::clicked, this, [this] { onPlayClipboardPressed(); });
+    connect(m_btnTest, &QPushButton::clicked, this, [this] { onTestPressed(); });
+    connect(m_command1, &QPushButton::clicked, this, [this] { onClosePressed(); });
+    connect(m_speakBtn, &QPushButton::clicked, this, [this] { onSpeakPressed(); });
+    connect(m_stopBtn, &QPushButton::clicked, this, [this] { onStopPressed(); });
+    connect(m_command3, &QPushButton::clicked, this, [this] { onTestLastWordPressed(); });
+    connect(m_command4, &QPushButton::clicked, this, [this] { onSortListPressed(); });
+    connect(m_command5, &QPushButton::clicked, this, [this] { onNoSavePressed(); });
+    connect(m_command6, &QPushButton::clicked, this, [this] { onSaveListPressed(); });
 
-    connect(m_menuFileOpenText, &QAction::triggered, this, [this] { menuFileOpenText_Click(); });
-    connect(m_menuFileExit, &QAction::triggered, this, [this] { menuFileExit_Click(); });
-    connect(m_menuHelp, &QAction::triggered, this, [this] { menuHelp_Click(); });
-    connect(m_st, &QAction::triggered, this, [this] { ST_Click(); });
+    connect(m_menuFileOpenText, &QAction::triggered, this, [this] { onOpenTextChosen(); });
+    connect(m_menuFileExit, &QAction::triggered, this, [this] { onExitChosen(); });
+    connect(m_menuHelp, &QAction::triggered, this, [this] { onHelpChosen(); });
+    connect(m_st, &QAction::triggered, this, [this] { onEditListPressed(); });
 }
 
 } // namespace orasent

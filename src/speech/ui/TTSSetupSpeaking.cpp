@@ -34,7 +34,7 @@ void TTSSetup::connectSpeakingCore() {
     // What the user types is read by the chosen voice.
     connect(m_spkbx, &QLineEdit::textEdited, this,
             [this] { m_core.setSpeakBoxLanguage(QString(), 0); });
-    connect(&m_core, &SpeakingCore::chosenVoiceChange, this, &TTSSetup::Voice_VoiceChange);
+    connect(&m_core, &SpeakingCore::chosenVoiceChange, this, &TTSSetup::onVoiceChanged);
     connect(&m_core, &SpeakingCore::noticeUnspoken, this, &TTSSetup::showUnspokenNotice);
     m_core.setVoiceChooser([this](const QString& language, int document) {
         return m_voice ? m_languageVoices.choose(language, document, *m_voice) : LanguageChoice();
@@ -87,7 +87,7 @@ QString TTSSetup::clipboardText() const {
     return clipboard ? clipboard->text() : QString();
 }
 
-void TTSSetup::Timer1_Timer() {
+void TTSSetup::onSpeakingTick() {
     if (m_lifecycle != WindowLifecycle::Unloaded)
         m_core.tick();
 }
@@ -106,7 +106,7 @@ void TTSSetup::runClipboardMonitor() {
     SpeakItX();
 }
 
-void TTSSetup::Command2_Click() {
+void TTSSetup::onPlayClipboardPressed() {
     m_mainTxtBox->setPlainText(clipboardText());
     SpeakIt();
 }
@@ -161,7 +161,7 @@ void TTSSetup::attachVoiceEvents() {
         connect(m_voice.get(), &SpVoice::VoicesAdded, this, &TTSSetup::appendAddedVoices);
 }
 
-void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& token) {
+void TTSSetup::onVoiceChanged(int, const QVariant&, const SpObjectToken& token) {
     const int index =
         m_voiceCB->findText(token.GetDescription(0), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)
@@ -178,7 +178,7 @@ void TTSSetup::Voice_VoiceChange(int, const QVariant&, const SpObjectToken& toke
     } catch (const SpeechError&) {
         return;
     }
-    VoiceCB_Click();
+    onVoiceChosen();
 }
 
 SpeechChoice TTSSetup::speechChoice() const {

@@ -29,9 +29,9 @@ public:
     bool isIdle() const override { return !m_speaking; }
     void StopVoice() override { ++stopVoiceCalls; }
     SpeakingCore& speakingCore() override { return core; }
-    void Form_Load() override { ++loadCalls; }
+    void loadWindow() override { ++loadCalls; }
     void showWindow() override { ++showCalls; }
-    void Form_Unload() override { ++unloadCalls; }
+    void unloadWindow() override { ++unloadCalls; }
     void setReaderSentenceBox(QPlainTextEdit* text1) override { sentenceBox = text1; }
     int stepRate(int delta) override {
         rate = qBound(-10, rate + delta, 10);
@@ -81,7 +81,7 @@ public:
         reader->setLoadingInBackground(false); // tests of loading turn it back on
         if (beforeLoad)
             beforeLoad(*reader);
-        reader->Form_Load();
+        reader->loadWindow();
         if (show) {
             reader->show();
             if (!QTest::qWaitForWindowActive(reader.get()))
@@ -109,7 +109,7 @@ public:
 
     FakeSpeechWindow tts;
     FakePrompts prompts;
-    std::function<void(EnglishF&)> beforeLoad; // runs between construction and Form_Load
+    std::function<void(EnglishF&)> beforeLoad; // runs between construction and loadWindow
     std::unique_ptr<EnglishF> reader;
 
 private:

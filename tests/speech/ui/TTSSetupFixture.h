@@ -39,7 +39,7 @@ inline void setClipboard(const QString& text) {
 }
 
 // The engine is scripted before the load by `setUpVoice`. The window's own timer is stopped after
-// the load; tests call Timer1_Timer themselves.
+// the load; tests call onSpeakingTick themselves.
 class SpeechWindowFixture {
 public:
     std::function<void(FakeVoice&)> setUpVoice;
@@ -72,7 +72,7 @@ public:
 
     TTSSetup& load() {
         TTSSetup& w = window ? *window : create();
-        w.Form_Load();
+        w.loadWindow();
         w.Timer1()->stop();
         return w;
     }

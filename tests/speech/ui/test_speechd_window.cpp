@@ -63,7 +63,7 @@ struct Window {
     TTSSetup w{[] { return createDesktopVoice(); }, prompts};
     Window() {
         QDir::setCurrent(folder.path());
-        w.Form_Load();
+        w.loadWindow();
         w.Timer1()->stop();
     }
     ~Window() { QDir::setCurrent(previous); }
@@ -158,8 +158,9 @@ void TestSpeechdWindow::serverVoicesSpeakThroughTheWindow() {
 
     // A long text, then Stop: the time to the last loud sample is reported and held to 100 ms.
     const qint64 start = recorder.count();
-    win.w.SPKBX()->setText(QStringLiteral("a long text that goes on and on. ").repeated(20));
-    win.w.Timer1_Timer();
+    win.w.handedOverBox()->setText(
+        QStringLiteral("a long text that goes on and on. ").repeated(20));
+    win.w.onSpeakingTick();
     QVERIFY(waitFor([&] { return recorder.firstLoud(start) >= 0; }, kEnoughMs));
     const double stopAt = nowMs();
     win.w.StopVoice();
@@ -195,9 +196,9 @@ void TestSpeechdWindow::serverKilledMidSentenceComesBack() {
     QList<double> idleAfter;
     for (int round = 1; round <= 20; ++round) {
         const qint64 before = recorder.count();
-        win.w.SPKBX()->setText(
+        win.w.handedOverBox()->setText(
             QStringLiteral("round %1, a long text that goes on and on. ").arg(round).repeated(10));
-        win.w.Timer1_Timer();
+        win.w.onSpeakingTick();
         QVERIFY2(waitFor([&] { return recorder.firstLoud(before) >= 0; }, kEnoughMs),
                  qPrintable(QString::number(round)));
         bool idle = false;
@@ -219,8 +220,8 @@ void TestSpeechdWindow::serverKilledMidSentenceComesBack() {
     }
     // The next sentence is heard from the returned server, in the chosen voice.
     const qint64 before = recorder.count();
-    win.w.SPKBX()->setText(QStringLiteral("The next sentence."));
-    win.w.Timer1_Timer();
+    win.w.handedOverBox()->setText(QStringLiteral("The next sentence."));
+    win.w.onSpeakingTick();
     QVERIFY(waitFor([&] { return recorder.firstLoud(before) >= 0; }, kEnoughMs));
     QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
     QCOMPARE(combined->Voice().GetDescription(), QStringLiteral("English (America) (espeak-ng)"));
@@ -233,8 +234,8 @@ void TestSpeechdWindow::serverKilledMidSentenceComesBack() {
     const pid_t server = serverPid();
     QCOMPARE(::kill(server, SIGSTOP), 0);
     const double stoppedAt = nowMs();
-    win.w.SPKBX()->setText(QStringLiteral("Nobody answers this."));
-    win.w.Timer1_Timer();
+    win.w.handedOverBox()->setText(QStringLiteral("Nobody answers this."));
+    win.w.onSpeakingTick();
     QVERIFY(!win.w.SpeakBtn()->isEnabled());
     const bool gaveUp = waitFor([&] { return !desktop->isConnected(); }, kEnoughMs);
     const double gaveUpAfter = nowMs() - stoppedAt;
@@ -244,8 +245,8 @@ void TestSpeechdWindow::serverKilledMidSentenceComesBack() {
     QVERIFY(waitFor([&] { return desktop->isConnected(); }, kEnoughMs));
     QVERIFY(waitFor([&] { return win.w.SpeakBtn()->isEnabled(); }, kEnoughMs));
     const qint64 later = recorder.count();
-    win.w.SPKBX()->setText(QStringLiteral("Answered again."));
-    win.w.Timer1_Timer();
+    win.w.handedOverBox()->setText(QStringLiteral("Answered again."));
+    win.w.onSpeakingTick();
     QVERIFY(waitFor([&] { return recorder.firstLoud(later) >= 0; }, kEnoughMs));
 }
 

@@ -62,8 +62,8 @@ private slots:
         QVERIFY(!w.isEditorOpen());
         QVERIFY(f.talkBox()->toPlainText().isEmpty());
         // The new list applies to the next sentence at once.
-        w.SPKBX()->setText(QStringLiteral("main rd"));
-        w.Timer1_Timer();
+        w.handedOverBox()->setText(QStringLiteral("main rd"));
+        w.onSpeakingTick();
         QCOMPARE(f.voice->lastText(),
                  list.isEmpty() ? QStringLiteral("MAIN RD") : QStringLiteral("MAIN ROAD"));
     }
@@ -186,12 +186,12 @@ private slots:
                                             "down. To add new pronunciations click edit list. Add "
                                             "the word to the list plus an equal sign and then the "
                                             "new pronunciation. ");
-        QCOMPARE(w.SPKBX()->text(), help);
+        QCOMPARE(w.handedOverBox()->text(), help);
         QCOMPARE(readerText1.toPlainText(),
                  QString(help).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         // Spoken once the window is idle again.
         f.voice->speakThrough();
-        w.Timer1_Timer();
+        w.onSpeakingTick();
         QCOMPARE(f.voice->lastText(),
                  help.toUpper().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }

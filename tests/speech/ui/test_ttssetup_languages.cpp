@@ -41,7 +41,7 @@ struct Rig {
                 return v;
             },
             prompts);
-        window->Form_Load();
+        window->loadWindow();
         window->Timer1()->stop();
     }
     ~Rig() {
@@ -56,7 +56,7 @@ struct Rig {
     // Hands `text` over in `language`, lets the pickup run and ends the stream.
     FakeVoice::SpeakCall read(const QString& text, const QString& language, int document = 1) {
         window->handOverInLanguage(text, language, document);
-        window->Timer1_Timer();
+        window->onSpeakingTick();
         const FakeVoice::SpeakCall call = voice->calls.value(voice->calls.size() - 1);
         voice->speakThrough();
         return call;
@@ -139,7 +139,7 @@ private slots:
                  QStringLiteral("voice/en"));
         // A stand-in's voice change does not move the list.
         rig.window->handOverInLanguage(QStringLiteral("Hallo."), QStringLiteral("de"), 1);
-        rig.window->Timer1_Timer();
+        rig.window->onSpeakingTick();
         rig.voice->voiceChange({QStringLiteral("voice/de"), QStringLiteral("German")});
         QCOMPARE(rig.voices()->currentIndex(), 3);
     }
@@ -182,12 +182,12 @@ private slots:
         QStringList heardBy;
         for (auto step : {&ReaderModel::SayNextSentence, &ReaderModel::SayNextSentence}) {
             (model.*step)();
-            rig.window->Timer1_Timer();
+            rig.window->onSpeakingTick();
             heardBy << rig.voice->calls.constLast().voice.Id();
             rig.voice->speakThrough();
         }
         model.again();
-        rig.window->Timer1_Timer();
+        rig.window->onSpeakingTick();
         heardBy << rig.voice->calls.constLast().voice.Id();
         QCOMPARE(port.languages, QStringList({"en", "fr", "fr"}));
         QCOMPARE(heardBy, QStringList({"voice/en-us", "voice/fr", "voice/fr"}));
@@ -213,7 +213,7 @@ private slots:
                 return v;
             },
             prompts);
-        window.Form_Load();
+        window.loadWindow();
         window.Timer1()->stop();
         const SpObjectToken french = espeak->VoiceForLanguage(QStringLiteral("fr"));
         if (french.isNull())
@@ -221,13 +221,13 @@ private slots:
         const SpObjectToken chosen = espeak->Voice();
         QSignalSpy changes(espeak, &SpVoice::VoiceChange);
         window.handOverInLanguage(QStringLiteral("Il est tard."), QStringLiteral("fr"), 1);
-        window.Timer1_Timer();
+        window.onSpeakingTick();
         clock->played = 1 << 30;
         QTRY_VERIFY(!changes.isEmpty());
         QCOMPARE(changes.first().at(2).value<SpObjectToken>().Id(), french.Id());
         QVERIFY(!clock->data.isEmpty());
         QCOMPARE(espeak->Voice(), chosen);
-        window.Form_Unload();
+        window.unloadWindow();
         QDir::setCurrent(previous);
     }
 };

@@ -105,7 +105,7 @@ private slots:
         // With no voices the voice is saved as -1, which fails its step when read back.
         f.window.reset();
         f.setUpVoice = [](FakeVoice& v) { v.voices.clear(); };
-        f.load().Form_Unload();
+        f.load().unloadWindow();
         QCOMPARE(lines(readBytes(f.path("VIC.INI"))).value(0), QStringLiteral("VOICECB=-1"));
     }
 
@@ -209,7 +209,7 @@ private slots:
     void loadWithoutAnyEngine() {
         SpeechWindowFixture f;
         TTSSetup w([]() -> std::unique_ptr<SpVoice> { throw SpeechError("no engine"); }, f.prompts);
-        w.Form_Load();
+        w.loadWindow();
         w.Timer1()->stop();
         QVERIFY(!w.Voice());
         QCOMPARE(control<QComboBox>(&w, "VoiceCB")->count(), 0);
@@ -217,13 +217,13 @@ private slots:
         // Speaking fails quietly and leaves the window idle; the speak box is still emptied.
         control<QPlainTextEdit>(&w, "MainTxtBox")->setPlainText(QStringLiteral("hello"));
         w.SpeakItX();
-        w.SPKBX()->setText(QStringLiteral("talk"));
-        w.Timer1_Timer();
-        QVERIFY(w.SPKBX()->text().isEmpty());
+        w.handedOverBox()->setText(QStringLiteral("talk"));
+        w.onSpeakingTick();
+        QVERIFY(w.handedOverBox()->text().isEmpty());
         QVERIFY(w.SpeakBtn()->isEnabled());
         w.StopVoice();
         QCOMPARE(w.GetDirectory(), QString());
-        w.Form_Unload();
+        w.unloadWindow();
         QVERIFY(QFile::exists(f.path("VIC.INI")));
     }
 
@@ -283,13 +283,13 @@ private slots:
         SpeechWindowFixture f;
         TTSSetup& w = f.load();
         w.showWindow();
-        w.Form_Unload();
+        w.unloadWindow();
         QVERIFY(!w.Voice());
         QVERIFY(!w.isVisible());
         QVERIFY(QFile::exists(f.path("VIC.INI")));
         // After the unload nothing reaches the released voice.
-        w.SPKBX()->setText(QStringLiteral("late"));
-        w.Timer1_Timer();
+        w.handedOverBox()->setText(QStringLiteral("late"));
+        w.onSpeakingTick();
         w.StopVoice();
     }
 
@@ -308,7 +308,7 @@ private slots:
         control<QCheckBox>(&w, "ClearIt")->setChecked(true);
         w.move(120, 90);
         const QPoint position = w.pos();
-        w.Form_Unload();
+        w.unloadWindow();
         const QStringList saved = lines(readBytes(f.path("VIC.INI")));
         QCOMPARE(saved.size(), 16);
         QCOMPARE(saved.mid(0, 7),
@@ -341,7 +341,7 @@ private slots:
         const QByteArray old = "VOICECB= 1\r\nRATESLDR= 2\r\n";
         writeBytes(disk.filePath("VIC.INI"), old);
         disk.fill();
-        w.Form_Unload();
+        w.unloadWindow();
         QCOMPARE(readBytes(disk.filePath("VIC.INI")), old);
         QVERIFY(!QFile::exists(disk.filePath("ALLTMP")));
         QCOMPARE(f.prompts.messages.size(), 1);

@@ -87,7 +87,7 @@ private slots:
         TTSSetup& w = f.load();
         setClipboard("Dr. Who went.");
         if (action == "monitor") {
-            w.Timer1_Timer();
+            w.onSpeakingTick();
         } else {
             f.mainText()->setPlainText("Dr. Who went.");
             f.click(qPrintable(action));

@@ -34,7 +34,7 @@ private slots:
         QCOMPARE(w.stepRate(delta), rate);
         QCOMPARE(slider->value(), rate);
         QCOMPARE(f.voice->Rate(), rate);
-        w.Form_Unload();
+        w.unloadWindow();
         // A value that is not negative is written after a blank.
         const QByteArray line =
             (rate < 0 ? QStringLiteral("RATESLDR=%1\r\n") : QStringLiteral("RATESLDR= %1\r\n"))

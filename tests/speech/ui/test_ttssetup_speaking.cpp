@@ -104,7 +104,7 @@ private slots:
             const QString name = at < 0 ? step : step.left(at);
             const QString text = at < 0 ? QString() : step.mid(at + 1);
             if (at >= 0 && step.at(at) == u'=') {
-                const QString actual = name == "box"    ? w.SPKBX()->text()
+                const QString actual = name == "box"    ? w.handedOverBox()->text()
                                        : name == "main" ? f.mainText()->toPlainText()
                                                         : QGuiApplication::clipboard()->text();
                 QVERIFY2(actual == text,
@@ -112,13 +112,13 @@ private slots:
             } else if (name == "idle" || name == "busy") {
                 QVERIFY2(w.SpeakBtn()->isEnabled() == (name == "idle"), qPrintable(step));
             } else if (name == "box") {
-                w.SPKBX()->setText(text);
+                w.handedOverBox()->setText(text);
             } else if (name == "main") {
                 f.mainText()->setPlainText(text);
             } else if (name == "clip") {
                 setClipboard(text);
             } else if (name == "tick") {
-                w.Timer1_Timer();
+                w.onSpeakingTick();
             } else if (name == "run") {
                 letQueuedCallsRun();
             } else if (name == "say") {

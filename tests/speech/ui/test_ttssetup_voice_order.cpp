@@ -50,7 +50,7 @@ struct Rig {
                                                        nullptr, std::move(c));
             },
             prompts);
-        window->Form_Load();
+        window->loadWindow();
         window->Timer1()->stop();
     }
     ~Rig() {

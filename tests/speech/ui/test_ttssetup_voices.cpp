@@ -60,7 +60,7 @@ struct Rig {
                 return std::make_unique<CombinedVoice>(std::move(a), std::move(b));
             },
             prompts);
-        window->Form_Load();
+        window->loadWindow();
         window->Timer1()->stop();
     }
     ~Rig() {
@@ -102,8 +102,8 @@ private slots:
         QVERIFY(rig.box("FormatCB")->toolTip().contains(QLatin1String("espeak-ng voices only")));
         QVERIFY(
             rig.box("AudioOutputCB")->toolTip().contains(QLatin1String("espeak-ng voices only")));
-        rig.window->SPKBX()->setText(QStringLiteral("hello"));
-        rig.window->Timer1_Timer();
+        rig.window->handedOverBox()->setText(QStringLiteral("hello"));
+        rig.window->onSpeakingTick();
         QCOMPARE(rig.second->lastText(), QStringLiteral("HELLO"));
         QVERIFY(rig.first->calls.isEmpty());
 
@@ -112,11 +112,11 @@ private slots:
         QVERIFY(!rig.window->SpeakBtn()->isEnabled());
         rig.choose(1);
         QVERIFY(rig.box("FormatCB")->toolTip().isEmpty());
-        rig.window->SPKBX()->setText(QStringLiteral("again"));
-        rig.window->Timer1_Timer(); // waits: the server's stream is still heard
+        rig.window->handedOverBox()->setText(QStringLiteral("again"));
+        rig.window->onSpeakingTick(); // waits: the server's stream is still heard
         rig.second->endStream();
         QVERIFY(rig.window->SpeakBtn()->isEnabled());
-        rig.window->Timer1_Timer();
+        rig.window->onSpeakingTick();
         QCOMPARE(rig.first->lastText(), QStringLiteral("AGAIN"));
         QCOMPARE(rig.second->stops.size(), 1); // silenced when the first spoke
 
@@ -153,20 +153,20 @@ private slots:
         Rig rig;
         rig.choose(3); // "English (espeak-ng)" on the server
         rig.window->handOverInLanguage(QStringLiteral("Hallo."), QStringLiteral("de"), 1);
-        rig.window->Timer1_Timer();
+        rig.window->onSpeakingTick();
         QCOMPARE(rig.first->calls.constLast().voice.Id(), QStringLiteral("voice/de"));
         QCOMPARE(rig.first->Voice().Id(), QStringLiteral("voice/en-us"));
         QCOMPARE(rig.window->Voice()->Voice().Id(), QStringLiteral("speechd:espeak-ng/English"));
         rig.first->speakThrough();
-        rig.window->SPKBX()->setText(QStringLiteral("hello"));
-        rig.window->Timer1_Timer();
+        rig.window->handedOverBox()->setText(QStringLiteral("hello"));
+        rig.window->onSpeakingTick();
         QCOMPARE(rig.second->lastText(), QStringLiteral("HELLO"));
     }
 
     void savedVoiceKeptWithNoServer() {
         Rig rig({{"x", "x"}}, 4);
         QCOMPARE(rig.box("VoiceCB")->currentIndex(), 0);
-        rig.window->Form_Unload();
+        rig.window->unloadWindow();
         QFile file(QStringLiteral("VIC.INI"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith("VOICECB= 4\r\n"));
@@ -186,8 +186,8 @@ private slots:
         rig.first->speakThrough();
         QVERIFY(rig.window->SpeakBtn()->isEnabled());
 
-        rig.window->SPKBX()->setText(QStringLiteral("hallo"));
-        rig.window->Timer1_Timer();
+        rig.window->handedOverBox()->setText(QStringLiteral("hallo"));
+        rig.window->onSpeakingTick();
         QCOMPARE(rig.first->lastText(), QStringLiteral("HALLO"));
         QCOMPARE(rig.first->calls.constLast().voice.Id(), QStringLiteral("voice/de"));
         rig.first->voiceChange({QStringLiteral("voice/de"), QStringLiteral("German")});
@@ -199,8 +199,8 @@ private slots:
         rig.second->available = true;
         emit rig.second->ServiceRestored();
         const qsizetype stopsBefore = rig.first->stops.size();
-        rig.window->SPKBX()->setText(QStringLiteral("wieder"));
-        rig.window->Timer1_Timer();
+        rig.window->handedOverBox()->setText(QStringLiteral("wieder"));
+        rig.window->onSpeakingTick();
         QCOMPARE(rig.second->lastText(), QStringLiteral("WIEDER"));
         QCOMPARE(rig.first->stops.size(), stopsBefore + 1); // the stand-in is silenced
     }
