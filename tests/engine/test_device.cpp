@@ -71,7 +71,7 @@ private slots:
         const qsizetype mark = m_log.size();
         const int stream = m_voice->Speak(QStringLiteral("Wait for it."), SVSFDefault);
         QCOMPARE(m_log.size(), mark);
-        QTRY_COMPARE_WITH_TIMEOUT(m_log.last(), QStringLiteral("end%1").arg(stream), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_log.contains(QStringLiteral("end%1").arg(stream)), 30000);
         QVERIFY(m_voice->isIdle());
     }
 
