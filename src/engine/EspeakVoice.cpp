@@ -273,10 +273,6 @@ int EspeakVoice::Speak(const QString& text, int flags) {
 // The synthesis drops the voice's streams at its next audio chunk (espeak-ng's own cancel, from
 // the one thread that may call it), and the player drops what it holds without an event.
 void EspeakVoice::stop() {
-    dropStreams();
-}
-
-void EspeakVoice::dropStreams() {
     m_worker->purge(this, m_lastStream);
     m_player->purge();
 }

@@ -74,9 +74,6 @@ public:
 protected:
     // A voice of another synthesis thread with the same audio path (Flite's).
     EspeakVoice(SynthesisBackend& backend, SpObjectTokens voices, QObject* parent);
-    // Drops every stream at once: the output falls silent, the synthesis stops at its next
-    // piece, and no event of those streams arrives afterwards.
-    void dropStreams();
 
 private:
     std::unique_ptr<PcmOutput> makeOutput();

@@ -35,10 +35,6 @@ QString FestivalVoice::inlineSounds(const QString& ipa) const {
     return cmuInlineSounds(ipa);
 }
 
-void FestivalVoice::stop() {
-    EspeakVoice::stop();
-}
-
 void FestivalVoice::releaseVoice() {
     FestivalBackend::instance().setWanted(false);
 }

@@ -18,9 +18,8 @@ public:
     void setVoice(const SpObjectToken& voice) override;
     // Sounds as CMU phones in their inline form, given to the helper as lexicon entries.
     QString inlineSounds(const QString& ipa) const override;
-    // Running and queued speech is dropped at once; a phrase the helper is speaking is left to
-    // finish there and its reply is dropped.
-    void stop() override;
+    // Stop is the espeak-ng voice's: a phrase the helper is already speaking finishes there and
+    // its reply is dropped.
     // The helper ends when it is idle.
     void releaseVoice() override;
 

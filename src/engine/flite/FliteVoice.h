@@ -17,8 +17,6 @@ public:
     int Speak(const QString& text, int flags) override;
     // Sounds as CMU phones in their inline form (see FliteSounds.h).
     QString inlineSounds(const QString& ipa) const override;
-    // Silent at once, without a blank stream of its own.
-    void stop() override { dropStreams(); }
     void newDocument() override { m_announced.clear(); }
 
     static const char* const kOtherScriptNotice; // "%1 is read by espeak-ng's voice."
