@@ -28,7 +28,7 @@ void DevicePcmOutput::open(const SpeechAudioFormat& format) {
     m_bytesWritten = 0;
     m_thread = SinkThread::current();
     m_stream = std::make_shared<DeviceStream>();
-    const qsizetype buffer = qformat.bytesForDuration(kAheadUsecs);
+    const qsizetype buffer = qformat.bytesForDuration(kDeviceBufferUsecs);
     QObject* root = m_thread->root();
     m_thread->post([stream = m_stream, device = m_device, qformat, buffer, root] {
         stream->sink = new DeviceSink(stream, root);

@@ -51,8 +51,12 @@ public:
     void discard() override;
     bool wantsTrailingSilence() const override { return true; }
 
-    // Audio queued beyond what has been heard, and the buffer asked of the sound server.
+    // Audio queued beyond what has been heard.
     static constexpr qint64 kAheadUsecs = 200000;
+    // The buffer asked of the sound server. PulseAudio starts a stream only once that much is
+    // in it, so a short one lets the first word start at once; the writes go on beyond it (up
+    // to kAheadUsecs), so it does not run dry.
+    static constexpr qint64 kDeviceBufferUsecs = 20000;
 
 private:
     QAudioDevice m_device;
