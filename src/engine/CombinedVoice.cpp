@@ -247,6 +247,11 @@ void CombinedVoice::stopEngines(const SpVoice* except) {
     m_borrowed.clear();
 }
 
+void CombinedVoice::prepare(const QString& text, int flags) {
+    if (m_active != m_second.get() || m_second->isAvailable())
+        m_active->prepare(text, flags);
+}
+
 int CombinedVoice::Speak(const QString& text, int flags) {
     const bool fallback = m_active == m_second.get() && !m_second->isAvailable();
     SpVoice* engine = fallback ? m_first.get() : m_active;

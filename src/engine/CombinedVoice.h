@@ -51,6 +51,7 @@ public:
     void setAudioOutputFormatType(int type) override;
     void setAudioOutputToWaveFile(const QString& path) override;
     int Speak(const QString& text, int flags) override;
+    void prepare(const QString& text, int flags) override;
     void stop() override;
     // Each engine keeps its own voice, and the chosen engine stays chosen.
     int SpeakWithVoice(const QString& text, int flags, const SpObjectToken& voice) override;

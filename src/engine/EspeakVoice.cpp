@@ -249,15 +249,8 @@ int EspeakVoice::Speak(const QString& text, int flags) {
     const SpeechAudioFormat format = speechAudioFormat(m_formatType);
     m_player->enqueue(stream, format, std::move(output), m_voice);
 
-    SynthesisJob job;
-    job.owner = this;
+    SynthesisJob job = jobFor(text, flags);
     job.stream = stream;
-    job.text = text;
-    job.xml = (flags & SVSFIsXML) != 0;
-    job.voiceIdentifier = m_voice.Id();
-    job.wordsPerMinute = wordsPerMinute(m_rate);
-    job.gain = m_volume / 100.0;
-    job.format = format;
     StreamPlayer* player = m_player.get();
     job.deliver = [player](StreamChunk chunk) {
         // On the worker thread; the player takes the chunk on the GUI thread.
@@ -268,6 +261,23 @@ int EspeakVoice::Speak(const QString& text, int flags) {
     };
     m_worker->submit(std::move(job));
     return stream;
+}
+
+void EspeakVoice::prepare(const QString& text, int flags) {
+    if (m_worker->isReady() && !m_voice.isNull() && !text.trimmed().isEmpty())
+        m_worker->prepare(jobFor(text, flags));
+}
+
+SynthesisJob EspeakVoice::jobFor(const QString& text, int flags) const {
+    SynthesisJob job;
+    job.owner = this;
+    job.text = text;
+    job.xml = (flags & SVSFIsXML) != 0;
+    job.voiceIdentifier = m_voice.Id();
+    job.wordsPerMinute = wordsPerMinute(m_rate);
+    job.gain = m_volume / 100.0;
+    job.format = speechAudioFormat(m_formatType);
+    return job;
 }
 
 // The synthesis drops the voice's streams at its next audio chunk (espeak-ng's own cancel, from

@@ -20,6 +20,7 @@ namespace orasent {
 class PcmOutput;
 class StreamPlayer;
 class SynthesisBackend;
+struct SynthesisJob;
 class WaveFileWriter;
 
 std::unique_ptr<SpVoice> createEspeakVoice(QObject* parent = nullptr);
@@ -54,6 +55,7 @@ public:
     void setAudioOutputFormatType(int type) override;
     void setAudioOutputToWaveFile(const QString& path) override;
     int Speak(const QString& text, int flags) override;
+    void prepare(const QString& text, int flags) override;
     void stop() override;
     QString SdkPath() const override;
     QString LanguageOf(const SpObjectToken& voice) const override;
@@ -77,6 +79,7 @@ protected:
 
 private:
     std::unique_ptr<PcmOutput> makeOutput();
+    SynthesisJob jobFor(const QString& text, int flags) const;
 
     std::unique_ptr<StreamPlayer> m_player;
     SynthesisBackend* m_worker;

@@ -82,6 +82,12 @@ public:
     // Silences running and queued speech; no event of an earlier stream arrives afterwards.
     // Engines without a stop of their own speak a purging blank.
     virtual void stop() { Speak(QStringLiteral(" "), SVSFlagsAsync | SVSFPurgeBeforeSpeak); }
+    // A hint: `text` is likely spoken next with `flags`. An engine may get the start of its
+    // speech ready while it has nothing else to do; nothing is heard and no event is raised.
+    virtual void prepare(const QString& text, int flags) {
+        Q_UNUSED(text);
+        Q_UNUSED(flags);
+    }
     // Another document is being read: what the engine tells once per document (a script it
     // hands to another voice) it tells again.
     virtual void newDocument() {}

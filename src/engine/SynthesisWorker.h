@@ -54,6 +54,9 @@ public:
     virtual void forget(const void* owner) = 0;
     // The player took this much audio; a paced synthesis may run that much further ahead.
     virtual void consumedUsecs(qint64 usecs) = 0;
+    // A hint that a job like this one (its stream and deliver unset) is submitted soon: the
+    // backend may get its first audio ready when it has nothing else to do.
+    virtual void prepare(SynthesisJob job) { Q_UNUSED(job); }
 };
 
 // The thread that synthesizes a voice's identifier: Flite's for "flite/..." voices when Flite is

@@ -7,6 +7,7 @@
 #include "engine/LocalVoices.h"
 #include "engine/flite/FliteText.h"
 #include "engine/flite/FliteVoice.h"
+#include "engine/flite/FliteWorker.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -44,6 +45,25 @@ class TestFliteVoice : public QObject {
         if (ends.count() != 1 || ends.first().at(0).toInt() != stream)
             return {QStringLiteral("%1 EndStream events").arg(ends.count())};
         return out;
+    }
+
+    // The audio file and the word events (place in the audio, place in the text) of `text`.
+    std::pair<QByteArray, QList<QList<QVariant>>> heard(const QString& text) {
+        const QString path = m_dir.filePath(QStringLiteral("heard.wav"));
+        m_voice->setAudioOutputToWaveFile(path);
+        QSignalSpy words(m_voice.get(), &SpVoice::Word);
+        QSignalSpy ends(m_voice.get(), &SpVoice::EndStream);
+        const int stream = m_voice->Speak(text, SVSFlagsAsync);
+        m_voice->setAudioOutputToWaveFile({});
+        if (!waitForEnd(ends, stream))
+            return {};
+        QList<QList<QVariant>> events;
+        for (QList<QVariant> w : std::as_const(words)) {
+            w.removeFirst(); // the stream's number
+            events << w;
+        }
+        QFile file(path);
+        return {file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), events};
     }
 
     // Waits for the stream's EndStream (the engine always raises one).
@@ -258,6 +278,43 @@ private slots:
         QVERIFY(waitForEnd(ends, last));
         QCOMPARE(ends.count(), 1);
         QVERIFY(m_voice->isIdle());
+    }
+
+    // A text prepared while the engine was free starts from what was prepared, and is heard
+    // exactly as without it: the same audio, the same words at the same places.
+    void preparedStartSoundsTheSame_data() {
+        QTest::addColumn<QString>("prepared");
+        QTest::addColumn<QString>("spoken");
+        QTest::addColumn<int>("uses");
+        QTest::addColumn<bool>("whole"); // espeak-ng's reading of a run varies by a few frames
+        const QString text = QStringLiteral("Dr. Smith paid $42 on 3 May, \u201cthen left\u201d.");
+        QTest::newRow("the same text") << text << text << 1 << true;
+        QTest::newRow("another text") << QStringLiteral("Something else.") << text << 0 << true;
+        QTest::newRow("one word more") << text << text + QStringLiteral(" Yes.") << 0 << true;
+        const QString foreign = QStringLiteral("Hello \u043c\u0438\u0440 and more words.");
+        QTest::newRow("another script later") << foreign << foreign << 1 << false;
+    }
+
+    void preparedStartSoundsTheSame() {
+        QFETCH(QString, prepared);
+        QFETCH(QString, spoken);
+        QFETCH(int, uses);
+        QFETCH(bool, whole);
+        auto [audio, words] = heard(spoken);
+        const int before = FliteWorker::instance().preparedStarts();
+        m_voice->prepare(prepared, 0);
+        FliteWorker::instance().settle();
+        auto [audioAfter, wordsAfter] = heard(spoken);
+        QCOMPARE(FliteWorker::instance().preparedStarts() - before, uses);
+        QVERIFY(audio.size() > 10000);
+        if (!whole) {
+            words = words.mid(0, 2);
+            wordsAfter = wordsAfter.mid(0, 2);
+            audio = audio.mid(44, 10000); // after the header, which holds the length
+            audioAfter = audioAfter.mid(44, 10000);
+        }
+        QCOMPARE(wordsAfter, words);
+        QVERIFY(audioAfter == audio);
     }
 
     // The saved index of an espeak-ng or a speech-dispatcher voice keeps its voice: Flite's

@@ -52,6 +52,20 @@ void FliteWorker::submit(SynthesisJob job) {
     m_wake.notify_one();
 }
 
+void FliteWorker::prepare(SynthesisJob job) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        job.paced = true;
+        m_toPrepare = std::move(job);
+    }
+    m_wake.notify_one();
+}
+
+void FliteWorker::settle() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_jobDone.wait(lock, [this] { return m_jobs.empty() && !m_toPrepare && !m_runningOwner; });
+}
+
 void FliteWorker::purge(const void* owner, int stream) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -73,6 +87,8 @@ void FliteWorker::purge(const void* owner, int stream) {
 void FliteWorker::forget(const void* owner) {
     purge(owner, INT_MAX);
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_toPrepare && m_toPrepare->owner == owner)
+        m_toPrepare.reset();
     m_jobDone.wait(lock, [&] { return m_runningOwner != owner; });
     m_purgedThrough.remove(owner);
 }
@@ -108,20 +124,31 @@ bool FliteWorker::waitForRoom(const SynthesisJob& job) {
     return !cancelled(job);
 }
 
+bool FliteWorker::nextJob(SynthesisJob* job, bool* preparing) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty() || m_toPrepare; });
+    if (m_quit)
+        return false;
+    *preparing = m_jobs.empty();
+    if (*preparing) {
+        *job = std::move(*m_toPrepare);
+        m_toPrepare.reset();
+    } else {
+        *job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+    }
+    m_runningOwner = job->owner;
+    return true;
+}
+
 void FliteWorker::run() {
     FliteSynth synth;
-    for (;;) {
-        SynthesisJob job;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
-            if (m_quit)
-                return;
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-            m_runningOwner = job.owner;
-        }
-        if (!cancelled(job))
+    SynthesisJob job;
+    bool preparing = false;
+    while (nextJob(&job, &preparing)) {
+        if (preparing)
+            runPrepare(job, synth);
+        else if (!cancelled(job))
             runJob(job, synth);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -151,6 +178,26 @@ void FliteWorker::runJob(const SynthesisJob& job, FliteSynth& synth) {
     }
     last.totalFrames = frames;
     job.deliver(std::move(last));
+}
+
+// The text's first phrase, as a played job would have it made; kept whole or not at all.
+void FliteWorker::runPrepare(const SynthesisJob& job, FliteSynth& synth) {
+    if (m_prepared.matches(job))
+        return;
+    m_prepared.begin(job);
+    const QVector<ForeignRun> runs = foreignRuns(job.text, job.xml);
+    const int end = runs.isEmpty() ? int(job.text.size()) : runs.first().begin;
+    const FliteText text(job.text.left(end), job.xml);
+    const QVector<FlitePhrase> phrases = text.phrases(kFirstPhraseBytes);
+    if (end == 0 || phrases.isEmpty())
+        return;
+    const QString failed =
+        synth.speak(job.voiceIdentifier, text, phrases.first(), speedFor(job.wordsPerMinute),
+                    [this](FliteAudioPiece& piece) { return m_prepared.add(piece); });
+    if (failed.isEmpty())
+        m_prepared.finish();
+    else
+        m_prepared.clear();
 }
 
 // One run of Flite's text on its way out: converted, sent in growing batches and paced.
@@ -250,13 +297,21 @@ FliteWorker::Step FliteWorker::speakFlite(const SynthesisJob& job, FliteSynth& s
     // A played text starts after its first few words; the export takes whole sentences.
     const QVector<FlitePhrase> phrases = text.phrases(job.paced ? kFirstPhraseBytes : 0);
     bool runOn = true; // the run's start: no silence before its first word
+    // The text's start may be ready: prepared for this very job while the thread was free.
+    const bool prepared = begin == 0 && m_prepared.matches(job);
+    if (prepared)
+        ++m_preparedStarts;
     for (const FlitePhrase& phrase : phrases) {
         out.trimLead = runOn;
         out.trimTail = phrase.runsOn;
         out.phraseSamples = 0;
         runOn = phrase.runsOn;
-        const QString failed =
-            synth.speak(job.voiceIdentifier, text, phrase, speedFor(job.wordsPerMinute), sink);
+        const bool replayed = prepared && &phrase == &phrases.first();
+        if (replayed)
+            m_prepared.replay(sink);
+        const QString failed = replayed ? QString()
+                                        : synth.speak(job.voiceIdentifier, text, phrase,
+                                                      speedFor(job.wordsPerMinute), sink);
         if (cancelled(job))
             return Step::Cancelled;
         if (!failed.isEmpty() || !out.error.isEmpty()) {

@@ -8,12 +8,15 @@
 // keeps at most kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read
 // are spoken in their place by espeak-ng's voice for that script.
 #include "engine/SynthesisWorker.h"
+#include "engine/flite/FlitePreparedStart.h"
 
 #include <QHash>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace orasent {
@@ -38,6 +41,12 @@ public:
     void purge(const void* owner, int stream) override;
     void forget(const void* owner) override;
     void consumedUsecs(qint64 usecs) override;
+    // The first phrase of a text likely spoken next is made once no job waits, and kept for it.
+    void prepare(SynthesisJob job) override;
+    // Returns once no job or text to prepare waits or runs.
+    void settle();
+    // How many jobs have started with a prepared first phrase.
+    int preparedStarts() const { return m_preparedStarts.load(); }
 
     static constexpr qint64 kMaxAheadUsecs = 4000000;
     // A played text's first phrase ends at the first blank after this many bytes (two words or
@@ -50,6 +59,9 @@ private:
     FliteWorker();
     void run();
     void runJob(const SynthesisJob& job, FliteSynth& synth);
+    void runPrepare(const SynthesisJob& job, FliteSynth& synth);
+    // The next job to run, or a text to prepare when no job waits; false when the thread ends.
+    bool nextJob(SynthesisJob* job, bool* preparing);
     enum class Step { Spoken, Cancelled, Failed };
     Step speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin, int end, qint64* frames,
                     QString* error);
@@ -70,6 +82,9 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_jobDone;
     std::deque<SynthesisJob> m_jobs;
+    std::optional<SynthesisJob> m_toPrepare;
+    FlitePreparedStart m_prepared; // on the worker thread only
+    std::atomic<int> m_preparedStarts{0};
     bool m_quit = false;
     const void* m_runningOwner = nullptr;
     QHash<const void*, int> m_purgedThrough;
