@@ -60,6 +60,13 @@ bool waitForRun(Collected& collected, const std::function<bool()>& cancelled) {
     return true;
 }
 
+// The language's English name; Qt knows Mandarin ("cmn") only as Chinese.
+QString languageName(const QString& language) {
+    const QLocale locale(language == QLatin1String("cmn") ? QStringLiteral("zh") : language);
+    return locale.language() == QLocale::C ? language
+                                           : QLocale::languageToString(locale.language());
+}
+
 } // namespace
 
 QString espeakVoiceForLanguage(const QString& language) {
@@ -112,11 +119,7 @@ QStringList OtherScriptNotices::take(const QString& text, bool xml) {
         if (m_told.contains(run.language))
             continue;
         m_told.insert(run.language);
-        const QLocale locale(run.language);
-        const QString name = locale.language() == QLocale::C
-                                 ? run.language
-                                 : QLocale::languageToString(locale.language());
-        notices << QString::fromLatin1(kNotice).arg(name);
+        notices << QString::fromLatin1(kNotice).arg(languageName(run.language));
     }
     return notices;
 }
