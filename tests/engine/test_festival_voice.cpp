@@ -1,7 +1,9 @@
 // Real Festival through its helper process, into WAV files (no audio device): word events land
 // on the words as written, a stop silences a long synthesis, the helper killed mid-sentence ends
 // the stream with a notice and the next text is spoken, and a voice whose data is missing is not
-// listed while one whose data is damaged is reported. Every wait is for the engine's events.
+// listed while one whose data is damaged is reported. Runs of another script are read by
+// espeak-ng's voice in their place, which is told once per document. Every wait is for the engine's
+// events.
 #include "FakeVoice.h"
 #include "engine/CmuPhones.h"
 #include "engine/CombinedVoice.h"
@@ -70,18 +72,35 @@ class TestFestivalVoice : public QObject {
         FestivalBackend::instance().setWanted(true);
     }
 
-    // Speaks `text` into a WAV file and returns the words highlighted, as the text they select.
-    QStringList spokenWords(const QString& text) {
+    // Speaks `text` into a WAV file and returns the words highlighted (position and length), or
+    // {-1, -1} when the stream did not end or a word is heard before the one ahead of it or after
+    // the stream's end.
+    QVector<std::pair<int, int>> spokenSpans(const QString& text) {
         voice()->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("words.wav")));
         QSignalSpy words(voice(), &SpVoice::Word);
         QSignalSpy ends(voice(), &SpVoice::EndStream);
         const int stream = voice()->Speak(text, SVSFlagsAsync);
         voice()->setAudioOutputToWaveFile({});
         if (!ends.wait(120000) || ends.first().at(0).toInt() != stream)
-            return {QStringLiteral("the stream did not end")};
+            return {{-1, -1}};
+        QVector<std::pair<int, int>> out;
+        qint64 heard = 0;
+        for (const QList<QVariant>& w : std::as_const(words)) {
+            if (w.at(1).toLongLong() < heard ||
+                w.at(1).toLongLong() > ends.first().at(1).toLongLong())
+                return {{-1, -1}};
+            heard = w.at(1).toLongLong();
+            out.append({w.at(2).toInt(), w.at(3).toInt()});
+        }
+        return out;
+    }
+
+    // The same as the text they select.
+    QStringList spokenWords(const QString& text) {
         QStringList out;
-        for (const QList<QVariant>& w : std::as_const(words))
-            out << text.mid(w.at(2).toInt(), w.at(3).toInt());
+        for (const auto& [pos, length] : spokenSpans(text))
+            out << (pos < 0 ? QStringLiteral("no end, or a word out of order")
+                            : text.mid(pos, length));
         return out;
     }
 
@@ -167,6 +186,10 @@ private slots:
         QTest::newRow("emoji and controls")
             << (QStringLiteral("one 😀 two") + QChar(7) + QStringLiteral(" three"))
             << QStringList{"one", "two", "three"};
+        // Another script is read by espeak-ng's voice for it, in its place.
+        QTest::newRow("arabic and chinese inside english")
+            << QStringLiteral("He said مرحبا بكم and 你好, then left.")
+            << QStringList{"He", "said", "مرحبا", "بكم", "and", "你好", "then", "left"};
         const QString sounds = cmuInlineSounds(QStringLiteral("təˈmɑːtoʊ"));
         QTest::newRow("sounds") << QStringLiteral("Say %1 now.").arg(sounds)
                                 << QStringList{"Say", sounds, "now"};
@@ -176,6 +199,42 @@ private slots:
         QFETCH(QStringList, expected);
         voice();
         QCOMPARE(spokenWords(text).join(u'|'), expected.join(u'|'));
+    }
+
+    // A passage of another script alone is read through to its end, its words in order inside
+    // the text.
+    void otherScriptPassage_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("arabic") << QStringLiteral("السلام عليكم ورحمة الله. ").repeated(8);
+        QTest::newRow("chinese") << QStringLiteral("我们今天去公园散步。").repeated(8);
+    }
+    void otherScriptPassage() {
+        QFETCH(QString, text);
+        voice();
+        const QVector<std::pair<int, int>> spans = spokenSpans(text);
+        QVERIFY(spans.size() >= 8);
+        int after = 0;
+        for (const auto& [pos, length] : spans) {
+            QVERIFY2(pos >= after && length > 0 && pos + length <= text.size(),
+                     qPrintable(QStringLiteral("%1+%2 after %3").arg(pos).arg(length).arg(after)));
+            after = pos + length;
+        }
+    }
+
+    // Once per language and document: the next document tells it again.
+    void otherScriptIsToldOncePerDocument() {
+        QSignalSpy notices(voice(), &SpVoice::Notice);
+        voice()->newDocument();
+        spokenWords(QStringLiteral("A word: مرحبا."));
+        spokenWords(QStringLiteral("Another: بكم, and 你好."));
+        QCOMPARE(notices.count(), 2);
+        QCOMPARE(notices.at(0).at(0).toString(),
+                 QStringLiteral("Arabic is read by espeak-ng's voice."));
+        QCOMPARE(notices.at(1).at(0).toString(),
+                 QStringLiteral("Chinese is read by espeak-ng's voice."));
+        voice()->newDocument();
+        spokenWords(QStringLiteral("Again: بكم."));
+        QCOMPARE(notices.count(), 3);
     }
 
     // A word given as sounds becomes a lexicon entry, syllable by syllable; nothing else reaches
@@ -206,12 +265,19 @@ private slots:
     }
 
     // Stop silences the long text at once: none of its events comes afterwards.
+    void stopDuringSynthesis_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("english") << QStringLiteral("This goes on and on. ").repeated(100);
+        // Stopped while espeak-ng reads the run.
+        QTest::newRow("a long run of another script")
+            << QStringLiteral("Now: ") + QStringLiteral("السلام عليكم ورحمة الله. ").repeated(200);
+    }
     void stopDuringSynthesis() {
+        QFETCH(QString, text);
         voice()->setAudioOutputToWaveFile(m_dir.filePath(QStringLiteral("stop.wav")));
         QSignalSpy words(voice(), &SpVoice::Word);
         QSignalSpy ends(voice(), &SpVoice::EndStream);
-        const int first =
-            voice()->Speak(QStringLiteral("This goes on and on. ").repeated(100), SVSFlagsAsync);
+        const int first = voice()->Speak(text, SVSFlagsAsync);
         QVERIFY(words.wait(60000));
         voice()->stop();
         const int heard = int(words.count());

@@ -1,5 +1,6 @@
 #include "engine/festival/FestivalBackend.h"
 
+#include "engine/ForeignSpeech.h"
 #include "engine/PcmConverter.h"
 #include "engine/festival/FestivalLink.h"
 #include "engine/festival/FestivalVoices.h"
@@ -207,9 +208,24 @@ void FestivalBackend::runJob(const SynthesisJob& job, FestivalLink& link) {
     job.deliver(std::move(last));
 }
 
+// The text range by range: Festival reads the voice's own script, espeak-ng each run of another.
 FestivalBackend::Step FestivalBackend::speakText(const SynthesisJob& job, FestivalLink& link,
                                                  qint64* frames, QString* error) {
-    const FliteText text(job.text, job.xml);
+    QVector<ForeignRun> runs = foreignRuns(job.text, job.xml);
+    runs.append(ForeignRun{int(job.text.size()), int(job.text.size()), {}});
+    int at = 0;
+    for (const ForeignRun& run : std::as_const(runs)) {
+        Step step = speakFestival(job, link, at, run.begin, frames, error);
+        if (step == Step::Spoken && !run.language.isEmpty())
+            step = speakForeign(job, run, frames, error);
+        if (step != Step::Spoken)
+            return step;
+        at = run.end;
+    }
+    return Step::Spoken;
+}
+
+festival::SpeakRequest FestivalBackend::requestFor(const SynthesisJob& job, const FliteText& text) {
     festival::SpeakRequest request;
     request.voice = festivalVoiceName(job.voiceIdentifier).toStdString();
     {
@@ -222,8 +238,28 @@ FestivalBackend::Step FestivalBackend::speakText(const SynthesisJob& job, Festiv
     request.speedPermille = speedPermille(job.voiceIdentifier, job.wordsPerMinute);
     for (const FliteSoundWord& sound : text.soundWords())
         request.sounds.emplace_back(sound.token.toStdString(), sound.phones.toStdString());
+    return request;
+}
+
+// One range of Festival's text on its way out.
+struct FestivalBackend::Outgoing {
+    const SynthesisJob& job;
+    qint64 baseFrames; // the stream's frames before this range
+    int textBegin;     // the range's offset in the job's text
     std::unique_ptr<PcmConverter> converter;
-    qint64 inputSamples = 0;
+    qint64 inputSamples = 0; // Festival's samples of this range so far
+};
+
+// Text [begin, end) phrase by phrase, each phrase's audio sent as its reply comes, after
+// `*frames`, which grows by it.
+FestivalBackend::Step FestivalBackend::speakFestival(const SynthesisJob& job, FestivalLink& link,
+                                                     int begin, int end, qint64* frames,
+                                                     QString* error) {
+    if (begin >= end)
+        return Step::Spoken;
+    const FliteText text(job.text.mid(begin, end - begin), job.xml);
+    festival::SpeakRequest request = requestFor(job, text);
+    Outgoing out{job, *frames, begin, nullptr};
     for (const FlitePhrase& phrase : text.phrases()) {
         request.text = text.bytes().mid(phrase.begin, phrase.end - phrase.begin).toStdString();
         festival::PhraseReply reply;
@@ -237,37 +273,59 @@ FestivalBackend::Step FestivalBackend::speakText(const SynthesisJob& job, Festiv
             *error = QString::fromStdString(reply.error);
             return Step::Failed;
         }
-        if (reply.samples.empty() || reply.sampleRate == 0)
-            continue;
-        StreamChunk chunk;
-        chunk.stream = job.stream;
-        try {
-            if (!converter)
-                converter =
-                    std::make_unique<PcmConverter>(job.format, job.gain, int(reply.sampleRate));
-        } catch (const std::exception& e) {
-            *error = QString::fromUtf8(e.what());
-            return Step::Failed;
-        }
-        for (TimedEvent e : wordEvents(reply, text, phrase)) {
-            e.frame = *frames + converter->outputFrameFor(inputSamples + e.frame);
-            chunk.events.append(e);
-        }
-        chunk.pcm = converter->convert(reply.samples.data(), int(reply.samples.size()));
-        inputSamples += qint64(reply.samples.size());
-        addAhead(job, qint64(reply.samples.size()) * 1000000 / reply.sampleRate);
-        job.deliver(std::move(chunk));
-        if (!waitForRoom(job))
-            return Step::Cancelled;
+        const Step step = send(out, reply, wordEvents(reply, text, phrase), error);
+        if (step != Step::Spoken)
+            return step;
     }
-    if (converter) {
+    if (out.converter) {
         StreamChunk tail;
         tail.stream = job.stream;
-        tail.pcm = converter->finish();
-        *frames += converter->framesProduced();
+        tail.pcm = out.converter->finish();
+        *frames += out.converter->framesProduced();
         job.deliver(std::move(tail));
     }
     return Step::Spoken;
+}
+
+// A phrase's audio and word events (their samples counted from the phrase's start).
+FestivalBackend::Step FestivalBackend::send(Outgoing& out, const festival::PhraseReply& reply,
+                                            const QVector<TimedEvent>& events, QString* error) {
+    if (reply.samples.empty() || reply.sampleRate == 0)
+        return Step::Spoken;
+    try {
+        if (!out.converter)
+            out.converter =
+                std::make_unique<PcmConverter>(out.job.format, out.job.gain, int(reply.sampleRate));
+    } catch (const std::exception& e) {
+        *error = QString::fromUtf8(e.what());
+        return Step::Failed;
+    }
+    StreamChunk chunk;
+    chunk.stream = out.job.stream;
+    for (TimedEvent e : events) {
+        e.frame = out.baseFrames + out.converter->outputFrameFor(out.inputSamples + e.frame);
+        e.pos += out.textBegin;
+        chunk.events.append(e);
+    }
+    chunk.pcm = out.converter->convert(reply.samples.data(), int(reply.samples.size()));
+    out.inputSamples += qint64(reply.samples.size());
+    addAhead(out.job, qint64(reply.samples.size()) * 1000000 / reply.sampleRate);
+    out.job.deliver(std::move(chunk));
+    return waitForRoom(out.job) ? Step::Spoken : Step::Cancelled;
+}
+
+// A run of another script, read by espeak-ng's voice for it, in its place in the stream.
+FestivalBackend::Step FestivalBackend::speakForeign(const SynthesisJob& job, const ForeignRun& run,
+                                                    qint64* frames, QString* error) {
+    ForeignAudio audio;
+    const Step step = speakForeignRun(
+        job, run, *frames, [&] { return cancelled(job); }, &audio, error);
+    if (step != Step::Spoken || audio.frames == 0)
+        return step;
+    *frames += audio.frames;
+    addAhead(job, audio.usecs);
+    job.deliver(std::move(audio.chunk));
+    return waitForRoom(job) ? Step::Spoken : Step::Cancelled;
 }
 
 } // namespace orasent

@@ -3,9 +3,12 @@
 // job is sent phrase by phrase (FliteText's phrases: Festival reads the same 8-bit text), and
 // each phrase's audio and word events go out as soon as its reply comes; a purge is honoured
 // while a reply is awaited, and a played stream keeps at most kMaxAheadUsecs of audio ahead of
-// the output. The helper starts with the first job and ends when it is no longer wanted and
-// the work in hand is done, or with the thread.
+// the output. Runs of a script the voice cannot read are spoken in their place by espeak-ng's
+// voice for that script (ForeignSpeech.h). The helper starts with the first job and ends when
+// it is no longer wanted and the work in hand is done, or with the thread.
+#include "engine/ForeignSpeech.h"
 #include "engine/SynthesisWorker.h"
+#include "engine/festival/FestivalProtocol.h"
 
 #include <QObject>
 #include <condition_variable>
@@ -16,6 +19,7 @@
 namespace orasent {
 
 class FestivalLink;
+class FliteText;
 
 class FestivalBackend : public QObject, public SynthesisBackend {
     Q_OBJECT
@@ -49,10 +53,18 @@ signals:
 
 private:
     FestivalBackend();
-    enum class Step { Spoken, Cancelled, Failed };
+    using Step = SpeechStep;
     void run();
     void runJob(const SynthesisJob& job, FestivalLink& link);
     Step speakText(const SynthesisJob& job, FestivalLink& link, qint64* frames, QString* error);
+    festival::SpeakRequest requestFor(const SynthesisJob& job, const FliteText& text);
+    Step speakFestival(const SynthesisJob& job, FestivalLink& link, int begin, int end,
+                       qint64* frames, QString* error);
+    struct Outgoing;
+    Step send(Outgoing& out, const festival::PhraseReply& reply, const QVector<TimedEvent>& events,
+              QString* error);
+    Step speakForeign(const SynthesisJob& job, const ForeignRun& run, qint64* frames,
+                      QString* error);
     bool cancelled(const SynthesisJob& job);
     void addAhead(const SynthesisJob& job, qint64 usecs);
     bool waitForRoom(const SynthesisJob& job);

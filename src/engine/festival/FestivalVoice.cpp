@@ -20,6 +20,13 @@ FestivalVoice::FestivalVoice(const QString& voicesFolder, QObject* parent)
             });
 }
 
+int FestivalVoice::Speak(const QString& text, int flags) {
+    const int stream = EspeakVoice::Speak(text, flags);
+    for (const QString& notice : m_notices.take(text, (flags & SVSFIsXML) != 0))
+        emit Notice(notice);
+    return stream;
+}
+
 QString FestivalVoice::LanguageOf(const SpObjectToken& voice) const {
     const FestivalVoiceInfo* info = festivalVoiceInfo(voice.Id());
     return info ? QString::fromLatin1(info->language) : QString();

@@ -1,7 +1,5 @@
 #include "engine/flite/FliteSounds.h"
 
-#include "engine/CmuPhones.h"
-
 extern "C" {
 #include <flite/flite.h>
 }
@@ -30,14 +28,6 @@ cst_utterance* textAnalysisWithSounds(cst_utterance* u) {
     return t_ownTextAnalysis ? t_ownTextAnalysis(u) : default_textanalysis(u);
 }
 
-// Four letters: "aaaa" for the first word.
-QByteArray tokenFor(qsizetype index) {
-    QByteArray letters(4, 'a');
-    for (int i = 3; i >= 0 && index > 0; --i, index /= 26)
-        letters[i] = char('a' + index % 26);
-    return QByteArrayLiteral("orasentsounds") + letters;
-}
-
 } // namespace
 
 cst_utterance* synthesizeWithSounds(const char* text, cst_voice* voice,
@@ -57,31 +47,6 @@ cst_utterance* synthesizeWithSounds(const char* text, cst_voice* voice,
     }
     t_sounds = nullptr;
     return u;
-}
-
-// Flite's lexicon has no secondary stress: its words carry 1 where the CMU dictionary has 2.
-qsizetype FliteText::readSounds(const QString& text, qsizetype i) {
-    constexpr qsizetype kMostWords = 26 * 26 * 26 * 26;
-    if (text.at(i) != kCmuInlineOpen || m_soundWords.size() >= kMostWords)
-        return -1;
-    qsizetype end = -1;
-    const QStringList phones = readCmuInline(text, i, &end);
-    if (phones.isEmpty())
-        return -1;
-    FliteSoundWord word{tokenFor(m_soundWords.size()), {}};
-    for (const QString& phone : phones) {
-        QByteArray name = phone.toLatin1();
-        if (name.endsWith('2'))
-            name.back() = '1';
-        word.phones += (word.phones.isEmpty() ? "" : " ") + name;
-    }
-    append(' ', int(i), int(end));
-    for (const char c : std::as_const(word.token))
-        append(c, int(i), int(end));
-    if (end < text.size() && text.at(end).isLetterOrNumber())
-        append(' ', int(i), int(end)); // punctuation after it stays with it, as after a word
-    m_soundWords.append(std::move(word));
-    return end;
 }
 
 } // namespace orasent

@@ -1,5 +1,7 @@
 #include "engine/flite/FliteText.h"
 
+#include "engine/CmuPhones.h"
+
 #include <QHash>
 #include <algorithm>
 #include <cctype>
@@ -54,6 +56,14 @@ bool endsSentence(char c) {
 }
 bool endsClause(char c) {
     return c == ',' || c == ';' || c == ':' || c == '-' || c == ')';
+}
+
+// Four letters: "aaaa" for the first word.
+QByteArray tokenFor(qsizetype index) {
+    QByteArray letters(4, 'a');
+    for (int i = 3; i >= 0 && index > 0; --i, index /= 26)
+        letters[i] = char('a' + index % 26);
+    return QByteArrayLiteral("orasentsounds") + letters;
 }
 
 } // namespace
@@ -172,6 +182,31 @@ std::pair<int, int> FliteText::sourceSpan(int at, int length) const {
         return {0, 0};
     const int begin = m_begin.at(at);
     return {begin, m_end.at(at + length - 1) - begin};
+}
+
+// Flite's lexicon has no secondary stress: its words carry 1 where the CMU dictionary has 2.
+qsizetype FliteText::readSounds(const QString& text, qsizetype i) {
+    constexpr qsizetype kMostWords = 26 * 26 * 26 * 26;
+    if (text.at(i) != kCmuInlineOpen || m_soundWords.size() >= kMostWords)
+        return -1;
+    qsizetype end = -1;
+    const QStringList phones = readCmuInline(text, i, &end);
+    if (phones.isEmpty())
+        return -1;
+    FliteSoundWord word{tokenFor(m_soundWords.size()), {}};
+    for (const QString& phone : phones) {
+        QByteArray name = phone.toLatin1();
+        if (name.endsWith('2'))
+            name.back() = '1';
+        word.phones += (word.phones.isEmpty() ? "" : " ") + name;
+    }
+    append(' ', int(i), int(end));
+    for (const char c : std::as_const(word.token))
+        append(c, int(i), int(end));
+    if (end < text.size() && text.at(end).isLetterOrNumber())
+        append(' ', int(i), int(end)); // punctuation after it stays with it, as after a word
+    m_soundWords.append(std::move(word));
+    return end;
 }
 
 } // namespace orasent

@@ -63,7 +63,7 @@ private:
     // The tag or entity at `i`: appends what it reads as and returns the offset after it, or
     // -1 when there is none.
     qsizetype readMarkup(const QString& text, qsizetype i);
-    // The same for the inline form of CMU phones at `i` (FliteSounds.cpp).
+    // The same for the inline form of CMU phones at `i` (a made-up word, see FliteSounds.h).
     qsizetype readSounds(const QString& text, qsizetype i);
 
     QByteArray m_bytes;

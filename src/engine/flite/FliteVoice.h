@@ -4,8 +4,7 @@
 // with a run of another script in a language raises a Notice that espeak-ng's voice reads that
 // language.
 #include "engine/EspeakVoice.h"
-
-#include <QSet>
+#include "engine/ForeignSpeech.h"
 
 namespace orasent {
 
@@ -17,12 +16,10 @@ public:
     int Speak(const QString& text, int flags) override;
     // Sounds as CMU phones in their inline form (see FliteSounds.h).
     QString inlineSounds(const QString& ipa) const override;
-    void newDocument() override { m_announced.clear(); }
-
-    static const char* const kOtherScriptNotice; // "%1 is read by espeak-ng's voice."
+    void newDocument() override { m_notices.clear(); }
 
 private:
-    QSet<QString> m_announced;
+    OtherScriptNotices m_notices;
 };
 
 } // namespace orasent

@@ -1,13 +1,12 @@
 #include "engine/flite/FliteWorker.h"
 
+#include "engine/ForeignSpeech.h"
 #include "engine/PcmConverter.h"
 #include "engine/flite/FliteSynth.h"
 #include "engine/flite/FliteText.h"
-#include "engine/flite/ForeignRuns.h"
 
 #include <QtGlobal>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <climits>
 #include <memory>
@@ -328,72 +327,18 @@ FliteWorker::Step FliteWorker::speakFlite(const SynthesisJob& job, FliteSynth& s
     return Step::Spoken;
 }
 
-// A run of another script, read by espeak-ng's voice for it on espeak-ng's thread (unpaced: a
-// run is short); nothing when espeak-ng has no such voice.
+// A run of another script, read by espeak-ng's voice for it, in its place in the stream.
 FliteWorker::Step FliteWorker::speakForeign(const SynthesisJob& job, const ForeignRun& run,
                                             qint64* frames, QString* error) {
-    const QString voice = espeakVoiceForLanguage(run.language);
-    if (voice.isEmpty())
-        return Step::Spoken;
-    struct Collected {
-        std::mutex mutex;
-        std::condition_variable done;
-        StreamChunk all;
-        bool last = false;
-    };
-    auto collected = std::make_shared<Collected>();
-    static std::atomic<int> subStream{0}; // workers run side by side
-    SynthesisJob sub;
-    sub.owner = collected.get();
-    sub.stream = ++subStream;
-    sub.text = job.text.mid(run.begin, run.end - run.begin);
-    sub.voiceIdentifier = voice;
-    sub.wordsPerMinute = job.wordsPerMinute;
-    sub.gain = job.gain;
-    sub.format = job.format;
-    sub.paced = false;
-    sub.deliver = [collected](StreamChunk chunk) {
-        std::lock_guard<std::mutex> lock(collected->mutex);
-        collected->all.pcm += chunk.pcm;
-        collected->all.events += chunk.events;
-        collected->all.error = chunk.error;
-        collected->last = chunk.last;
-        if (chunk.last)
-            collected->done.notify_all();
-    };
-    SynthesisWorker::instance().submit(std::move(sub));
-    std::unique_lock<std::mutex> lock(collected->mutex);
-    collected->done.wait(lock, [&] { return collected->last; });
-    if (!collected->all.error.isEmpty()) {
-        *error = collected->all.error;
-        return Step::Failed;
-    }
-    if (cancelled(job))
-        return Step::Cancelled;
-    StreamChunk chunk = std::move(collected->all);
-    chunk.stream = job.stream;
-    chunk.last = false;
-    for (TimedEvent& e : chunk.events) {
-        e.frame += *frames;
-        e.pos += run.begin;
-    }
-    const int bytesPerFrame = job.format.channels * job.format.bitsPerSample / 8;
-    const qint64 added = chunk.pcm.size() / qMax(1, bytesPerFrame);
-    *frames += added;
-    addAhead(job, added * 1000000 / qMax(1, job.format.sampleRate));
-    job.deliver(std::move(chunk));
+    ForeignAudio audio;
+    const Step step = speakForeignRun(
+        job, run, *frames, [&] { return cancelled(job); }, &audio, error);
+    if (step != Step::Spoken || audio.frames == 0)
+        return step;
+    *frames += audio.frames;
+    addAhead(job, audio.usecs);
+    job.deliver(std::move(audio.chunk));
     return waitForRoom(job) ? Step::Spoken : Step::Cancelled;
-}
-
-// espeak-ng's voice that lists the language first, else any that lists it.
-QString FliteWorker::espeakVoiceForLanguage(const QString& language) {
-    for (const EspeakVoiceInfo& v : SynthesisWorker::instance().voices())
-        if (v.languages.value(0) == language)
-            return v.identifier;
-    for (const EspeakVoiceInfo& v : SynthesisWorker::instance().voices())
-        if (v.languages.contains(language))
-            return v.identifier;
-    return {};
 }
 
 } // namespace orasent

@@ -7,6 +7,7 @@
 // purge stops the synthesis within one piece (FliteSynth::kPieceSamples), and a played stream
 // keeps at most kMaxAheadUsecs of audio ahead of the output. Runs of a script Flite cannot read
 // are spoken in their place by espeak-ng's voice for that script.
+#include "engine/ForeignSpeech.h"
 #include "engine/SynthesisWorker.h"
 #include "engine/flite/FlitePreparedStart.h"
 
@@ -23,7 +24,6 @@ namespace orasent {
 
 class FliteSynth;
 struct FliteAudioPiece;
-struct ForeignRun;
 
 class FliteWorker : public SynthesisBackend {
 public:
@@ -62,7 +62,7 @@ private:
     void runPrepare(const SynthesisJob& job, FliteSynth& synth);
     // The next job to run, or a text to prepare when no job waits; false when the thread ends.
     bool nextJob(SynthesisJob* job, bool* preparing);
-    enum class Step { Spoken, Cancelled, Failed };
+    using Step = SpeechStep;
     Step speakFlite(const SynthesisJob& job, FliteSynth& synth, int begin, int end, qint64* frames,
                     QString* error);
     struct Outgoing;
@@ -71,7 +71,6 @@ private:
     bool send(Outgoing& out, int sampleRate);
     Step speakForeign(const SynthesisJob& job, const ForeignRun& run, qint64* frames,
                       QString* error);
-    static QString espeakVoiceForLanguage(const QString& language);
     bool cancelled(const SynthesisJob& job);
     void addAhead(const SynthesisJob& job, qint64 usecs);
     // Waits while a played stream is far enough ahead; false when the job was purged meanwhile.

@@ -1,4 +1,4 @@
-#include "engine/flite/ForeignRuns.h"
+#include "engine/ForeignRuns.h"
 
 #include <QHash>
 

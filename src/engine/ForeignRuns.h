@@ -1,6 +1,7 @@
 #pragma once
-// Runs of a script that Flite's English voices cannot read (Arabic, Cyrillic, Han ...) in the
-// text of one Speak() call, each with the language whose espeak-ng voice reads that script.
+// Runs of a script that the English voices of Flite and Festival cannot read (Arabic, Cyrillic,
+// Han ...) in the text of one Speak() call, each with the language whose espeak-ng voice reads
+// that script.
 #include <QString>
 #include <QVector>
 
