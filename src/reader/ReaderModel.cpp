@@ -134,6 +134,7 @@ bool ReaderModel::SayNextSentence() {
     handOverSentence(m_nextPos);
     m_lastPos = m_nextPos;
     m_nextPos = double(sentence->end) + 1;
+    prepareNextSentence();
     return true;
 }
 

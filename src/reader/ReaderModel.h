@@ -209,6 +209,7 @@ private:
     void showSentence(const QString& text);
     // Text1's text handed over, in the language of the sentence that starts at `position`.
     void handOverSentence(double position);
+    void prepareNextSentence();
 
     int m_documentNumber = 0;
 

@@ -36,6 +36,14 @@ void ReaderModel::handOverSentence(double position) {
         m_port.handOverInLanguage(m_sentence, language, m_documentNumber);
 }
 
+// Only for the chosen voice: a language's voice is chosen (and announced) at the hand-over.
+void ReaderModel::prepareNextSentence() {
+    if (m_readInDocumentLanguage && !languageAt(m_nextPos).isEmpty())
+        return;
+    if (const std::optional<SentenceCut> next = cutSentenceAtNextPos())
+        m_port.prepareHandOver(next->text);
+}
+
 void ReaderModel::showSentence(const QString& text) {
     m_sentence = text;
     m_port.setSentenceText(text);

@@ -22,6 +22,8 @@ public:
         Q_UNUSED(document);
         handOver(text);
     }
+    // The sentence a Talk would hand over next (to the chosen voice), for speech to get ready.
+    virtual void prepareHandOver(const QString& text) { Q_UNUSED(text); }
     virtual bool speechIdle() const = 0; // speech window's SpeakBtn enabled
     virtual void setSentenceText(const QString& text) = 0;
     virtual void focusSentenceBox() = 0;               // move keyboard focus to Text1

@@ -49,6 +49,19 @@ void SpeakingCore::handOver(const SpeechRequest& request) {
     setSpeakBoxText(request.text);
 }
 
+// As runPickup makes the text of a hand-over without a language.
+void SpeakingCore::prepareHandOver(const QString& text) {
+    if (!m_voice || text.isEmpty() || m_phase != Phase::Loaded)
+        return;
+    const QString replaced =
+        rewriteForSpeech(upperCaseByCharacter(text), text, QString(), true, nullptr, {}, false);
+    try {
+        m_voice->prepare(plainTextBoxForm(replaced, nullptr), m_speakFlags);
+    } catch (const SpeechError&) {
+        // Only a hint: the hand-over itself says what is wrong.
+    }
+}
+
 void SpeakingCore::setSpeakBoxText(const QString& text) {
     if (text != m_speakBox) {
         m_speakBox = text;

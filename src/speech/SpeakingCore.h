@@ -56,6 +56,9 @@ public:
     // The hand-over: `request` takes the speak box slot with its language, to be spoken once
     // nothing stands in the way.
     void handOver(const SpeechRequest& request);
+    // `text` is likely handed over next, for the chosen voice: the voice gets the text a pickup
+    // would give it, to have its start ready. Nothing is shown, told or heard.
+    void prepareHandOver(const QString& text);
 
     // The speak box: a single slot; a later text replaces one not yet taken.
     QString speakBoxText() const { return m_speakBox; }
@@ -83,14 +86,15 @@ public:
     // else the voice's); `written` is the text before the upper-case step, for matching case.
     // `inDocument`: the text comes from the document being read.
     // `speaker`: the voice that will say it when not the chosen one (its form of sounds).
+    // `tell`: a rule's notice is emitted (not for text that is only being got ready).
     QString rewriteForSpeech(const QString& text, const QString& written, const QString& language,
                              bool inDocument, TextEdits* edits = nullptr,
-                             const SpObjectToken& speaker = {}) const;
+                             const SpObjectToken& speaker = {}, bool tell = true) const;
     // The pronunciation rules alone, the second half of rewriteForSpeech.
     QString applyPronunciationRules(const QString& text, const QString& written,
                                     const QString& language, bool inDocument,
-                                    TextEdits* edits = nullptr,
-                                    const SpObjectToken& speaker = {}) const;
+                                    TextEdits* edits = nullptr, const SpObjectToken& speaker = {},
+                                    bool tell = true) const;
     // How the rules speak in `language` now: the voice's inline sounds, markup or not.
     SpeechContext speechContext(const QString& language, bool inDocument,
                                 const SpObjectToken& speaker = {}) const;

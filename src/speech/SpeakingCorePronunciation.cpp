@@ -48,7 +48,7 @@ bool SpeakingCore::hasPronunciation(bool inDocument) const {
 
 QString SpeakingCore::rewriteForSpeech(const QString& text, const QString& written,
                                        const QString& language, bool inDocument, TextEdits* edits,
-                                       const SpObjectToken& speaker) const {
+                                       const SpObjectToken& speaker, bool tell) const {
     TextEdits listEdits;
     const QString replaced = applyReplacements(text, &listEdits);
     if (edits)
@@ -56,20 +56,22 @@ QString SpeakingCore::rewriteForSpeech(const QString& text, const QString& writt
     if (!hasPronunciation(inDocument))
         return replaced;
     const QString cased = writtenCaseOf(replaced, written.isEmpty() ? text : written, listEdits);
-    return applyPronunciationRules(replaced, cased, language, inDocument, edits, speaker);
+    return applyPronunciationRules(replaced, cased, language, inDocument, edits, speaker, tell);
 }
 
 QString SpeakingCore::applyPronunciationRules(const QString& text, const QString& written,
                                               const QString& language, bool inDocument,
-                                              TextEdits* edits,
-                                              const SpObjectToken& speaker) const {
+                                              TextEdits* edits, const SpObjectToken& speaker,
+                                              bool tell) const {
     if (!hasPronunciation(inDocument))
         return text;
     const bool bookRules = inDocument && m_bookPronunciation;
-    return applyPronunciation(text, written, m_pronunciation.get(),
-                              bookRules ? m_bookPronunciation.get() : nullptr,
-                              speechContext(language, inDocument, speaker), edits,
-                              [this](const QString& notice) { emit pronunciationNotice(notice); });
+    return applyPronunciation(
+        text, written, m_pronunciation.get(), bookRules ? m_bookPronunciation.get() : nullptr,
+        speechContext(language, inDocument, speaker), edits, [this, tell](const QString& notice) {
+            if (tell)
+                emit pronunciationNotice(notice);
+        });
 }
 
 void SpeakingCore::speakWithRules(const QString& text) {

@@ -42,6 +42,8 @@ public:
         Q_UNUSED(document);
         handOver(text);
     }
+    // `text` is likely handed over next (for the chosen voice): the voice may get ready.
+    virtual void prepareHandOver(const QString& text) { Q_UNUSED(text); }
     // The idle indicator (the Speak button's enabled state): true exactly while nothing is
     // being spoken.
     virtual bool isIdle() const = 0;

@@ -11,6 +11,7 @@ class RecordingReaderPort : public ReaderPort {
 public:
     void StopVoice() override { log << "StopVoice"; }
     void handOver(const QString& text) override { handedOver << text, log << "handOver:" + text; }
+    void prepareHandOver(const QString& text) override { prepared << text; }
     bool speechIdle() const override { return idle; }
     void setSentenceText(const QString& text) override { text1 = text, log << "setSentenceText"; }
     void focusSentenceBox() override { log << "focus"; }
@@ -31,6 +32,7 @@ public:
 
     QString text1, text2, voice;
     QStringList handedOver, messages, log;
+    QStringList prepared; // every text got ready for a hand-over
 };
 
 } // namespace orasent::test

@@ -54,9 +54,10 @@ private slots:
         model.setBookText(text);
         for (int i = 0; i < buttons.size(); ++i) {
             if (i == buttons.size() - 1)
-                port.log.clear();
+                port.log.clear(), port.prepared.clear();
             model.talk(buttons[i]);
         }
+        const QStringList ready = port.prepared;
         QCOMPARE(port.text1, shown);
         QCOMPARE(model.lastPos(), lastPos);
         QCOMPARE(model.nextPos(), nextPos);
@@ -66,6 +67,11 @@ private slots:
                  << "handOver:" + shown;
         QCOMPARE(port.log, last);
         QCOMPARE(model.playMode(), ReaderModel::PlayMode::Off);
+        // What was got ready is what the next Talk hands over.
+        const qsizetype handed = port.handedOver.size();
+        model.talk(1);
+        QCOMPARE(ready, port.handedOver.size() > handed ? QStringList{port.lastHandedOver()}
+                                                        : QStringList());
     }
 
     void stepFromPosition_data() {

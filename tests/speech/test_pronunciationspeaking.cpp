@@ -96,10 +96,14 @@ private slots:
         core.start();
         core.timer()->stop();
         const QString written = "Dr. Ahab[1] told bill and Bill of NASA.";
+        core.prepareHandOver(written); // what the voice gets ready is what it is then given
         core.setSpeakBoxText(written);
         QCoreApplication::processEvents();
         QCOMPARE(voice.calls.size(), 1);
         QCOMPARE(voice.calls[0].text, spoken);
+        QCOMPARE(voice.prepared.size(), 1);
+        QCOMPARE(voice.prepared[0].text, spoken);
+        QCOMPARE(voice.prepared[0].flags, voice.calls[0].flags);
         const int at = int(spoken.indexOf(heardWord));
         voice.startStream(voice.calls[0].stream);
         voice.word(at, int(heardWord.size()), voice.calls[0].stream);

@@ -36,6 +36,9 @@ public:
     int AudioOutputFormatType() const override { return m_formatType; }
     void setAudioOutputFormatType(int type) override;
     int Speak(const QString& text, int flags) override;
+    void prepare(const QString& text, int flags) override {
+        prepared << SpeakCall{text, flags, 0, m_voice};
+    }
     // Recorded only: the test raises (or holds back) whatever events it wants.
     void stop() override;
     QString SdkPath() const override { return m_sdkPath; }
@@ -59,9 +62,10 @@ public:
     bool failSetAudioOutput = false; // setAudioOutput() throws
     QString m_sdkPath;
 
-    QList<SpeakCall> calls; // every Speak(), in order
-    QList<int> stops;       // per stop(): how many Speak() calls came before it
-    QStringList log;        // every call by name, e.g. "setRate(-3)"
+    QList<SpeakCall> calls;    // every Speak(), in order
+    QList<SpeakCall> prepared; // every prepare(), in order
+    QList<int> stops;          // per stop(): how many Speak() calls came before it
+    QStringList log;           // every call by name, e.g. "setRate(-3)"
     bool allowFormatChanges() const { return m_allowFormatChanges; }
     int currentStream() const { return m_stream; }
     QString lastText() const { return calls.isEmpty() ? QString() : calls.constLast().text; }

@@ -289,6 +289,11 @@ void EnglishF::handOverInLanguage(const QString& text, const QString& language, 
     m_tts.handOverInLanguage(text, language, document);
 }
 
+void EnglishF::prepareHandOver(const QString& text) {
+    if (!handsOverToScreenReader())
+        m_tts.prepareHandOver(text);
+}
+
 bool EnglishF::speechIdle() const {
     return m_tts.isIdle();
 }

@@ -137,6 +137,7 @@ private:
     void StopVoice() override;
     void handOver(const QString& text) override;
     void handOverInLanguage(const QString& text, const QString& language, int document) override;
+    void prepareHandOver(const QString& text) override;
     bool speechIdle() const override;
     QString sentenceText() const; // Text1's text, line ends as CR LF
     void setSentenceText(const QString& text) override;

@@ -47,6 +47,7 @@ public:
     // --- what the reader uses ---
     void handOver(const QString& text) override;
     void handOverInLanguage(const QString& text, const QString& language, int document) override;
+    void prepareHandOver(const QString& text) override;
     bool isIdle() const override { return !m_core.isSpeaking(); }
     SpeakingCore& speakingCore() override { return m_core; }
     SpeechChoice speechChoice() const override;

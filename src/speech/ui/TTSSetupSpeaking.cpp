@@ -55,6 +55,10 @@ void TTSSetup::handOverInLanguage(const QString& text, const QString& language, 
     m_core.handOver({text, language, document});
 }
 
+void TTSSetup::prepareHandOver(const QString& text) {
+    m_core.prepareHandOver(text);
+}
+
 void TTSSetup::SpeakIt() {
     speakMainText();
 }
