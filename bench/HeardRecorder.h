@@ -6,11 +6,15 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <functional>
 #include <mutex>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -54,21 +58,43 @@ class Recorder {
 public:
     // `device`: a source such as a sink's monitor, "@DEFAULT_MONITOR@" when empty.
     bool start(const std::string& device = {}) {
-        const std::string command =
-            "exec parec --device=" + (device.empty() ? std::string("@DEFAULT_MONITOR@") : device) +
-            " --rate=16000 --channels=1 --format=s16le --latency-msec=10 --raw";
-        m_pipe = popen(command.c_str(), "r");
-        if (!m_pipe)
+        const std::string source =
+            "--device=" + (device.empty() ? std::string("@DEFAULT_MONITOR@") : device);
+        const char* const argv[] = {"parec",        source.c_str(),   "--rate=16000",
+                                    "--channels=1", "--format=s16le", "--latency-msec=10",
+                                    "--raw",        nullptr};
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
             return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+        posix_spawn_file_actions_addclose(&actions, ends[0]);
+        posix_spawn_file_actions_addclose(&actions, ends[1]);
+        const int spawned = posix_spawnp(&m_pid, "parec", &actions, nullptr,
+                                         const_cast<char* const*>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(ends[1]);
+        m_fd = ends[0];
+        if (spawned != 0) {
+            m_pid = 0;
+            return false;
+        }
         m_thread = std::thread([this] { run(); });
         return waitFor([this] { return count() > kRate / 2; }, 5000);
     }
+    // parec is ended by its id: with an idle sink it writes nothing, so a closed pipe would
+    // not end it.
     ~Recorder() {
         m_quit = true;
-        if (m_pipe)
-            pclose(m_pipe); // parec dies with its pipe; the read then returns
+        if (m_pid > 0)
+            ::kill(m_pid, SIGTERM);
         if (m_thread.joinable())
-            m_thread.join();
+            m_thread.join(); // the read returns once parec has gone
+        if (m_pid > 0)
+            ::waitpid(m_pid, nullptr, 0);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     qint64 count() {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -105,9 +131,8 @@ public:
 private:
     void run() {
         short buffer[160];
-        const int fd = fileno(m_pipe);
         while (!m_quit) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
             if (n <= 0)
                 return;
             const double at = nowMs();
@@ -120,7 +145,8 @@ private:
         double arrival;
         qint64 end; // samples received with it
     };
-    FILE* m_pipe = nullptr;
+    pid_t m_pid = 0;
+    int m_fd = -1;
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
     std::mutex m_mutex;

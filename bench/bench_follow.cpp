@@ -1,11 +1,12 @@
 // Follow-along timing: from each word's first sample heard on the sound server's default sink
 // (recorded from its monitor) to the band behind that word being painted in the reader's
-// sentence box. The words are parted by commas, so each starts after a pause and its onset can
-// be found in the recording (after one of the sentence's longest pauses). Needs an X display and a
-// PulseAudio null sink:
+// sentence box. The words are parted by commas; a word whose onset follows a pause in the
+// recording is paired with the nearest band (see matchedLags). Festival joins the words of a
+// list in pairs, so about half of its words are timed. Needs an X display and a PulseAudio sink:
 //   xvfb-run -a scripts/with-pulseaudio.sh build/bench/bench_follow
-// Every voice in turn: espeak-ng's default and each of Flite's and Festival's. Options: --sentences
-// N (default 8, per voice).
+// Every voice in turn: espeak-ng's default and each of Flite's and Festival's. Options:
+// --sentences N (default 8, per voice); --voice TEXT (only voices whose name holds it).
+// BENCH_FOLLOW_VERBOSE=1 prints each sentence's onsets and bands.
 #include "HeardRecorder.h"
 #include "common/ui/UserPrompts.h"
 #include "engine/CombinedVoice.h"
@@ -35,12 +36,16 @@ using namespace orasent::bench;
 
 namespace {
 
-// Words that begin with a vowel or a voiced continuant: their first sample is already loud.
-const char* const kSentence = "Apple, ocean, meadow, lemon, orange, maple, island, ivory. ";
+// Words of vowels and voiced continuants only: each starts loud and none has a stop's silent
+// closure inside, so the only quiet stretches of the sentence are the pauses between words.
+const char* const kSentence = "Lemon, yellow, melon, animal, willow, marina, mirror, aroma. ";
 constexpr int kWords = 8;
 constexpr int kFrame = kRate / 200; // 5 ms
 constexpr int kQuietFrames = 12;    // 60 ms of quiet before a word
 constexpr double kFrameLoud = 300;  // RMS of a frame that is heard
+// A heard onset and a band are one word's when each is the other's nearest and they lie within
+// this: words are 300 ms or more apart, so a band further off than this shows as unmatched.
+constexpr double kMatchMs = 150;
 
 // When the band moved to a new word, seen after the sentence box finished painting.
 class PaintWatch : public QApplication {
@@ -64,10 +69,12 @@ public:
     }
 };
 
-// Onsets of the words heard from sample `from` on: a loud 5 ms frame after 60 ms of quiet.
-std::vector<qint64> wordOnsets(Recorder& rec, qint64 from) {
+// When each word heard from sample `from` on began: a loud 5 ms frame after 60 ms of quiet.
+// A voice that runs words together (Festival joins them in pairs, whatever the commas) gives
+// fewer onsets than words; the words it does part are still timed.
+std::vector<double> wordOnsets(Recorder& rec, qint64 from) {
     const std::vector<short> samples = rec.copy(from, rec.count() - from);
-    std::vector<std::pair<qint64, int>> onsets; // sample, quiet frames before it
+    std::vector<double> onsets;
     int quiet = INT_MAX / 2;
     for (size_t f = 0; (f + 1) * kFrame <= samples.size(); ++f) {
         double energy = 0;
@@ -75,24 +82,32 @@ std::vector<qint64> wordOnsets(Recorder& rec, qint64 from) {
             energy += double(samples[f * kFrame + i]) * samples[f * kFrame + i];
         const bool loud = std::sqrt(energy / kFrame) > kFrameLoud;
         if (loud && quiet >= kQuietFrames)
-            onsets.emplace_back(from + qint64(f * kFrame), quiet);
+            onsets.push_back(rec.timeOf(from + qint64(f * kFrame)));
         quiet = loud ? 0 : quiet + 1;
     }
-    // A slower voice pauses inside a word too (the closure of "p" in "apple"): the words are
-    // the sentence's start and the onsets after the longest pauses, the commas'.
-    if (onsets.size() > size_t(kWords)) {
-        std::vector<std::pair<qint64, int>> byPause(onsets.begin() + 1, onsets.end());
-        std::stable_sort(byPause.begin(), byPause.end(),
-                         [](const auto& a, const auto& b) { return a.second > b.second; });
-        byPause.resize(kWords - 1);
-        byPause.insert(byPause.begin(), onsets.front());
-        std::sort(byPause.begin(), byPause.end());
-        onsets = byPause;
+    return onsets;
+}
+
+// Index of the time in `times` nearest to `t`.
+size_t nearest(const std::vector<double>& times, double t) {
+    size_t best = 0;
+    for (size_t i = 1; i < times.size(); ++i)
+        if (std::abs(times[i] - t) < std::abs(times[best] - t))
+            best = i;
+    return best;
+}
+
+// Band minus onset for each heard onset that pairs with a band (see kMatchMs).
+std::vector<double> matchedLags(const std::vector<double>& onsets,
+                                const std::vector<double>& bands) {
+    std::vector<double> lags;
+    for (size_t o = 0; o < onsets.size() && !bands.empty(); ++o) {
+        const size_t b = nearest(bands, onsets[o]);
+        const double lag = bands[b] - onsets[o];
+        if (nearest(onsets, bands[b]) == o && std::abs(lag) <= kMatchMs)
+            lags.push_back(lag);
     }
-    std::vector<qint64> out;
-    for (const auto& onset : onsets)
-        out.push_back(onset.first);
-    return out;
+    return lags;
 }
 
 double percentile(std::vector<double> v, double p) {
@@ -104,9 +119,53 @@ double percentile(std::vector<double> v, double p) {
 
 struct Lags {
     std::vector<double> ms;
-    int skipped = 0;
+    int words = 0;   // words spoken in the sentences whose bands all came
+    int skipped = 0; // sentences whose bands did not all come
     bool failed = false;
 };
+
+bool verbose() {
+    return qEnvironmentVariableIsSet("BENCH_FOLLOW_VERBOSE");
+}
+
+// The onsets and bands of one sentence, in ms after its first onset.
+void printSentence(const std::vector<double>& onsets, const std::vector<double>& bands) {
+    const double zero = onsets.empty() ? 0 : onsets.front();
+    std::fprintf(stderr, "  heard:");
+    for (const double t : onsets)
+        std::fprintf(stderr, " %.0f", t - zero);
+    std::fprintf(stderr, "\n  bands:");
+    for (const double t : bands)
+        std::fprintf(stderr, " %.0f", t - zero);
+    std::fprintf(stderr, "\n");
+}
+
+// Talk pressed once; the sentence's lags join `lags` unless it only warms the caches.
+void timeSentence(PaintWatch& app, Recorder& rec, TTSSetup& tts, QPushButton* talk, bool warm,
+                  Lags& lags) {
+    QTest::qWait(300);
+    const qint64 from = rec.count();
+    app.bands.clear();
+    QTest::mousePress(talk, Qt::LeftButton);
+    QTest::qWait(200);
+    waitFor([&] { return tts.SpeakBtn()->isEnabled(); }, 20000);
+    QTest::qWait(200); // the last word's samples reach the recorder
+    const std::vector<double> onsets = wordOnsets(rec, from);
+    std::vector<double> bands;
+    for (const auto& band : app.bands)
+        bands.push_back(band.first);
+    if (verbose())
+        printSentence(onsets, bands);
+    if (warm)
+        return;
+    if (bands.size() != size_t(kWords)) {
+        ++lags.skipped;
+        return;
+    }
+    lags.words += kWords;
+    const std::vector<double> matched = matchedLags(onsets, bands);
+    lags.ms.insert(lags.ms.end(), matched.begin(), matched.end());
+}
 
 // Talk pressed for each sentence of the pool with the voice the factory makes.
 Lags measure(PaintWatch& app, Recorder& rec, std::function<std::unique_ptr<SpVoice>()> factory,
@@ -125,38 +184,26 @@ Lags measure(PaintWatch& app, Recorder& rec, std::function<std::unique_ptr<SpVoi
     app.text1 = reader.findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
     auto* talk = reader.findChild<QPushButton*>(QStringLiteral("Command3"));
     waitFor([&] { return tts.SpeakBtn()->isEnabled(); }, 20000);
-    for (int s = 0; s <= sentences; ++s) {
-        QTest::qWait(300);
-        const qint64 from = rec.count();
-        app.bands.clear();
-        QTest::mousePress(talk, Qt::LeftButton);
-        QTest::qWait(200);
-        waitFor([&] { return tts.SpeakBtn()->isEnabled(); }, 20000);
-        QTest::qWait(200); // the last word's samples reach the recorder
-        const std::vector<qint64> onsets = wordOnsets(rec, from);
-        if (qEnvironmentVariableIsSet("BENCH_FOLLOW_VERBOSE"))
-            std::fprintf(stderr, "%zu onsets, %zu bands\n", onsets.size(), app.bands.size());
-        if (s == 0 || onsets.size() != kWords || app.bands.size() != kWords) {
-            lags.skipped += s > 0; // the first sentence warms the caches
-            continue;
-        }
-        for (int w = 0; w < kWords; ++w)
-            lags.ms.push_back(app.bands[size_t(w)].first - rec.timeOf(onsets[size_t(w)]));
-    }
+    for (int s = 0; s <= sentences; ++s)
+        timeSentence(app, rec, tts, talk, s == 0, lags); // the first warms the caches
     reader.hide();
     app.text1 = nullptr;
     return lags;
 }
 
-void printLags(const QString& voice, const Lags& lags, int sentences) {
-    const std::vector<double>& v = lags.ms;
-    std::printf("  %s\n", qPrintable(voice));
-    std::printf(
-        "    median %6.1f ms, p95 %6.1f ms, min %6.1f, max %6.1f  (%zu words; goal within +-30)\n",
-        median(v), percentile(v, 0.95), v.empty() ? 0 : *std::min_element(v.begin(), v.end()),
-        v.empty() ? 0 : *std::max_element(v.begin(), v.end()), v.size());
-    std::printf("    sentences whose words or bands could not be told apart: %d of %d\n",
-                lags.skipped, sentences);
+void printLags(const QString& voice, const Lags& lags) {
+    std::vector<double> size;
+    for (const double lag : lags.ms)
+        size.push_back(std::abs(lag));
+    const double p90 = percentile(size, 0.9);
+    std::printf("%-48s %3zu of %3d %8.1f %8.1f   %s", qPrintable(voice), lags.ms.size(), lags.words,
+                median(lags.ms), p90,
+                lags.ms.empty() ? "no figure"
+                : p90 <= 30     ? "yes"
+                                : "no");
+    if (lags.skipped)
+        std::printf("  (%d sentences lacked bands)", lags.skipped);
+    std::printf("\n");
 }
 
 } // namespace
@@ -190,12 +237,17 @@ int main(int argc, char* argv[]) {
             voice->setVoice(token);
             return voice;
         });
-    std::printf("follow-along band painted minus the word's first sample heard\n");
+    std::printf("band painted minus the first sample heard of each word parted by a pause (ms)\n");
+    std::printf("%-48s %10s %8s %8s   %s\n", "voice", "words", "median", "p90 |x|", "within +-30");
+    const int only = args.indexOf(QStringLiteral("--voice"));
+    const QString part = only >= 0 && only + 1 < args.size() ? args.at(only + 1) : QString();
     for (const auto& [name, factory] : voices) {
+        if (!name.contains(part, Qt::CaseInsensitive))
+            continue;
         const Lags lags = measure(app, rec, factory, sentences);
         if (lags.failed)
             return 1;
-        printLags(name, lags, sentences);
+        printLags(name, lags);
     }
     QDir::setCurrent(QDir::tempPath());
     return 0;

@@ -264,6 +264,33 @@ private slots:
                  command);
     }
 
+    // A word after a pause starts at its first 5 ms within 40 dB of the phrase's loudest; the
+    // levels are those of 5 ms frames at 16 kHz, the places are frames.
+    void heardStart_data() {
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("silence, then the word") << QList<int>{0, 0, 3000, 9000} << 0 << 4 << 2;
+        QTest::newRow("faded in") << QList<int>{0, 50, 89, 91, 9000} << 0 << 5 << 3;
+        QTest::newRow("heard at once") << QList<int>{0, 9000, 20, 9000} << 1 << 4 << 1;
+        QTest::newRow("not before its first sound ends")
+            << QList<int>{0, 0, 30, 9000} << 0 << 3 << 0;
+        QTest::newRow("a silent phrase") << QList<int>{0, 0, 0} << 1 << 3 << 1;
+    }
+    void heardStart() {
+        QFETCH(QList<int>, levels);
+        QFETCH(int, from);
+        QFETCH(int, limit);
+        QFETCH(int, expected);
+        std::vector<std::int16_t> samples;
+        for (const int level : levels)
+            samples.insert(samples.end(), 80, std::int16_t(level));
+        QCOMPARE(festival::heardStart(samples, 16000, std::uint32_t(from * 80),
+                                      std::uint32_t(limit * 80)),
+                 std::uint32_t(expected * 80));
+    }
+
     // Stop silences the long text at once: none of its events comes afterwards.
     void stopDuringSynthesis_data() {
         QTest::addColumn<QString>("text");

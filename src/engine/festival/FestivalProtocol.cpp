@@ -243,6 +243,30 @@ std::string lexiconEntryCommand(const std::string& word, const std::string& phon
     return command + ")))";
 }
 
+namespace {
+// Mean square of the samples [at, at + n), cut at the end.
+double meanSquare(const std::vector<std::int16_t>& samples, std::size_t at, std::size_t n) {
+    const std::size_t end = std::min(samples.size(), at + n);
+    double sum = 0;
+    for (std::size_t i = at; i < end; ++i)
+        sum += double(samples[i]) * samples[i];
+    return end > at ? sum / double(end - at) : 0;
+}
+} // namespace
+
+std::uint32_t heardStart(const std::vector<std::int16_t>& samples, std::uint32_t sampleRate,
+                         std::uint32_t from, std::uint32_t limit) {
+    const std::size_t frame = std::max<std::size_t>(1, sampleRate / 200);
+    double loudest = 0;
+    for (std::size_t at = 0; at < samples.size(); at += frame)
+        loudest = std::max(loudest, meanSquare(samples, at, frame));
+    const std::size_t end = std::min<std::size_t>(limit, samples.size());
+    for (std::size_t at = from; at < end; at += frame)
+        if (meanSquare(samples, at, frame) * 10000 >= loudest) // a hundredth of the amplitude
+            return std::uint32_t(at);
+    return from;
+}
+
 void FrameReader::append(const char* data, std::size_t size) {
     if (m_read > 0 && m_read == m_buffer.size()) {
         m_buffer.clear();

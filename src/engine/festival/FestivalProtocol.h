@@ -52,6 +52,13 @@ std::optional<PhraseReply> decodeReply(const std::string& body);
 // to the current lexicon, syllable by syllable; "" when either holds anything else.
 std::string lexiconEntryCommand(const std::string& word, const std::string& phones);
 
+// Where a word that follows a pause is first heard in a phrase's audio: the start of the first
+// 5 ms from `from` (before `limit`) at least a hundredth (-40 dB) as loud as the phrase's
+// loudest 5 ms; `from` when none is. A voice's own time for the word can lie before its sound
+// (an HTS voice fades a word in over tens of milliseconds).
+std::uint32_t heardStart(const std::vector<std::int16_t>& samples, std::uint32_t sampleRate,
+                         std::uint32_t from, std::uint32_t limit);
+
 // Cuts a byte stream into frame bodies.
 class FrameReader {
 public:

@@ -155,22 +155,31 @@ private:
         std::map<EST_Item*, std::uint32_t> tokens;
         for (EST_Item* t = u->relation("Token")->head(); t; t = inext(t))
             tokens.emplace(t, std::uint32_t(tokens.size()));
-        const double rate = wave->sample_rate();
         for (EST_Item* w = u->relation("Word")->head(); w; w = inext(w)) {
-            EST_Item* token = parent(w, "Token");
-            const auto found = tokens.find(token);
-            if (found == tokens.end())
-                continue;
-            const double start =
-                ffeature(w, "R:SylStructure.daughter1.daughter1.R:Segment.p.end").Float();
-            const double end = ffeature(w, "word_end").Float();
-            SpokenWord word;
-            word.token = found->second;
-            word.startSample = std::uint32_t(start > 0 ? start * rate + 0.5 : 0);
-            word.endSample = std::uint32_t(end > 0 ? end * rate + 0.5 : 0);
-            word.tokenName = token->name().str();
-            reply->words.push_back(word);
+            const auto found = tokens.find(parent(w, "Token"));
+            if (found != tokens.end())
+                reply->words.push_back(spokenWord(w, found->first, found->second, *reply));
         }
+    }
+
+    // A word's token and times. One after a pause starts where it is first heard, which for an
+    // HTS voice is some tens of milliseconds after the start of its first segment.
+    static SpokenWord spokenWord(EST_Item* w, EST_Item* token, std::uint32_t index,
+                                 const PhraseReply& reply) {
+        const std::string first = "R:SylStructure.daughter1.daughter1.R:Segment.";
+        const double start = ffeature(w, (first + "p.end").c_str()).Float();
+        const double firstEnd = ffeature(w, (first + "end").c_str()).Float();
+        const double end = ffeature(w, "word_end").Float();
+        const double rate = reply.sampleRate;
+        SpokenWord word;
+        word.token = index;
+        word.startSample = std::uint32_t(start > 0 ? start * rate + 0.5 : 0);
+        if (ph_is_silence(ffeature(w, (first + "p.name").c_str()).string()))
+            word.startSample = heardStart(reply.samples, reply.sampleRate, word.startSample,
+                                          std::uint32_t(firstEnd * rate + 0.5));
+        word.endSample = std::uint32_t(end > 0 ? end * rate + 0.5 : 0);
+        word.tokenName = token->name().str();
+        return word;
     }
 
     std::set<std::string> m_loaded;
