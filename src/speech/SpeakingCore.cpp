@@ -49,8 +49,16 @@ void SpeakingCore::handOver(const SpeechRequest& request) {
     setSpeakBoxText(request.text);
 }
 
-// As runPickup makes the text of a hand-over without a language.
+// As runPickup makes the text of a hand-over without a language. A text waiting in the speak
+// box goes first: the voice gets ready only once it has that text to speak.
 void SpeakingCore::prepareHandOver(const QString& text) {
+    m_toPrepare = text;
+    if (m_speakBox.isEmpty())
+        prepareNow();
+}
+
+void SpeakingCore::prepareNow() {
+    const QString text = std::exchange(m_toPrepare, QString());
     if (!m_voice || text.isEmpty() || m_phase != Phase::Loaded)
         return;
     const QString replaced =
@@ -258,6 +266,7 @@ void SpeakingCore::runPickup() {
         emit spokenTextChanged(spoken);
     }
     speakFollowing(spoken, std::move(following), choice.voice);
+    prepareNow();
     emit pickupDone();
 }
 

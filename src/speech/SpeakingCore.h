@@ -192,6 +192,7 @@ private:
     void onVoiceChange(int stream, const QVariant& position, const SpObjectToken& token);
     void queuePickup();
     void runPickup();
+    void prepareNow();
     void speakFollowing(const QString& text, Following following, const SpObjectToken& voice = {});
     void endFollowing();
     // Events of any stream but the newest one spoken are stale, and all of them after a stop.
@@ -208,6 +209,7 @@ private:
     int m_speakFlags = 0;
     QString m_speakBox;
     QString m_speakBoxLanguage;
+    QString m_toPrepare; // got ready once the speak box's text is spoken
     int m_speakBoxDocument = 0;
     VoiceChooser m_voiceChooser;
     QString m_pendingNotice;
