@@ -255,6 +255,18 @@ private slots:
         QVERIFY(!rig.core.isSpeaking());
     }
 
+    // The next sentence is got ready once the voice has the one handed over, not before it.
+    void nextTextGetsReadyAfterTheHandedOverOne() {
+        CoreRig rig;
+        rig.core.setSpeakBoxText(QStringLiteral("One."));
+        rig.core.prepareHandOver(QStringLiteral("Two."));
+        QVERIFY(rig.voice.prepared.isEmpty());
+        letQueuedCallsRun();
+        QCOMPARE(rig.voice.lastText(), QStringLiteral("ONE."));
+        QCOMPARE(rig.voice.prepared.size(), 1);
+        QCOMPARE(rig.voice.prepared[0].text, QStringLiteral("TWO."));
+    }
+
     // Stop, Talk and Again at 50 a second: every press stops and hands over; late events of the
     // streams in between arrive. Only the last text is heard and followed, and all goes idle.
     void fastStopTalkAgain() {
