@@ -8,6 +8,7 @@ void FlitePreparedStart::begin(const SynthesisJob& job) {
     m_text = job.text;
     m_xml = job.xml;
     m_wordsPerMinute = job.wordsPerMinute;
+    m_stage = Stage::Making;
 }
 
 bool FlitePreparedStart::add(const FliteAudioPiece& piece) {
@@ -21,13 +22,13 @@ bool FlitePreparedStart::add(const FliteAudioPiece& piece) {
 }
 
 void FlitePreparedStart::clear() {
-    m_complete = false;
+    m_stage = Stage::Empty;
     m_pieces.clear();
     m_text.clear();
 }
 
 bool FlitePreparedStart::matches(const SynthesisJob& job) const {
-    return m_complete && job.paced && job.text == m_text && job.xml == m_xml &&
+    return m_stage == Stage::Ready && job.paced && job.text == m_text && job.xml == m_xml &&
            job.voiceIdentifier == m_voiceIdentifier && job.wordsPerMinute == m_wordsPerMinute;
 }
 

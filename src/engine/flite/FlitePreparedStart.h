@@ -13,7 +13,7 @@ public:
     // Starts over for `job`'s text; its first phrase's pieces follow through add().
     void begin(const SynthesisJob& job);
     bool add(const FliteAudioPiece& piece);
-    void finish() { m_complete = true; }
+    void finish() { m_stage = Stage::Ready; }
     void clear();
     // Whether `job` speaks the prepared text with the same voice and speed.
     bool matches(const SynthesisJob& job) const;
@@ -31,7 +31,8 @@ private:
     QString m_text;
     bool m_xml = false;
     int m_wordsPerMinute = 0;
-    bool m_complete = false;
+    enum class Stage { Empty, Making, Ready }; // Ready: the whole first phrase is kept
+    Stage m_stage = Stage::Empty;
     std::vector<Piece> m_pieces;
 };
 
