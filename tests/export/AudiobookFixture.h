@@ -21,6 +21,18 @@ inline Paragraph paragraph(const QString& text, Paragraph::Kind kind = Paragraph
     return p;
 }
 
+// The export of `document` to `outputPath`, in the format its name says.
+inline ExportRequest documentRequest(const Document& document, const QString& outputPath) {
+    const BookTextMap map = bookTextFromDocument(document.paragraphs);
+    ExportRequest r;
+    r.text = map.bookText;
+    r.document = document;
+    r.paragraphStarts = map.starts;
+    r.outputPath = outputPath;
+    r.format = audioFormatFromPath(outputPath).value_or(AudioFileFormat::Wav);
+    return r;
+}
+
 // A title, then `chapters` chapters, each a level-2 heading "Chapter N" and two short
 // sentences.
 inline ExportRequest bookRequest(const QString& outputPath, int chapters = 3) {
@@ -37,14 +49,7 @@ inline ExportRequest bookRequest(const QString& outputPath, int chapters = 3) {
             paragraph(QStringLiteral("The rain fell on day %1. Then the sun came out.").arg(c)));
     }
     document.contents = contentsFromHeadings(document.paragraphs);
-    const BookTextMap map = bookTextFromDocument(document.paragraphs);
-    ExportRequest r;
-    r.text = map.bookText;
-    r.document = document;
-    r.paragraphStarts = map.starts;
-    r.outputPath = outputPath;
-    r.format = audioFormatFromPath(outputPath).value_or(AudioFileFormat::Wav);
-    return r;
+    return documentRequest(document, outputPath);
 }
 
 inline bool haveProgram(const QString& name) {

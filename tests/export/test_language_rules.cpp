@@ -35,13 +35,8 @@ private slots:
         Paragraph french = paragraph(QStringLiteral("Hello there. Bonjour a tous."));
         french.language = QStringLiteral("fr-FR");
         document.paragraphs = {english, french};
-        const BookTextMap map = bookTextFromDocument(document.paragraphs);
-        ExportRequest r;
-        r.text = map.bookText;
-        r.document = document;
-        r.paragraphStarts = map.starts;
+        ExportRequest r = documentRequest(document, dir.filePath(QStringLiteral("two.wav")));
         r.readInput = false;
-        r.outputPath = dir.filePath(QStringLiteral("two.wav"));
         r.captions = CaptionFormat::Srt;
         r.pronunciation = std::make_shared<PronunciationRules>(QVector<PronunciationRule>{
             skipIn(QStringLiteral("Hello there."), QStringLiteral("en")),
