@@ -3,6 +3,7 @@
 // the sink and how soon a stop silences it. Skips when no such server was started.
 #include "../../bench/HeardRecorder.h"
 #include "engine/speechd/SpeechDispatcherVoice.h"
+#include "engine/speechd/SpeechdLink.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -54,6 +55,7 @@ private slots:
     void stopRaisesNothingMore();
     void speakReturnsAtOnce();
     void moduleWithoutMarksGivesTheSentence();
+    void cleanupTestCase();
 
 private:
     std::unique_ptr<SpeechDispatcherVoice> m_voice;
@@ -201,6 +203,15 @@ void TestSpeechdVoice::moduleWithoutMarksGivesTheSentence() {
                  SpeechDispatcherVoice::Marks::Dropped);
     }
     m_voice->setVoice(english);
+}
+
+// The connection's thread ends once its voice is gone, so the process can end without it
+// still closing the connection (which crashed the process's exit).
+void TestSpeechdVoice::cleanupTestCase() {
+    const bool connected = m_voice && m_voice->isConnected();
+    m_voice.reset();
+    if (connected)
+        QVERIFY(SpeechdLink::waitAllClosed(kEnoughMs));
 }
 
 QTEST_GUILESS_MAIN(TestSpeechdVoice)

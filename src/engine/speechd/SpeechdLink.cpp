@@ -1,5 +1,6 @@
 #include "engine/speechd/SpeechdLink.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 #include <QStringList>
@@ -128,19 +129,70 @@ struct SpeechdLink::State : std::enable_shared_from_this<SpeechdLink::State> {
         QMetaObject::invokeMethod(
             listener.context, [copy, call] { call(copy); }, Qt::QueuedConnection);
     }
+    // Nothing more is reported; `mutex` is held.
+    void detach();
+    // Detached, with the socket shut so that a command waiting for the server returns.
+    void abandon();
     void run(bool autospawn);
     bool serve(SPDConnection* connection);
 };
 
-// libspeechd calls back on its events thread with the message and client ids only.
+// libspeechd calls back on its events thread with the message and client ids only. The registry
+// is never destroyed: a link thread may still be closing while the process ends.
 namespace {
 std::mutex& clientsMutex() {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 QHash<int, std::weak_ptr<SpeechdLink::State>>& clients() {
-    static QHash<int, std::weak_ptr<SpeechdLink::State>> c;
-    return c;
+    static auto* c = new QHash<int, std::weak_ptr<SpeechdLink::State>>;
+    return *c;
+}
+
+// Link threads still running. The application waits for them as it ends, since exit() tears
+// down what they and libspeechd's events thread use.
+struct RunningLinks {
+    std::mutex mutex;
+    std::condition_variable ended;
+    QList<std::weak_ptr<SpeechdLink::State>> states;
+    int count = 0;
+};
+RunningLinks& runningLinks() {
+    static auto* r = new RunningLinks;
+    return *r;
+}
+void linkStarted(const std::shared_ptr<SpeechdLink::State>& state) {
+    RunningLinks& r = runningLinks();
+    const std::lock_guard<std::mutex> lock(r.mutex);
+    r.states.removeIf([](const std::weak_ptr<SpeechdLink::State>& s) { return s.expired(); });
+    r.states.append(state);
+    ++r.count;
+}
+void linkEnded() {
+    RunningLinks& r = runningLinks();
+    const std::lock_guard<std::mutex> lock(r.mutex);
+    --r.count;
+    r.ended.notify_all();
+}
+// At the application's end the threads get a short while to close; a server that does not answer
+// then has its sockets shut.
+void closeRunningLinks() {
+    constexpr int kClosingMs = 1000;
+    if (SpeechdLink::waitAllClosed(kClosingMs))
+        return;
+    QList<std::shared_ptr<SpeechdLink::State>> live;
+    {
+        RunningLinks& r = runningLinks();
+        const std::lock_guard<std::mutex> lock(r.mutex);
+        for (const auto& weak : std::as_const(r.states))
+            if (auto state = weak.lock())
+                live.append(state);
+        r.states.clear();
+    }
+    for (const auto& state : std::as_const(live))
+        state->abandon();
+    live.clear();
+    SpeechdLink::waitAllClosed(kClosingMs);
 }
 void postEvent(size_t msgId, size_t clientId, SpeechdEvent event, const char* mark) {
     std::shared_ptr<SpeechdLink::State> state;
@@ -171,12 +223,25 @@ void onMark(size_t msg, size_t client, SPDNotificationType, char* mark) {
 } // namespace
 
 std::shared_ptr<SpeechdLink> SpeechdLink::open(Listener listener) {
+    static std::once_flag closedAtExit;
+    std::call_once(closedAtExit, [] { qAddPostRoutine(closeRunningLinks); });
     auto state = std::make_shared<State>();
     state->listener = std::move(listener);
     state->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     const bool autospawn = mayAutospawn();
-    std::thread([state, autospawn] { state->run(autospawn); }).detach();
+    linkStarted(state);
+    std::thread([state, autospawn]() mutable {
+        state->run(autospawn);
+        state.reset();
+        linkEnded();
+    }).detach();
     return std::shared_ptr<SpeechdLink>(new SpeechdLink(state));
+}
+
+bool SpeechdLink::waitAllClosed(int ms) {
+    RunningLinks& r = runningLinks();
+    std::unique_lock<std::mutex> lock(r.mutex);
+    return r.ended.wait_for(lock, std::chrono::milliseconds(ms), [&r] { return r.count == 0; });
 }
 
 SpeechdLink::~SpeechdLink() {
@@ -197,6 +262,11 @@ void SpeechdLink::State::run(bool autospawn) {
     SPDConnection* connection =
         spd_open2("orasent", "main", nullptr, SPD_MODE_THREADED, nullptr, autospawn, &error);
     free(error);
+    if (connection) {
+        // Watched from here on, so that abandoning the link also ends the listing below.
+        const std::lock_guard<std::mutex> lock(mutex);
+        watched = connection->socket >= 0 ? ::dup(connection->socket) : -1;
+    }
     QList<ListedVoice> voices;
     const int clientId = connection ? clientIdOf(connection) : -1;
     if (connection) {
@@ -214,8 +284,6 @@ void SpeechdLink::State::run(bool autospawn) {
         spd_set_notification_on(connection, SPD_INDEX_MARKS);
         spd_set_data_mode(connection, SPD_DATA_SSML);
         voices = listVoices(connection);
-        const std::lock_guard<std::mutex> lock(mutex);
-        watched = connection->socket >= 0 ? ::dup(connection->socket) : -1;
     }
     const bool ok = connection && watched >= 0 && clientId >= 0;
     {
@@ -317,15 +385,28 @@ void SpeechdLink::cancel() {
 }
 
 void SpeechdLink::detach(bool abandon) {
-    const std::lock_guard<std::mutex> lock(m_state->mutex);
-    if (m_state->phase != State::Phase::Detached) {
-        m_state->setPhase(State::Phase::Detached);
-        if (m_state->wake >= 0)
-            eventfd_write(m_state->wake, 1);
+    if (abandon) {
+        m_state->abandon();
+        return;
     }
+    const std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->detach();
+}
+
+void SpeechdLink::State::detach() {
+    if (phase == Phase::Detached)
+        return;
+    setPhase(Phase::Detached);
+    if (wake >= 0)
+        eventfd_write(wake, 1);
+}
+
+void SpeechdLink::State::abandon() {
+    const std::lock_guard<std::mutex> lock(mutex);
+    detach();
     // A command waiting for a server that does not answer returns once the socket is shut.
-    if (abandon && m_state->watched >= 0)
-        ::shutdown(m_state->watched, SHUT_RDWR);
+    if (watched >= 0)
+        ::shutdown(watched, SHUT_RDWR);
 }
 
 } // namespace orasent

@@ -66,6 +66,10 @@ public:
     // server would delete.
     static bool mayAutospawn();
 
+    // Waits at most `ms` for every link's thread to have closed its connection; true when they
+    // have. Run as the application ends, after its voices are gone.
+    static bool waitAllClosed(int ms);
+
     struct State;
 
 private:
