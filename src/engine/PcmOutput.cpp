@@ -17,12 +17,26 @@ DevicePcmOutput::~DevicePcmOutput() {
     discard();
 }
 
+void DevicePcmOutput::prepare(const SpeechAudioFormat& format) {
+    const QAudioFormat qformat = toQAudioFormat(format);
+    if (m_device.isNull() || !m_device.isFormatSupported(qformat))
+        return;
+    startStream(qformat);
+    m_prepared = true;
+}
+
 void DevicePcmOutput::open(const SpeechAudioFormat& format) {
     if (m_device.isNull())
         throw SpeechError("no audio output device");
     const QAudioFormat qformat = toQAudioFormat(format);
     if (!m_device.isFormatSupported(qformat))
         throw SpeechError("the audio output refuses this format");
+    if (std::exchange(m_prepared, false) && qformat == m_format && !failed())
+        return;
+    startStream(qformat);
+}
+
+void DevicePcmOutput::startStream(const QAudioFormat& qformat) {
     discard();
     m_format = qformat;
     m_bytesWritten = 0;
@@ -74,6 +88,7 @@ void DevicePcmOutput::close() {
 }
 
 void DevicePcmOutput::discard() {
+    m_prepared = false;
     if (!m_stream)
         return;
     m_thread->post([stream = m_stream] {

@@ -20,6 +20,9 @@ struct DeviceStream;
 class PcmOutput {
 public:
     virtual ~PcmOutput() = default;
+    // A stream in this format is coming: an output slow to start may start now. open() with
+    // the same format or discard() follows. Never throws; open() reports what fails.
+    virtual void prepare(const SpeechAudioFormat& format) { Q_UNUSED(format) }
     // Starts a stream in this format; throws SpeechError when the output cannot play it.
     virtual void open(const SpeechAudioFormat& format) = 0;
     // Takes up to `bytes` bytes of interleaved samples; returns how many it took.
@@ -43,6 +46,8 @@ class DevicePcmOutput : public PcmOutput {
 public:
     explicit DevicePcmOutput(const QAudioDevice& device);
     ~DevicePcmOutput() override;
+    // Starts the sound server's stream, which takes a few ms.
+    void prepare(const SpeechAudioFormat& format) override;
     void open(const SpeechAudioFormat& format) override;
     qint64 write(const char* data, qint64 bytes) override;
     qint64 playedFrames() override;
@@ -59,9 +64,12 @@ public:
     static constexpr qint64 kDeviceBufferUsecs = 20000;
 
 private:
+    void startStream(const QAudioFormat& qformat);
+
     QAudioDevice m_device;
     QAudioFormat m_format;
     qint64 m_bytesWritten = 0;
+    bool m_prepared = false; // m_stream was started by prepare() and has had nothing yet
     std::shared_ptr<SinkThread> m_thread;
     std::shared_ptr<DeviceStream> m_stream;
 };

@@ -1,6 +1,7 @@
 #include "engine/StreamPlayer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orasent {
 
@@ -24,8 +25,7 @@ StreamPlayer::StreamPlayer(QObject* parent) : QObject(parent) {
 
 StreamPlayer::~StreamPlayer() {
     for (auto& stream : m_streams)
-        if (stream->opened)
-            stream->output->discard();
+        releaseOutput(*stream, true);
 }
 
 void StreamPlayer::enqueue(int stream, const SpeechAudioFormat& format,
@@ -37,7 +37,27 @@ void StreamPlayer::enqueue(int stream, const SpeechAudioFormat& format,
     s->output = std::move(output);
     s->voice = voice;
     m_streams.push_back(std::move(s));
+    if (m_streams.size() == 1)
+        prepareFront();
     updateTimer();
+}
+
+void StreamPlayer::prepareFront() {
+    if (m_streams.empty())
+        return;
+    Stream& s = *m_streams.front();
+    if (s.outputState != Stream::OutputState::Idle)
+        return;
+    s.output->prepare(s.format);
+    s.outputState = Stream::OutputState::Prepared;
+}
+
+void StreamPlayer::releaseOutput(Stream& s, bool discard) {
+    const Stream::OutputState state = std::exchange(s.outputState, Stream::OutputState::Idle);
+    if (state == Stream::OutputState::Open && !discard)
+        s.output->close();
+    else if (state != Stream::OutputState::Idle)
+        s.output->discard();
 }
 
 void StreamPlayer::deliver(StreamChunk chunk) {
@@ -64,8 +84,7 @@ void StreamPlayer::purge() {
     dropped.swap(m_streams);
     updateTimer();
     for (auto& s : dropped)
-        if (s->opened)
-            s->output->discard();
+        releaseOutput(*s, true);
 }
 
 bool StreamPlayer::isQueued(int stream) const {
@@ -97,12 +116,8 @@ void StreamPlayer::finishFront(bool failed, const QString& reason) {
     std::unique_ptr<Stream> s = std::move(m_streams.front());
     m_streams.pop_front();
     ++m_generation;
-    if (s->opened) {
-        if (failed)
-            s->output->discard();
-        else
-            s->output->close();
-    }
+    releaseOutput(*s, failed);
+    prepareFront();
     const qint64 end = (s->totalFrames >= 0 ? s->totalFrames : s->framesWritten) * s->bytesPerFrame;
     if (failed)
         emit streamFailed(s->number, reason);
@@ -151,7 +166,7 @@ bool StreamPlayer::serviceFront() {
     const quint64 generation = m_generation;
     auto changed = [&] { return generation != m_generation; };
 
-    if (!s.opened) {
+    if (s.outputState != Stream::OutputState::Open) {
         if (s.pending.empty() && s.totalFrames < 0 && s.error.isEmpty())
             return false; // nothing to play yet
         // Silence so far: the device waits for sound, or for the end of a blank.
@@ -163,7 +178,7 @@ bool StreamPlayer::serviceFront() {
             finishFront(true, QString::fromUtf8(e.what()));
             return true;
         }
-        s.opened = true;
+        s.outputState = Stream::OutputState::Open;
         s.sinceProgress.start();
     }
 

@@ -82,7 +82,9 @@ private:
         std::deque<TimedEvent> events;
         qint64 framesWritten = 0;
         qint64 totalFrames = -1; // known once the synthesis is complete
-        bool opened = false;
+        // Prepared: the output was told a stream is coming (the front stream, before its sound).
+        enum class OutputState { Idle, Prepared, Open };
+        OutputState outputState = OutputState::Idle;
         bool started = false;
         qint64 lastPlayed = -1;
         QElapsedTimer sinceProgress;
@@ -95,6 +97,10 @@ private:
     // Word or Sentence, at the event's frame (never past what was written), in bytes.
     void raiseEvent(const Stream& s, const TimedEvent& e);
     void finishFront(bool failed, const QString& reason);
+    // The output of the stream now at the front may start its device while the sound is made.
+    void prepareFront();
+    // A stream leaves the player: its output closes (every frame heard) or drops what it holds.
+    static void releaseOutput(Stream& s, bool discard);
     void updateTimer();
 
     std::deque<std::unique_ptr<Stream>> m_streams;

@@ -4,6 +4,7 @@
 #include "engine/PcmOutput.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <memory>
 
 namespace orasent::test {
@@ -14,6 +15,7 @@ struct FakeClock {
     int opened = 0;
     int closed = 0;
     int discarded = 0;
+    QStringList calls; // prepare, open, close and discard, in order
     bool failNow = false;
     SpeechAudioFormat format;
     QByteArray data; // everything written to the current stream
@@ -22,7 +24,9 @@ struct FakeClock {
 class FakeClockOutput : public PcmOutput {
 public:
     explicit FakeClockOutput(std::shared_ptr<FakeClock> clock) : m_clock(std::move(clock)) {}
+    void prepare(const SpeechAudioFormat&) override { m_clock->calls << "prepare"; }
     void open(const SpeechAudioFormat& format) override {
+        m_clock->calls << "open";
         ++m_clock->opened;
         m_clock->format = format;
         m_clock->played = 0;
@@ -37,8 +41,14 @@ public:
         return m_clock->played;
     }
     bool failed() const override { return m_clock->failNow; }
-    void close() override { ++m_clock->closed; }
-    void discard() override { ++m_clock->discarded; }
+    void close() override {
+        m_clock->calls << "close";
+        ++m_clock->closed;
+    }
+    void discard() override {
+        m_clock->calls << "discard";
+        ++m_clock->discarded;
+    }
 
 private:
     std::shared_ptr<FakeClock> m_clock;

@@ -133,6 +133,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(count("end", stream) == 1, 10000);
         QCOMPARE(count("start", stream), 1);
         QCOMPARE(m_clock->opened, 0);
+        QCOMPARE(m_clock->calls, (QStringList{"prepare", "discard"})); // let go at once
         QVERIFY(m_voice->isIdle());
     }
 
@@ -144,6 +145,9 @@ private slots:
         for (const Logged& l : std::as_const(m_log))
             order << l.kind + (l.stream == a ? "A" : "B");
         QCOMPARE(order, (QStringList{"startA", "wordA", "endA", "startB", "wordB", "endB"}));
+        // Each device stream starts ahead of its sound, and only once the one before has ended.
+        QCOMPARE(m_clock->calls,
+                 (QStringList{"prepare", "open", "close", "prepare", "open", "close"}));
     }
 
     void brokenOutputEndsTheStream_data() {
