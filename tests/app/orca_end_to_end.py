@@ -305,6 +305,8 @@ class Run:
         xdotool("windowfocus", "--sync", self.window)
         wait_for("the reader active again",
                  lambda: self.active_window() == "Read Text")
+        # A key pressed before the window has given the focus back to its control is lost.
+        said.wait_said("the Sentence box focused again", announced("Sentence", "text"))
 
     def speech_window(self):
         """TTS Setup from the menu bar (Alt alone, Right, Return); Tab round it; the voice
