@@ -37,8 +37,7 @@ void StreamPlayer::enqueue(int stream, const SpeechAudioFormat& format,
     s->output = std::move(output);
     s->voice = voice;
     m_streams.push_back(std::move(s));
-    if (m_streams.size() == 1)
-        prepareFront();
+    prepareFront();
     updateTimer();
 }
 

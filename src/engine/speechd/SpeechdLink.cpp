@@ -149,13 +149,12 @@ QHash<int, std::weak_ptr<SpeechdLink::State>>& clients() {
     return *c;
 }
 
-// Link threads still running. The application waits for them as it ends, since exit() tears
-// down what they and libspeechd's events thread use.
+// Link threads still running, each holding its state until it ends. The application waits for
+// them as it ends, since exit() tears down what they and libspeechd's events thread use.
 struct RunningLinks {
     std::mutex mutex;
     std::condition_variable ended;
-    QList<std::weak_ptr<SpeechdLink::State>> states;
-    int count = 0;
+    QList<std::shared_ptr<SpeechdLink::State>> states;
 };
 RunningLinks& runningLinks() {
     static auto* r = new RunningLinks;
@@ -164,14 +163,12 @@ RunningLinks& runningLinks() {
 void linkStarted(const std::shared_ptr<SpeechdLink::State>& state) {
     RunningLinks& r = runningLinks();
     const std::lock_guard<std::mutex> lock(r.mutex);
-    r.states.removeIf([](const std::weak_ptr<SpeechdLink::State>& s) { return s.expired(); });
     r.states.append(state);
-    ++r.count;
 }
-void linkEnded() {
+void linkEnded(const SpeechdLink::State* state) {
     RunningLinks& r = runningLinks();
     const std::lock_guard<std::mutex> lock(r.mutex);
-    --r.count;
+    r.states.removeIf([state](const auto& s) { return s.get() == state; });
     r.ended.notify_all();
 }
 // At the application's end the threads get a short while to close; a server that does not answer
@@ -184,10 +181,7 @@ void closeRunningLinks() {
     {
         RunningLinks& r = runningLinks();
         const std::lock_guard<std::mutex> lock(r.mutex);
-        for (const auto& weak : std::as_const(r.states))
-            if (auto state = weak.lock())
-                live.append(state);
-        r.states.clear();
+        live = r.states;
     }
     for (const auto& state : std::as_const(live))
         state->abandon();
@@ -232,8 +226,10 @@ std::shared_ptr<SpeechdLink> SpeechdLink::open(Listener listener) {
     linkStarted(state);
     std::thread([state, autospawn]() mutable {
         state->run(autospawn);
+        // The state goes before the application hears the thread has ended.
+        const SpeechdLink::State* ended = state.get();
         state.reset();
-        linkEnded();
+        linkEnded(ended);
     }).detach();
     return std::shared_ptr<SpeechdLink>(new SpeechdLink(state));
 }
@@ -241,7 +237,8 @@ std::shared_ptr<SpeechdLink> SpeechdLink::open(Listener listener) {
 bool SpeechdLink::waitAllClosed(int ms) {
     RunningLinks& r = runningLinks();
     std::unique_lock<std::mutex> lock(r.mutex);
-    return r.ended.wait_for(lock, std::chrono::milliseconds(ms), [&r] { return r.count == 0; });
+    return r.ended.wait_for(lock, std::chrono::milliseconds(ms),
+                            [&r] { return r.states.isEmpty(); });
 }
 
 SpeechdLink::~SpeechdLink() {
